@@ -1,0 +1,6 @@
+#pragma once
+
+struct Workspace;
+
+// Reads the file into the store; 1 when every line was read, 0 on a failure.
+int iImportOverlay(Workspace *pWorkspace, const char *pszFileName);

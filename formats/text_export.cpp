@@ -1,0 +1,9 @@
+#include "formats/text_export.h"
+
+#include "app/report.h"
+
+// Placeholder until this format lands.
+int iImportTextExport(Workspace *, const char *pszFileName) {
+    vReportError("cannot read '%s': this file type is not available in this build", pszFileName);
+    return 0;
+}

@@ -1,0 +1,4 @@
+#include "geo/utm.h"
+
+// Placeholder until the UTM grid lands.
+void vSetUtmZoneOverride(int) {}
