@@ -1,0 +1,49 @@
+#include "formats/input_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/report.h"
+
+int iReadWholeFile(const char *pszFileName, std::string &sData) {
+    sData.clear();
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> pFile(std::fopen(pszFileName, "rb"),
+                                                           &std::fclose);
+    if (!pFile) {
+        vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
+        return 0;
+    }
+    char aChunk[1 << 16];
+    size_t nRead;
+    while ((nRead = std::fread(aChunk, 1, sizeof(aChunk), pFile.get())) > 0) {
+        sData.append(aChunk, nRead);
+    }
+    if (std::ferror(pFile.get())) {
+        vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
+        return 0;
+    }
+    return 1;
+}
+
+bool LineReader::fNextLine(std::string_view &svLine) {
+    if (m_fDone || m_svRest.empty()) {
+        m_fDone = true;
+        return false;
+    }
+    size_t nEnd = m_svRest.find('\n');
+    if (nEnd == std::string_view::npos) {
+        svLine = m_svRest;
+        m_svRest = {};
+        m_fDone = true;
+    } else {
+        svLine = m_svRest.substr(0, nEnd);
+        m_svRest.remove_prefix(nEnd + 1);
+    }
+    if (!svLine.empty() && svLine.back() == '\r') {
+        svLine.remove_suffix(1);
+    }
+    ++m_nLineNumber;
+    return true;
+}

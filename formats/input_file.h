@@ -1,0 +1,28 @@
+#pragma once
+// Reading whole files into memory, and walking text held in memory line by
+// line. Every reader of the program has an entry point over a byte buffer; the
+// file versions read the file with iReadWholeFile and call it.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Reads the whole file; reports "cannot open 'name': reason" on standard error
+// and returns 0 when it cannot be read.
+int iReadWholeFile(const char *pszFileName, std::string &sData);
+
+// Lines of any length, ended by LF, CR LF or the end of the data; the line end
+// is not part of the line. No allocation: the views point into the data.
+class LineReader {
+  public:
+    explicit LineReader(std::string_view svData) : m_svRest(svData) {}
+    // Next line; false at the end of the data.
+    bool fNextLine(std::string_view &svLine);
+    // Number of the line last returned, from 1.
+    size_t nLineNumber() const { return m_nLineNumber; }
+
+  private:
+    std::string_view m_svRest;
+    size_t m_nLineNumber = 0;
+    bool m_fDone = false;
+};

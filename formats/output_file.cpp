@@ -1,0 +1,111 @@
+#include "formats/output_file.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+
+#include "app/report.h"
+
+OutputFile::~OutputFile() { vDiscard(); }
+
+int OutputFile::iOpen(const char *pszFileName, Mode eMode) {
+    vDiscard();
+    m_sTarget = pszFileName;
+    m_sTemporary = m_sTarget + ".tmp";
+    m_eMode = eMode;
+    m_fFailed = false;
+    m_pFile = std::fopen(m_sTemporary.c_str(), "wb");
+    if (m_pFile == nullptr) {
+        vReportError("cannot create '%s': %s", pszFileName, std::strerror(errno));
+        m_fFailed = true;
+        return 0;
+    }
+    static_cast<void>(std::setvbuf(m_pFile, nullptr, _IOFBF, 1 << 16));
+    return 1;
+}
+
+void OutputFile::vFail(const char *pszWhat) {
+    if (!m_fFailed) {
+        vReportError("cannot %s '%s': %s", pszWhat, m_sTarget.c_str(), std::strerror(errno));
+    }
+    m_fFailed = true;
+}
+
+int OutputFile::iWrite(const void *pData, size_t nSize) {
+    if (m_pFile == nullptr || m_fFailed) {
+        return 0;
+    }
+    if (nSize != 0 && std::fwrite(pData, 1, nSize, m_pFile) != nSize) {
+        vFail("write");
+        return 0;
+    }
+    return 1;
+}
+
+int OutputFile::iWriteText(std::string_view svText) {
+    if (m_eMode == Mode::kBinary) {
+        return iWrite(svText.data(), svText.size());
+    }
+    while (!svText.empty()) {
+        size_t nLineFeed = svText.find('\n');
+        if (nLineFeed == std::string_view::npos) {
+            return iWrite(svText.data(), svText.size());
+        }
+        if (!iWrite(svText.data(), nLineFeed) || !iWrite("\r\n", 2)) {
+            return 0;
+        }
+        svText.remove_prefix(nLineFeed + 1);
+    }
+    return m_fFailed ? 0 : 1;
+}
+
+int OutputFile::iPrintf(const char *pszFormat, ...) {
+    char szBuffer[1024];
+    va_list args;
+    va_start(args, pszFormat);
+    int iLength = std::vsnprintf(szBuffer, sizeof(szBuffer), pszFormat, args);
+    va_end(args);
+    if (iLength < 0) {
+        vFail("format a line of");
+        return 0;
+    }
+    if (static_cast<size_t>(iLength) < sizeof(szBuffer)) {
+        return iWriteText(std::string_view(szBuffer, static_cast<size_t>(iLength)));
+    }
+    // Long lines (a route with thirty long names) take a buffer of their own.
+    std::vector<char> aLong(static_cast<size_t>(iLength) + 1);
+    va_start(args, pszFormat);
+    std::vsnprintf(aLong.data(), aLong.size(), pszFormat, args);
+    va_end(args);
+    return iWriteText(std::string_view(aLong.data(), static_cast<size_t>(iLength)));
+}
+
+int OutputFile::iCommit() {
+    if (m_pFile == nullptr) {
+        return 0;
+    }
+    if (!m_fFailed && std::fflush(m_pFile) != 0) {
+        vFail("write");
+    }
+    if (std::fclose(m_pFile) != 0 && !m_fFailed) {
+        vFail("write");
+    }
+    m_pFile = nullptr;
+    if (!m_fFailed && std::rename(m_sTemporary.c_str(), m_sTarget.c_str()) != 0) {
+        vFail("replace");
+    }
+    if (m_fFailed) {
+        std::remove(m_sTemporary.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+void OutputFile::vDiscard() {
+    if (m_pFile != nullptr) {
+        std::fclose(m_pFile);
+        m_pFile = nullptr;
+        std::remove(m_sTemporary.c_str());
+    }
+}

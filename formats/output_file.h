@@ -1,0 +1,46 @@
+#pragma once
+// Output files that never destroy what was there before a failed save: the
+// data goes to "<name>.tmp" beside the target and is renamed over it only when
+// every write succeeded. Text output turns every line feed into CR LF, on every
+// platform, because the files are read by Windows programs.
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+class OutputFile {
+  public:
+    enum class Mode { kBinary, kText };
+
+    OutputFile() = default;
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+    // Removes the temporary file unless iCommit succeeded.
+    ~OutputFile();
+
+    // Creates the temporary file; reports on standard error and returns 0 on failure.
+    int iOpen(const char *pszFileName, Mode eMode);
+    // Each returns 1 while every write so far succeeded; the first failure is
+    // reported once and all later writes are skipped.
+    int iWrite(const void *pData, size_t nSize);
+    int iWriteText(std::string_view svText);
+    int iPrintf(const char *pszFormat, ...) __attribute__((format(printf, 2, 3)));
+    // Flushes, closes and renames into place. 1 on success; on failure the
+    // target is untouched and the temporary file removed.
+    int iCommit();
+    // Drops the output: closes and removes the temporary file, target untouched.
+    void vDiscard();
+
+    bool fFailed() const { return m_fFailed; }
+    bool fIsOpen() const { return m_pFile != nullptr; }
+
+  private:
+    void vFail(const char *pszWhat);
+
+    std::FILE *m_pFile = nullptr;
+    std::string m_sTarget;
+    std::string m_sTemporary;
+    Mode m_eMode = Mode::kBinary;
+    bool m_fFailed = false;
+};
