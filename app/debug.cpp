@@ -37,7 +37,9 @@ constexpr DebugCategory aCategories[] = {
 
 } // namespace
 
-void vInitDebugModes() { vInitDebugModesFrom(std::getenv("ORVENSTA_DEBUG")); }
+void vInitDebugModes() {
+    vInitDebugModesFrom(std::getenv("ORVENSTA_DEBUG"));
+}
 
 void vInitDebugModesFrom(const char *pszValue) {
     if (pszValue == nullptr) {
@@ -69,11 +71,21 @@ void vInitDebugModesFrom(const char *pszValue) {
     }
 }
 
-int iDebugGeneral() { return sDebugModes != 0 ? 1 : 0; }
-int iDebugComIo() { return (sDebugModes & 2) != 0 ? 1 : 0; }
-int iDebugProtocol() { return (sDebugModes & 4) != 0 ? 1 : 0; }
-uint16_t sGetDebugModes() { return sDebugModes; }
-void vResetDebugModes() { sDebugModes = 0; }
+int iDebugGeneral() {
+    return sDebugModes != 0 ? 1 : 0;
+}
+int iDebugComIo() {
+    return (sDebugModes & 2) != 0 ? 1 : 0;
+}
+int iDebugProtocol() {
+    return (sDebugModes & 4) != 0 ? 1 : 0;
+}
+uint16_t sGetDebugModes() {
+    return sDebugModes;
+}
+void vResetDebugModes() {
+    sDebugModes = 0;
+}
 
 void vHexDump(const void *pData, size_t nLength) {
     if (!iDebugGeneral() || pData == nullptr) {

@@ -1,3 +1,5 @@
 #include "app/quillox_main.h"
 
-int main(int argc, char **argv) { return iQuilloxMain(argc, argv); }
+int main(int argc, char **argv) {
+    return iQuilloxMain(argc, argv);
+}

@@ -1,3 +1,38 @@
 #include "app/quillox_main.h"
 
-int iQuilloxMain(int, char **) { return 0; }
+#include <cstdio>
+#include <cstring>
+
+#include "app/build_stamp.h"
+#include "app/command_line.h"
+#include "app/debug.h"
+#include "app/help.h"
+#include "app/run_sequence.h"
+#include "store/workspace.h"
+
+namespace {
+constexpr int kExitUsage = 2;
+}
+
+int iQuilloxMain(int argc, char **argv) {
+    // Lines written by printf and by the hex dumps must stay in order with the
+    // messages on standard error when both go to one terminal or log.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    Workspace oWorkspace;
+    RunOptions oOptions;
+
+    std::printf("QUILLOX 0.5c - Garmin GPS data transfer\n");
+    std::printf("Build %s\n", pszBuildStamp());
+    vInitDebugModes();
+
+    if (argc < 2 || std::strcmp(argv[1], "?") == 0 || std::strcmp(argv[1], "-?") == 0 ||
+        std::strcmp(argv[1], "/?") == 0) {
+        vShowHelp();
+        return 0;
+    }
+    if (!iParseCommandLine(argc, argv, oWorkspace, oOptions)) {
+        std::fflush(stdout);
+        return kExitUsage;
+    }
+    return iRunSequence(oWorkspace, oOptions);
+}

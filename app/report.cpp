@@ -18,4 +18,6 @@ void vReportError(const char *pszFormat, ...) {
     ++iErrorCount;
 }
 
-int iReportedErrorCount() { return iErrorCount; }
+int iReportedErrorCount() {
+    return iErrorCount;
+}

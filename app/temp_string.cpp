@@ -14,4 +14,6 @@ char *pszGetTempString() {
     return pszBuffer;
 }
 
-void vResetTempStrings() { nNextTempString = 0; }
+void vResetTempStrings() {
+    nNextTempString = 0;
+}

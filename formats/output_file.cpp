@@ -7,7 +7,9 @@
 
 #include "app/report.h"
 
-OutputFile::~OutputFile() { vDiscard(); }
+OutputFile::~OutputFile() {
+    vDiscard();
+}
 
 int OutputFile::iOpen(const char *pszFileName, Mode eMode) {
     vDiscard();

@@ -13,7 +13,8 @@ DataStore *pStoreOf(const Workspace *pWorkspace) {
 
 size_t nFieldLength(const char *pszField, size_t nSize) {
     const void *pEnd = std::memchr(pszField, '\0', nSize);
-    return pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - pszField) : nSize;
+    return pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - pszField)
+                           : nSize;
 }
 
 } // namespace
@@ -65,11 +66,10 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
             Waypoint &oStored = it->second;
             // A proximity waypoint that arrives again unchanged keeps its own
             // radius: receivers resend proximity waypoints without it.
-            bool fSameProximity = oStored.fProximity != 0.0f &&
-                                  oStored.lLatitude == oWaypoint.lLatitude &&
-                                  oStored.lLongitude == oWaypoint.lLongitude &&
-                                  oStored.lTime == oWaypoint.lTime &&
-                                  std::strcmp(oStored.szComment, oWaypoint.szComment) == 0;
+            bool fSameProximity =
+                oStored.fProximity != 0.0f && oStored.lLatitude == oWaypoint.lLatitude &&
+                oStored.lLongitude == oWaypoint.lLongitude && oStored.lTime == oWaypoint.lTime &&
+                std::strcmp(oStored.szComment, oWaypoint.szComment) == 0;
             if (!fSameProximity) {
                 oStored = oWaypoint;
             }
@@ -89,8 +89,11 @@ int iAddRoute(Workspace *pWorkspace, Route &oRoute) {
         return 0;
     }
     vTrimField(oRoute.szComment, sizeof(oRoute.szComment));
-    uint32_t lPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
-    for (uint32_t i = 0; i < lPoints; ++i) {
+    // A route holds at most thirty names; a larger count would read past them.
+    if (oRoute.lPointCount > kMaxRoutePoints) {
+        oRoute.lPointCount = kMaxRoutePoints;
+    }
+    for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
         vTrimField(oRoute.aszPoints[i], sizeof(oRoute.aszPoints[i]));
     }
     try {

@@ -34,7 +34,7 @@ using RouteList = std::map<uint32_t, Route>;
 using TrackPointList = std::multiset<TrackPoint, TrackPointTimeLess>;
 
 struct DataStore {
-    int16_t sFileType = -1;  // type of the file being loaded or saved; -1 = from its name
+    int16_t sFileType = -1; // type of the file being loaded or saved; -1 = from its name
     int32_t lRouteCount = 0;
     RouteList pRoutes;
     int32_t lWaypointCount = 0;
@@ -44,7 +44,6 @@ struct DataStore {
 };
 
 struct Workspace;
-
 
 // Each returns 1 when the record is stored (or replaced), 0 when memory ran out
 // or there is no store. The add operations trim the caller's record in place.

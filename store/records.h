@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-constexpr int kNameSize = 51;          // names and comments: 50 characters and the terminator
-constexpr int kRouteCommentSize = 21;  // route comments: 20 characters and the terminator
+constexpr int kNameSize = 51;         // names and comments: 50 characters and the terminator
+constexpr int kRouteCommentSize = 21; // route comments: 20 characters and the terminator
 constexpr int kMaxRoutePoints = 30;
 
 constexpr int kWaypointRecordSize = 126;
@@ -14,16 +14,16 @@ constexpr int kTrackPointRecordSize = 20;
 constexpr int kRouteRecordSize = 1559;
 
 struct Waypoint {
-    char szName[kNameSize];     // key of the waypoint list
+    char szName[kNameSize]; // key of the waypoint list
     char szComment[kNameSize];
-    int32_t lLatitude;          // semicircles
-    int32_t lLongitude;         // semicircles
-    int32_t lTime;              // receiver seconds, 0 = no time
-    float fProximity;           // metres, 0 = not a proximity waypoint
-    int16_t sSymbol;            // the program's own symbol number
+    int32_t lLatitude;  // semicircles
+    int32_t lLongitude; // semicircles
+    int32_t lTime;      // receiver seconds, 0 = no time
+    float fProximity;   // metres, 0 = not a proximity waypoint
+    int16_t sSymbol;    // the program's own symbol number
     uint8_t bDisplay;
-    uint8_t bColor;             // 255 = none
-    float fAltitude;            // metres
+    uint8_t bColor;  // 255 = none
+    float fAltitude; // metres
 };
 
 struct TrackPoint {
@@ -31,12 +31,12 @@ struct TrackPoint {
     int32_t lLongitude;
     int32_t lTime;
     float fAltitude;
-    int32_t fNewSegment;        // not 0 = the point starts a new track segment
+    int32_t fNewSegment; // not 0 = the point starts a new track segment
 };
 
 struct Route {
-    uint32_t lNumber;           // key of the route list
-    uint32_t lPointCount;       // used entries of aszPoints, at most 30
+    uint32_t lNumber;     // key of the route list
+    uint32_t lPointCount; // used entries of aszPoints, at most 30
     char szComment[kRouteCommentSize];
     char aszPoints[kMaxRoutePoints][kNameSize];
 };

@@ -8,12 +8,12 @@
 #include "store/data_store.h"
 
 struct Workspace {
-    int16_t sCoordFormat = 4;    // coordinate notation (4 = UTM)
-    int16_t sDatum = 100;        // map datum (100 = WGS 84)
+    int16_t sCoordFormat = 4; // coordinate notation (4 = UTM)
+    int16_t sDatum = 100;     // map datum (100 = WGS 84)
     int16_t sDateFormat = 1;
-    int32_t lUtcOffset = 0;      // seconds added to receiver times before formatting
-    int16_t fTabbedExport = 0;   // column-aligned .VKE layout
-    int16_t sSymbolSet = 103;    // waypoint format whose symbol numbers PCX5 files carry
+    int32_t lUtcOffset = 0;    // seconds added to receiver times before formatting
+    int16_t fTabbedExport = 0; // column-aligned .VKE layout
+    int16_t sSymbolSet = 103;  // waypoint format whose symbol numbers PCX5 files carry
     int16_t sOvlTrackColor = 1;
     int16_t sOvlTrackWidth = 4;
     int16_t sOvlTrackStyle = 1;

@@ -1,0 +1,37 @@
+#pragma once
+// What the command line asks of one run, besides the Workspace settings.
+
+#include <cstddef>
+
+struct DeviceLink;
+
+constexpr size_t kFileNameSize = 256; // 255 characters and the terminator
+constexpr size_t kPortNameSize = 256; // "COM<n>" or a device path
+
+struct RunOptions {
+    bool fUsb = false;
+    int iPortNumber = 1;
+    char szPortPath[kPortNameSize] = ""; // set when /c names a device path
+    char szFirstFile[kFileNameSize] = "";
+    char szSecondFile[kFileNameSize] = "";
+
+    bool fDownload = false;
+    bool fUpload = false;
+    bool fIdentify = false;
+    bool fImport = false;
+    bool fLoad = false;
+    bool fSave = false;
+    bool fExport = false;
+    bool fListWaypoints = false;
+    bool fListTrackPoints = false;
+
+    bool fDownloadWaypoints = false;
+    bool fDownloadProximity = false;
+    bool fDownloadRoutes = false;
+    bool fDownloadTracks = false;
+
+    bool fIncludeUntimed = true; // /g turns it off
+    bool fError = false;
+
+    DeviceLink *pLink = nullptr;
+};

@@ -1,0 +1,90 @@
+#include "files/file_types.h"
+
+#include <cctype>
+#include <cstring>
+#include <string_view>
+
+const char *const asFileExtension[kFileTypeCount] = {
+    ".VKD", ".VKE", ".GRM", ".WPT", ".TRK", ".RTE", ".PRX", ".NME",
+    ".OVL", ".OZI", ".PLT", ".CMP", ".IGC", ".VKH", ".KML",
+};
+
+const char *const asFileDescription[kFileTypeCount] = {
+    "Orvensta Data Files (*.VKD)",
+    "Orvensta Export Files (*.VKE)",
+    "PCX5 Data Files (*.GRM)",
+    "PCX5 Waypoint Files (*.WPT)",
+    "PCX5 Track Files (*.TRK)",
+    "PCX5 Route Files (*.RTE)",
+    "PCX5 Proximity Waypoint Files (*.PRX)",
+    "NMEA Track Files (*.NME)",
+    "TOP50 Overlay Files (*.OVL)",
+    "OziExplorer Waypoint Files (*.OZI)",
+    "OziExplorer Track Files (*.PLT)",
+    "Barograf Data Files (*.CMP)",
+    "IGC Logger Files (*.IGC)",
+    "Orvensta Hex Export Files (*.VKH)",
+    "Google Earth Files (*.KML)",
+};
+
+namespace {
+
+bool fEqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int16_t sTypeFromExtension(std::string_view svName) {
+    // The extension belongs to the last path component, so "../data/track.grm"
+    // and "./out.kml" are what they say and "dir.old/track" has none.
+    size_t nSlash = svName.find_last_of("/\\");
+    std::string_view svLast = nSlash == std::string_view::npos ? svName : svName.substr(nSlash + 1);
+    size_t nDot = svLast.rfind('.');
+    if (nDot == std::string_view::npos) {
+        return kFileNative;
+    }
+    std::string_view svExtension = svLast.substr(nDot);
+    for (int16_t i = 0; i < kFileTypeCount; ++i) {
+        if (fEqualsNoCase(svExtension, asFileExtension[i])) {
+            return i;
+        }
+    }
+    return kFileNative;
+}
+
+} // namespace
+
+int16_t sFileTypeFromName(const char *pszFileName, int16_t sCurrentType) {
+    int16_t sType = sCurrentType;
+    if (sType == -1) {
+        sType = pszFileName != nullptr ? sTypeFromExtension(pszFileName) : int16_t{kFileNative};
+    }
+    switch (sType) {
+    case kFileNative:
+    case kFileTextExport:
+    case kFilePcx5:
+    case kFileNmea:
+    case kFileOverlay:
+    case kFileOziWaypoints:
+    case kFileOziTrack:
+    case kFileBarograph:
+    case kFileHexExport:
+    case kFileKml:
+        return sType;
+    case kFilePcx5Waypoints:
+    case kFilePcx5Track:
+    case kFilePcx5Routes:
+    case kFilePcx5Proximity:
+        return kFilePcx5;
+    default:
+        return kFileNative;
+    }
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Every load and save of the run goes through these two: the file type comes
+// from the name (or the store's sFileType), the work goes to that type's reader
+// or writer.
+
+struct Workspace;
+
+int iLoadFile(Workspace *pWorkspace, const char *pszFileName);
+// Kind mask bits: 1 routes, 2 waypoints, 4 track points.
+int iSaveFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask);
