@@ -9,7 +9,9 @@
 
 namespace {
 
-int16_t sType(const char *pszName) { return sFileTypeFromName(pszName, -1); }
+int16_t sType(const char *pszName) {
+    return sFileTypeFromName(pszName, -1);
+}
 
 } // namespace
 

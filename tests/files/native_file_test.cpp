@@ -33,7 +33,9 @@ void vPutText(std::vector<uint8_t> &a, const char *psz, size_t nField) {
     }
 }
 
-void vPutFloat(std::vector<uint8_t> &a, float f) { vPut32(a, std::bit_cast<uint32_t>(f)); }
+void vPutFloat(std::vector<uint8_t> &a, float f) {
+    vPut32(a, std::bit_cast<uint32_t>(f));
+}
 
 Waypoint oWaypoint(const char *pszName, int32_t lLat, int32_t lLon) {
     Waypoint o = oEmptyWaypoint();
@@ -91,9 +93,10 @@ int iRead(Workspace &w, const std::vector<uint8_t> &a) {
 class NativeFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        oDir = fs::temp_directory_path() /
-               ("quillox-native-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        oDir =
+            fs::temp_directory_path() /
+            ("quillox-native-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(oDir);
         fs::create_directories(oDir);
     }
@@ -196,8 +199,11 @@ TEST(NativeRead, RefusedHeadersLeaveTheStoreUntouched) {
         const char *pszWhat;
         size_t nOffset;
         uint8_t bValue;
-    } aCases[] = {{"minor version 3", 11, 3}, {"byte 9", 9, 0x1B}, {"major version", 10, 2},
-                  {"magic", 0, 'o'},          {"byte 8", 8, 1}};
+    } aCases[] = {{"minor version 3", 11, 3},
+                  {"byte 9", 9, 0x1B},
+                  {"major version", 10, 2},
+                  {"magic", 0, 'o'},
+                  {"byte 8", 8, 1}};
     for (const Case &c : aCases) {
         std::vector<uint8_t> a = aGood;
         a[c.nOffset] = c.bValue;
