@@ -92,6 +92,20 @@ TEST_F(Utm, ReadsItsOwnTextsBack) {
     EXPECT_NEAR(dLat, 48.5, 5e-6);
 }
 
+TEST_F(Utm, SpecimenProjectionRoundTrip) {
+    int32_t lZone = 0;
+    double dE = 0, dN = 0, dLat = 0, dLon = 0;
+    vLatLonToUtm(100, 48.5, 9.25, &lZone, 0, &dE, &dN);
+    EXPECT_EQ(lZone, 32);
+    vUtmToLatLon(100, lZone, dE, dN, &dLat, &dLon);
+    EXPECT_NEAR(dLat, 48.5, 1e-9);
+    EXPECT_NEAR(dLon, 9.25, 1e-9);
+    vLatLonToUtm(100, -33.9, 18.4, &lZone, 0, &dE, &dN);
+    vUtmToLatLon(100, lZone, dE, -dN, &dLat, &dLon);
+    EXPECT_NEAR(dLat, -33.9, 1e-9);
+    EXPECT_NEAR(dLon, 18.4, 1e-9);
+}
+
 TEST_F(Utm, RoundTripOfTheProjection) {
     std::mt19937 oRandom(31);
     std::uniform_real_distribution<double> oLat(-80, 84), oLon(-180, 180);
