@@ -267,7 +267,9 @@ int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongi
     }
     double dEasting = std::atof(pszEasting);
     double dNorthing = std::atof(pszNorthing);
-    if (!std::isfinite(dEasting) || !std::isfinite(dNorthing)) {
+    // A hundred thousand kilometres lies off any grid: such a number is garbage.
+    constexpr double kNoGrid = 1e8;
+    if (!(std::fabs(dEasting) < kNoGrid) || !(std::fabs(dNorthing) < kNoGrid)) {
         return 0;
     }
     // The writer gives southern positions with the false northing and no sign,
@@ -282,7 +284,7 @@ int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongi
     }
     double dLatitude = 0, dLongitude = 0;
     vUtmToLatLon(sDatum, iZone, dEasting, dNorthing, &dLatitude, &dLongitude);
-    if (!std::isfinite(dLatitude) || !std::isfinite(dLongitude)) {
+    if (!(std::fabs(dLatitude) <= 90) || !(std::fabs(dLongitude) <= 360)) {
         return 0;
     }
     *pdLatitude = dLatitude;

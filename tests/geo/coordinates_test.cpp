@@ -222,6 +222,16 @@ TEST(ParsePosition, LatLonPairsAndUtm) {
     EXPECT_FALSE(iParsePosition(nullptr, 100, 0, &dLat, &dLon));
 }
 
+TEST(ParsePosition, RecognisesEveryDegreeNotation) {
+    for (int16_t sFormat : {1, 2, 3, 11, 12, 13, 15, 16}) {
+        std::string sText = szFormatPosition(100, -33.9, 18.4, sFormat);
+        double dLat = 0, dLon = 0;
+        ASSERT_TRUE(iParsePosition(sText.c_str(), 100, 0, &dLat, &dLon)) << sText;
+        EXPECT_NEAR(dLat, -33.9, 1e-5) << sText;
+        EXPECT_NEAR(dLon, 18.4, 1e-5) << sText;
+    }
+}
+
 TEST(ParsePosition, RoundTripsEveryNotationThroughADatum) {
     std::mt19937 oRandom(12);
     std::uniform_real_distribution<double> oLat(-70, 70), oLon(-179.9, 179.9);
