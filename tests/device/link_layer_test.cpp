@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "device/link_layer.h"
 #include "device/protocol_selection.h"
 #include "fake_transports.h"
@@ -179,6 +181,36 @@ TEST_F(SerialLinkTest, MessagesOutsideTheLengthRangeAreRefused) {
     EXPECT_TRUE(pPort->aWrites.empty());
     EXPECT_EQ(iSendMessage(nullptr, aTooLong.data(), 4), 0);
     EXPECT_EQ(iReadMessage(nullptr, 0), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Random line garbage, with DLE, ETX and plausible size bytes over-represented,
+// never makes a read run past one frame's worth of kept bytes or past the data.
+TEST_F(SerialLinkTest, RandomLineBytesNeverOverrunTheReader) {
+    std::mt19937 oRandom(20261208);
+    const uint8_t aLikely[] = {0x10, 0x10, 0x03, 0x06, 0x02, 0xFF, 0x00};
+    for (int iRound = 0; iRound < 500; ++iRound) {
+        pPort->aInput.clear();
+        pPort->nBytesConsumed = 0;
+        size_t nBytes = oRandom() % 1200;
+        for (size_t i = 0; i < nBytes; ++i) {
+            uint32_t l = oRandom();
+            pPort->aInput.push_back((l & 1) ? aLikely[(l >> 1) % sizeof(aLikely)]
+                                            : static_cast<uint8_t>(l >> 8));
+        }
+        for (int iRead = 0; iRead < 20 && !pPort->aInput.empty(); ++iRead) {
+            size_t nBefore = pPort->nBytesConsumed;
+            if (iReadMessage(pLink, 0) == 1) {
+                EXPECT_LE(static_cast<size_t>(bReceivedSize()) + 3, kReceiveBufferSize);
+            }
+            // Stuffing at most doubles the kept bytes.
+            EXPECT_LE(pPort->nBytesConsumed - nBefore, 2 * (kMaxFrameBytes + 1));
+        }
+        pPort->aWrites.clear();
+    }
 }
 
 } // namespace
