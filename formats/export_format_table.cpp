@@ -3,6 +3,12 @@
 
 #include "formats/export_format.h"
 
+#include "formats/barograph_export.h"
+#include "formats/kml_export.h"
+#include "formats/nmea_export.h"
+#include "formats/overlay.h"
+#include "formats/ozi.h"
+
 namespace {
 
 constexpr ExportFormat aExportFormats[] = {
@@ -11,6 +17,17 @@ constexpr ExportFormat aExportFormats[] = {
     // Rows land with their formats; this one keeps the table from being empty
     // and matches no file type.
     {-1, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {7, 0, nullptr, nullptr, iWriteNmeaTrackPoint, nullptr, nullptr, nullptr, nullptr},
+    {8, 0, iStartOverlay, nullptr, iWriteOverlayTrackPoint, iCloseOverlayTrack, nullptr,
+     iWriteOverlayWaypoint, iWriteOverlayTrailer},
+    {9, 2, iWriteOziWaypointHeader, nullptr, nullptr, nullptr, nullptr, iWriteOziWaypointLine,
+     nullptr},
+    {10, 4, iWriteOziTrackHeader, iPrepareOziTrack, iWriteOziTrackLine, nullptr, nullptr, nullptr,
+     nullptr},
+    {11, 4, nullptr, iPrepareBarografTrack, iWriteBarografTrackPoint, iWriteBarografSummary,
+     nullptr, nullptr, nullptr},
+    {14, 4, iWriteKmlHeader, iPrepareKmlTrack, iWriteKmlTrackPoint, iCloseKmlTrack, nullptr,
+     nullptr, iWriteKmlTrailer},
 };
 
 } // namespace
