@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -13,25 +12,27 @@ namespace {
 // number goes anyway).
 constexpr size_t kNumberTextSize = 128;
 
-// Copies the start of the field into a terminated buffer for the C conversions.
-void vCopyField(std::string_view svField, char (&szBuffer)[kNumberTextSize]) {
-    size_t nLength = svField.size() < kNumberTextSize - 1 ? svField.size() : kNumberTextSize - 1;
-    std::memcpy(szBuffer, svField.data(), nLength);
-    szBuffer[nLength] = '\0';
-}
-
 } // namespace
+
+void vCopyFieldText(std::string_view svField, char *pszBuffer, size_t nSize) {
+    if (nSize == 0) {
+        return;
+    }
+    // string_view::copy copies nothing (and touches no pointer) for an empty view.
+    size_t nLength = svField.copy(pszBuffer, nSize - 1);
+    pszBuffer[nLength] = '\0';
+}
 
 double dReadDecimal(std::string_view svField) {
     char szBuffer[kNumberTextSize];
-    vCopyField(svField, szBuffer);
+    vCopyFieldText(svField, szBuffer, sizeof(szBuffer));
     double dValue = std::strtod(szBuffer, nullptr);
     return std::isfinite(dValue) ? dValue : 0.0;
 }
 
 int32_t lReadInteger(std::string_view svField) {
     char szBuffer[kNumberTextSize];
-    vCopyField(svField, szBuffer);
+    vCopyFieldText(svField, szBuffer, sizeof(szBuffer));
     long long llValue = std::strtoll(szBuffer, nullptr, 10);
     if (llValue > std::numeric_limits<int32_t>::max()) {
         return std::numeric_limits<int32_t>::max();

@@ -6,9 +6,14 @@
 // stored floats to the whole numbers those files carry, without the undefined
 // behaviour of converting an out-of-range or NaN float to an integer.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+// Copies the start of a field into a zero-terminated buffer of nSize bytes
+// (at most nSize - 1 characters) for the C conversions that need one.
+void vCopyFieldText(std::string_view svField, char *pszBuffer, size_t nSize);
 
 // Decimal value of the field; 0 when nothing can be read. Non-finite results
 // (a field of "nan" or "1e999") give 0, so they never reach a store field.

@@ -1,7 +1,6 @@
 #include "formats/ozi.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,9 +53,7 @@ void vReadOziText(char (&szTarget)[kNameSize], std::string_view svField) {
 // Reads one signed decimal angle; an unreadable field leaves the angle at 0.
 int32_t lReadOziAngle(std::string_view svField, int fLatitude) {
     char szToken[128];
-    size_t nLength = svField.size() < sizeof(szToken) - 1 ? svField.size() : sizeof(szToken) - 1;
-    std::memcpy(szToken, svField.data(), nLength);
-    szToken[nLength] = '\0';
+    vCopyFieldText(svField, szToken, sizeof(szToken));
     double dDegrees = 0.0;
     if (!iParseLatLon(szToken, kOziCoordFormat, fLatitude, &dDegrees)) {
         return 0;
@@ -176,9 +173,7 @@ int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine) {
     double dAltitude = dReadDecimal(svField(aFields, 3));
     oPoint.fAltitude = static_cast<float>(dAltitude >= -770.0 ? dAltitude * kMetresPerFoot : 0.0);
     char szTime[128];
-    std::string_view svTime = svField(aFields, 4).substr(0, sizeof(szTime) - 1);
-    std::memcpy(szTime, svTime.data(), svTime.size());
-    szTime[svTime.size()] = '\0';
+    vCopyFieldText(svField(aFields, 4), szTime, sizeof(szTime));
     oPoint.lTime = lParseTime(szTime, 0);
     if (iDebugGeneral()) {
         std::printf("trk %s,%d\n", szUserPosition(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
