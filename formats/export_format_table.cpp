@@ -8,15 +8,20 @@
 #include "formats/nmea_export.h"
 #include "formats/overlay.h"
 #include "formats/ozi.h"
+#include "formats/pcx5.h"
+#include "formats/text_export.h"
 
 namespace {
 
 constexpr ExportFormat aExportFormats[] = {
     // type, forced mask, header, track preparation, track point, track closing,
     // route, waypoint, trailer
-    // Rows land with their formats; this one keeps the table from being empty
-    // and matches no file type.
-    {-1, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {1, 0, iWriteTextExportHeader, nullptr, iWriteTextExportTrackPoint, nullptr,
+     iWriteTextExportRoute, iWriteTextExportWaypoint, nullptr},
+    {2, 0, iWritePcx5Header, nullptr, iWritePcx5TrackPoint, nullptr, iWritePcx5Route,
+     iWritePcx5Waypoint, nullptr},
+    {13, 0, iWriteTextExportHeader, nullptr, iWriteHexExportTrackPoint, nullptr,
+     iWriteTextExportRoute, iWriteHexExportWaypoint, nullptr},
     {7, 0, nullptr, nullptr, iWriteNmeaTrackPoint, nullptr, nullptr, nullptr, nullptr},
     {8, 0, iStartOverlay, nullptr, iWriteOverlayTrackPoint, iCloseOverlayTrack, nullptr,
      iWriteOverlayWaypoint, iWriteOverlayTrailer},
