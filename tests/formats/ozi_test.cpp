@@ -48,6 +48,10 @@ TEST(OziWaypointLine, FieldsPositionsAltitudeAndProximity) {
     EXPECT_THAT(szFormatOziWaypoint(o), ::testing::EndsWith(",100,-777"));
     o.fAltitude = -700.0f; // still a real altitude
     EXPECT_THAT(szFormatOziWaypoint(o), ::testing::EndsWith(",-2296"));
+    // Feet past 16 bits keep their value instead of wrapping negative.
+    o.fAltitude = 12000.0f;
+    o.fProximity = 50000.0f;
+    EXPECT_THAT(szFormatOziWaypoint(o), ::testing::EndsWith(",50000,39370"));
 }
 
 TEST(OziTrackLine, NoAltitudeBelowOneCentimetreAndDayCount) {
