@@ -3,6 +3,11 @@
 
 #include "formats/export_format.h"
 
+#include "formats/barograph_export.h"
+#include "formats/kml_export.h"
+#include "formats/nmea_export.h"
+#include "formats/overlay.h"
+#include "formats/ozi.h"
 #include "formats/pcx5.h"
 #include "formats/text_export.h"
 
@@ -17,6 +22,17 @@ constexpr ExportFormat aExportFormats[] = {
      iWritePcx5Waypoint, nullptr},
     {13, 0, iWriteTextExportHeader, nullptr, iWriteHexExportTrackPoint, nullptr,
      iWriteTextExportRoute, iWriteHexExportWaypoint, nullptr},
+    {7, 0, nullptr, nullptr, iWriteNmeaTrackPoint, nullptr, nullptr, nullptr, nullptr},
+    {8, 0, iStartOverlay, nullptr, iWriteOverlayTrackPoint, iCloseOverlayTrack, nullptr,
+     iWriteOverlayWaypoint, iWriteOverlayTrailer},
+    {9, 2, iWriteOziWaypointHeader, nullptr, nullptr, nullptr, nullptr, iWriteOziWaypointLine,
+     nullptr},
+    {10, 4, iWriteOziTrackHeader, iPrepareOziTrack, iWriteOziTrackLine, nullptr, nullptr, nullptr,
+     nullptr},
+    {11, 4, nullptr, iPrepareBarografTrack, iWriteBarografTrackPoint, iWriteBarografSummary,
+     nullptr, nullptr, nullptr},
+    {14, 4, iWriteKmlHeader, iPrepareKmlTrack, iWriteKmlTrackPoint, iCloseKmlTrack, nullptr,
+     nullptr, iWriteKmlTrailer},
 };
 
 } // namespace
