@@ -16,7 +16,15 @@ int iDownloadWaypoints(Workspace *, DeviceLink *, int fProximity) {
 int iUploadWaypoints(Workspace *, DeviceLink *, int fProximity) {
     return iUnavailable(fProximity ? "proximity waypoint upload" : "waypoint upload");
 }
-int iDownloadRoutes(Workspace *, DeviceLink *) { return iUnavailable("route download"); }
-int iUploadRoutes(Workspace *, DeviceLink *) { return iUnavailable("route upload"); }
-int iDownloadTracks(Workspace *, int, DeviceLink *) { return iUnavailable("track download"); }
-int iUploadTracks(Workspace *, DeviceLink *) { return iUnavailable("track upload"); }
+int iDownloadRoutes(Workspace *, DeviceLink *) {
+    return iUnavailable("route download");
+}
+int iUploadRoutes(Workspace *, DeviceLink *) {
+    return iUnavailable("route upload");
+}
+int iDownloadTracks(Workspace *, int, DeviceLink *) {
+    return iUnavailable("track download");
+}
+int iUploadTracks(Workspace *, DeviceLink *) {
+    return iUnavailable("track upload");
+}

@@ -1,0 +1,246 @@
+#include "device/link_layer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/debug.h"
+#include "device/protocol_selection.h"
+#include "device/transport.h"
+#include "device/usb_packets.h"
+
+uint8_t abReceiveBuffer[kReceiveBufferSize];
+
+namespace {
+
+// The stuffed frame being sent and the USB packet being sent; their reserved
+// header bytes stay zero.
+uint8_t abSendBuffer[2 * (kMaxFrameBytes + 2)];
+uint8_t abUsbSendPacket[kUsbHeaderSize + 255];
+
+int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    if (iDebugComIo()) {
+        std::printf("   Sending %d Byte Message to GPS (plus Escape, etc.):\n",
+                    static_cast<int>(nLength));
+        vHexDump(pMessage, nLength);
+    }
+    std::vector<uint8_t> aFrame = aBuildSerialFrame({pMessage, nLength});
+    std::memcpy(abSendBuffer, aFrame.data(), aFrame.size());
+    if (iDebugProtocol()) {
+        std::printf("   Calculated checksum: %2.2X\n", bMessageChecksum({pMessage, nLength}));
+    }
+    int iResult = 0;
+    for (int iAttempt = 0; iAttempt < kSendAttempts; ++iAttempt) {
+        if (!iWriteComBytes(pLink, abSendBuffer, aFrame.size())) {
+            return 0;
+        }
+        iResult = iWaitForAck(pLink, pMessage[0]);
+        if (iDebugProtocol()) {
+            std::printf("   Result from acknowledgement to sent message: %2.2X\n", iResult);
+        }
+        if (iResult) {
+            break;
+        }
+    }
+    return iResult;
+}
+
+int iSendUsb(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    UsbPacketHeader oHeader;
+    oHeader.bType = kUsbApplicationLayer;
+    oHeader.sId = pMessage[0];
+    // The size byte and the bytes given must agree; the smaller one is sent.
+    oHeader.lDataSize = pMessage[1] < nLength - 2 ? pMessage[1] : nLength - 2;
+    vWriteUsbHeader(abUsbSendPacket, oHeader);
+    std::memcpy(abUsbSendPacket + kUsbHeaderSize, pMessage + 2, oHeader.lDataSize);
+    if (iDebugComIo()) {
+        std::printf("   Sending %ld Byte USB Message to GPS:\n",
+                    static_cast<long>(kUsbHeaderSize + oHeader.lDataSize));
+        vHexDump(abUsbSendPacket, kUsbHeaderSize + oHeader.lDataSize);
+    }
+    return iWriteUsbPacket(pLink, abUsbSendPacket);
+}
+
+int iReadSerialFrame(DeviceLink *pLink) {
+    size_t nKept = 0;
+    bool fAfterDle = false; // the last kept byte was a 0x10 that may start a pair
+    bool fComplete = false;
+    int iResult = 1;
+    for (;;) {
+        uint8_t b = 0;
+        if (!iReadComByte(pLink, &b)) {
+            iResult = 0;
+            break;
+        }
+        if (iDebugComIo()) {
+            std::printf("   Byte read from COM port: %2.2X\n", b);
+        }
+        if (b == kDle && fAfterDle) {
+            fAfterDle = false; // the second 0x10 of a stuffed pair
+            continue;
+        }
+        if (nKept == kMaxFrameBytes) {
+            // Noise that never forms a frame: stop at one frame's worth of bytes.
+            iResult = 0;
+            break;
+        }
+        abReceiveBuffer[nKept++] = b;
+        fAfterDle = (b == kDle);
+        if (nKept >= 3 && abReceiveBuffer[nKept - 2] == kDle &&
+            abReceiveBuffer[nKept - 1] == kEtx &&
+            nKept == static_cast<size_t>(abReceiveBuffer[2]) + 6) {
+            fComplete = true;
+            if (iDebugComIo()) {
+                std::printf("   End of message reached while reading from COM port.\n");
+            }
+            break;
+        }
+    }
+    if (iDebugComIo()) {
+        std::printf("   %ld Byte Message read from GPS:\n", static_cast<long>(nKept));
+        vHexDump(abReceiveBuffer, nKept);
+    }
+    if (!iResult || !fComplete) {
+        return 0;
+    }
+    if (abReceiveBuffer[0] != kDle) {
+        return 1; // not a frame of ours: passed on without check or acknowledgement
+    }
+    if (iDebugProtocol()) {
+        std::printf("   Starting checksum check on incoming message.\n");
+    }
+    uint8_t bSize = abReceiveBuffer[2];
+    uint8_t bComputed = bMessageChecksum({abReceiveBuffer + 1, static_cast<size_t>(bSize) + 2});
+    uint8_t bReceived = abReceiveBuffer[nKept - 3];
+    if (bComputed == bReceived) {
+        vSendAck(pLink, kPidAck, abReceiveBuffer[1]);
+        if (iDebugProtocol()) {
+            std::printf("   Checksum on incoming message OK.\n");
+        }
+        return 1;
+    }
+    vSendAck(pLink, kPidNak, abReceiveBuffer[1]);
+    if (iDebugProtocol()) {
+        std::printf("   Checksum on incoming message WRONG: calc - %2.2X  comm - %2.2X\n",
+                    bComputed, bReceived);
+    }
+    return 0;
+}
+
+int iReadUsbMessage(DeviceLink *pLink) {
+    uint8_t *pPacket = nullptr;
+    int iResult = iReadUsbPacket(pLink, &pPacket);
+    if (!iResult || pPacket == nullptr) {
+        return 0;
+    }
+    UsbPacketHeader oHeader = oReadUsbHeader(pPacket);
+    if (iDebugComIo()) {
+        std::printf("   %ld Byte Message read from USB GPS:\n",
+                    static_cast<long>(kUsbHeaderSize + oHeader.lDataSize));
+        vHexDump(pPacket, kUsbHeaderSize + oHeader.lDataSize);
+    }
+    if (oHeader.bType != kUsbApplicationLayer || oHeader.sId > 255 || oHeader.lDataSize > 255) {
+        if (iDebugProtocol()) {
+            std::printf("   USB record found beyond old protocol limits\n");
+        }
+        return 0;
+    }
+    abReceiveBuffer[1] = static_cast<uint8_t>(oHeader.sId);
+    abReceiveBuffer[2] = static_cast<uint8_t>(oHeader.lDataSize);
+    std::memcpy(abReceiveBuffer + 3, pPacket + kUsbHeaderSize, oHeader.lDataSize);
+    return 1;
+}
+
+int iReadOne(DeviceLink *pLink) {
+    return iIsUsbLink() ? iReadUsbMessage(pLink) : iReadSerialFrame(pLink);
+}
+
+} // namespace
+
+uint8_t bMessageChecksum(std::span<const uint8_t> aMessage) {
+    uint8_t bChecksum = 0;
+    for (uint8_t b : aMessage) {
+        bChecksum = static_cast<uint8_t>(bChecksum - b);
+    }
+    return bChecksum;
+}
+
+std::vector<uint8_t> aBuildSerialFrame(std::span<const uint8_t> aMessage) {
+    std::vector<uint8_t> aFrame;
+    aFrame.reserve(2 * aMessage.size() + 6);
+    aFrame.push_back(kDle);
+    for (uint8_t b : aMessage) {
+        aFrame.push_back(b);
+        if (b == kDle) {
+            aFrame.push_back(kDle);
+        }
+    }
+    uint8_t bChecksum = bMessageChecksum(aMessage);
+    aFrame.push_back(bChecksum);
+    if (bChecksum == kDle) {
+        aFrame.push_back(kDle);
+    }
+    aFrame.push_back(kDle);
+    aFrame.push_back(kEtx);
+    return aFrame;
+}
+
+int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    if (pLink == nullptr || pMessage == nullptr || nLength < 2 || nLength > 255) {
+        return 0;
+    }
+    return iIsUsbLink() ? iSendUsb(pLink, pMessage, nLength)
+                        : iSendSerial(pLink, pMessage, nLength);
+}
+
+int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData) {
+    if (aData.size() > 253) {
+        return 0;
+    }
+    uint8_t aMessage[255];
+    aMessage[0] = bRecordId;
+    aMessage[1] = static_cast<uint8_t>(aData.size());
+    if (!aData.empty()) {
+        std::memcpy(aMessage + 2, aData.data(), aData.size());
+    }
+    return iSendMessage(pLink, aMessage, aData.size() + 2);
+}
+
+void vSendAck(DeviceLink *pLink, uint8_t bAckId, uint8_t bAnsweredId) {
+    if (bAnsweredId == kPidAck || bAnsweredId == kPidNak) {
+        return;
+    }
+    const uint8_t aMessage[4] = {bAckId, 2, bAnsweredId, 0};
+    iSendMessage(pLink, aMessage, sizeof(aMessage));
+}
+
+int iWaitForAck(DeviceLink *pLink, uint8_t bSentId) {
+    if (bSentId == kPidAck || bSentId == kPidNak) {
+        return 1;
+    }
+    if (!iReadMessage(pLink, kPidAck)) {
+        return 0;
+    }
+    return bReceivedSize() >= 1 && abReceiveBuffer[3] == bSentId ? 1 : 0;
+}
+
+int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId) {
+    if (pLink == nullptr) {
+        return 0;
+    }
+    int iResult = iReadOne(pLink);
+    while (iResult &&
+           (bReceivedId() == kPidProtocolArray || bReceivedId() == kPidExtendedProductData)) {
+        if (bReceivedId() == kPidProtocolArray) {
+            vParseProtocolArray(aReceivedData());
+        }
+        iResult = iReadOne(pLink);
+    }
+    if (iResult && bExpectedId != 0 && bReceivedId() != bExpectedId) {
+        if (iDebugProtocol()) {
+            std::printf("   Unexpected record type read. Expected - %2.2X  Read - %2.2X\n",
+                        bExpectedId, bReceivedId());
+        }
+        return 0;
+    }
+    return iResult;
+}

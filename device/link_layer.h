@@ -1,0 +1,72 @@
+#pragma once
+// Garmin messages over the link: framing, stuffing, checksum and ACK/NAK with
+// resending on a serial line; application packets on USB. Every read lands in
+// the one receive buffer, which the next read or send overwrites.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+struct DeviceLink;
+
+// Record ids of the messages the program sends and reads.
+constexpr uint8_t kPidAck = 0x06;
+constexpr uint8_t kPidCommandData = 0x0A;
+constexpr uint8_t kPidTransferComplete = 0x0C;
+constexpr uint8_t kPidDateTime = 0x0E;
+constexpr uint8_t kPidProximityWaypoint = 0x13;
+constexpr uint8_t kPidNak = 0x15;
+constexpr uint8_t kPidRecords = 0x1B;
+constexpr uint8_t kPidRouteHeader = 0x1D;
+constexpr uint8_t kPidRouteWaypoint = 0x1E;
+constexpr uint8_t kPidTrackPoint = 0x22;
+constexpr uint8_t kPidWaypoint = 0x23;
+constexpr uint8_t kPidTrackHeader = 0x63;
+constexpr uint8_t kPidExtendedProductData = 0xF8;
+constexpr uint8_t kPidProtocolArray = 0xFD;
+constexpr uint8_t kPidProductRequest = 0xFE;
+constexpr uint8_t kPidProductData = 0xFF;
+
+constexpr uint8_t kDle = 0x10;
+constexpr uint8_t kEtx = 0x03;
+
+constexpr size_t kReceiveBufferSize = 5000;
+// DLE, id, size, 255 data bytes, checksum, DLE, ETX: the most a serial frame keeps.
+constexpr size_t kMaxFrameBytes = 261;
+constexpr int kSendAttempts = 3;
+
+// The last message read: byte 0 the DLE of a serial frame (not set for USB),
+// byte 1 the record id, byte 2 the data size, then the data (unstuffed).
+extern uint8_t abReceiveBuffer[kReceiveBufferSize];
+
+inline uint8_t bReceivedId() {
+    return abReceiveBuffer[1];
+}
+inline uint8_t bReceivedSize() {
+    return abReceiveBuffer[2];
+}
+inline std::span<const uint8_t> aReceivedData() {
+    return {abReceiveBuffer + 3, abReceiveBuffer[2]};
+}
+
+// Sends one message: byte 0 record id, byte 1 data size, then the data;
+// nLength (2..255) counts all of them. 1 when it was delivered (acknowledged on serial).
+int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength);
+// Builds the message from an id and its data (at most 253 bytes) and sends it.
+int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData);
+// Reads the next message into abReceiveBuffer and acknowledges it (serial).
+// Capability arrays and extended product data are consumed on the way. An
+// expected id of 0 accepts any record id.
+int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId);
+// Sends an ACK (0x06) or NAK (0x15) for a message with the given record id;
+// nothing when that message was itself an ACK or NAK.
+void vSendAck(DeviceLink *pLink, uint8_t bAckId, uint8_t bAnsweredId);
+// Waits for the acknowledgement of a message with the given record id.
+int iWaitForAck(DeviceLink *pLink, uint8_t bSentId);
+
+// The checksum that makes id, size, data and checksum add up to 0 modulo 256.
+uint8_t bMessageChecksum(std::span<const uint8_t> aMessage);
+// The serial frame of a message (id, size, data): DLE, stuffed bytes, stuffed
+// checksum, DLE, ETX.
+std::vector<uint8_t> aBuildSerialFrame(std::span<const uint8_t> aMessage);

@@ -1,0 +1,134 @@
+#include "device/serial_port_posix.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "device/transport.h"
+
+namespace {
+
+constexpr int kReadTimeoutMs = 1000;
+
+class PosixSerialPort final : public SerialPort {
+  public:
+    explicit PosixSerialPort(int iFd) : m_iFd(iFd) {}
+    ~PosixSerialPort() override {
+        tcflush(m_iFd, TCIOFLUSH);
+        close(m_iFd);
+    }
+    PosixSerialPort(const PosixSerialPort &) = delete;
+    PosixSerialPort &operator=(const PosixSerialPort &) = delete;
+
+    int iReadByte(uint8_t *pbByte) override {
+        // poll() bounds the wait by the clock, not by the line settings, so a
+        // pseudo-terminal or an adapter that ignores VTIME still times out.
+        uint32_t lStart = lMonotonicMilliseconds();
+        for (;;) {
+            int iLeft = kReadTimeoutMs - static_cast<int>(lMonotonicMilliseconds() - lStart);
+            if (iLeft <= 0) {
+                return 0;
+            }
+            pollfd oPoll{m_iFd, POLLIN, 0};
+            int iReady = poll(&oPoll, 1, iLeft);
+            if (iReady < 0 && errno == EINTR) {
+                continue;
+            }
+            if (iReady <= 0) {
+                return 0;
+            }
+            ssize_t nRead = read(m_iFd, pbByte, 1);
+            if (nRead == 1) {
+                return 1;
+            }
+            if (nRead < 0 && (errno == EINTR || errno == EAGAIN)) {
+                continue;
+            }
+            return 0; // end of file or error: the other side has gone
+        }
+    }
+
+    int iWrite(const uint8_t *pData, size_t nLength) override {
+        size_t nDone = 0;
+        while (nDone < nLength) {
+            ssize_t nWritten = write(m_iFd, pData + nDone, nLength - nDone);
+            if (nWritten < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                if (errno == EAGAIN) {
+                    pollfd oPoll{m_iFd, POLLOUT, 0};
+                    if (poll(&oPoll, 1, kReadTimeoutMs) <= 0) {
+                        return 0;
+                    }
+                    continue;
+                }
+                return 0;
+            }
+            nDone += static_cast<size_t>(nWritten);
+        }
+        return 1;
+    }
+
+  private:
+    int m_iFd;
+};
+
+void vSetReason(char *pszReason, size_t nSize, const char *pszWhat) {
+    std::snprintf(pszReason, nSize, "%s: %s", pszWhat, std::strerror(errno));
+}
+
+} // namespace
+
+int iOpenPosixSerialPort(const char *pszPath, std::unique_ptr<SerialPort> *ppPort, char *pszReason,
+                         size_t nReasonSize) {
+    // O_NONBLOCK keeps the open from waiting for carrier; reads are bounded by poll().
+    int iFd = open(pszPath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (iFd < 0) {
+        vSetReason(pszReason, nReasonSize, "open failed");
+        return 0;
+    }
+    if (!isatty(iFd)) {
+        std::snprintf(pszReason, nReasonSize, "not a serial device");
+        close(iFd);
+        return 0;
+    }
+    // Not shared: a second program on the same line would steal bytes.
+    if (ioctl(iFd, TIOCEXCL) != 0) {
+        // Some pseudo-terminals refuse it; the line still works.
+    }
+    tcflush(iFd, TCIOFLUSH);
+
+    termios oTerm{};
+    if (tcgetattr(iFd, &oTerm) != 0) {
+        vSetReason(pszReason, nReasonSize, "reading the line settings failed");
+        close(iFd);
+        return 0;
+    }
+    // Raw bytes: no echo, no signal from 0x03, no CR/LF translation, no flow control.
+    cfmakeraw(&oTerm);
+    oTerm.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
+    oTerm.c_cflag |= CS8 | CREAD | CLOCAL;
+    oTerm.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP);
+    oTerm.c_cc[VMIN] = 0;
+    oTerm.c_cc[VTIME] = 10; // one second
+    cfsetispeed(&oTerm, B9600);
+    cfsetospeed(&oTerm, B9600);
+    if (tcsetattr(iFd, TCSANOW, &oTerm) != 0) {
+        vSetReason(pszReason, nReasonSize, "setting 9600 baud, 8N1, raw mode failed");
+        close(iFd);
+        return 0;
+    }
+    // DTR and RTS off. Pseudo-terminals have no modem lines; that is no failure.
+    int iLines = TIOCM_DTR | TIOCM_RTS;
+    (void)ioctl(iFd, TIOCMBIC, &iLines);
+    tcflush(iFd, TCIOFLUSH);
+
+    *ppPort = std::make_unique<PosixSerialPort>(iFd);
+    return 1;
+}
