@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "store/workspace.h"
+
+namespace {
+
+struct Parsed {
+    int iResult;
+    std::string sOut;
+    std::string sErr;
+    Workspace oWorkspace;
+    RunOptions oOptions;
+};
+
+// Parses the arguments as if they followed the program name.
+std::unique_ptr<Parsed> pParse(std::vector<std::string> asArgs) {
+    auto p = std::make_unique<Parsed>();
+    std::vector<char *> apArgv;
+    std::string sProgram = "quillox";
+    apArgv.push_back(sProgram.data());
+    for (std::string &s : asArgs) {
+        apArgv.push_back(s.data());
+    }
+    apArgv.push_back(nullptr);
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    p->iResult = iParseCommandLine(static_cast<int>(asArgs.size() + 1), apArgv.data(),
+                                   p->oWorkspace, p->oOptions);
+    p->sOut = ::testing::internal::GetCapturedStdout();
+    p->sErr = ::testing::internal::GetCapturedStderr();
+    return p;
+}
+
+} // namespace
+
+TEST(CommandLine, DownloadKindsFromTheLettersAfterD) {
+    auto p = pParse({"/d", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fDownload && p->oOptions.fIdentify && p->oOptions.fSave);
+    EXPECT_TRUE(p->oOptions.fDownloadWaypoints && p->oOptions.fDownloadProximity &&
+                p->oOptions.fDownloadRoutes && p->oOptions.fDownloadTracks);
+    EXPECT_STREQ(p->oOptions.szFirstFile, "a.vkd");
+
+    p = pParse({"-DwT", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fDownloadWaypoints && p->oOptions.fDownloadTracks);
+    EXPECT_FALSE(p->oOptions.fDownloadProximity || p->oOptions.fDownloadRoutes);
+
+    p = pParse({"/dwx", "a.vkd"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "Invalid download type: X\n");
+
+    p = pParse({"/d"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "");
+}
+
+TEST(CommandLine, SwitchLettersAnyCaseAndExtraCharactersIgnored) {
+    auto p = pParse({"/VX", "-m", "28", "/F", "2", "/bogus"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fIdentify);
+    EXPECT_EQ(p->oWorkspace.sDatum, 28);
+    EXPECT_EQ(p->oWorkspace.sCoordFormat, 2);
+    EXPECT_EQ(p->oWorkspace.fTabbedExport, 1);
+    EXPECT_FALSE(p->oOptions.fLoad || p->oOptions.fSave || p->oOptions.fDownload);
+}
+
+TEST(CommandLine, InvalidSwitchesStopParsing) {
+    for (std::vector<std::string> as : std::vector<std::vector<std::string>>{
+             {"file.vkd"}, {"/?"}, {"/v", "/?"}, {"/x"}, {"/"}, {"-"}}) {
+        auto p = pParse(as);
+        EXPECT_EQ(p->iResult, 0) << as.back();
+        EXPECT_EQ(p->sOut, "Invalid switch\n") << as.back();
+    }
+    // Parsing stops at the first error: the later switch is never seen.
+    auto p = pParse({"/q", "/tq", "1"});
+    EXPECT_EQ(p->sOut, "Invalid switch\n");
+}
+
+TEST(CommandLine, OverlayModifiers) {
+    auto p = pParse({"/tc", "3", "/TW", "2", "/ts", "4", "/pc", "5", "/ps", "12", "/ph", "2", "/pf",
+                     "3", "/pB", "2"});
+    ASSERT_EQ(p->iResult, 1);
+    const Workspace &w = p->oWorkspace;
+    EXPECT_EQ(w.sOvlTrackColor, 3);
+    EXPECT_EQ(w.sOvlTrackWidth, 2);
+    EXPECT_EQ(w.sOvlTrackStyle, 4);
+    EXPECT_EQ(w.sOvlWptColor, 5);
+    EXPECT_EQ(w.sOvlWptDotSize, 12);
+    EXPECT_EQ(w.sOvlWptFontHeight, 2);
+    EXPECT_EQ(w.sOvlWptFont, 3);
+    EXPECT_EQ(w.sOvlWptBackground, 2);
+
+    p = pParse({"/tq", "5"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "Invalid track modifier: Q\n");
+    p = pParse({"/px", "5"});
+    EXPECT_EQ(p->sOut, "Invalid track modifier: X\n");
+    p = pParse({"/t", "5"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "");
+    EXPECT_NE(p->sErr, ""); // says what is missing
+}
+
+TEST(CommandLine, SymbolSetDatumAndFileSlots) {
+    auto p = pParse({"/s", "2"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_EQ(p->oWorkspace.sSymbolSet, 102);
+    p = pParse({"/s", "3"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "");
+
+    p = pParse({"/m", "102"});
+    EXPECT_EQ(p->iResult, 0);
+    p = pParse({"/m", "-1"});
+    EXPECT_EQ(p->iResult, 0);
+    p = pParse({"/m", "101"});
+    EXPECT_EQ(p->iResult, 1);
+
+    // The first-file slot keeps the last name written into it.
+    p = pParse({"/d", "a.vkd", "/e", "b.vkd", "c.ozi"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_STREQ(p->oOptions.szFirstFile, "b.vkd");
+    EXPECT_STREQ(p->oOptions.szSecondFile, "c.ozi");
+    EXPECT_TRUE(p->oOptions.fSave && p->oOptions.fLoad && p->oOptions.fExport);
+
+    p = pParse({"/i", "foreign.grm", "native.vkd"});
+    EXPECT_STREQ(p->oOptions.szFirstFile, "native.vkd");
+    EXPECT_STREQ(p->oOptions.szSecondFile, "foreign.grm");
+
+    p = pParse({"/e", std::string(255, 'a'), "x.vke"});
+    EXPECT_EQ(p->iResult, 1);
+    p = pParse({"/e", std::string(256, 'a'), "x.vke"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_NE(p->sErr.find("too long"), std::string::npos);
+
+    p = pParse({"/g", "/w", "n.vkd"}); // /w needs two arguments
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_FALSE(p->oOptions.fIncludeUntimed);
+}
+
+TEST(CommandLine, PortSelection) {
+    char szName[kPortNameSize];
+    auto p = pParse({"/c", "usb"});
+    EXPECT_TRUE(p->oOptions.fUsb);
+    p = pParse({"/c", "3"});
+    ASSERT_EQ(p->iResult, 1);
+    vFormatPortName(p->oOptions, szName, sizeof(szName));
+    EXPECT_STREQ(szName, "COM3");
+    p = pParse({"/c", "x"});
+    vFormatPortName(p->oOptions, szName, sizeof(szName));
+    EXPECT_STREQ(szName, "COM0");
+    p = pParse({"/c", "/dev/pts/7"});
+    ASSERT_EQ(p->iResult, 1);
+    vFormatPortName(p->oOptions, szName, sizeof(szName));
+    EXPECT_STREQ(szName, "/dev/pts/7");
+    p = pParse({"/c", "-1234567"}); // "COM-1234567" needs 12 bytes
+    EXPECT_EQ(p->iResult, 0);
+    p = pParse({"/c", "123456"});
+    EXPECT_EQ(p->iResult, 1);
+}
+
+TEST(SwitchNumber, LeadingBlanksSignDigitsClamp) {
+    EXPECT_EQ(iParseSwitchNumber("  42abc"), 42);
+    EXPECT_EQ(iParseSwitchNumber("-7"), -7);
+    EXPECT_EQ(iParseSwitchNumber("+7"), 7);
+    EXPECT_EQ(iParseSwitchNumber("x9"), 0);
+    EXPECT_EQ(iParseSwitchNumber(""), 0);
+    EXPECT_EQ(iParseSwitchNumber("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(iParseSwitchNumber("-99999999999999999999"), INT_MIN);
+}

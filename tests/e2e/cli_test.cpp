@@ -1,0 +1,168 @@
+// The program as a user runs it: banner, help, switch errors, exit status and
+// the files a conversion leaves behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "files/native_file.h"
+#include "store/workspace.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        oDir = fs::temp_directory_path() /
+               (std::string("quillox-cli-") + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(oDir);
+        fs::create_directories(oDir);
+    }
+    void TearDown() override { fs::remove_all(oDir); }
+
+    ChildResult oRun(const std::vector<std::string> &asArgs,
+                     const std::vector<std::string> &asEnvironment = {}) {
+        return oRunChild(QUILLOX_EXE, asArgs, oDir.string(), asEnvironment);
+    }
+
+    // A small data file: two waypoints, a route through them, a three-point track.
+    void vWriteSample(const char *pszName) {
+        Workspace w;
+        for (const char *psz : {"HOME", "HUT"}) {
+            Waypoint o = oEmptyWaypoint();
+            std::snprintf(o.szName, sizeof(o.szName), "%s", psz);
+            o.lLatitude = 578000000 + psz[1];
+            o.lLongitude = 110000000;
+            iAddWaypoint(&w, o);
+        }
+        Route r{};
+        r.lNumber = 1;
+        r.lPointCount = 2;
+        std::snprintf(r.aszPoints[0], kNameSize, "HOME");
+        std::snprintf(r.aszPoints[1], kNameSize, "HUT");
+        iAddRoute(&w, r);
+        for (int i = 0; i < 3; ++i) {
+            TrackPoint t{};
+            t.lTime = 600000000 + 60 * i;
+            t.lLatitude = 578000000 + 1000 * i;
+            iAddTrackPoint(&w, t);
+        }
+        ASSERT_EQ(iWriteNativeFile(&w, (oDir / pszName).c_str(), 7), 1);
+    }
+
+    std::string sRead(const char *pszName) {
+        std::ifstream oIn(oDir / pszName, std::ios::binary);
+        return {std::istreambuf_iterator<char>(oIn), std::istreambuf_iterator<char>()};
+    }
+
+    fs::path oDir;
+};
+
+const std::regex kBanner("QUILLOX 0\\.5c - Garmin GPS data transfer\n"
+                         "Build [0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\n");
+
+bool fStartsWithBanner(const std::string &s) {
+    std::smatch m;
+    return std::regex_search(s, m, kBanner, std::regex_constants::match_continuous);
+}
+
+} // namespace
+
+TEST_F(CliTest, HelpShowsBothPagesAndEndsWithZero) {
+    for (std::vector<std::string> as : std::vector<std::vector<std::string>>{{}, {"/?"}, {"?"}}) {
+        ChildResult o = oRun(as);
+        EXPECT_EQ(o.iExitStatus, 0);
+        EXPECT_TRUE(fStartsWithBanner(o.sOut)) << o.sOut;
+        EXPECT_NE(o.sOut.find("Parameters:\n"), std::string::npos);
+        EXPECT_NE(o.sOut.find("1:DEG, 2:DM, 3:DMS, 4:UTM\n\n  /u file.vkd"), std::string::npos);
+        size_t nMore = o.sOut.find("-- more --\n");
+        size_t nPage2 = o.sOut.find("  /b                    - use tabbed format for .VKE files\n");
+        EXPECT_NE(nMore, std::string::npos);
+        EXPECT_GT(nPage2, nMore);
+        EXPECT_NE(o.sOut.find("                          1:transparent, 2:solid\n"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(CliTest, SwitchErrorsExitWithTwoAndDoNothing) {
+    ChildResult o = oRun({"/d", "a.vkd", "/x"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_TRUE(fStartsWithBanner(o.sOut));
+    EXPECT_NE(o.sOut.find("Invalid switch\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(oDir / "a.vkd"));
+
+    o = oRun({"/dwx", "a.vkd"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_NE(o.sOut.find("Invalid download type: X\n"), std::string::npos);
+
+    o = oRun({"/m", "28"}); // settings only: nothing opened, read or written
+    EXPECT_EQ(o.iExitStatus, 0);
+    std::smatch m;
+    EXPECT_TRUE(std::regex_match(o.sOut, m, kBanner)) << o.sOut;
+    EXPECT_EQ(o.sErr, "");
+}
+
+TEST_F(CliTest, DebugChannelsAnnouncedAfterTheBanner) {
+    ChildResult o = oRun({"/m", "28"}, {"ORVENSTA_DEBUG=protocol"});
+    EXPECT_EQ(o.iExitStatus, 0);
+    EXPECT_TRUE(fStartsWithBanner(o.sOut));
+    EXPECT_NE(o.sOut.find("\n--> General Debug Mode initialized.\n"
+                          "--> Protocol Debug Mode initialized.\n"),
+              std::string::npos);
+}
+
+TEST_F(CliTest, ConvertingNativeToNativeCopiesTheData) {
+    vWriteSample("in.vkd");
+    ChildResult o = oRun({"/e", "in.vkd", "out.vkd"});
+    EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
+    EXPECT_NE(o.sOut.find("Load data from in.vkd\nExport data to out.vkd\n"), std::string::npos);
+    EXPECT_EQ(sRead("out.vkd"), sRead("in.vkd")) << "same store, same bytes";
+    EXPECT_FALSE(fs::exists(oDir / "out.vkd.tmp"));
+}
+
+TEST_F(CliTest, FailedStepsSayWhyAndExitWithOne) {
+    ChildResult o = oRun({"/e", "missing.vkd", "out.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_NE(o.sErr.find("cannot open 'missing.vkd'"), std::string::npos) << o.sErr;
+    // The export still runs and writes the (empty) store.
+    EXPECT_EQ(sRead("out.vkd").size(), 24u);
+
+    {
+        std::ofstream oOut(oDir / "junk.vkd", std::ios::binary);
+        oOut << "this is not a data file at all";
+    }
+    o = oRun({"/w", "junk.vkd", "list.lst"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_NE(o.sErr.find("'junk.vkd' is not a data file"), std::string::npos) << o.sErr;
+
+    std::string sData;
+    vWriteSample("whole.vkd");
+    sData = sRead("whole.vkd");
+    {
+        std::ofstream oOut(oDir / "cut.vkd", std::ios::binary);
+        oOut << sData.substr(0, sData.size() - 7);
+    }
+    o = oRun({"/e", "cut.vkd", "copy.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_NE(o.sErr.find("'cut.vkd' is truncated"), std::string::npos) << o.sErr;
+
+    o = oRun({"/e", "whole.vkd", "no/such/dir/out.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_NE(o.sErr.find("no/such/dir/out.vkd"), std::string::npos) << o.sErr;
+}
+
+TEST_F(CliTest, ReceiverThatIsNotThereFailsQuickly) {
+    auto tStart = std::chrono::steady_clock::now();
+    ChildResult o = oRun({"/c", (oDir / "no-such-tty").string(), "/v"});
+    EXPECT_FALSE(o.fTimedOut);
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_NE(o.sErr.find("no-such-tty"), std::string::npos) << o.sErr;
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(5));
+}
