@@ -1,4 +1,298 @@
 #include "geo/utm.h"
 
-// Placeholder until the UTM grid lands.
-void vSetUtmZoneOverride(int) {}
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/temp_string.h"
+#include "geo/angles.h"
+#include "geo/datums.h"
+#include "geo/text_scan.h"
+
+namespace {
+constexpr double kScale = 0.9996;
+constexpr double kFalseEasting = 500000.0;
+constexpr double kFalseNorthingSouth = 10000000.0;
+// A tenth of a millisecond of arc: positions on a band or exception boundary
+// stay on the side they were written for despite rounding.
+constexpr double kEpsilon = 1.0 / 36000000.0;
+
+int iZoneOverride = -1;
+
+// The ellipsoid of a datum with the quantities the projection needs.
+struct Ellipsoid {
+    double a, e2, ep2, n;
+    double dA, dB, dC, dD, dE; // meridional arc coefficients
+};
+
+Ellipsoid oEllipsoidOf(int16_t sDatum) {
+    Ellipsoid o{};
+    double dInverseF = 0;
+    sGetDatumParams(sDatum, &o.a, &dInverseF);
+    double a = o.a;
+    double b = a * (dInverseF - 1) / dInverseF;
+    o.e2 = (a * a - b * b) / (a * a);
+    o.ep2 = (a * a - b * b) / (b * b);
+    double n = (a - b) / (a + b);
+    o.n = n;
+    double n2 = n * n, n3 = n2 * n, n4 = n3 * n, n5 = n4 * n;
+    o.dA = a * (1 - n + 5.0 / 4.0 * (n2 - n3) + 81.0 / 64.0 * (n4 - n5));
+    o.dB = 3.0 / 2.0 * a * (n - n2 + 7.0 / 8.0 * (n3 - n4) + 55.0 / 64.0 * n5);
+    o.dC = 15.0 / 16.0 * a * (n2 - n3 + 3.0 / 4.0 * (n4 - n5));
+    o.dD = 35.0 / 48.0 * a * (n3 - n4 + 11.0 / 16.0 * n5);
+    o.dE = 315.0 / 512.0 * a * (n4 - n5);
+    return o;
+}
+
+double dMeridionalArc(const Ellipsoid &o, double dPhi) {
+    return o.dA * dPhi - o.dB * std::sin(2 * dPhi) + o.dC * std::sin(4 * dPhi) -
+           o.dD * std::sin(6 * dPhi) + o.dE * std::sin(8 * dPhi);
+}
+
+double dCentralMeridian(int32_t lZone) {
+    return dDegreesToRadians(static_cast<double>(lZone) * 6.0 - 183.0);
+}
+
+int32_t lZoneOfLongitude(double dLambda) {
+    // The zone comes from the longitude measured in the degree unit atan(1)/45,
+    // not the conversion's own pi, so it matches the UTM texts already written.
+    double dZone = dLambda / (std::atan(1.0) / 45.0) / 6.0 + 31.0;
+    if (!(dZone < 61.0)) {
+        return 60;
+    }
+    if (!(dZone >= 1.0)) {
+        return 1;
+    }
+    return static_cast<int32_t>(dZone);
+}
+} // namespace
+
+void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
+                  int fFixedZone, double *pdEasting, double *pdNorthing) {
+    const Ellipsoid o = oEllipsoidOf(sDatum);
+    double dPhi = dDegreesToRadians(dLatitude);
+    double dLambda = dDegreesToRadians(dLongitude);
+    int32_t lZone = 0;
+    if (fFixedZone == 0 || plZone == nullptr) {
+        lZone = lZoneOfLongitude(dLambda);
+        if (plZone != nullptr) {
+            *plZone = lZone;
+        }
+    } else {
+        lZone = *plZone;
+    }
+    double p = dLambda - dCentralMeridian(lZone);
+    double s = std::sin(dPhi), c = std::cos(dPhi), t = s / c;
+    double eta2 = o.ep2 * c * c;
+    double nu = o.a / std::sqrt(1 - o.e2 * s * s);
+    double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
+    double eta4 = eta2 * eta2, eta6 = eta4 * eta2, eta8 = eta4 * eta4;
+    double c2 = c * c, c3 = c2 * c, c5 = c3 * c2, c7 = c5 * c2;
+    double p2 = p * p, p3 = p2 * p, p4 = p2 * p2, p5 = p4 * p, p6 = p4 * p2, p7 = p6 * p,
+           p8 = p4 * p4;
+    double k0nu = kScale * nu;
+
+    double dFalseNorthing = dPhi < 0 ? kFalseNorthingSouth : 0.0;
+    double dNorthing =
+        dFalseNorthing + kScale * dMeridionalArc(o, dPhi) + p2 * k0nu * s * c * 0.5 +
+        p4 * k0nu * s * c3 * (1.0 / 24.0) * (5 - t2 + 9 * eta2 + 4 * eta4) +
+        p6 * k0nu * s * c5 * (1.0 / 720.0) *
+            (61 - 58 * t2 + t4 + 270 * eta2 - 330 * t2 * eta2 + 445 * eta4 + 324 * eta6 -
+             680 * t2 * eta4 + 88 * eta8 - 600 * t2 * eta6 - 192 * t2 * eta8) +
+        p8 * k0nu * s * c7 * (1.0 / 40320.0) * (1385 - 3111 * t2 + 543 * t4 - t6);
+    double dEasting = kFalseEasting + p * k0nu * c +
+                      p3 * k0nu * c3 * (1.0 / 6.0) * (1 - t2 + eta2) +
+                      p5 * k0nu * c5 * (1.0 / 120.0) *
+                          (5 - 18 * t2 + t4 + 14 * eta2 - 58 * t2 * eta2 + 13 * eta4 + 4 * eta6 -
+                           64 * t2 * eta4 - 24 * t2 * eta6) +
+                      p7 * k0nu * c7 * (1.0 / 5040.0) * (61 - 479 * t2 + 179 * t4 - t6);
+    if (pdEasting != nullptr) {
+        *pdEasting = dEasting;
+    }
+    if (pdNorthing != nullptr) {
+        *pdNorthing = dNorthing;
+    }
+}
+
+void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
+                  double *pdLatitude, double *pdLongitude) {
+    const Ellipsoid o = oEllipsoidOf(sDatum);
+    double dFalseNorthing = 0.0;
+    if (dNorthing < 0) {
+        dFalseNorthing = kFalseNorthingSouth;
+        dNorthing = std::fabs(dNorthing);
+    }
+    double M = (dNorthing - dFalseNorthing) / kScale;
+    auto dRho = [&](double dPhi) {
+        double w = std::sqrt(1 - o.e2 * std::sin(dPhi) * std::sin(dPhi));
+        return (1 - o.e2) * o.a / (w * w * w);
+    };
+    double dPhi1 = M / dRho(0.0);
+    for (int i = 0; i < 5; ++i) {
+        dPhi1 += (M - dMeridionalArc(o, dPhi1)) / dRho(dPhi1);
+    }
+    double rho = dRho(dPhi1);
+    double s = std::sin(dPhi1);
+    double nu = o.a / std::sqrt(1 - o.e2 * s * s);
+    double t = std::tan(dPhi1), c = std::cos(dPhi1);
+    double eta2 = o.ep2 * c * c;
+    double x = dEasting - kFalseEasting;
+    double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
+    double eta4 = eta2 * eta2, eta6 = eta4 * eta2, eta8 = eta4 * eta4;
+    double x2 = x * x, x3 = x2 * x, x4 = x2 * x2, x5 = x4 * x, x6 = x4 * x2, x7 = x6 * x,
+           x8 = x4 * x4;
+    double k2 = kScale * kScale, k3 = k2 * kScale, k4 = k2 * k2, k5 = k4 * kScale, k6 = k4 * k2,
+           k7 = k6 * kScale, k8 = k4 * k4;
+    double nu3 = nu * nu * nu, nu5 = nu3 * nu * nu, nu7 = nu5 * nu * nu;
+
+    double dPhi =
+        dPhi1 - x2 * t / (2 * rho * nu * k2) +
+        x4 * t * (1.0 / 24.0) / (rho * nu3 * k4) * (5 + 3 * t2 + eta2 - 4 * eta4 - 9 * t2 * eta2) -
+        x6 * t * (1.0 / 720.0) / (rho * nu5 * k6) *
+            (61 + 90 * t2 + 46 * eta2 + 45 * t4 - 252 * t2 * eta2 - 3 * eta4 + 100 * eta6 -
+             66 * t2 * eta4 - 90 * t4 * eta2 + 88 * eta8 + 225 * t4 * eta4 + 84 * t2 * eta6 -
+             192 * t2 * eta8) +
+        x8 * t * (1.0 / 40320.0) / (rho * nu7 * k8) * (1385 + 3633 * t2 + 4095 * t4 + 1575 * t6);
+    double dLambda = dCentralMeridian(lZone) + x / (nu * c * kScale) -
+                     x3 * (1 + 2 * t2 + eta2) * (1.0 / 6.0) / (nu3 * c * k3) +
+                     x5 *
+                         (5 + 6 * eta2 + 28 * t2 - 3 * eta4 + 8 * t2 * eta2 + 24 * t4 - 4 * eta6 +
+                          4 * t2 * eta4 + 24 * t2 * eta6) *
+                         (1.0 / 120.0) / (nu5 * c * k5) -
+                     x7 * (61 + 662 * t2 + 1320 * t4 + 720 * t6) * (1.0 / 5040.0) / (nu7 * c * k7);
+    if (pdLatitude != nullptr) {
+        *pdLatitude = dRadiansToDegrees(dPhi);
+    }
+    if (pdLongitude != nullptr) {
+        *pdLongitude = dRadiansToDegrees(dLambda);
+    }
+}
+
+char *szFormatUtm(int16_t sDatum, double dLatitude, double dLongitude) {
+    char *psz = pszGetTempString();
+    int32_t lZone = 0;
+    double dEasting = 0, dNorthing = 0;
+    char cLetter = 0;
+    if (!(dLatitude >= -80 - kEpsilon && dLatitude <= 84 + kEpsilon)) {
+        // No polar projection: a polar letter and zeros.
+        if (dLatitude > 0) {
+            cLetter = dLongitude >= 0 ? 'Z' : 'Y';
+        } else {
+            cLetter = dLongitude >= 0 ? 'B' : 'A';
+        }
+    } else {
+        if (iZoneOverride != -1) {
+            lZone = iZoneOverride;
+            vLatLonToUtm(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting, &dNorthing);
+        } else {
+            vLatLonToUtm(sDatum, dLatitude, dLongitude, &lZone, 0, &dEasting, &dNorthing);
+            int32_t lOwnZone = lZone;
+            if (lZone >= 31 && lZone <= 37 && dLatitude > 56 + kEpsilon) {
+                // South-west Norway and Svalbard have zones of their own widths.
+                if (dLatitude <= 64 + kEpsilon && (lZone == 31 || lZone == 32)) {
+                    lZone = dLongitude < 3 ? 31 : 32;
+                }
+                if (dLatitude > 72 + kEpsilon) {
+                    lZone = 31;
+                    if (dLongitude > 9) {
+                        lZone += 2;
+                    }
+                    if (dLongitude > 21) {
+                        lZone += 2;
+                    }
+                    if (dLongitude > 33) {
+                        lZone += 2;
+                    }
+                }
+                if (lZone != lOwnZone) {
+                    vLatLonToUtm(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting, &dNorthing);
+                }
+            }
+        }
+        int k = static_cast<int>((dLatitude + 80) * 0.125) + 3;
+        if (k > 8) {
+            ++k;
+        }
+        if (k > 14) {
+            ++k;
+        }
+        if (k >= 25) {
+            k = 24;
+        }
+        cLetter = static_cast<char>(64 + k);
+    }
+    std::snprintf(psz, kTempStringSize, "%02d%c %07.0f %07.0f", static_cast<int>(lZone), cLetter,
+                  dEasting, dNorthing);
+    return psz;
+}
+
+namespace {
+// Next token of a text split at spaces, strtok-like but without hidden state.
+char *pszNextToken(char *&pszRest) {
+    while (*pszRest == ' ') {
+        ++pszRest;
+    }
+    if (*pszRest == '\0') {
+        return nullptr;
+    }
+    char *pszToken = pszRest;
+    while (*pszRest != '\0' && *pszRest != ' ') {
+        ++pszRest;
+    }
+    if (*pszRest == ' ') {
+        *pszRest++ = '\0';
+    }
+    return pszToken;
+}
+} // namespace
+
+int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongitude) {
+    if (pszText == nullptr) {
+        return 0;
+    }
+    char *pszRest = pszText;
+    char *pszZone = pszNextToken(pszRest);
+    char *pszEasting = pszZone != nullptr ? pszNextToken(pszRest) : nullptr;
+    char *pszNorthing = pszEasting != nullptr ? pszNextToken(pszRest) : nullptr;
+    if (pszNorthing == nullptr) {
+        return 0;
+    }
+    const char *pszAfterZone = nullptr;
+    int iZone = iReadLeadingInt(pszZone, &pszAfterZone);
+    if (iZone < 1 || iZone > 60) {
+        return 0;
+    }
+    double dEasting = std::atof(pszEasting);
+    double dNorthing = std::atof(pszNorthing);
+    if (!std::isfinite(dEasting) || !std::isfinite(dNorthing)) {
+        return 0;
+    }
+    // The writer gives southern positions with the false northing and no sign,
+    // so the band letter, where there is one, says which hemisphere is meant.
+    char cBand = static_cast<char>(std::toupper(static_cast<unsigned char>(*pszAfterZone)));
+    bool fBandSouth = cBand >= 'C' && cBand <= 'M' && cBand != 'I';
+    bool fBandNorth = cBand >= 'N' && cBand <= 'X' && cBand != 'O';
+    if (fBandSouth) {
+        dNorthing = -std::fabs(dNorthing);
+    } else if (fBandNorth) {
+        dNorthing = std::fabs(dNorthing);
+    }
+    double dLatitude = 0, dLongitude = 0;
+    vUtmToLatLon(sDatum, iZone, dEasting, dNorthing, &dLatitude, &dLongitude);
+    if (!std::isfinite(dLatitude) || !std::isfinite(dLongitude)) {
+        return 0;
+    }
+    *pdLatitude = dLatitude;
+    *pdLongitude = dLongitude;
+    return 1;
+}
+
+void vSetUtmZoneOverride(int iZone) {
+    iZoneOverride = iZone;
+}
+
+int iGetUtmZoneOverride() {
+    return iZoneOverride;
+}

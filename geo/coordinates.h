@@ -1,0 +1,41 @@
+#pragma once
+// Positions as text in the program's coordinate notations, shifted to and from
+// the chosen map datum.
+//
+// Coordinate format numbers: 1 decimal degrees, 2 degrees and minutes, 3 degrees,
+// minutes and seconds, 4 UTM, 5 NMEA ddmm.mm,H, 6..9 the PCX5 notations (degrees,
+// ddmm.mmmmm, ddmmss.sss, UTM), 10 signed degrees, 11..13 like 3, 2, 1 with the
+// DOS degree sign, 14 the listing's d°mm'ss.s" H, 15 and 16 like 2 and 1, 17
+// ddmmkkkH. Readers take 0 to recognise the notation from the text.
+
+#include <cstdint>
+
+constexpr int16_t kCoordDeg = 1;
+constexpr int16_t kCoordDm = 2;
+constexpr int16_t kCoordDms = 3;
+constexpr int16_t kCoordUtm = 4;
+constexpr int16_t kCoordNmea = 5;
+constexpr int16_t kCoordPcxDeg = 6;
+constexpr int16_t kCoordPcxDm = 7;
+constexpr int16_t kCoordPcxDms = 8;
+constexpr int16_t kCoordPcxUtm = 9;
+constexpr int16_t kCoordOzi = 10;
+constexpr int16_t kCoordListing = 14;
+constexpr int16_t kCoordCompact = 17;
+
+// The degree sign of the Windows code page and ISO 8859-1, and of the DOS code pages.
+constexpr char kDegreeAnsi = '\xB0';
+constexpr char kDegreeDos = '\xF8';
+
+// Latitude and longitude in WGS 84 degrees, written in sDatum with format
+// sFormat. The text lives in the temporary-string ring.
+char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat);
+// One angle, already in the target datum; fLatitude 1 for a latitude, 0 for a longitude.
+char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude);
+
+// Reads a position written in sDatum; the results are WGS 84 degrees. 1 if read.
+// On failure the outputs may hold a partial result.
+int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double *pdLatitude,
+                   double *pdLongitude);
+// Reads one angle token (its degree signs are rewritten in place). 1 if read.
+int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResult);

@@ -1,0 +1,95 @@
+#include "geo/text_scan.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+bool fIsBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+void vSkipBlanks(const char *&pszText) {
+    while (*pszText != '\0' && fIsBlank(*pszText)) {
+        ++pszText;
+    }
+}
+} // namespace
+
+bool fScanLong(const char *&pszText, int64_t *plValue) {
+    const char *p = pszText;
+    vSkipBlanks(p);
+    bool fNegative = false;
+    if (*p == '+' || *p == '-') {
+        fNegative = *p == '-';
+        ++p;
+    }
+    if (std::isdigit(static_cast<unsigned char>(*p)) == 0) {
+        return false;
+    }
+    constexpr int64_t kLimit = 2147483648LL;
+    int64_t lValue = 0;
+    while (std::isdigit(static_cast<unsigned char>(*p)) != 0) {
+        if (lValue < kLimit) {
+            lValue = lValue * 10 + (*p - '0');
+        }
+        ++p;
+    }
+    if (lValue > kLimit) {
+        lValue = kLimit;
+    }
+    lValue = fNegative ? -lValue : (lValue == kLimit ? kLimit - 1 : lValue);
+    *plValue = lValue;
+    pszText = p;
+    return true;
+}
+
+bool fScanDouble(const char *&pszText, double *pdValue) {
+    const char *p = pszText;
+    vSkipBlanks(p);
+    char *pszEnd = nullptr;
+    double dValue = std::strtod(p, &pszEnd);
+    if (pszEnd == p) {
+        return false;
+    }
+    *pdValue = dValue;
+    pszText = pszEnd;
+    return true;
+}
+
+bool fScanWord(const char *&pszText, size_t nMaxLength, char *pszOut) {
+    const char *p = pszText;
+    vSkipBlanks(p);
+    size_t n = 0;
+    while (n < nMaxLength && *p != '\0' && !fIsBlank(*p)) {
+        pszOut[n++] = *p++;
+    }
+    pszOut[n] = '\0';
+    if (n == 0) {
+        return false;
+    }
+    pszText = p;
+    return true;
+}
+
+bool fScanLiteral(const char *&pszText, char cLiteral) {
+    if (fIsBlank(cLiteral)) {
+        vSkipBlanks(pszText);
+        return true;
+    }
+    if (*pszText != cLiteral) {
+        return false;
+    }
+    ++pszText;
+    return true;
+}
+
+int iReadLeadingInt(const char *pszText, const char **ppszEnd) {
+    int64_t lValue = 0;
+    const char *p = pszText;
+    if (!fScanLong(p, &lValue)) {
+        lValue = 0;
+    }
+    if (ppszEnd != nullptr) {
+        *ppszEnd = p;
+    }
+    return static_cast<int>(lValue);
+}

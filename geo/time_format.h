@@ -1,0 +1,31 @@
+#pragma once
+// Receiver times (seconds since 00:00:00 on 31 December 1989) as calendar dates,
+// the five text forms of a date and time, and reading them back.
+
+#include <cstdint>
+
+// Julian day number of 31 December 1989, the receiver's epoch day.
+constexpr int32_t kEpochDayNumber = 2447892;
+// Day of the epoch in the day count that starts at 30 December 1899.
+constexpr int32_t kDayCountOffset = 32873;
+
+// Date forms: 1 "12/31/1989 00:00:00", 2 "31-DEC-89 00:00:00", 3 "000000"
+// (hhmmss), 4 "311289" (ddmmyy), 5 the day count "32873.0000000" in 13
+// characters; any other number gives "Invalid Dateformat". lOffset is added to
+// the time first. The text lives in the temporary-string ring.
+char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat);
+
+// Splits lTime + lOffset into its fields; each non-null pointer receives one.
+void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinute,
+                int16_t *psSecond, int16_t *psMonth, int16_t *psDay, int16_t *psYear);
+
+// Reads a day count (text with a '.'; no offset applied), a "31-DEC-89 12:00:00"
+// or a "12/31/1989 12:00:00" text. Returns the receiver time, or 0 when the
+// text has not all six fields, lies before the epoch or beyond what 32 bits hold.
+int32_t lParseTime(const char *pszText, int32_t lOffset);
+
+// Day number (days since 31 December 1989) to month 1..12, day, year.
+void vDayNumberToDate(int32_t lDayNumber, int16_t *psMonth, int16_t *psDay, int16_t *psYear);
+// Month, day and year to a day number; days beyond the month's end run on into
+// the next month.
+int32_t lDateToDayNumber(int32_t lMonth, int32_t lDay, int32_t lYear);

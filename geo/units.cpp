@@ -1,0 +1,142 @@
+#include "geo/units.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+double dSemicirclesToDegrees(int32_t lSemicircles) {
+    // semicircles × 90 needs 38 bits, so the double holds it exactly and the
+    // power-of-two scale is exact too: one rounding in all.
+    return static_cast<double>(static_cast<int64_t>(lSemicircles) * 90) * 0x1p-30;
+}
+
+namespace {
+// The 64-bit mantissa of the reciprocal of 90 as the receivers' software held
+// it: 0xB60B60B60B60B60B × 2^-70, just below 1/90.
+constexpr uint64_t kReciprocal90Mantissa = 0xB60B60B60B60B60BULL;
+constexpr int kReciprocal90Exponent = -70;
+} // namespace
+
+int32_t lDegreesToSemicircles(double dDegrees) {
+    if (!std::isfinite(dDegrees) || dDegrees == 0.0) {
+        return 0;
+    }
+    // The product degrees × 2^30 × r is formed with a 64-bit mantissa, rounded
+    // to nearest even, and then truncated toward zero. Doing it in integers
+    // gives the same bits whatever width long double has on the platform.
+    int iExponent = 0;
+    double dFraction = std::frexp(std::fabs(dDegrees), &iExponent);
+    auto nMantissa = static_cast<uint64_t>(std::ldexp(dFraction, 53));
+    int iScale = iExponent - 53 + 30 + kReciprocal90Exponent;
+    unsigned __int128 nProduct = static_cast<unsigned __int128>(nMantissa) * kReciprocal90Mantissa;
+    int nBits = 0;
+    for (unsigned __int128 n = nProduct; n != 0; n >>= 1) {
+        ++nBits;
+    }
+    uint64_t nKept = 0;
+    if (nBits > 64) {
+        int nShift = nBits - 64;
+        unsigned __int128 nHalf = static_cast<unsigned __int128>(1) << (nShift - 1);
+        unsigned __int128 nRest = nProduct & ((nHalf << 1) - 1);
+        nKept = static_cast<uint64_t>(nProduct >> nShift);
+        iScale += nShift;
+        if (nRest > nHalf || (nRest == nHalf && (nKept & 1) != 0)) {
+            ++nKept;
+            if (nKept == 0) { // carried out of 64 bits
+                nKept = 1ULL << 63;
+                ++iScale;
+            }
+        }
+    } else {
+        nKept = static_cast<uint64_t>(nProduct);
+    }
+    uint64_t nInteger = 0;
+    if (iScale >= 0) {
+        nInteger = iScale >= 64 ? 0 : nKept << iScale;
+    } else {
+        nInteger = -iScale >= 64 ? 0 : nKept >> -iScale;
+    }
+    auto nLow = static_cast<uint32_t>(nInteger);
+    if (dDegrees < 0) {
+        nLow = 0U - nLow;
+    }
+    return static_cast<int32_t>(nLow);
+}
+
+namespace {
+// Reads an exact-width field as "%x" would (leading blanks, a sign and a 0x
+// prefix are accepted, reading stops at the first non-digit).
+bool fReadHexField(std::string_view sText, size_t nWidth, unsigned int *pnValue) {
+    if (sText.size() != nWidth) {
+        return false;
+    }
+    char szCopy[9] = {};
+    std::memcpy(szCopy, sText.data(), nWidth);
+    if (std::memchr(szCopy, '\0', nWidth) != nullptr) {
+        return false;
+    }
+    return std::sscanf(szCopy, "%x", pnValue) == 1;
+}
+} // namespace
+
+int32_t lParseHex32(std::string_view sText) {
+    unsigned int nValue = 0;
+    return fReadHexField(sText, 8, &nValue) ? static_cast<int32_t>(nValue) : -1;
+}
+
+int16_t sParseHex16(std::string_view sText) {
+    unsigned int nValue = 0;
+    return fReadHexField(sText, 4, &nValue) ? static_cast<int16_t>(nValue & 0xFFFF) : -1;
+}
+
+uint8_t cParseHex8(std::string_view sText) {
+    unsigned int nValue = 0;
+    return fReadHexField(sText, 2, &nValue) ? static_cast<uint8_t>(nValue & 0xFF) : 255;
+}
+
+int32_t lParseHex32(const char *pszText) {
+    return pszText != nullptr ? lParseHex32(std::string_view(pszText)) : -1;
+}
+
+int16_t sParseHex16(const char *pszText) {
+    return pszText != nullptr ? sParseHex16(std::string_view(pszText)) : -1;
+}
+
+uint8_t cParseHex8(const char *pszText) {
+    return pszText != nullptr ? cParseHex8(std::string_view(pszText)) : 255;
+}
+
+const char *pszReadField(char *pszDest, size_t nDestSize, const char *pszSource,
+                         const char *pszDelimiters, int fQuoted) {
+    size_t nCopied = 0;
+    auto vCopy = [&](char c) {
+        if (pszDest != nullptr && nCopied + 1 < nDestSize) {
+            pszDest[nCopied++] = c;
+        }
+    };
+    auto fIsDelimiter = [&](char c) {
+        return pszDelimiters != nullptr && std::strchr(pszDelimiters, c) != nullptr;
+    };
+    if (pszSource != nullptr) {
+        bool fInsideQuotes = false;
+        while (*pszSource != '\0' && *pszSource != '\n') {
+            char c = *pszSource++;
+            if (!fQuoted) {
+                if (fIsDelimiter(c)) {
+                    break;
+                }
+                vCopy(c);
+            } else if (c == '"') {
+                fInsideQuotes = !fInsideQuotes;
+            } else if (fInsideQuotes) {
+                vCopy(c);
+            } else if (fIsDelimiter(c)) {
+                break;
+            }
+        }
+    }
+    if (pszDest != nullptr && nDestSize > 0) {
+        pszDest[nCopied] = '\0';
+    }
+    return pszSource;
+}
