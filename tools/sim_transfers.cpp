@@ -2,6 +2,7 @@
 // its records in the formats its profile names, and takes uploads into the
 // .VKD file given with --upload-to (and into the records it serves).
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,26 @@ void vPaceFrame(size_t nData) {
     std::this_thread::sleep_for(
         std::chrono::microseconds(static_cast<long long>(dBytes * 1.0e6 / kBytesPerSecond)));
 }
+
+// Test aids: serve every route's points this many times over (to exceed what
+// a route holds), and serve route points as the unit's own waypoints.
+int iRouteRepeats = 1;
+bool fForeignRoutePoints = false;
+
+int iTakeRouteRepeats(SimReceiver &, const char *pszValue) {
+    iRouteRepeats = std::atoi(pszValue);
+    return iRouteRepeats >= 1 && iRouteRepeats <= 100 ? 1 : 0;
+}
+int iTakeForeign(SimReceiver &, const char *) {
+    fForeignRoutePoints = true;
+    return 1;
+}
+SimOptionRegistration oRepeatOption("--repeat-route-points", 1,
+                                    "N  send each route's points N times over", &iTakeRouteRepeats);
+SimOptionRegistration oForeignOption("--foreign-route-points", 0,
+                                     "send route points as the unit's own waypoints "
+                                     "(formats 108-110)",
+                                     &iTakeForeign);
 
 bool fSendPaced(SimLink &oLink, uint8_t bId, const std::vector<uint8_t> &aData) {
     vPaceFrame(aData.size());
@@ -147,15 +168,21 @@ void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
             continue;
         }
         aRecords.push_back(std::move(oHeader));
-        for (uint32_t i = 0; i < oRoute.lPointCount && i < kMaxRoutePoints; ++i) {
-            const Waypoint *p = pFindWaypoint(&oReceiver.oWorkspace, oRoute.aszPoints[i]);
+        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        for (uint32_t n = 0; n < nPoints * static_cast<uint32_t>(iRouteRepeats); ++n) {
+            const char *pszName = oRoute.aszPoints[n % nPoints];
+            const Waypoint *p = pFindWaypoint(&oReceiver.oWorkspace, pszName);
             Waypoint oPoint = oEmptyWaypoint();
             if (p != nullptr) {
                 oPoint = *p;
             } else {
-                std::snprintf(oPoint.szName, sizeof(oPoint.szName), "%s", oRoute.aszPoints[i]);
+                std::snprintf(oPoint.szName, sizeof(oPoint.szName), "%s", pszName);
             }
             vAddWaypointRecord(aRecords, kIdRouteWaypoint, oPoint, oFormats.iRteWptFormat);
+            const int iFormat = oFormats.iRteWptFormat;
+            if (fForeignRoutePoints && !aRecords.empty() && iFormat >= 108 && iFormat <= 110) {
+                aRecords.back().aData[iFormat == 108 ? 0 : 1] = 1; // class: not a user waypoint
+            }
         }
     }
     vServe(oReceiver, sCommand, std::move(aRecords));
