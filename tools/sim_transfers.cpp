@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <utility>
@@ -266,6 +267,11 @@ void vReceiveWaypoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
     if (e == WaypointDecode::kMalformed) {
         std::fprintf(stderr, "quillox-sim: waypoint record of %zu bytes does not fit D%03d\n",
                      oMessage.aData.size(), iFormat);
+        return;
+    }
+    // Some hosts put nameless link points between the points of a route; a
+    // unit keeps only the named ones.
+    if (oMessage.bId == kIdRouteWaypoint && std::strspn(o.szName, " ") == std::strlen(o.szName)) {
         return;
     }
     if (oMessage.bId == kIdRouteWaypoint && u.fRouteOpen &&
