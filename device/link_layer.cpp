@@ -12,9 +12,9 @@ uint8_t abReceiveBuffer[kReceiveBufferSize];
 
 namespace {
 
-// The stuffed frame being sent and the USB packet being sent; their reserved
-// header bytes stay zero.
-uint8_t abSendBuffer[2 * (kMaxFrameBytes + 2)];
+// The USB packet being sent; its reserved header bytes stay zero. The serial
+// frame lives on the sender's stack: reading the acknowledgement sends ACKs of
+// its own, which must not overwrite the frame that may have to go again.
 uint8_t abUsbSendPacket[kUsbHeaderSize + 255];
 
 int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
@@ -24,13 +24,12 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
         vHexDump(pMessage, nLength);
     }
     std::vector<uint8_t> aFrame = aBuildSerialFrame({pMessage, nLength});
-    std::memcpy(abSendBuffer, aFrame.data(), aFrame.size());
     if (iDebugProtocol()) {
         std::printf("   Calculated checksum: %2.2X\n", bMessageChecksum({pMessage, nLength}));
     }
     int iResult = 0;
     for (int iAttempt = 0; iAttempt < kSendAttempts; ++iAttempt) {
-        if (!iWriteComBytes(pLink, abSendBuffer, aFrame.size())) {
+        if (!iWriteComBytes(pLink, aFrame.data(), aFrame.size())) {
             return 0;
         }
         iResult = iWaitForAck(pLink, pMessage[0]);

@@ -19,7 +19,13 @@ class PosixSerialPort final : public SerialPort {
   public:
     explicit PosixSerialPort(int iFd) : m_iFd(iFd) {}
     ~PosixSerialPort() override {
-        tcflush(m_iFd, TCIOFLUSH);
+        // The last ACK of a run must reach the unit before the buffers are
+        // purged, or the unit sends its last record again into the next run.
+        // Once drained only the input is left to purge; purging output as
+        // well would, on a pseudo-terminal, discard what the other side has
+        // not read yet.
+        tcdrain(m_iFd);
+        tcflush(m_iFd, TCIFLUSH);
         close(m_iFd);
     }
     PosixSerialPort(const PosixSerialPort &) = delete;

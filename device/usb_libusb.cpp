@@ -27,10 +27,16 @@ struct Endpoints {
 
 class LibusbPipes final : public UsbPipes {
   public:
-    LibusbPipes(libusb_context *pContext, libusb_device_handle *pHandle, const Endpoints &o)
-        : m_pContext(pContext), m_pHandle(pHandle), m_oEndpoints(o) {}
+    LibusbPipes(libusb_context *pContext, libusb_device_handle *pHandle, const Endpoints &o,
+                bool fReattachKernelDriver)
+        : m_pContext(pContext), m_pHandle(pHandle), m_oEndpoints(o),
+          m_fReattachKernelDriver(fReattachKernelDriver) {}
     ~LibusbPipes() override {
         libusb_release_interface(m_pHandle, 0);
+        if (m_fReattachKernelDriver) {
+            // Give the unit back to garmin_gps, as it was before the run.
+            libusb_attach_kernel_driver(m_pHandle, 0);
+        }
         libusb_close(m_pHandle);
         libusb_exit(m_pContext);
     }
@@ -65,6 +71,7 @@ class LibusbPipes final : public UsbPipes {
     libusb_context *m_pContext;
     libusb_device_handle *m_pHandle;
     Endpoints m_oEndpoints;
+    bool m_fReattachKernelDriver;
 };
 
 bool fIsGarminUnit(libusb_device *pDevice) {
@@ -72,7 +79,19 @@ bool fIsGarminUnit(libusb_device *pDevice) {
     if (libusb_get_device_descriptor(pDevice, &oDesc) != 0 || oDesc.idVendor != kGarminVendor) {
         return false;
     }
-    return oDesc.idProduct == kGarminUsbProduct || oDesc.bDeviceClass == LIBUSB_CLASS_VENDOR_SPEC;
+    if (oDesc.idProduct == kGarminUsbProduct || oDesc.bDeviceClass == LIBUSB_CLASS_VENDOR_SPEC) {
+        return true;
+    }
+    // Units that declare their class per interface carry it on interface 0.
+    libusb_config_descriptor *pConfig = nullptr;
+    if (libusb_get_config_descriptor(pDevice, 0, &pConfig) != 0) {
+        return false;
+    }
+    bool fVendorClass =
+        pConfig->bNumInterfaces >= 1 && pConfig->interface[0].num_altsetting >= 1 &&
+        pConfig->interface[0].altsetting[0].bInterfaceClass == LIBUSB_CLASS_VENDOR_SPEC;
+    libusb_free_config_descriptor(pConfig);
+    return fVendorClass;
 }
 
 int iFindEndpoints(libusb_device *pDevice, Endpoints *pEndpoints) {
@@ -160,20 +179,26 @@ int iOpenUsbBackend(std::unique_ptr<UsbPipes> *ppPipes) {
                       libusb_error_name(iRc));
         return vFail(nullptr, szWhy);
     }
-    if (libusb_kernel_driver_active(pHandle, 0) == 1 &&
-        libusb_detach_kernel_driver(pHandle, 0) != 0) {
-        return vFail(pHandle, "the kernel driver garmin_gps holds the unit; unload it with "
-                              "'sudo modprobe -r garmin_gps' (or use its serial device "
-                              "/dev/ttyUSB<n> with /c)");
+    bool fDetached = false;
+    if (libusb_kernel_driver_active(pHandle, 0) == 1) {
+        if (libusb_detach_kernel_driver(pHandle, 0) != 0) {
+            return vFail(pHandle, "the kernel driver garmin_gps holds the unit; unload it with "
+                                  "'sudo modprobe -r garmin_gps' (or use its serial device "
+                                  "/dev/ttyUSB<n> with /c)");
+        }
+        fDetached = true;
     }
     iRc = libusb_claim_interface(pHandle, 0);
     if (iRc != 0) {
         char szWhy[160];
         std::snprintf(szWhy, sizeof(szWhy), "interface 0 cannot be claimed (%s)",
                       libusb_error_name(iRc));
+        if (fDetached) {
+            libusb_attach_kernel_driver(pHandle, 0);
+        }
         return vFail(pHandle, szWhy);
     }
     libusb_unref_device(pUnit);
-    *ppPipes = std::make_unique<LibusbPipes>(pContext, pHandle, oEndpoints);
+    *ppPipes = std::make_unique<LibusbPipes>(pContext, pHandle, oEndpoints, fDetached);
     return 1;
 }

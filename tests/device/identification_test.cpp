@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "device/identify.h"
+#include "device/product_table.h"
+#include "device/protocol_selection.h"
+#include "fake_transports.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes aCapabilities(std::initializer_list<std::pair<char, int>> a) {
+    Bytes aData;
+    for (auto [cTag, iNumber] : a) {
+        aData.push_back(static_cast<uint8_t>(cTag));
+        aData.push_back(static_cast<uint8_t>(iNumber));
+        aData.push_back(static_cast<uint8_t>(iNumber >> 8));
+    }
+    return aData;
+}
+
+class ProtocolSelectionTest : public ::testing::Test {
+  protected:
+    void SetUp() override { vResetProtocolSelection(); }
+    void TearDown() override { vResetProtocolSelection(); }
+    const ProtocolSelection &o = oProtocolSelection();
+};
+
+TEST_F(ProtocolSelectionTest, ProductTableByIdAndVersion) {
+    vApplyProductTable(77, 355, oProtocolSelection());
+    EXPECT_EQ(o.iPrxProtocol, 0);
+    EXPECT_EQ(o.iWptFormat, 103);
+    vApplyProductTable(77, 300, oProtocolSelection());
+    EXPECT_EQ(o.iPrxProtocol, 400);
+    EXPECT_EQ(o.iWptFormat, 100);
+    vApplyProductTable(129, 100, oProtocolSelection());
+    EXPECT_EQ(o.iWptFormat, 104);
+    vApplyProductTable(96, 100, oProtocolSelection());
+    EXPECT_EQ(o.iPrxProtocol, 400);
+    // An unknown unit keeps its waypoint format and gets no proximity protocol.
+    vApplyProductTable(500, 100, oProtocolSelection());
+    EXPECT_EQ(o.iPrxProtocol, 0);
+    EXPECT_EQ(o.iWptFormat, 103);
+}
+
+TEST_F(ProtocolSelectionTest, ArrayReplacesTheWholeSelection) {
+    vParseProtocolArray(aCapabilities({{'P', 0},
+                                       {'L', 1},
+                                       {'A', 100},
+                                       {'D', 108},
+                                       {'A', 200},
+                                       {'D', 201},
+                                       {'D', 108},
+                                       {'A', 300},
+                                       {'D', 300}}));
+    EXPECT_EQ(o.iWptProtocol, 100);
+    EXPECT_EQ(o.iWptFormat, 108);
+    EXPECT_EQ(o.iRteProtocol, 200);
+    EXPECT_EQ(o.iRteHdrFormat, 201);
+    EXPECT_EQ(o.iRteWptFormat, 108);
+    EXPECT_EQ(o.iTrkProtocol, 300);
+    EXPECT_EQ(o.iTrkFormat, 300);
+    EXPECT_EQ(o.iTrkHdrFormat, 0);
+    EXPECT_EQ(o.iPrxProtocol, 0);
+    EXPECT_EQ(o.iPrxFormat, 0);
+}
+
+TEST_F(ProtocolSelectionTest, TrackHeadersAndRejectedTrackFormats) {
+    vParseProtocolArray(aCapabilities({{'A', 301}, {'D', 310}, {'D', 301}}));
+    EXPECT_EQ(o.iTrkProtocol, 301);
+    EXPECT_EQ(o.iTrkHdrFormat, 310);
+    EXPECT_EQ(o.iTrkFormat, 301);
+    vParseProtocolArray(aCapabilities({{'A', 300}, {'D', 302}}));
+    EXPECT_EQ(o.iTrkProtocol, 0);
+    EXPECT_EQ(o.iTrkFormat, 0);
+    EXPECT_EQ(o.iTrkHdrFormat, 0);
+}
+
+TEST_F(ProtocolSelectionTest, D110IsAWaypointFormatButNoRouteFormat) {
+    vParseProtocolArray(
+        aCapabilities({{'A', 100}, {'D', 110}, {'A', 200}, {'D', 201}, {'D', 110}}));
+    EXPECT_EQ(o.iWptFormat, 110);
+    EXPECT_EQ(o.iRteProtocol, 0);
+    EXPECT_EQ(o.iRteHdrFormat, 0);
+    EXPECT_EQ(o.iRteWptFormat, 0);
+}
+
+TEST_F(ProtocolSelectionTest, EntriesOutsideAKnownTransferAreIgnored) {
+    // A D entry before any A entry, and D entries after an unsupported A.
+    vParseProtocolArray(
+        aCapabilities({{'D', 108}, {'A', 500}, {'D', 100}, {'A', 400}, {'D', 403}}));
+    EXPECT_EQ(o.iWptFormat, 0);
+    EXPECT_EQ(o.iPrxProtocol, 400);
+    EXPECT_EQ(o.iPrxFormat, 403);
+    vParseProtocolArray(aCapabilities({{'A', 400}, {'D', 103}}));
+    EXPECT_EQ(o.iPrxProtocol, 0);
+    EXPECT_EQ(o.iPrxFormat, 0);
+    // A trailing fragment of an entry is not read.
+    Bytes aCut = aCapabilities({{'A', 100}, {'D', 104}});
+    aCut.pop_back();
+    vParseProtocolArray(aCut);
+    EXPECT_EQ(o.iWptProtocol, 100);
+    EXPECT_EQ(o.iWptFormat, 0);
+}
+
+class IdentifyTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        vResetLinkState();
+        vResetProtocolSelection();
+        auto p = std::make_unique<FakeSerialPort>();
+        pPort = p.get();
+        pLink = pAttachSerialLink(std::move(p));
+    }
+    void TearDown() override {
+        vDestroyLink(pLink);
+        vResetProtocolSelection();
+    }
+    std::string sIdentify(const Bytes &aProductData, int *piResult) {
+        pPort->vQueueAck(0xFE);
+        pPort->vQueueMessage(0xFF, aProductData);
+        testing::internal::CaptureStdout();
+        *piResult = iIdentifyUnit(nullptr, pLink);
+        return testing::internal::GetCapturedStdout();
+    }
+    FakeSerialPort *pPort = nullptr;
+    DeviceLink *pLink = nullptr;
+};
+
+TEST_F(IdentifyTest, UnitLineWithTheFirstDescriptionString) {
+    Bytes a = {73, 0, 0x5E, 0x01};
+    for (char c : std::string("UNIT 3.50")) {
+        a.push_back(static_cast<uint8_t>(c));
+    }
+    a.push_back(0);
+    for (char c : std::string("SECOND")) {
+        a.push_back(static_cast<uint8_t>(c));
+    }
+    a.push_back(0);
+    int iResult = 0;
+    EXPECT_EQ(sIdentify(a, &iResult),
+              "Garmin unit found: ID=UNIT 3.50  Version=350  ProductID=73\n");
+    EXPECT_EQ(iResult, 1);
+    EXPECT_EQ(oProtocolSelection().iWptFormat, 103);
+    // The request went out as FE 01 20.
+    EXPECT_EQ(pPort->aWrites[0], aBuildSerialFrame(Bytes{0xFE, 0x01, 0x20}));
+}
+
+TEST_F(IdentifyTest, UnterminatedSingleDescriptionKeepsItsLastCharacter) {
+    Bytes a = {0x2C, 0x01, 100, 0, 'A', 'B', 'C'};
+    int iResult = 0;
+    EXPECT_EQ(sIdentify(a, &iResult), "Garmin unit found: ID=ABC  Version=100  ProductID=300\n");
+    Bytes aShort = {5, 0};
+    EXPECT_EQ(sIdentify(aShort, &iResult), "Garmin unit found: ID=  Version=0  ProductID=5\n");
+}
+
+TEST_F(IdentifyTest, FailedRequestIsSilentAndKeepsTheDefaults) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(iIdentifyUnit(nullptr, pLink), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(oProtocolSelection().iWptFormat, 100);
+    EXPECT_EQ(pPort->aWrites.size(), 3u);
+}
+
+TEST_F(IdentifyTest, UnitTimeCommandAndRecord) {
+    pPort->vQueueAck(0x0A);
+    pPort->vQueueMessage(0x0E, {12, 31, 0xC5, 0x07, 23, 0, 59, 58});
+    EXPECT_EQ(iReadUnitTime(pLink), 1);
+    EXPECT_EQ(pPort->aWrites[0], (Bytes{0x10, 0x0A, 0x02, 0x05, 0x00, 0xEF, 0x10, 0x03}));
+    // A record too short to hold a date and time fails the step.
+    pPort->vQueueAck(0x0A);
+    pPort->vQueueMessage(0x0E, {12, 31});
+    EXPECT_EQ(iReadUnitTime(pLink), 0);
+}
+
+} // namespace

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "link_harness.h"
+
+namespace {
+
+using e2e::iCount;
+using e2e::oRunQuillox;
+using e2e::Sim;
+
+constexpr const char *kUnitLine =
+    "Garmin unit found: ID=SIM A300 Software Version 3.20  Version=320  ProductID=404\n";
+constexpr const char *kProductRequest = "H> 10 FE 01 20 E1 10 03\n";
+
+// One /v run against a simulator with one injected fault; the frame log and
+// the run's results are kept for the checks.
+class LinkFault : public ::testing::Test {
+  protected:
+    void vRun(std::vector<std::string> asFault) {
+        asFault.insert(asFault.begin(), {"--profile", "a300"});
+        Sim oSim(asFault, sLog);
+        ASSERT_TRUE(oSim.fRunning());
+        o = oRunQuillox({"/c", oSim.sPath(), "/v"}, sDir, "protocol");
+        oSim.iStop();
+        sFrames = e2e::sReadFile(sLog);
+        EXPECT_FALSE(o.fTimedOut);
+        // Whatever happened, the link closes with its statistics line.
+        EXPECT_EQ(iCount(o.sOut, "Elapsed time: "), 1) << o.sOut;
+    }
+    std::string sDir = e2e::sTempDir();
+    std::string sLog = sDir + "/frames.log";
+    e2e::RunResult o;
+    std::string sFrames;
+};
+
+TEST_F(LinkFault, CorruptProductDataIsNakedAndIdentificationFails) {
+    vRun({"--corrupt-checksum", "2"});
+    EXPECT_NE(o.sOut.find("   Checksum on incoming message WRONG: calc - 0F  comm - 11\n"),
+              std::string::npos)
+        << o.sOut;
+    EXPECT_EQ(iCount(sFrames, "H> 10 15 02 FF 00 EA 10 03\n"), 1) << sFrames;
+    EXPECT_EQ(o.sOut.find("Garmin unit found"), std::string::npos);
+    EXPECT_NE(o.sErr.find("identifying the receiver failed"), std::string::npos) << o.sErr;
+    EXPECT_EQ(o.iStatus, 1);
+    EXPECT_LT(o.lMilliseconds, 6000);
+}
+
+TEST_F(LinkFault, NakedRequestIsSentAgainAndSucceeds) {
+    vRun({"--nak-host-frame", "1"});
+    EXPECT_NE(o.sOut.find("   Unexpected record type read. Expected - 06  Read - 15\n"),
+              std::string::npos)
+        << o.sOut;
+    EXPECT_EQ(iCount(sFrames, kProductRequest), 2) << sFrames;
+    EXPECT_NE(o.sOut.find(kUnitLine), std::string::npos);
+    EXPECT_EQ(o.iStatus, 0) << o.sErr;
+}
+
+TEST_F(LinkFault, MissingAckIsWaitedForOneSecondThenTheRequestGoesAgain) {
+    vRun({"--drop-ack", "1"});
+    EXPECT_NE(o.sOut.find("   Result from acknowledgement to sent message: 00\n"),
+              std::string::npos);
+    EXPECT_EQ(iCount(sFrames, kProductRequest), 2) << sFrames;
+    EXPECT_NE(o.sOut.find(kUnitLine), std::string::npos);
+    EXPECT_EQ(o.iStatus, 0) << o.sErr;
+    EXPECT_GE(o.lMilliseconds, 900);
+    EXPECT_LT(o.lMilliseconds, 5000);
+}
+
+TEST_F(LinkFault, DataRecordInPlaceOfTheAckIsAcknowledgedAndTheRequestRepeated) {
+    vRun({"--data-while-ack", "1"});
+    EXPECT_NE(o.sOut.find("   Unexpected record type read. Expected - 06  Read - 0E\n"),
+              std::string::npos)
+        << o.sOut;
+    EXPECT_EQ(iCount(sFrames, "H> 10 06 02 0E 00 EA 10 03\n"), 2) << sFrames;
+    EXPECT_EQ(iCount(sFrames, kProductRequest), 2);
+    EXPECT_NE(o.sOut.find(kUnitLine), std::string::npos);
+    EXPECT_EQ(o.iStatus, 0) << o.sErr;
+}
+
+TEST_F(LinkFault, SilentUnitEndsEveryWaitWithinSeconds) {
+    vRun({"--silence-after", "1"});
+    EXPECT_EQ(o.sOut.find("Garmin unit found"), std::string::npos);
+    // The time command is tried three times, each ending after a second's silence.
+    EXPECT_EQ(iCount(sFrames, "H> 10 0A 02 05 00 EF 10 03\n"), 3) << sFrames;
+    EXPECT_NE(o.sErr.find("identifying the receiver failed"), std::string::npos);
+    EXPECT_NE(o.sErr.find("reading the receiver's time failed"), std::string::npos);
+    EXPECT_EQ(o.iStatus, 1);
+    EXPECT_GE(o.lMilliseconds, 3500);
+    EXPECT_LT(o.lMilliseconds, 8000);
+}
+
+TEST_F(LinkFault, NoiseBeforeTheProductDataSpoilsThatFrameOnly) {
+    vRun({"--noise-before", "2"});
+    EXPECT_NE(sFrames.find("S~ 55 00 AA 03 FF 7E\n"), std::string::npos) << sFrames;
+    EXPECT_EQ(o.sOut.find("Garmin unit found"), std::string::npos);
+    EXPECT_EQ(o.iStatus, 1);
+    EXPECT_LT(o.lMilliseconds, 8000);
+}
+
+} // namespace
