@@ -138,10 +138,9 @@ TEST(TransferLineFaults, RepairedFaultsLeaveACompleteDownload) {
     vBuildTestSet(oData);
     ASSERT_TRUE(fSave(oData, oDir.sPath("data.vkd")));
     SimProcess oSim;
-    ASSERT_EQ(
-        oSim.iStart({"--profile", "a301", "--data", oDir.sPath("data.vkd"), "--nak-host-frame", "4",
-                     "--corrupt-checksum", "50", "--noise-before", "60"}),
-        1);
+    ASSERT_EQ(oSim.iStart({"--profile", "a301", "--data", oDir.sPath("data.vkd"),
+                           "--nak-host-frame", "4", "--corrupt-checksum", "50"}),
+              1);
     ProcessResult r =
         oRunProcess({QUILLOX_EXE, "/c", oSim.sPort(), "/d", "got.vkd"}, 60.0, oDir.sFolder());
     ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
