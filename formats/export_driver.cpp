@@ -1,10 +1,109 @@
 #include "formats/export_driver.h"
 
 #include "app/report.h"
+#include "files/route_point_names.h"
+#include "formats/export_format.h"
+#include "formats/output_file.h"
+#include "store/workspace.h"
 
-// Placeholder until the export driver lands.
-int iExportTextFile(Workspace *, const char *pszFileName, int, int iFileType) {
-    vReportError("cannot write '%s': file type %d is not available in this build", pszFileName,
-                 iFileType);
-    return 0;
+namespace {
+
+// Runs the sections in the one order every format shares: track points,
+// routes, waypoints. The first failing hook ends the walk; later sections and
+// the trailer are skipped.
+int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
+    DataStore &oStore = *c.pWorkspace->pStore;
+    auto fGoOn = [&](int iResult) { return iResult != 0 && !c.pFile->fFailed(); };
+
+    if (oFormat.pWriteHeader != nullptr && !fGoOn(oFormat.pWriteHeader(c))) {
+        return 0;
+    }
+    if ((iKindMask & 4) != 0) {
+        c.fFirstInSection = true;
+        if (oFormat.pPrepareTrack != nullptr && !fGoOn(oFormat.pPrepareTrack(c))) {
+            return 0;
+        }
+        if (oFormat.pWriteTrackPoint != nullptr) {
+            for (const TrackPoint &oPoint : oStore.pTrackPoints) {
+                if (!fGoOn(oFormat.pWriteTrackPoint(c, oPoint))) {
+                    return 0;
+                }
+                c.fFirstInSection = false;
+            }
+        }
+        if (oFormat.pCloseTrack != nullptr && !fGoOn(oFormat.pCloseTrack(c))) {
+            return 0;
+        }
+    }
+    if ((iKindMask & 1) != 0 && oFormat.pWriteRoute != nullptr) {
+        c.fFirstInSection = true;
+        for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
+            if (!fGoOn(oFormat.pWriteRoute(c, oRoute))) {
+                return 0;
+            }
+            // Without the waypoint bit, the waypoints the routes name are
+            // still written, so that the routes can be read back whole.
+            uint32_t nPoints =
+                oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
+            for (uint32_t k = 0; k < nPoints; ++k) {
+                vAddRoutePointName(oRoute.aszPoints[k]);
+            }
+            c.fFirstInSection = false;
+        }
+    }
+    if ((iKindMask & 3) != 0 && oFormat.pWriteWaypoint != nullptr) {
+        c.fFirstInSection = true;
+        bool fAll = (iKindMask & 2) != 0;
+        for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
+            if (!fAll && !iHasRoutePointName(oWaypoint.szName)) {
+                continue;
+            }
+            if (!fGoOn(oFormat.pWriteWaypoint(c, oWaypoint))) {
+                return 0;
+            }
+            c.fFirstInSection = false;
+        }
+    }
+    if (oFormat.pWriteTrailer != nullptr && !fGoOn(oFormat.pWriteTrailer(c))) {
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask, int iFileType) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
+        return 0;
+    }
+    const ExportFormat *pFormat = pFindExportFormat(iFileType);
+    if (pFormat == nullptr) {
+        vReportError("cannot write '%s': file type %d is not available in this build", pszFileName,
+                     iFileType);
+        return 0;
+    }
+    OutputFile oFile;
+    if (!oFile.iOpen(pszFileName, OutputFile::Mode::kText)) {
+        return 0;
+    }
+    ExportContext c;
+    c.pWorkspace = pWorkspace;
+    c.pFile = &oFile;
+    c.pszFileName = pszFileName;
+    c.iFileType = iFileType;
+    if (pFormat->iForcedKindMask != 0) {
+        iKindMask = pFormat->iForcedKindMask;
+    }
+    int iResult = iWalkStore(c, *pFormat, iKindMask);
+    vClearRoutePointNames();
+    if (iResult == 0) {
+        // A half-written file would pass for a whole one; the target keeps
+        // what it held before. A failed write has already said why.
+        if (!oFile.fFailed()) {
+            vReportError("cannot write '%s': the export stopped", pszFileName);
+        }
+        oFile.vDiscard();
+        return 0;
+    }
+    return oFile.iCommit();
 }

@@ -1,13 +1,244 @@
 #include "formats/ozi.h"
 
-#include "app/report.h"
+#include <cstdio>
+#include <string>
+#include <vector>
 
-// Placeholder until this format lands.
-int iImportOziWaypoints(Workspace *, const char *pszFileName) {
-    vReportError("cannot read '%s': this file type is not available in this build", pszFileName);
-    return 0;
+#include "app/debug.h"
+#include "app/report.h"
+#include "app/temp_string.h"
+#include "formats/exchange_numbers.h"
+#include "formats/export_format.h"
+#include "formats/input_file.h"
+#include "formats/output_file.h"
+#include "geo/coordinates.h"
+#include "geo/time_format.h"
+#include "geo/units.h"
+#include "store/workspace.h"
+
+namespace {
+
+// Ozi files are comma-separated with no quoting; the format's own convention
+// is that character 209 stands for a comma inside a text field. Writing a
+// comma unchanged would shift every later field of the line.
+constexpr char kOziComma = '\xD1';
+
+// Positions in both files: signed decimal degrees in WGS 84, six decimals.
+constexpr int16_t kOziCoordFormat = 10;
+constexpr int16_t kWgs84 = 100;
+constexpr int16_t kDayCountFormat = 5;
+
+constexpr std::string_view kWaypointFirstLine = "OziExplorer Waypoint File";
+constexpr std::string_view kTrackFirstLine = "OziExplorer Track Point File";
+
+// Copies a text field for a line, commas turned into the Ozi stand-in.
+void vCopyOziText(char *pszTarget, size_t nSize, const char *pszSource) {
+    size_t k = 0;
+    for (; k + 1 < nSize && pszSource[k] != '\0'; ++k) {
+        pszTarget[k] = pszSource[k] == ',' ? kOziComma : pszSource[k];
+    }
+    pszTarget[k] = '\0';
 }
-int iImportOziTrack(Workspace *, const char *pszFileName) {
-    vReportError("cannot read '%s': this file type is not available in this build", pszFileName);
-    return 0;
+
+// Copies at most 50 characters of a field into a record's text, turning the
+// stand-in back into a comma.
+void vReadOziText(char (&szTarget)[kNameSize], std::string_view svField) {
+    size_t nLength = svField.size() < kNameSize - 1 ? svField.size() : kNameSize - 1;
+    for (size_t k = 0; k < nLength; ++k) {
+        szTarget[k] = svField[k] == kOziComma ? ',' : svField[k];
+    }
+    szTarget[nLength] = '\0';
+}
+
+// Reads one signed decimal angle; an unreadable field leaves the angle at 0.
+int32_t lReadOziAngle(std::string_view svField, int fLatitude) {
+    char szToken[128];
+    vCopyFieldText(svField, szToken, sizeof(szToken));
+    double dDegrees = 0.0;
+    if (!iParseLatLon(szToken, kOziCoordFormat, fLatitude, &dDegrees)) {
+        return 0;
+    }
+    return lDegreesToSemicircles(dDegrees);
+}
+
+std::string_view svField(const std::vector<std::string_view> &aFields, size_t nIndex) {
+    return nIndex < aFields.size() ? aFields[nIndex] : std::string_view();
+}
+
+char *szOziPosition(int32_t lLatitude, int32_t lLongitude) {
+    return szFormatPosition(kWgs84, dSemicirclesToDegrees(lLatitude),
+                            dSemicirclesToDegrees(lLongitude), kOziCoordFormat);
+}
+
+char *szUserPosition(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude) {
+    return szFormatPosition(pWorkspace->sDatum, dSemicirclesToDegrees(lLatitude),
+                            dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
+}
+
+// Reused across the lines of one import, so reading needs no allocation per line.
+std::vector<std::string_view> &aLineFields() {
+    static std::vector<std::string_view> aFields;
+    return aFields;
+}
+
+using LineParser = int (*)(Workspace *, std::string_view);
+
+int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszFileName,
+                     std::string_view svFirstLine, int nSkippedLines, LineParser pParseLine,
+                     const char *pszWhat, const char *pszRecord) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore) {
+        return 0;
+    }
+    LineReader oReader(svData);
+    std::string_view svLine;
+    if (!oReader.fNextLine(svLine) || svLine.substr(0, svFirstLine.size()) != svFirstLine) {
+        vReportError("'%s' is not an OziExplorer %s file: it does not begin with \"%.*s\"",
+                     pszFileName, pszWhat, static_cast<int>(svFirstLine.size()),
+                     svFirstLine.data());
+        return 0;
+    }
+    // Datum, reserved and symbol-set or track lines: the positions are WGS 84
+    // whatever the datum line says.
+    for (int k = 0; k < nSkippedLines; ++k) {
+        if (!oReader.fNextLine(svLine)) {
+            return 1;
+        }
+    }
+    while (oReader.fNextLine(svLine)) {
+        if (!pParseLine(pWorkspace, svLine)) {
+            vReportError("cannot read '%s': line %zu: the store refused the %s", pszFileName,
+                         oReader.nLineNumber(), pszRecord);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+} // namespace
+
+char *szFormatOziWaypoint(const Waypoint &oWaypoint) {
+    char szName[kNameSize];
+    char szComment[kNameSize];
+    vCopyOziText(szName, sizeof(szName), oWaypoint.szName);
+    vCopyOziText(szComment, sizeof(szComment), oWaypoint.szComment);
+    int32_t lFeet = oWaypoint.fAltitude >= -700.0f ? lMetresToFeet(oWaypoint.fAltitude) : -777;
+    char *pszLine = pszGetTempString();
+    std::snprintf(pszLine, kTempStringSize, "-1,%s,%s,,%d,1,,,,%s,,%d,%d,%d", szName,
+                  szOziPosition(oWaypoint.lLatitude, oWaypoint.lLongitude), oWaypoint.sSymbol,
+                  szComment, oWaypoint.bDisplay, lRoundHalfUp(oWaypoint.fProximity), lFeet);
+    return pszLine;
+}
+
+char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
+    // Track altitudes below 0.01 m, 0 included, are written as the format's
+    // "no altitude".
+    int32_t lFeet = oPoint.fAltitude >= 0.01f ? lMetresToFeet(oPoint.fAltitude) : -777;
+    char *pszLine = pszGetTempString();
+    std::snprintf(pszLine, kTempStringSize, "%s,%d,%d,%s",
+                  szOziPosition(oPoint.lLatitude, oPoint.lLongitude), oPoint.fNewSegment, lFeet,
+                  szFormatTime(oPoint.lTime, 0, kDayCountFormat));
+    return pszLine;
+}
+
+int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine) {
+    std::vector<std::string_view> &aFields = aLineFields();
+    vSplitCommas(svLine, aFields);
+    Waypoint oWaypoint = oEmptyWaypoint();
+    vReadOziText(oWaypoint.szName, svField(aFields, 1));
+    oWaypoint.lLatitude = lReadOziAngle(svField(aFields, 2), 1);
+    oWaypoint.lLongitude = lReadOziAngle(svField(aFields, 3), 0);
+    oWaypoint.sSymbol = static_cast<int16_t>(lReadInteger(svField(aFields, 5)));
+    vReadOziText(oWaypoint.szComment, svField(aFields, 10));
+    oWaypoint.bDisplay = static_cast<uint8_t>(lReadInteger(svField(aFields, 12)));
+    oWaypoint.fProximity = static_cast<float>(dReadDecimal(svField(aFields, 13)));
+    double dAltitude = dReadDecimal(svField(aFields, 14));
+    // -777 feet is the format's "no altitude"; such values are kept as they
+    // are, which is the program's own mark for it in metres.
+    oWaypoint.fAltitude =
+        static_cast<float>(dAltitude > -700.0 ? dAltitude * kMetresPerFoot : dAltitude);
+    if (iDebugGeneral()) {
+        std::printf("wpt \"%s\",%s\n", oWaypoint.szName,
+                    szUserPosition(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude));
+    }
+    return iAddWaypoint(pWorkspace, oWaypoint);
+}
+
+int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine) {
+    std::vector<std::string_view> &aFields = aLineFields();
+    vSplitCommas(svLine, aFields);
+    TrackPoint oPoint{};
+    oPoint.lLatitude = lReadOziAngle(svField(aFields, 0), 1);
+    oPoint.lLongitude = lReadOziAngle(svField(aFields, 1), 0);
+    oPoint.fNewSegment = lReadInteger(svField(aFields, 2));
+    double dAltitude = dReadDecimal(svField(aFields, 3));
+    oPoint.fAltitude = static_cast<float>(dAltitude >= -770.0 ? dAltitude * kMetresPerFoot : 0.0);
+    char szTime[128];
+    vCopyFieldText(svField(aFields, 4), szTime, sizeof(szTime));
+    oPoint.lTime = lParseTime(szTime, 0);
+    if (iDebugGeneral()) {
+        std::printf("trk %s,%d\n", szUserPosition(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
+                    oPoint.fNewSegment);
+    }
+    return iAddTrackPoint(pWorkspace, oPoint);
+}
+
+int iImportOziWaypointsFromBuffer(Workspace *pWorkspace, std::string_view svData,
+                                  const char *pszFileName) {
+    return iImportOziBuffer(pWorkspace, svData, pszFileName, kWaypointFirstLine, 3,
+                            iParseOziWaypoint, "waypoint", "waypoint");
+}
+
+int iImportOziTrackFromBuffer(Workspace *pWorkspace, std::string_view svData,
+                              const char *pszFileName) {
+    return iImportOziBuffer(pWorkspace, svData, pszFileName, kTrackFirstLine, 5,
+                            iParseOziTrackPoint, "track", "track point");
+}
+
+int iImportOziWaypoints(Workspace *pWorkspace, const char *pszFileName) {
+    std::string sData;
+    if (!iReadWholeFile(pszFileName, sData)) {
+        return 0;
+    }
+    return iImportOziWaypointsFromBuffer(pWorkspace, sData, pszFileName);
+}
+
+int iImportOziTrack(Workspace *pWorkspace, const char *pszFileName) {
+    std::string sData;
+    if (!iReadWholeFile(pszFileName, sData)) {
+        return 0;
+    }
+    return iImportOziTrackFromBuffer(pWorkspace, sData, pszFileName);
+}
+
+int iWriteOziWaypointHeader(ExportContext &oContext) {
+    return oContext.pFile->iWriteText("OziExplorer Waypoint File Version 1.1\n"
+                                      "WGS 84\n"
+                                      "Reserved 2\n"
+                                      "garmin16\n");
+}
+
+int iWriteOziWaypointLine(ExportContext &oContext, const Waypoint &oWaypoint) {
+    return oContext.pFile->iPrintf("%s\n", szFormatOziWaypoint(oWaypoint));
+}
+
+int iWriteOziTrackHeader(ExportContext &oContext) {
+    return oContext.pFile->iWriteText("OziExplorer Track Point File Version 2.1\n"
+                                      "WGS 84\n"
+                                      "Altitude is in Feet\n"
+                                      "Reserved 3\n"
+                                      "0,2,255,Garmin Track,0,0,0,8421376\n");
+}
+
+int iPrepareOziTrack(ExportContext &oContext) {
+    // The count line holds the true number of points; readers size their
+    // track by it, so it must not wrap past 32,767.
+    size_t nPoints = oContext.pWorkspace->pStore->pTrackPoints.size();
+    if (nPoints == 0) {
+        return 1;
+    }
+    return oContext.pFile->iPrintf("%zu\n", nPoints);
+}
+
+int iWriteOziTrackLine(ExportContext &oContext, const TrackPoint &oPoint) {
+    return oContext.pFile->iPrintf("%s\n", szFormatOziTrackPoint(oPoint));
 }

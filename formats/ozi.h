@@ -1,8 +1,41 @@
 #pragma once
+// OziExplorer waypoint files (.OZI, version 1.1 of its waypoint file) and track
+// files (.PLT, version 2.1 of its track point file): the line formats, the
+// hooks through which the export driver writes them, and the readers.
+// Positions are WGS 84 signed decimal degrees; altitudes are in feet.
+
+#include <string_view>
 
 struct Workspace;
+struct Waypoint;
+struct TrackPoint;
+struct ExportContext;
+
+// The waypoint line and the track point line, in a temporary buffer.
+char *szFormatOziWaypoint(const Waypoint &oWaypoint);
+char *szFormatOziTrackPoint(const TrackPoint &oPoint);
+
+// One line of a file after its header; the result of the store's add operation.
+int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine);
+int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine);
+
+// Readers over a file held in memory; pszFileName only names it in reports.
+// 1 when every line was read; 0 (with one line on standard error) when the
+// first line is not that of the format (nothing is stored) or the store
+// refused a record (what was stored before stays).
+int iImportOziWaypointsFromBuffer(Workspace *pWorkspace, std::string_view svData,
+                                  const char *pszFileName);
+int iImportOziTrackFromBuffer(Workspace *pWorkspace, std::string_view svData,
+                              const char *pszFileName);
 
 // Reads the file into the store; 1 when every line was read, 0 on a failure.
 int iImportOziWaypoints(Workspace *pWorkspace, const char *pszFileName);
 // Reads the file into the store; 1 when every line was read, 0 on a failure.
 int iImportOziTrack(Workspace *pWorkspace, const char *pszFileName);
+
+// Export driver hooks.
+int iWriteOziWaypointHeader(ExportContext &oContext);
+int iWriteOziWaypointLine(ExportContext &oContext, const Waypoint &oWaypoint);
+int iWriteOziTrackHeader(ExportContext &oContext);
+int iPrepareOziTrack(ExportContext &oContext);
+int iWriteOziTrackLine(ExportContext &oContext, const TrackPoint &oPoint);

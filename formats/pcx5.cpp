@@ -1,9 +1,322 @@
 #include "formats/pcx5.h"
 
-#include "app/report.h"
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
 
-// Placeholder until this format lands.
-int iImportPcx5(Workspace *, const char *pszFileName) {
-    vReportError("cannot read '%s': this file type is not available in this build", pszFileName);
-    return 0;
+#include "app/debug.h"
+#include "app/report.h"
+#include "device/waypoint_symbols.h"
+#include "formats/export_format.h"
+#include "formats/field_reader.h"
+#include "formats/input_file.h"
+#include "formats/output_file.h"
+#include "geo/coordinates.h"
+#include "geo/time_format.h"
+#include "geo/units.h"
+#include "store/workspace.h"
+
+namespace {
+
+constexpr int16_t kWgs84 = 100;
+
+bool fIsUtm(int iNotation) {
+    return iNotation == 9;
+}
+
+void vAppendf(std::string &sLine, const char *pszFormat, ...) __attribute__((format(printf, 2, 3)));
+void vAppendf(std::string &sLine, const char *pszFormat, ...) {
+    char szBuffer[512];
+    va_list args;
+    va_start(args, pszFormat);
+    int iLength = std::vsnprintf(szBuffer, sizeof(szBuffer), pszFormat, args);
+    va_end(args);
+    if (iLength > 0) {
+        // Every field is bounded (names 50, positions and dates a few dozen),
+        // so a line never reaches the buffer's end.
+        sLine.append(szBuffer, std::min(static_cast<size_t>(iLength), sizeof(szBuffer) - 1));
+    }
+}
+
+const char *szPcx5Position(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude) {
+    return szFormatPosition(kWgs84, dSemicirclesToDegrees(lLatitude),
+                            dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
+}
+
+const char *szPcx5Date(int32_t lTime) {
+    return szFormatTime(lTime, 0, 2);
+}
+
+int iWriteWaypointHeader(ExportContext &c) {
+    return c.pFile->iPrintf(
+        fIsUtm(c.pWorkspace->sCoordFormat)
+            ? "\nH  IDNT   ZONE EASTING NORTHING DATE      TIME     ALT   DESCRIPTION        "
+              "                      PROXIMITY     SYMBOL ;waypts\n"
+            : "\nH  IDNT   LATITUDE    LONGITUDE    DATE      TIME     ALT   DESCRIPTION      "
+              "                        PROXIMITY     SYMBOL ;waypts\n");
+}
+
+int iWriteLine(ExportContext &c, const std::string &sLine) {
+    return c.pFile->iWriteText(sLine) && c.pFile->iWriteText("\n");
+}
+
+std::string &sLineBuffer(ExportContext &c) {
+    if (std::string *pLine = std::any_cast<std::string>(&c.oState)) {
+        return *pLine;
+    }
+    c.oState = std::string();
+    return *std::any_cast<std::string>(&c.oState);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- writing
+
+const char *szFormatPcx5Waypoint(const Workspace *pWorkspace, const Waypoint &oWaypoint,
+                                 std::string &sLine) {
+    sLine.clear();
+    const char *pszPosition = szPcx5Position(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude);
+    const char *pszDate = szPcx5Date(oWaypoint.lTime);
+    int iSymbol = sGetGarminSymbolID(oWaypoint.sSymbol, pWorkspace->sSymbolSet);
+    vAppendf(sLine,
+             fIsUtm(pWorkspace->sCoordFormat)
+                 ? "W  %-6.50s %-21s %-18s -9999 %-40.50s 0.00000e+00 %8d"
+                 : "W  %-6.50s %-24s %-18s -9999 %-40.50s 0.00000e+00 %8d",
+             oWaypoint.szName, pszPosition, pszDate, oWaypoint.szComment, iSymbol);
+    return sLine.c_str();
+}
+
+const char *szFormatPcx5TrackPoint(const Workspace *pWorkspace, const TrackPoint &oPoint,
+                                   std::string &sLine) {
+    sLine.clear();
+    bool fUtm = fIsUtm(pWorkspace->sCoordFormat);
+    if (oPoint.fNewSegment != 0) {
+        sLine += fUtm ? "\nH  ZONE EASTING NORTHING DATE      TIME     ALT    ;track\n"
+                      : "\nH  LATITUDE    LONGITUDE    DATE      TIME     ALT    ;track\n";
+    }
+    vAppendf(sLine, fUtm ? "T  %-21s %-18s -9999" : "T  %-24s %-18s -9999",
+             szPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
+             szPcx5Date(oPoint.lTime));
+    return sLine.c_str();
+}
+
+const char *szFormatPcx5Route(const Route &oRoute, std::string &sLine) {
+    sLine.clear();
+    vAppendf(sLine, "R  %02u  %.20s", oRoute.lNumber, oRoute.szComment);
+    return sLine.c_str();
+}
+
+int iWritePcx5Header(ExportContext &c) {
+    Workspace &w = *c.pWorkspace;
+    if (!c.pFile->iPrintf("\nH  SOFTWARE NAME & VERSION\nI  PCX5 2.09\n\n"
+                          "H  R DATUM                IDX DA            DF            DX       "
+                          "     DY            DZ\n"
+                          "M  G WGS 84               121 +0.000000e+00 +0.000000e+00 "
+                          "+0.000000e+00 +0.000000e+00 +0.000000e+00\n\n"
+                          "H  COORDINATE SYSTEM\n")) {
+        return 0;
+    }
+    // The PCX5 notation replaces the user's for the rest of the run. A second
+    // PCX5 file of the same run finds it already replaced and keeps it.
+    static const char *const asSystemLine[] = {"U  LAT LON DEG", "U  LAT LON DM", "U  LAT LON DMS",
+                                               "U  UTM UPS"};
+    int iIndex;
+    if (w.sCoordFormat >= 1 && w.sCoordFormat <= 4) {
+        iIndex = w.sCoordFormat - 1;
+    } else if (w.sCoordFormat >= 6 && w.sCoordFormat <= 9) {
+        iIndex = w.sCoordFormat - 6;
+    } else {
+        vReportError("cannot write '%s': PCX5 files hold positions in notation 1 to 4 only, not %d",
+                     c.pszFileName, w.sCoordFormat);
+        return 0;
+    }
+    w.sCoordFormat = static_cast<int16_t>(iIndex + 6);
+    return c.pFile->iPrintf("%s\n", asSystemLine[iIndex]);
+}
+
+int iWritePcx5TrackPoint(ExportContext &c, const TrackPoint &oPoint) {
+    std::string &sLine = sLineBuffer(c);
+    szFormatPcx5TrackPoint(c.pWorkspace, oPoint, sLine);
+    return iWriteLine(c, sLine);
+}
+
+int iWritePcx5Route(ExportContext &c, const Route &oRoute) {
+    std::string &sLine = sLineBuffer(c);
+    szFormatPcx5Route(oRoute, sLine);
+    if (!c.pFile->iWriteText("\n") || !iWriteLine(c, sLine) || !iWriteWaypointHeader(c)) {
+        return 0;
+    }
+    uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
+    for (uint32_t k = 0; k < nPoints; ++k) {
+        const Waypoint *pWaypoint = pFindWaypoint(c.pWorkspace, oRoute.aszPoints[k]);
+        if (pWaypoint == nullptr) {
+            // A line made up from the name alone would put a false point at
+            // 0,0 into the route; the point is left out and the user told.
+            vReportError("'%s': route %u names waypoint '%.50s', which is not stored; left out",
+                         c.pszFileName, oRoute.lNumber, oRoute.aszPoints[k]);
+            continue;
+        }
+        szFormatPcx5Waypoint(c.pWorkspace, *pWaypoint, sLine);
+        if (!iWriteLine(c, sLine)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int iWritePcx5Waypoint(ExportContext &c, const Waypoint &oWaypoint) {
+    if (c.fFirstInSection && !iWriteWaypointHeader(c)) {
+        return 0;
+    }
+    std::string &sLine = sLineBuffer(c);
+    szFormatPcx5Waypoint(c.pWorkspace, oWaypoint, sLine);
+    return iWriteLine(c, sLine);
+}
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+// The characters of a fixed column range that the line holds (fewer, or none,
+// when the line ends early), zero-terminated in pszOut of nLength + 1 bytes.
+const char *pszColumns(std::string_view svLine, size_t nStart, size_t nLength, char *pszOut) {
+    std::string_view svPart = nStart < svLine.size() ? svLine.substr(nStart, nLength) : "";
+    std::memcpy(pszOut, svPart.data(), svPart.size());
+    pszOut[svPart.size()] = '\0';
+    return pszOut;
+}
+
+void vReadPosition(std::string_view svLine, size_t nStart, int iNotation, int32_t &lLatitude,
+                   int32_t &lLongitude) {
+    char szText[32];
+    pszColumns(svLine, nStart, fIsUtm(iNotation) ? 21 : 24, szText);
+    double dLatitude = 0.0;
+    double dLongitude = 0.0;
+    if (iParsePosition(szText, kWgs84, static_cast<int16_t>(iNotation), &dLatitude, &dLongitude)) {
+        lLatitude = lDegreesToSemicircles(dLatitude);
+        lLongitude = lDegreesToSemicircles(dLongitude);
+    }
+}
+
+} // namespace
+
+int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNotation) {
+    if (svLine.substr(0, 3) != "W  ") {
+        return 0;
+    }
+    Waypoint oWaypoint = oEmptyWaypoint();
+    size_t d = fIsUtm(iNotation) ? 32 : 35;
+    char szText[48];
+    std::strcpy(oWaypoint.szName, pszColumns(svLine, 3, 6, szText));
+    std::strcpy(oWaypoint.szComment, pszColumns(svLine, d + 25, 40, szText));
+    vReadPosition(svLine, 10, iNotation, oWaypoint.lLatitude, oWaypoint.lLongitude);
+    oWaypoint.lTime = lParseTime(pszColumns(svLine, d, 18, szText), 0);
+    double dProximity = dFieldDecimal(pszColumns(svLine, d + 66, 13, szText));
+    if (dProximity != 0.0) {
+        oWaypoint.fProximity = static_cast<float>(dProximity);
+    }
+    int64_t llSymbol = llFieldInteger(pszColumns(svLine, d + 80, 8, szText));
+    if ((llSymbol & 0xFFFF) != 0) {
+        oWaypoint.sSymbol =
+            sGetStoredSymbol(static_cast<int16_t>(llSymbol & 0xFFFF), pWorkspace->sSymbolSet);
+    }
+    int iResult = iAddWaypoint(pWorkspace, oWaypoint);
+    if (iResult && sGetDebugModes() != 0) {
+        std::printf("wpt \"%s\",\"%s\",%s,%s,%g,%d\n", oWaypoint.szName, oWaypoint.szComment,
+                    szPcx5Position(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude),
+                    szPcx5Date(oWaypoint.lTime), static_cast<double>(oWaypoint.fProximity),
+                    oWaypoint.sSymbol);
+    }
+    return iResult;
+}
+
+int iParsePcx5TrackPoint(Workspace *pWorkspace, std::string_view svLine, int iNotation,
+                         int fNewSegment) {
+    if (svLine.substr(0, 3) != "T  ") {
+        return 0;
+    }
+    TrackPoint oPoint{};
+    char szText[24];
+    vReadPosition(svLine, 3, iNotation, oPoint.lLatitude, oPoint.lLongitude);
+    oPoint.lTime = lParseTime(pszColumns(svLine, fIsUtm(iNotation) ? 25 : 28, 18, szText), 0);
+    oPoint.fNewSegment = fNewSegment;
+    int iResult = iAddTrackPoint(pWorkspace, oPoint);
+    if (iResult && sGetDebugModes() != 0) {
+        std::printf("trk %s,%s,%d\n",
+                    szPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
+                    szPcx5Date(oPoint.lTime), oPoint.fNewSegment);
+    }
+    return iResult;
+}
+
+int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore) {
+        return 0;
+    }
+    int iNotation = 0;
+    int fNewSegment = 1;
+    LineReader oLines(svData);
+    std::string_view svLine;
+    while (oLines.fNextLine(svLine)) {
+        const char *pszReason = nullptr;
+        switch (svLine.empty() ? '\0' : svLine[0]) {
+        case 'H':
+            fNewSegment = 1;
+            break;
+        case 'I':
+            if (svLine.substr(0, 12) != "I  PCX5 2.09") {
+                pszReason = "not a PCX5 2.09 file (its I line names another program or version)";
+            }
+            break;
+        case 'M':
+            if (svLine.substr(0, 29) != "M  G WGS 84               121") {
+                pszReason = "only the datum WGS 84 (index 121) is read";
+            }
+            break;
+        case 'U':
+            if (svLine.substr(0, 14) == "U  LAT LON DMS") {
+                iNotation = 8;
+            } else if (svLine.substr(0, 13) == "U  LAT LON DM") {
+                iNotation = 7;
+            } else if (svLine.substr(0, 14) == "U  LAT LON DEG") {
+                iNotation = 6;
+            } else if (svLine.substr(0, 10) == "U  UTM UPS") {
+                iNotation = 9;
+            } else {
+                pszReason = "unknown coordinate system";
+            }
+            break;
+        case 'T':
+            if (svLine.substr(0, 3) != "T  ") {
+                pszReason = "a T line must begin with T and two blanks";
+            } else if (!iParsePcx5TrackPoint(pWorkspace, svLine, iNotation, fNewSegment)) {
+                pszReason = "the store cannot take the record (out of memory)";
+            }
+            fNewSegment = 0;
+            break;
+        case 'W':
+            if (svLine.substr(0, 3) != "W  ") {
+                pszReason = "a W line must begin with W and two blanks";
+            } else if (!iParsePcx5Waypoint(pWorkspace, svLine, iNotation)) {
+                pszReason = "the store cannot take the record (out of memory)";
+            }
+            break;
+        default:
+            break; // R lines, empty lines, comments
+        }
+        if (pszReason != nullptr) {
+            vReportError("'%s' line %zu: %s", pszName, oLines.nLineNumber(), pszReason);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int iImportPcx5(Workspace *pWorkspace, const char *pszFileName) {
+    std::string sData;
+    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, sData)) {
+        return 0;
+    }
+    return iImportPcx5Buffer(pWorkspace, sData, pszFileName);
 }

@@ -1,9 +1,561 @@
 #include "formats/text_export.h"
 
-#include "app/report.h"
+#include <bit>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
 
-// Placeholder until this format lands.
-int iImportTextExport(Workspace *, const char *pszFileName) {
-    vReportError("cannot read '%s': this file type is not available in this build", pszFileName);
-    return 0;
+#include "app/debug.h"
+#include "app/report.h"
+#include "device/waypoint_symbols.h"
+#include "formats/export_format.h"
+#include "formats/field_reader.h"
+#include "formats/input_file.h"
+#include "formats/output_file.h"
+#include "geo/coordinates.h"
+#include "geo/datums.h"
+#include "geo/time_format.h"
+#include "geo/units.h"
+#include "store/workspace.h"
+
+namespace {
+
+constexpr int kFormatVersion = 1;
+// Position and time fields are a few dozen characters; anything longer is not
+// a position or a time, and is cut here rather than read.
+constexpr size_t kFieldSize = 256;
+
+// Appends formatted text to sLine; long texts (a route of thirty long names)
+// grow the string instead of being cut.
+void vAppendf(std::string &sLine, const char *pszFormat, ...) __attribute__((format(printf, 2, 3)));
+void vAppendf(std::string &sLine, const char *pszFormat, ...) {
+    char szBuffer[512];
+    va_list args;
+    va_start(args, pszFormat);
+    int iLength = std::vsnprintf(szBuffer, sizeof(szBuffer), pszFormat, args);
+    va_end(args);
+    if (iLength < 0) {
+        return;
+    }
+    if (static_cast<size_t>(iLength) < sizeof(szBuffer)) {
+        sLine.append(szBuffer, static_cast<size_t>(iLength));
+        return;
+    }
+    size_t nOld = sLine.size();
+    sLine.resize(nOld + static_cast<size_t>(iLength) + 1);
+    va_start(args, pszFormat);
+    std::vsnprintf(sLine.data() + nOld, static_cast<size_t>(iLength) + 1, pszFormat, args);
+    va_end(args);
+    sLine.resize(nOld + static_cast<size_t>(iLength));
+}
+
+// A record text field is at most its size minus one bytes, even when a record
+// built elsewhere lacks its terminator.
+std::string_view svField(const char *pszField, size_t nSize) {
+    const void *pEnd = std::memchr(pszField, '\0', nSize);
+    return std::string_view(
+        pszField, pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - pszField)
+                                  : nSize - 1);
+}
+
+// The quoted form of a name or comment, with no escaping (the reader has none).
+void vAppendQuoted(std::string &sLine, std::string_view svText) {
+    sLine += '"';
+    sLine.append(svText);
+    sLine += '"';
+}
+
+const char *szPositionText(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude) {
+    return szFormatPosition(pWorkspace->sDatum, dSemicirclesToDegrees(lLatitude),
+                            dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
+}
+
+const char *szTimeText(const Workspace *pWorkspace, int32_t lTime) {
+    return szFormatTime(lTime, pWorkspace->lUtcOffset, pWorkspace->sDateFormat);
+}
+
+uint32_t lBits(int32_t lValue) {
+    return static_cast<uint32_t>(lValue);
+}
+
+uint32_t lBits(float fValue) {
+    return std::bit_cast<uint32_t>(fValue);
+}
+
+// Each export keeps one line buffer, so that a million track points reuse the
+// same storage.
+std::string &sLineBuffer(ExportContext &c) {
+    if (std::string *pLine = std::any_cast<std::string>(&c.oState)) {
+        return *pLine;
+    }
+    c.oState = std::string();
+    std::string *pLine = std::any_cast<std::string>(&c.oState);
+    pLine->reserve(512);
+    return *pLine;
+}
+
+int iWriteLine(ExportContext &c, const std::string &sLine) {
+    return c.pFile->iWriteText(sLine) && c.pFile->iWriteText("\n");
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- writing
+
+const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoint,
+                            std::string &sLine) {
+    sLine.clear();
+    const char *pszPosition = szPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude);
+    const char *pszTime = szTimeText(pWorkspace, oPoint.lTime);
+    if (pWorkspace->fTabbedExport != 0) {
+        vAppendf(sLine, "TRK  %-26s,%-19s,%10.2f,%d", pszPosition, pszTime,
+                 static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+    } else {
+        vAppendf(sLine, "TRK %s,%s,%.2f,%d", pszPosition, pszTime,
+                 static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+    }
+    return sLine.c_str();
+}
+
+const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
+    sLine.clear();
+    vAppendf(sLine, "TRH %8.8X,%8.8X,%8.8X,%8.8X,%2.2X", lBits(oPoint.lLatitude),
+             lBits(oPoint.lLongitude), lBits(oPoint.lTime), lBits(oPoint.fAltitude),
+             lBits(oPoint.fNewSegment));
+    return sLine.c_str();
+}
+
+const char *szFormatRteLine(const Route &oRoute, std::string &sLine) {
+    sLine.clear();
+    uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
+    vAppendf(sLine, "RTE %u,%u,", oRoute.lNumber, nPoints);
+    vAppendQuoted(sLine, svField(oRoute.szComment, sizeof(oRoute.szComment)));
+    for (uint32_t k = 0; k < nPoints; ++k) {
+        sLine += ',';
+        vAppendQuoted(sLine, svField(oRoute.aszPoints[k], kNameSize));
+    }
+    return sLine.c_str();
+}
+
+const char *szFormatWptLine(const Workspace *pWorkspace, const Waypoint &oWaypoint,
+                            std::string &sLine) {
+    sLine.clear();
+    std::string_view svName = svField(oWaypoint.szName, kNameSize);
+    std::string_view svComment = svField(oWaypoint.szComment, kNameSize);
+    const char *pszPosition = szPositionText(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude);
+    const char *pszTime = szTimeText(pWorkspace, oWaypoint.lTime);
+    if (pWorkspace->fTabbedExport != 0) {
+        // The widths of name and comment include their quotes.
+        sLine = "WPT  ";
+        size_t nStart = sLine.size();
+        vAppendQuoted(sLine, svName);
+        if (sLine.size() - nStart < 22) {
+            sLine.append(22 - (sLine.size() - nStart), ' ');
+        }
+        sLine += ',';
+        nStart = sLine.size();
+        vAppendQuoted(sLine, svComment);
+        if (sLine.size() - nStart < 32) {
+            sLine.append(32 - (sLine.size() - nStart), ' ');
+        }
+        vAppendf(sLine, ",%-26s,%-19s,%8.2f,%7d,%8d,%7d,%9.2f", pszPosition, pszTime,
+                 static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol, oWaypoint.bDisplay,
+                 oWaypoint.bColor, static_cast<double>(oWaypoint.fAltitude));
+    } else {
+        sLine = "WPT ";
+        vAppendQuoted(sLine, svName);
+        sLine += ',';
+        vAppendQuoted(sLine, svComment);
+        vAppendf(sLine, ",%s,%s,%f,%d,%d,%d,%.2f", pszPosition, pszTime,
+                 static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol, oWaypoint.bDisplay,
+                 oWaypoint.bColor, static_cast<double>(oWaypoint.fAltitude));
+    }
+    return sLine.c_str();
+}
+
+const char *szFormatWphLine(const Waypoint &oWaypoint, std::string &sLine) {
+    sLine = "WPH ";
+    vAppendQuoted(sLine, svField(oWaypoint.szName, kNameSize));
+    sLine += ',';
+    vAppendQuoted(sLine, svField(oWaypoint.szComment, kNameSize));
+    // The symbol goes out as its 16 bits, so that it always takes four digits.
+    vAppendf(sLine, ",%8.8X,%8.8X,%8.8X,%8.8X,%4.4X,%2.2X,%2.2X,%8.8X", lBits(oWaypoint.lLatitude),
+             lBits(oWaypoint.lLongitude), lBits(oWaypoint.lTime), lBits(oWaypoint.fProximity),
+             static_cast<unsigned>(static_cast<uint16_t>(oWaypoint.sSymbol)),
+             static_cast<unsigned>(oWaypoint.bDisplay), static_cast<unsigned>(oWaypoint.bColor),
+             lBits(oWaypoint.fAltitude));
+    return sLine.c_str();
+}
+
+int iWriteTextExportHeader(ExportContext &c) {
+    const Workspace &w = *c.pWorkspace;
+    const char *pszDatumName = nullptr;
+    const char *pszEllipsoidName = nullptr;
+    vGetDatumNames(w.sDatum, &pszDatumName, &pszEllipsoidName);
+    return c.pFile->iPrintf("* Orvensta Export file *\n") &&
+           c.pFile->iPrintf("VER %d\n", kFormatVersion) &&
+           c.pFile->iPrintf("DAT %d,\"%s\",\"%s\"\n", w.sDatum,
+                            pszDatumName != nullptr ? pszDatumName : "",
+                            pszEllipsoidName != nullptr ? pszEllipsoidName : "") &&
+           c.pFile->iPrintf("UTC %d\n", static_cast<int>(w.lUtcOffset));
+}
+
+int iWriteTextExportTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
+    if (c.fFirstInSection) {
+        int iWritten = c.pWorkspace->fTabbedExport != 0
+                           ? c.pFile->iPrintf("*TRK %-26s,%-19s,%-10s,SegmentStart\n", "Coord",
+                                              "Time", "Altitude")
+                           : c.pFile->iPrintf("*TRK Coord,Time,Altitude,SegmentStart\n");
+        if (!iWritten) {
+            return 0;
+        }
+    }
+    std::string &sLine = sLineBuffer(c);
+    szFormatTrkLine(c.pWorkspace, oPoint, sLine);
+    return iWriteLine(c, sLine);
+}
+
+int iWriteHexExportTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
+    if (c.fFirstInSection &&
+        !c.pFile->iPrintf("*TRH Latitude,Longitude,Time,Altitude,SegmentStart\n")) {
+        return 0;
+    }
+    std::string &sLine = sLineBuffer(c);
+    szFormatTrhLine(oPoint, sLine);
+    return iWriteLine(c, sLine);
+}
+
+int iWriteTextExportRoute(ExportContext &c, const Route &oRoute) {
+    if (c.fFirstInSection &&
+        !c.pFile->iPrintf("*RTE RouteID,NoOfPoints,\"Wpt01\",\"Wpt02\",...\n")) {
+        return 0;
+    }
+    std::string &sLine = sLineBuffer(c);
+    szFormatRteLine(oRoute, sLine);
+    return iWriteLine(c, sLine);
+}
+
+int iWriteTextExportWaypoint(ExportContext &c, const Waypoint &oWaypoint) {
+    if (c.fFirstInSection) {
+        int iWritten =
+            c.pWorkspace->fTabbedExport != 0
+                ? c.pFile->iPrintf("*WPT %-22s,%-32s,%-26s,%-19s,%-8s,%-7s,%-8s,%-7s,Altitude\n",
+                                   "\"Name\"", "\"Comment\"", "Coord", "Time", "Radius", "Symbol",
+                                   "DspMode", "Color")
+                : c.pFile->iPrintf("*WPT \"Name\",\"Comment\",Coord,Time,Radius,Symbol,"
+                                   "DisplayMode,Color,Altitude\n");
+        if (!iWritten) {
+            return 0;
+        }
+    }
+    std::string &sLine = sLineBuffer(c);
+    szFormatWptLine(c.pWorkspace, oWaypoint, sLine);
+    return iWriteLine(c, sLine);
+}
+
+int iWriteHexExportWaypoint(ExportContext &c, const Waypoint &oWaypoint) {
+    if (c.fFirstInSection &&
+        !c.pFile->iPrintf("*WPH \"Name\",\"Comment\",Latitude,Longitude,Time,Radius,Symbol,"
+                          "DisplayMode,Color,Altitude\n")) {
+        return 0;
+    }
+    std::string &sLine = sLineBuffer(c);
+    szFormatWphLine(oWaypoint, sLine);
+    return iWriteLine(c, sLine);
+}
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+// Cuts the keyword (up to the first blank) off the front of the line.
+std::string_view svAfterKeyword(std::string_view svLine) {
+    vSkipField(svLine, " ", false);
+    return svLine;
+}
+
+int64_t llIntegerField(std::string_view &svRest) {
+    char szField[kFieldSize];
+    nReadField(szField, sizeof(szField), svRest, ",", false);
+    return llFieldInteger(szField);
+}
+
+// Integers keep their low 32 bits, as a 32-bit field would.
+int32_t lIntegerField(std::string_view &svRest) {
+    return static_cast<int32_t>(static_cast<uint32_t>(llIntegerField(svRest)));
+}
+
+double dDecimalField(std::string_view &svRest) {
+    char szField[kFieldSize];
+    nReadField(szField, sizeof(szField), svRest, ",", false);
+    return dFieldDecimal(szField);
+}
+
+uint32_t lHexField(std::string_view &svRest) {
+    char szField[kFieldSize];
+    nReadField(szField, sizeof(szField), svRest, ",", false);
+    return static_cast<uint32_t>(lParseHex32(szField));
+}
+
+// Reads a position field; a text the notations cannot read leaves the position
+// at 0,0 (the record is kept, as the reader keeps every record line).
+void vPositionField(std::string_view &svRest, int16_t sDatum, int32_t &lLatitude,
+                    int32_t &lLongitude) {
+    char szField[kFieldSize];
+    nReadField(szField, sizeof(szField), svRest, ",", false);
+    double dLatitude = 0.0;
+    double dLongitude = 0.0;
+    if (iParsePosition(szField, sDatum, 0, &dLatitude, &dLongitude)) {
+        lLatitude = lDegreesToSemicircles(dLatitude);
+        lLongitude = lDegreesToSemicircles(dLongitude);
+    } else {
+        lLatitude = 0;
+        lLongitude = 0;
+    }
+}
+
+int32_t lTimeField(std::string_view &svRest, int32_t lUtcOffset) {
+    char szField[kFieldSize];
+    nReadField(szField, sizeof(szField), svRest, ",", false);
+    return lParseTime(szField, lUtcOffset);
+}
+
+bool fStartsWith(std::string_view svLine, std::string_view svPrefix) {
+    return svLine.substr(0, svPrefix.size()) == svPrefix;
+}
+
+bool fSameIgnoringCase(const char *pszA, const char *pszB) {
+    for (;; ++pszA, ++pszB) {
+        unsigned char a = static_cast<unsigned char>(*pszA);
+        unsigned char b = static_cast<unsigned char>(*pszB);
+        if (a >= 'a' && a <= 'z') {
+            a = static_cast<unsigned char>(a - 'a' + 'A');
+        }
+        if (b >= 'a' && b <= 'z') {
+            b = static_cast<unsigned char>(b - 'a' + 'A');
+        }
+        if (a != b) {
+            return false;
+        }
+        if (a == 0) {
+            return true;
+        }
+    }
+}
+
+void vEchoWaypoint(const Workspace *pWorkspace, const Waypoint &oWaypoint) {
+    std::string sLine;
+    szFormatWptLine(pWorkspace, oWaypoint, sLine);
+    std::printf("wpt %s\n", sLine.c_str() + 4);
+}
+
+} // namespace
+
+int iParseVersionLine(std::string_view svLine, int &iVersion) {
+    std::string_view svRest = svAfterKeyword(svLine);
+    iVersion = lIntegerField(svRest);
+    return 1;
+}
+
+int iParseDatumLine(std::string_view svLine, int16_t &sDatum) {
+    std::string_view svRest = svAfterKeyword(svLine);
+    int32_t lNumber = lIntegerField(svRest);
+    char szDatumName[kFieldSize];
+    char szEllipsoidName[kFieldSize];
+    nReadField(szDatumName, sizeof(szDatumName), svRest, ",", true);
+    nReadField(szEllipsoidName, sizeof(szEllipsoidName), svRest, ",", true);
+    if (lNumber < INT16_MIN || lNumber > INT16_MAX) {
+        return 0;
+    }
+    const char *pszDatumName = nullptr;
+    const char *pszEllipsoidName = nullptr;
+    vGetDatumNames(static_cast<int16_t>(lNumber), &pszDatumName, &pszEllipsoidName);
+    if (pszDatumName == nullptr || pszEllipsoidName == nullptr ||
+        !fSameIgnoringCase(pszDatumName, szDatumName) ||
+        !fSameIgnoringCase(pszEllipsoidName, szEllipsoidName)) {
+        return 0;
+    }
+    sDatum = static_cast<int16_t>(lNumber);
+    return 1;
+}
+
+int iParseWaypointLine(Workspace *pWorkspace, std::string_view svLine, int iVersion, int16_t sDatum,
+                       int32_t lUtcOffset) {
+    bool fHex = fStartsWith(svLine, "WPH");
+    if (!fHex && !fStartsWith(svLine, "WPT")) {
+        return 0;
+    }
+    Waypoint oWaypoint = oEmptyWaypoint();
+    std::string_view svRest = svAfterKeyword(svLine);
+    nReadField(oWaypoint.szName, kNameSize, svRest, ",", true);
+    nReadField(oWaypoint.szComment, kNameSize, svRest, ",", true);
+    if (fHex) {
+        oWaypoint.lLatitude = static_cast<int32_t>(lHexField(svRest));
+        oWaypoint.lLongitude = static_cast<int32_t>(lHexField(svRest));
+        oWaypoint.lTime = static_cast<int32_t>(lHexField(svRest));
+        oWaypoint.fProximity = std::bit_cast<float>(lHexField(svRest));
+        char szField[kFieldSize];
+        nReadField(szField, sizeof(szField), svRest, ",", false);
+        oWaypoint.sSymbol = sParseHex16(szField);
+        nReadField(szField, sizeof(szField), svRest, ",", false);
+        oWaypoint.bDisplay = cParseHex8(szField);
+        nReadField(szField, sizeof(szField), svRest, ",", false);
+        oWaypoint.bColor = cParseHex8(szField);
+        oWaypoint.fAltitude = std::bit_cast<float>(lHexField(svRest));
+    } else {
+        vPositionField(svRest, sDatum, oWaypoint.lLatitude, oWaypoint.lLongitude);
+        oWaypoint.lTime = lTimeField(svRest, lUtcOffset);
+        if (iVersion == 0) {
+            // Files before the first version held the receiver's own codes.
+            vSkipField(svRest, ",", false);
+            oWaypoint.fProximity = static_cast<float>(dDecimalField(svRest));
+            vSkipField(svRest, ",", false);
+            int32_t lSymbol = lIntegerField(svRest);
+            int32_t lDisplay = lIntegerField(svRest);
+            oWaypoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(lSymbol), 103);
+            oWaypoint.bDisplay = bGetStoredDisplay(static_cast<uint8_t>(lDisplay), 103);
+        } else {
+            oWaypoint.fProximity = static_cast<float>(dDecimalField(svRest));
+            oWaypoint.sSymbol = static_cast<int16_t>(lIntegerField(svRest));
+            oWaypoint.bDisplay = static_cast<uint8_t>(lIntegerField(svRest));
+            oWaypoint.bColor = static_cast<uint8_t>(lIntegerField(svRest));
+            oWaypoint.fAltitude = static_cast<float>(dDecimalField(svRest));
+        }
+    }
+    int iResult = iAddWaypoint(pWorkspace, oWaypoint);
+    if (iResult && sGetDebugModes() != 0) {
+        vEchoWaypoint(pWorkspace, oWaypoint);
+    }
+    return iResult;
+}
+
+int iParseTrackLine(Workspace *pWorkspace, std::string_view svLine, int iVersion, int16_t sDatum,
+                    int32_t lUtcOffset) {
+    bool fHex = fStartsWith(svLine, "TRH");
+    if (!fHex && !fStartsWith(svLine, "TRK")) {
+        return 0;
+    }
+    TrackPoint oPoint{};
+    std::string_view svRest = svAfterKeyword(svLine);
+    if (fHex) {
+        oPoint.lLatitude = static_cast<int32_t>(lHexField(svRest));
+        oPoint.lLongitude = static_cast<int32_t>(lHexField(svRest));
+        oPoint.lTime = static_cast<int32_t>(lHexField(svRest));
+        oPoint.fAltitude = std::bit_cast<float>(lHexField(svRest));
+        // The writer puts the flag out in hexadecimal; reading it so gives the
+        // same value back for every flag, not only for 0 to 9.
+        char szField[kFieldSize];
+        nReadField(szField, sizeof(szField), svRest, ",", false);
+        oPoint.fNewSegment = static_cast<int32_t>(std::strtoul(szField, nullptr, 16));
+    } else {
+        vPositionField(svRest, sDatum, oPoint.lLatitude, oPoint.lLongitude);
+        oPoint.lTime = lTimeField(svRest, lUtcOffset);
+        if (iVersion > 0) {
+            oPoint.fAltitude = static_cast<float>(dDecimalField(svRest));
+        }
+        oPoint.fNewSegment = lIntegerField(svRest);
+    }
+    int iResult = iAddTrackPoint(pWorkspace, oPoint);
+    if (iResult && sGetDebugModes() != 0) {
+        std::string sLine;
+        szFormatTrkLine(pWorkspace, oPoint, sLine);
+        std::printf("trk %s\n", sLine.c_str() + 4);
+    }
+    return iResult;
+}
+
+int iParseRouteLine(Workspace *pWorkspace, std::string_view svLine) {
+    if (!fStartsWith(svLine, "RTE")) {
+        return 0;
+    }
+    Route oRoute{};
+    std::string_view svRest = svAfterKeyword(svLine);
+    oRoute.lNumber = static_cast<uint32_t>(llIntegerField(svRest));
+    vSkipField(svRest, ",", false); // the count: the names on the line decide it
+    nReadField(oRoute.szComment, kRouteCommentSize, svRest, ",", true);
+    uint32_t nPoints = 0;
+    while (nPoints < kMaxRoutePoints &&
+           nReadField(oRoute.aszPoints[nPoints], kNameSize, svRest, ",", true) != 0) {
+        ++nPoints;
+    }
+    // A name field read empty must not stay half-filled in the record.
+    if (nPoints < kMaxRoutePoints) {
+        std::memset(oRoute.aszPoints[nPoints], 0, kNameSize);
+    }
+    oRoute.lPointCount = nPoints;
+    int iResult = iAddRoute(pWorkspace, oRoute);
+    if (iResult && sGetDebugModes() != 0) {
+        std::string sLine;
+        szFormatRteLine(oRoute, sLine);
+        std::printf("rte %s\n", sLine.c_str() + 4);
+    }
+    return iResult;
+}
+
+int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore) {
+        return 0;
+    }
+    int iVersion = 0;
+    int16_t sDatum = 100;
+    int32_t lUtcOffset = 0;
+    LineReader oLines(svData);
+    std::string_view svLine;
+    while (oLines.fNextLine(svLine)) {
+        // Blanks that an editor leaves at a line's end would make the last
+        // hexadecimal field too long to read; they carry nothing.
+        while (!svLine.empty() && (svLine.back() == ' ' || svLine.back() == '\t')) {
+            svLine.remove_suffix(1);
+        }
+        if (svLine.size() < 3 || svLine[0] == '*') {
+            continue;
+        }
+        char szKeyword[4] = {};
+        for (int i = 0; i < 3; ++i) {
+            char c = svLine[static_cast<size_t>(i)];
+            szKeyword[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        }
+        std::string_view svKeyword(szKeyword, 3);
+        int iResult = 1;
+        const char *pszReason = nullptr;
+        if (svKeyword == "VER") {
+            iResult = iParseVersionLine(svLine, iVersion);
+        } else if (svKeyword == "DAT") {
+            iResult = iParseDatumLine(svLine, sDatum);
+            pszReason = "the datum line does not match the datum table";
+        } else if (svKeyword == "UTC") {
+            char szField[kFieldSize];
+            std::string_view svValue = svLine.substr(svLine.size() >= 4 ? 4 : svLine.size());
+            nReadField(szField, sizeof(szField), svValue, "", false);
+            lUtcOffset = static_cast<int32_t>(llFieldInteger(szField));
+        } else if (svKeyword == "WPT" || svKeyword == "WPH" || svKeyword == "TRK" ||
+                   svKeyword == "TRH" || svKeyword == "RTE") {
+            if (std::string_view(svLine.data(), 3) != svKeyword) {
+                iResult = 0;
+                pszReason = "a record keyword must be written in upper case";
+            } else {
+                if (svKeyword[0] == 'W') {
+                    iResult = iParseWaypointLine(pWorkspace, svLine, iVersion, sDatum, lUtcOffset);
+                } else if (svKeyword[0] == 'T') {
+                    iResult = iParseTrackLine(pWorkspace, svLine, iVersion, sDatum, lUtcOffset);
+                } else {
+                    iResult = iParseRouteLine(pWorkspace, svLine);
+                }
+                pszReason = "the store cannot take the record (out of memory)";
+            }
+        }
+        if (!iResult) {
+            vReportError("'%s' line %zu: %s", pszName, oLines.nLineNumber(), pszReason);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int iImportTextExport(Workspace *pWorkspace, const char *pszFileName) {
+    std::string sData;
+    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, sData)) {
+        return 0;
+    }
+    return iImportTextExportBuffer(pWorkspace, sData, pszFileName);
 }

@@ -194,6 +194,12 @@ char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int1
 }
 
 namespace {
+// A number that cannot be an angle (not finite, or more than a full turn) is
+// garbage in the file, not a position.
+bool fIsAngle(double d) {
+    return std::isfinite(d) && std::fabs(d) <= 360.0;
+}
+
 // Applies the hemisphere character of a token; false for an unknown one.
 bool fApplyHemisphere(char cHemisphere, int fLatitude, double *pdValue) {
     char c = static_cast<char>(std::toupper(static_cast<unsigned char>(cHemisphere)));
@@ -320,7 +326,7 @@ int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResul
     }
     case 10: {
         const char *p = pszToken;
-        if (!fScanDouble(p, &dValue) || !std::isfinite(dValue)) {
+        if (!fScanDouble(p, &dValue) || !fIsAngle(dValue)) {
             return 0;
         }
         *pdResult = dValue;
@@ -334,7 +340,7 @@ int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResul
     default:
         return 0;
     }
-    if (!std::isfinite(dValue)) {
+    if (!fIsAngle(dValue)) {
         return 0;
     }
     *pdResult = dValue;

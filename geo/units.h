@@ -35,8 +35,20 @@ uint8_t cParseHex8(const char *pszText);
 const char *pszReadField(char *pszDest, size_t nDestSize, const char *pszSource,
                          const char *pszDelimiters, int fQuoted);
 
+// The same over a writable source, so callers can keep walking a char *.
+inline char *pszReadField(char *pszDest, size_t nDestSize, char *pszSource,
+                          const char *pszDelimiters, int fQuoted) {
+    return const_cast<char *>(pszReadField(pszDest, nDestSize, static_cast<const char *>(pszSource),
+                                           pszDelimiters, fQuoted));
+}
+
+// A destination array gives its own size.
 template <size_t N>
 const char *pszReadField(char (&aDest)[N], const char *pszSource, const char *pszDelimiters,
                          int fQuoted) {
+    return pszReadField(aDest, N, pszSource, pszDelimiters, fQuoted);
+}
+template <size_t N>
+char *pszReadField(char (&aDest)[N], char *pszSource, const char *pszDelimiters, int fQuoted) {
     return pszReadField(aDest, N, pszSource, pszDelimiters, fQuoted);
 }

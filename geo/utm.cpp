@@ -55,10 +55,11 @@ double dCentralMeridian(int32_t lZone) {
     return dDegreesToRadians(static_cast<double>(lZone) * 6.0 - 183.0);
 }
 
-int32_t lZoneOfLongitude(double dLambda) {
-    // The zone comes from the longitude measured in the degree unit atan(1)/45,
-    // not the conversion's own pi, so it matches the UTM texts already written.
-    double dZone = dLambda / (std::atan(1.0) / 45.0) / 6.0 + 31.0;
+int32_t lZoneOfLongitude(double dLongitude) {
+    // Taken from the degrees themselves, not from the radians: the conversion's
+    // pi is slightly large, which would push an exact western zone edge such as
+    // -174 into the zone west of it. Every zone starts at its western edge.
+    double dZone = dLongitude / 6.0 + 31.0;
     if (!(dZone < 61.0)) {
         return 60;
     }
@@ -76,7 +77,7 @@ void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *
     double dLambda = dDegreesToRadians(dLongitude);
     int32_t lZone = 0;
     if (fFixedZone == 0 || plZone == nullptr) {
-        lZone = lZoneOfLongitude(dLambda);
+        lZone = lZoneOfLongitude(dLongitude);
         if (plZone != nullptr) {
             *plZone = lZone;
         }
@@ -266,7 +267,9 @@ int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongi
     }
     double dEasting = std::atof(pszEasting);
     double dNorthing = std::atof(pszNorthing);
-    if (!std::isfinite(dEasting) || !std::isfinite(dNorthing)) {
+    // A hundred thousand kilometres lies off any grid: such a number is garbage.
+    constexpr double kNoGrid = 1e8;
+    if (!(std::fabs(dEasting) < kNoGrid) || !(std::fabs(dNorthing) < kNoGrid)) {
         return 0;
     }
     // The writer gives southern positions with the false northing and no sign,
@@ -281,7 +284,7 @@ int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongi
     }
     double dLatitude = 0, dLongitude = 0;
     vUtmToLatLon(sDatum, iZone, dEasting, dNorthing, &dLatitude, &dLongitude);
-    if (!std::isfinite(dLatitude) || !std::isfinite(dLongitude)) {
+    if (!(std::fabs(dLatitude) <= 90) || !(std::fabs(dLongitude) <= 360)) {
         return 0;
     }
     *pdLatitude = dLatitude;

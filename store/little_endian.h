@@ -100,8 +100,14 @@ class ByteWriter {
     explicit ByteWriter(std::vector<uint8_t> &aOut) : m_aOut(aOut) {}
 
     void vBytes(const void *pData, size_t nSize) {
-        const auto *p = static_cast<const uint8_t *>(pData);
-        m_aOut.insert(m_aOut.end(), p, p + nSize);
+        if (nSize == 0) {
+            return;
+        }
+        // resize and memcpy rather than insert: g++ 12 at -O3 warns falsely
+        // about insert of a short constant range into an empty vector.
+        size_t nOld = m_aOut.size();
+        m_aOut.resize(nOld + nSize);
+        std::memcpy(m_aOut.data() + nOld, pData, nSize);
     }
     void vU8(uint8_t b) { m_aOut.push_back(b); }
     void vU16(uint16_t s) {

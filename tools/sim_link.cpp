@@ -1,5 +1,6 @@
 #include "tools/sim_link.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
@@ -121,8 +122,10 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
     vLog("H>", m_aRawIn);
     pMessage->bId = static_cast<uint8_t>(iId);
     pMessage->aData = aData;
-    std::vector<uint8_t> aMessage = {static_cast<uint8_t>(iId), static_cast<uint8_t>(iSize)};
-    aMessage.insert(aMessage.end(), aData.begin(), aData.end());
+    std::vector<uint8_t> aMessage(aData.size() + 2);
+    aMessage[0] = static_cast<uint8_t>(iId);
+    aMessage[1] = static_cast<uint8_t>(iSize);
+    std::copy(aData.begin(), aData.end(), aMessage.begin() + 2);
     if (bMessageChecksum(aMessage) != static_cast<uint8_t>(iChecksum)) {
         return FrameResult::kBadChecksum;
     }

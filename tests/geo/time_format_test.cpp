@@ -170,6 +170,24 @@ TEST(ParseTime, DebugTraces) {
     EXPECT_NE(sOut.find("Parsed date (YYYY-MM-DD HH:MM:SS): 1990-1-1 0:0:5\n"), std::string::npos)
         << sOut;
     EXPECT_NE(sOut.find("Calculated lTime: 86405\n"), std::string::npos) << sOut;
+
+    // Two-digit years up to 88 are this century: 88 is 2088, 89 is 1989.
+    vInitDebugModesFrom("1");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(lParseTime("31-DEC-88 10:00:00", 0), 0); // beyond 32 bits
+    EXPECT_EQ(lParseTime("31-DEC-89 10:00:00", 0), 36000);
+    sOut = testing::internal::GetCapturedStdout();
+    vResetDebugModes();
+    EXPECT_NE(sOut.find("Parsed date (YYYY-MM-DD HH:MM:SS): 2088-12-31 10:0:0\n"),
+              std::string::npos)
+        << sOut;
+    EXPECT_NE(sOut.find("Parsed date (YYYY-MM-DD HH:MM:SS): 1989-12-31 10:0:0\n"),
+              std::string::npos)
+        << sOut;
+    // Without a debug channel nothing is printed.
+    testing::internal::CaptureStdout();
+    (void)lParseTime("01-JAN-90 00:00:05", 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
 } // namespace

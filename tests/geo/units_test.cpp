@@ -111,12 +111,24 @@ TEST(ReadField, StopsBeforeLineFeedAndAtNull) {
     const char *p = pszReadField(sz, pszText, ",", 0);
     EXPECT_STREQ(sz, "ab");
     EXPECT_EQ(*p, '\n');
-    EXPECT_EQ(pszReadField(sz, nullptr, ",", 0), nullptr);
+    EXPECT_EQ(pszReadField(sz, static_cast<const char *>(nullptr), ",", 0), nullptr);
     EXPECT_STREQ(sz, "");
     // Outside quotes other characters are dropped.
     p = pszReadField(sz, "x\"y\"z;w", ";", 1);
     EXPECT_STREQ(sz, "y");
     EXPECT_STREQ(p, "w");
+}
+
+TEST(ReadField, WalksAWritableLine) {
+    char szLine[] = "W1,\"Name, with comma\",48.5";
+    char szField[32];
+    char *p = pszReadField(szField, szLine, ",", 0);
+    EXPECT_STREQ(szField, "W1");
+    p = pszReadField(szField, sizeof szField, p, ",", 1);
+    EXPECT_STREQ(szField, "Name, with comma");
+    p = pszReadField(szField, p, ",", 0);
+    EXPECT_STREQ(szField, "48.5");
+    EXPECT_EQ(*p, '\0');
 }
 
 TEST(ReadField, LongFieldIsCutButConsumedWhole) {

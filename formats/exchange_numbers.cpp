@@ -1,0 +1,81 @@
+#include "formats/exchange_numbers.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// Numbers longer than this are not numbers any file of these formats holds;
+// the first characters decide the value (strtod/strtol read no further than a
+// number goes anyway).
+constexpr size_t kNumberTextSize = 128;
+
+} // namespace
+
+void vCopyFieldText(std::string_view svField, char *pszBuffer, size_t nSize) {
+    if (nSize == 0) {
+        return;
+    }
+    // string_view::copy copies nothing (and touches no pointer) for an empty view.
+    size_t nLength = svField.copy(pszBuffer, nSize - 1);
+    pszBuffer[nLength] = '\0';
+}
+
+double dReadDecimal(std::string_view svField) {
+    char szBuffer[kNumberTextSize];
+    vCopyFieldText(svField, szBuffer, sizeof(szBuffer));
+    double dValue = std::strtod(szBuffer, nullptr);
+    return std::isfinite(dValue) ? dValue : 0.0;
+}
+
+int32_t lReadInteger(std::string_view svField) {
+    char szBuffer[kNumberTextSize];
+    vCopyFieldText(svField, szBuffer, sizeof(szBuffer));
+    long long llValue = std::strtoll(szBuffer, nullptr, 10);
+    if (llValue > std::numeric_limits<int32_t>::max()) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    if (llValue < std::numeric_limits<int32_t>::min()) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    return static_cast<int32_t>(llValue);
+}
+
+int32_t lTruncateToInt(double dValue) {
+    if (std::isnan(dValue)) {
+        return 0;
+    }
+    if (dValue >= 2147483647.0) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    if (dValue <= -2147483648.0) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    return static_cast<int32_t>(dValue);
+}
+
+int32_t lMetresToFeet(double dMetres) {
+    return lRoundHalfUp(dMetres * 3.280839895013123);
+}
+
+int32_t lRoundedAltitude(float fAltitude) {
+    if (fAltitude < -700.0f) {
+        return 0;
+    }
+    return lRoundHalfUp(static_cast<double>(fAltitude));
+}
+
+void vSplitCommas(std::string_view svLine, std::vector<std::string_view> &aFields) {
+    aFields.clear();
+    for (;;) {
+        size_t nComma = svLine.find(',');
+        if (nComma == std::string_view::npos) {
+            aFields.push_back(svLine);
+            return;
+        }
+        aFields.push_back(svLine.substr(0, nComma));
+        svLine.remove_prefix(nComma + 1);
+    }
+}

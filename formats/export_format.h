@@ -1,0 +1,56 @@
+#pragma once
+// The hooks through which one text format plugs into the export driver. The
+// driver owns the file, the walk over the store, the kind mask and the stop on
+// a failed write; a format only says what its lines are. Adding a format is one
+// unit with free functions of these shapes and one row in
+// formats/export_format_table.cpp.
+//
+// Every hook returns 1 when it wrote what it had to (or had nothing to write)
+// and 0 when a write failed or the export cannot go on; after a 0 the driver
+// writes nothing more and the export fails. A hook left null is skipped: a
+// format without a route hook writes no route section at all.
+
+#include <any>
+
+struct Workspace;
+struct TrackPoint;
+struct Route;
+struct Waypoint;
+class OutputFile;
+
+struct ExportContext {
+    Workspace *pWorkspace = nullptr;
+    OutputFile *pFile = nullptr; // open in text mode; every '\n' becomes CR LF
+    const char *pszFileName = nullptr;
+    int iFileType = 0;
+    // True until the first record of the current section has been written; a
+    // format writes its section header line when it sees it set.
+    bool fFirstInSection = true;
+    // State a format keeps across the records of one export (counters, a
+    // pending polyline, the first point); set by its header or preparation
+    // hook, dropped when the export ends.
+    std::any oState;
+};
+
+using ExportStepHook = int (*)(ExportContext &oContext);
+using ExportTrackPointHook = int (*)(ExportContext &oContext, const TrackPoint &oPoint);
+using ExportRouteHook = int (*)(ExportContext &oContext, const Route &oRoute);
+using ExportWaypointHook = int (*)(ExportContext &oContext, const Waypoint &oWaypoint);
+
+struct ExportFormat {
+    int iFileType;
+    // Replaces the caller's kind mask (1 routes, 2 waypoints, 4 track points)
+    // for formats that carry only some kinds; 0 keeps the caller's mask.
+    int iForcedKindMask;
+    ExportStepHook pWriteHeader;
+    ExportStepHook pPrepareTrack; // before the first track point
+    ExportTrackPointHook pWriteTrackPoint;
+    ExportStepHook pCloseTrack;  // after the last track point
+    ExportRouteHook pWriteRoute; // the driver records the route's point names
+    ExportWaypointHook pWriteWaypoint;
+    ExportStepHook pWriteTrailer;
+};
+
+// The row for a file type number, or nullptr when no format of this build
+// writes that type.
+const ExportFormat *pFindExportFormat(int iFileType);

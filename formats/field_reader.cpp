@@ -1,0 +1,49 @@
+#include "formats/field_reader.h"
+
+#include <cstdlib>
+
+size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
+                  std::string_view svDelimiters, bool fQuoted) {
+    size_t nCopied = 0;
+    bool fInside = false;
+    size_t i = 0;
+    for (; i < svRest.size(); ++i) {
+        char c = svRest[i];
+        if (c == '\n') {
+            break; // a line end stops the field without being consumed
+        }
+        if (fQuoted && c == '"') {
+            fInside = !fInside;
+            continue;
+        }
+        if (!fInside && svDelimiters.find(c) != std::string_view::npos) {
+            ++i;
+            break;
+        }
+        if (fQuoted && !fInside) {
+            continue;
+        }
+        if (nCopied + 1 < nOutSize) {
+            pszOut[nCopied++] = c;
+        }
+    }
+    svRest.remove_prefix(i);
+    if (nOutSize > 0) {
+        pszOut[nCopied] = '\0';
+    }
+    return nCopied;
+}
+
+void vSkipField(std::string_view &svRest, std::string_view svDelimiters, bool fQuoted) {
+    char c;
+    nReadField(&c, 1, svRest, svDelimiters, fQuoted);
+}
+
+int64_t llFieldInteger(const char *pszField) {
+    // strtoll clamps out-of-range values instead of overflowing as atoi may.
+    return std::strtoll(pszField, nullptr, 10);
+}
+
+double dFieldDecimal(const char *pszField) {
+    return std::strtod(pszField, nullptr);
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Temporary folders and whole-file reads for the format tests.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string sTemplate =
+            (std::filesystem::temp_directory_path() / "quillox-test-XXXXXX").string();
+        char *pszMade = mkdtemp(sTemplate.data());
+        EXPECT_NE(pszMade, nullptr);
+        m_oPath = sTemplate;
+    }
+    ~TempFolder() {
+        std::error_code oError;
+        std::filesystem::remove_all(m_oPath, oError);
+    }
+    std::string sPath(const char *pszName) const { return (m_oPath / pszName).string(); }
+
+  private:
+    std::filesystem::path m_oPath;
+};
+
+inline std::string sReadFile(const std::string &sName) {
+    std::ifstream oIn(sName, std::ios::binary);
+    std::ostringstream oText;
+    oText << oIn.rdbuf();
+    return oText.str();
+}
+
+inline void vWriteFile(const std::string &sName, const std::string &sText) {
+    std::ofstream oOut(sName, std::ios::binary);
+    oOut << sText;
+}
+
+// The text with every LF turned into CR LF, as the program writes its text files.
+inline std::string sCrLf(const std::string &sText) {
+    std::string sOut;
+    for (char c : sText) {
+        if (c == '\n') {
+            sOut += '\r';
+        }
+        sOut += c;
+    }
+    return sOut;
+}
+
+// A file of the peer data, read in place. The folder is the one CI lays out
+// beside the project; QUILLOX_PEER_DATA_DIR in the environment points
+// elsewhere (a worktree that sits at another depth).
+inline std::string sPeerFile(const char *pszName) {
+    const char *pszFolder = std::getenv("QUILLOX_PEER_DATA_DIR");
+    return std::string(pszFolder != nullptr && *pszFolder != '\0' ? pszFolder
+                                                                  : QUILLOX_PEER_DATA_DIR) +
+           "/" + pszName;
+}
