@@ -119,7 +119,7 @@ void vBuildDemoSet(Workspace &w, int iTrackPoints) {
         const double dT = i * 0.02;
         o.lLatitude = lAt(kdLat + 0.0004 * i * (fSecond ? -0.5 : 1.0) + 0.001 * std::sin(dT));
         o.lLongitude = lAt(kdLon + 0.0003 * i + 0.001 * std::cos(dT * 1.3));
-        o.lTime = kDemoStart + 3600 + 10 * i + (fSecond ? 1800 : 0);
+        o.lTime = kDemoStart + 8 * 3600 + 10 * i + (fSecond ? 1800 : 0);
         o.fAltitude = static_cast<float>(std::round(450.0 + 80.0 * std::sin(dT / 2.0)));
         o.fNewSegment = (i == 0 || i == iFirstSegment) ? 1 : 0;
         iAddTrackPoint(&w, o);
