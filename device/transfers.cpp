@@ -288,7 +288,7 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         return iFailedAfter(pszWhat, iDone, iCount);
     }
     if (iCount > 0 && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
-        return iFailedAfter(pszWhat, iDone - 1, iCount);
+        return iFailedAfter(pszWhat, iDone, iCount);
     }
     return iEndOfDownload(pLink, pszWhat, kCommandRoutes, iCount);
 }

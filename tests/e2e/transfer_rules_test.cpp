@@ -130,4 +130,18 @@ TEST_F(TransferRules, TenThousandTrackPoints) {
     EXPECT_EQ(iSegments, 2);
 }
 
+TEST_F(TransferRules, AProximityProtocolWithoutRecordFormatIsReportedNotGuessed) {
+    // A unit of the product table that takes proximity waypoints but names no
+    // record format for them: nothing is asked of it, and the user is told.
+    Workspace w;
+    vBuildTestSet(w);
+    vServe(w, {"--profile", "legacy77", "--software-version", "300"});
+    ProcessResult r = oRun({"/dwp", "got.vkd"}, 30.0);
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(r.sStderr,
+              "quillox: proximity waypoint download: the receiver's record format D000 is not "
+              "supported\n");
+    EXPECT_EQ(oGot().pStore->pWaypoints.size(), 12u);
+}
+
 } // namespace
