@@ -48,7 +48,7 @@ int iTakeTrackPoints(SimReceiver &, const char *pszValue) {
 
 SimOptionRegistration oDataOption("--data", 1, "FILE  serve the records of a .VKD file",
                                   &iTakeData);
-SimOptionRegistration oEmptyOption("--empty", 0, "serve no records at all", &iTakeEmpty);
+SimOptionRegistration oEmptyOption("--empty", 0, " serve no records at all", &iTakeEmpty);
 SimOptionRegistration oUploadOption("--upload-to", 1,
                                     "FILE  write the records a host uploads to a .VKD file",
                                     &iTakeUploadFile);

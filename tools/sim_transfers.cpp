@@ -47,7 +47,7 @@ int iTakePace(SimReceiver &, const char *) {
     fPaced = true;
     return 1;
 }
-SimOptionRegistration oPaceOption("--pace", 0, "send records at the pace of a 9600-baud line",
+SimOptionRegistration oPaceOption("--pace", 0, " send records at the pace of a 9600-baud line",
                                   &iTakePace);
 
 // Waits as long as the frame of a message with nData data bytes (DLE, id,
@@ -77,7 +77,7 @@ int iTakeForeign(SimReceiver &, const char *) {
 SimOptionRegistration oRepeatOption("--repeat-route-points", 1,
                                     "N  send each route's points N times over", &iTakeRouteRepeats);
 SimOptionRegistration oForeignOption("--foreign-route-points", 0,
-                                     "send route points as the unit's own waypoints "
+                                     " send route points as the unit's own waypoints "
                                      "(formats 108-110)",
                                      &iTakeForeign);
 
