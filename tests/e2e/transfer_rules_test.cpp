@@ -3,6 +3,7 @@
 // that are the unit's own waypoints, and a long track.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,28 @@ TEST_F(TransferRules, AProximityProtocolWithoutRecordFormatIsReportedNotGuessed)
               "quillox: proximity waypoint download: the receiver's record format D000 is not "
               "supported\n");
     EXPECT_EQ(oGot().pStore->pWaypoints.size(), 12u);
+}
+
+TEST_F(TransferRules, ProtocolChannelTracesTheTransfer) {
+    Workspace w;
+    vBuildTestSet(w, 12, 3);
+    vServe(w, {"--profile", "a300"});
+    ProcessResult r = oRunProcess({"/usr/bin/env", "ORVENSTA_DEBUG=protocol", QUILLOX_EXE, "/c",
+                                   oSim.sPort(), "/d", "got.vkd"},
+                                  60.0, oDir.sFolder());
+    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    for (const char *psz : {"   Begin Of Transfer Block read for 12 entries\n",
+                            "   End Of Transfer Block read for data type 07\n",
+                            "   Route Header Block read: route=3  comment=ROUTE 3\n",
+                            "   Route Waypoint read: Name=W08\n",
+                            "   End Of Transfer Block read for data type 06\n"}) {
+        EXPECT_NE(r.sStdout.find(psz), std::string::npos) << psz;
+    }
+    const std::regex oWaypoint("   Waypoint read: Name=W01  Lat=[0-9.]+  Lon=-[0-9.]+  Time=[^ ]+ "
+                               "[^ ]+  Comment=Comment 1  Radius=0.000000  Icon=13  "
+                               "DisplayMode=1  Color=255  Altitude=101.000000\n");
+    EXPECT_TRUE(std::regex_search(r.sStdout, oWaypoint)) << r.sStdout.substr(0, 3000);
+    EXPECT_NE(r.sStdout.find("   Track Waypoint read: Lat="), std::string::npos);
 }
 
 } // namespace

@@ -147,6 +147,9 @@ TEST_F(TransferUpload, RoutePointsAreLookedUpByNameAndMissingOnesSkipped) {
     EXPECT_NE(r.sStdout.find("Uploading Route Points (Total count: 3)"), std::string::npos);
     EXPECT_NE(r.sStdout.find("...\n"), std::string::npos);
     EXPECT_EQ(r.sStdout.find("....\n"), std::string::npos);
+    // The bar moves at headers only, so it stops at the header's third.
+    EXPECT_NE(r.sStdout.find("   [" + std::string(23, '#') + "...\n"), std::string::npos)
+        << r.sStdout;
     Workspace oUnit;
     EXPECT_EQ(sReceived(oUnit).find("announced"), std::string::npos);
     const Route &oGot = oUnit.pStore->pRoutes.at(4);
