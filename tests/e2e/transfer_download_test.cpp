@@ -32,6 +32,7 @@ void PrintTo(const UnitKind &k, std::ostream *pOut) {
 const std::vector<UnitKind> &aUnitKinds() {
     static const std::vector<UnitKind> a = {
         {"legacy73", {"--profile", "legacy73"}, true, false, true, false, false, true},
+        {"legacy77", {"--profile", "legacy77"}, true, false, true, false, false, true},
         {"a300", {"--profile", "a300"}, false, false, true, false, true, false},
         {"a301", {"--profile", "a301"}, false, false, true, true, true, false},
         {"d110_a302",

@@ -30,6 +30,7 @@ void PrintTo(const UploadKind &k, std::ostream *pOut) {
 const std::vector<UploadKind> &aUploadKinds() {
     static const std::vector<UploadKind> a = {
         {"legacy73", {"--profile", "legacy73"}, false, false, true},
+        {"legacy77", {"--profile", "legacy77"}, false, false, true},
         {"a300", {"--profile", "a300"}, false, false, true},
         {"a301", {"--profile", "a301"}, false, true, true},
         {"d109_d403",
@@ -181,6 +182,21 @@ TEST_F(TransferUpload, TrackHeaderWithoutUsableFormatIsNotAnnounced) {
     Workspace oUnit;
     EXPECT_EQ(sReceived(oUnit).find("announced"), std::string::npos);
     EXPECT_EQ(oUnit.pStore->pTrackPoints.size(), 5u);
+}
+
+TEST_F(TransferUpload, AWaypointFormatTheProgramDoesNotKnowSendsNothing) {
+    // The unit speaks the waypoint protocol in a record format outside the
+    // program's tables: the upload announces nothing and says why.
+    vStartSim({"--profile", "a300", "--capabilities", "P000,L001,A010,A100,D105"});
+    Workspace w;
+    vBuildTestSet(w, 3, 0);
+    w.pStore->pRoutes.clear();
+    w.pStore->lRouteCount = 0;
+    ProcessResult r = oUpload(w);
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(r.sStderr, "quillox: waypoint upload: the receiver's record format D000 is not "
+                         "supported; nothing was sent\n");
+    EXPECT_EQ(r.sStdout.find("Uploading"), std::string::npos);
 }
 
 } // namespace
