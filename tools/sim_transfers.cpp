@@ -81,6 +81,17 @@ SimOptionRegistration oForeignOption("--foreign-route-points", 0,
                                      "(formats 108-110)",
                                      &iTakeForeign);
 
+// Test aid: the track record with this number (from 1) goes out as a record
+// of another kind, which a host cannot take for a track record.
+int iStrayTrackRecord = 0;
+int iTakeStray(SimReceiver &, const char *pszValue) {
+    iStrayTrackRecord = std::atoi(pszValue);
+    return iStrayTrackRecord >= 1 ? 1 : 0;
+}
+SimOptionRegistration oStrayOption("--stray-track-record", 1,
+                                   "N  send track record N with the id of a waypoint record",
+                                   &iTakeStray);
+
 bool fSendPaced(SimLink &oLink, uint8_t bId, const std::vector<uint8_t> &aData) {
     vPaceFrame(aData.size());
     return oLink.iSend(bId, aData) != 0;
@@ -208,6 +219,9 @@ void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
         if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData)) {
             aRecords.push_back(std::move(oPoint));
         }
+    }
+    if (iStrayTrackRecord >= 1 && static_cast<size_t>(iStrayTrackRecord) <= aRecords.size()) {
+        aRecords[static_cast<size_t>(iStrayTrackRecord - 1)].bId = kIdWaypoint;
     }
     vServe(oReceiver, sCommand, std::move(aRecords));
 }

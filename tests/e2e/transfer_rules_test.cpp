@@ -167,4 +167,16 @@ TEST_F(TransferRules, ProtocolChannelTracesTheTransfer) {
     EXPECT_NE(r.sStdout.find("   Track Waypoint read: Lat="), std::string::npos);
 }
 
+TEST_F(TransferRules, ATrackDownloadGoesOnPastAStrayRecordAndReportsIt) {
+    Workspace w;
+    vBuildTestSet(w, 2, 40);
+    // Record 11 of 41 (the header comes first) is the tenth point.
+    vServe(w, {"--profile", "a301", "--stray-track-record", "11"});
+    ProcessResult r = oRun({"/dt", "got.vkd"});
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(r.sStderr, "quillox: track download: 1 of 41 records could not be read\n");
+    EXPECT_NE(r.sStdout.find("   [" + std::string(70, '#') + "]\n"), std::string::npos);
+    EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 39u);
+}
+
 } // namespace
