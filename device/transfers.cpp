@@ -1,30 +1,475 @@
 #include "device/transfers.h"
 
-#include "app/report.h"
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
-// Placeholder until the transfers land.
+#include "app/debug.h"
+#include "app/report.h"
+#include "device/link_layer.h"
+#include "device/progress_bar.h"
+#include "device/protocol_selection.h"
+#include "device/record_messages.h"
+#include "device/waypoint_records.h"
+#include "store/workspace.h"
+
 namespace {
-int iUnavailable(const char *pszWhat) {
-    vReportError("%s: not available in this build", pszWhat);
+
+constexpr uint16_t kCommandProximity = 3;
+constexpr uint16_t kCommandRoutes = 4;
+constexpr uint16_t kCommandTracks = 6;
+constexpr uint16_t kCommandWaypoints = 7;
+
+// The records message carries a 16-bit count.
+constexpr int kMaxRecordsPerTransfer = 65535;
+// A track record is read up to five times; a receiver silent for that many
+// reads in a row is taken to be gone.
+constexpr int kTrackReadAttempts = 5;
+
+std::vector<uint8_t> aU16(uint16_t s) {
+    return {static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8)};
+}
+
+uint16_t sReceivedU16() {
+    const auto a = aReceivedData();
+    return a.size() >= 2 ? static_cast<uint16_t>(a[0] | (a[1] << 8)) : 0;
+}
+
+int iSendCommand(DeviceLink *pLink, uint16_t sCommand) {
+    return iSendRecord(pLink, kPidCommandData, aU16(sCommand));
+}
+int iSendRecords(DeviceLink *pLink, int iCount) {
+    return iSendRecord(pLink, kPidRecords, aU16(static_cast<uint16_t>(iCount)));
+}
+int iSendTransferComplete(DeviceLink *pLink, uint16_t sCommand) {
+    return iSendRecord(pLink, kPidTransferComplete, aU16(sCommand));
+}
+
+int iReadRecords(DeviceLink *pLink, int *piCount) {
+    if (!iReadMessage(pLink, kPidRecords)) {
+        return 0;
+    }
+    *piCount = sReceivedU16();
+    if (iDebugProtocol()) {
+        std::printf("   Begin Of Transfer Block read for %d entries\n", *piCount);
+    }
+    return 1;
+}
+
+int iReadTransferComplete(DeviceLink *pLink, uint16_t sCommand) {
+    if (!iReadMessage(pLink, kPidTransferComplete)) {
+        return 0;
+    }
+    const uint16_t sValue = sReceivedU16();
+    if (iDebugProtocol()) {
+        std::printf("   End Of Transfer Block read for data type %2.2X\n", sValue);
+    }
+    return sValue == sCommand ? 1 : 0;
+}
+
+// The one line on standard error that a failed transfer leaves.
+int iFailedAfter(const char *pszWhat, int iDone, int iCount) {
+    vReportError("%s failed after %d of %d records", pszWhat, iDone, iCount);
     return 0;
 }
+int iFailedAt(const char *pszWhat, const char *pszStage) {
+    vReportError("%s failed: %s", pszWhat, pszStage);
+    return 0;
+}
+int iEndOfDownload(DeviceLink *pLink, const char *pszWhat, uint16_t sCommand, int iCount) {
+    if (!iReadTransferComplete(pLink, sCommand)) {
+        vReportError("%s: all %d records arrived, but the transfer-complete message did not",
+                     pszWhat, iCount);
+        return 0;
+    }
+    return 1;
+}
+int iEndOfUpload(DeviceLink *pLink, const char *pszWhat, uint16_t sCommand, int iCount) {
+    if (!iSendTransferComplete(pLink, sCommand)) {
+        vReportError("%s: all %d records were sent, but the transfer-complete message was not "
+                     "acknowledged",
+                     pszWhat, iCount);
+        return 0;
+    }
+    return 1;
+}
+
+// An upload announces at most what its 16-bit count can hold.
+int iCappedCount(const char *pszWhat, long lCount, bool *pfCapped) {
+    *pfCapped = lCount > kMaxRecordsPerTransfer;
+    if (*pfCapped) {
+        vReportError("%s: %ld records are more than one transfer can carry; only the first %d "
+                     "are sent",
+                     pszWhat, lCount, kMaxRecordsPerTransfer);
+        return kMaxRecordsPerTransfer;
+    }
+    return static_cast<int>(lCount);
+}
+
+bool fIsTrackPointFormat(int iFormat) {
+    return iFormat >= 300 && iFormat <= 302;
+}
+bool fIsTrackHeaderFormat(int iFormat) {
+    return iFormat == 310 || iFormat == 312;
+}
+bool fIsRouteHeaderFormat(int iFormat) {
+    return iFormat == 200 || iFormat == 201;
+}
+
+void vAppendRoutePoint(Route &oRoute, const char *pszName, int *piDropped) {
+    if (oRoute.lPointCount >= static_cast<uint32_t>(kMaxRoutePoints)) {
+        ++*piDropped;
+        return;
+    }
+    std::memcpy(oRoute.aszPoints[oRoute.lPointCount], pszName, kNameSize);
+    oRoute.aszPoints[oRoute.lPointCount][kNameSize - 1] = '\0';
+    ++oRoute.lPointCount;
+}
+
+int iStoreRoute(Workspace *pWorkspace, Route &oRoute, int iDropped) {
+    if (iDropped > 0) {
+        vReportError("route %lu has %d points; a route holds %d, so the last %d were dropped",
+                     static_cast<unsigned long>(oRoute.lNumber), kMaxRoutePoints + iDropped,
+                     kMaxRoutePoints, iDropped);
+    }
+    return iAddRoute(pWorkspace, oRoute);
+}
+
 } // namespace
 
-int iDownloadWaypoints(Workspace *, DeviceLink *, int fProximity) {
-    return iUnavailable(fProximity ? "proximity waypoint download" : "waypoint download");
+int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
+    const ProtocolSelection &oSel = oProtocolSelection();
+    if (fProximity ? oSel.iPrxProtocol != 400 : oSel.iWptProtocol != 100) {
+        return 1;
+    }
+    const char *pszWhat = fProximity ? "proximity waypoint download" : "waypoint download";
+    const int iFormat = fProximity ? oSel.iPrxFormat : oSel.iWptFormat;
+    if (!iIsWaypointFormat(iFormat)) {
+        vReportError("%s: the receiver's record format D%03d is not supported", pszWhat, iFormat);
+        return 0;
+    }
+    const uint16_t sCommand = fProximity ? kCommandProximity : kCommandWaypoints;
+    if (!iSendCommand(pLink, sCommand)) {
+        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
+    }
+    int iCount = 0;
+    if (!iReadRecords(pLink, &iCount)) {
+        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    }
+    vStartProgress(fProximity ? "Downloading Proximity Waypoints" : "Downloading Waypoints",
+                   iCount);
+    const uint8_t bRecordId = fProximity ? kPidProximityWaypoint : kPidWaypoint;
+    int iDone = 0;
+    bool fFailed = false;
+    for (int i = 0; i < iCount && !fFailed; ++i) {
+        if (iReadMessage(pLink, bRecordId) &&
+            iStoreReceivedWaypoint(pWorkspace, iFormat, nullptr)) {
+            ++iDone;
+        } else {
+            fFailed = true;
+        }
+        vShowProgress(iProgressPercent(i + 1, iCount));
+    }
+    std::printf("\n");
+    if (fFailed) {
+        return iFailedAfter(pszWhat, iDone, iCount);
+    }
+    return iEndOfDownload(pLink, pszWhat, sCommand, iCount);
 }
-int iUploadWaypoints(Workspace *, DeviceLink *, int fProximity) {
-    return iUnavailable(fProximity ? "proximity waypoint upload" : "waypoint upload");
+
+int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
+    const ProtocolSelection &oSel = oProtocolSelection();
+    if (fProximity ? oSel.iPrxProtocol != 400 : oSel.iWptProtocol != 100) {
+        return 1;
+    }
+    const char *pszWhat = fProximity ? "proximity waypoint upload" : "waypoint upload";
+    const WaypointList &oWaypoints = pWorkspace->pStore->pWaypoints;
+    long lStored = 0;
+    for (const auto &[sName, oWaypoint] : oWaypoints) {
+        if (!fProximity || oWaypoint.fProximity != 0.0f) {
+            ++lStored;
+        }
+    }
+    if (lStored == 0) {
+        return 1;
+    }
+    const int iFormat = fProximity ? oSel.iPrxFormat : oSel.iWptFormat;
+    if (!iIsWaypointFormat(iFormat)) {
+        vReportError("%s: the receiver's record format D%03d is not supported; nothing was sent",
+                     pszWhat, iFormat);
+        return 0;
+    }
+    bool fCapped = false;
+    const int iCount = iCappedCount(pszWhat, lStored, &fCapped);
+    if (!iSendRecords(pLink, iCount)) {
+        return iFailedAt(pszWhat, "the receiver did not take the records message");
+    }
+    vStartProgress(fProximity ? "Uploading Proximity Waypoints" : "Uploading Waypoints", iCount);
+    const uint8_t bRecordId = fProximity ? kPidProximityWaypoint : kPidWaypoint;
+    int iSent = 0;
+    bool fFailed = false;
+    for (auto it = oWaypoints.begin(); it != oWaypoints.end() && iSent < iCount && !fFailed; ++it) {
+        const Waypoint &oWaypoint = it->second;
+        if (fProximity && oWaypoint.fProximity == 0.0f) {
+            continue;
+        }
+        if (iSendWaypoint(pLink, oWaypoint, bRecordId, iFormat)) {
+            ++iSent;
+        } else {
+            fFailed = true;
+        }
+        vShowProgress(iProgressPercent(iSent + (fFailed ? 1 : 0), iCount));
+    }
+    std::printf("\n");
+    if (fFailed) {
+        return iFailedAfter(pszWhat, iSent, iCount);
+    }
+    return iEndOfUpload(pLink, pszWhat, fProximity ? kCommandProximity : kCommandWaypoints,
+                        iCount) &&
+           !fCapped;
 }
-int iDownloadRoutes(Workspace *, DeviceLink *) {
-    return iUnavailable("route download");
+
+int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
+    const ProtocolSelection &oSel = oProtocolSelection();
+    if (oSel.iRteProtocol != 200) {
+        return 1;
+    }
+    const char *pszWhat = "route download";
+    if (!fIsRouteHeaderFormat(oSel.iRteHdrFormat) || !iIsWaypointFormat(oSel.iRteWptFormat)) {
+        vReportError("%s: the receiver's record formats D%03d and D%03d are not supported", pszWhat,
+                     oSel.iRteHdrFormat, oSel.iRteWptFormat);
+        return 0;
+    }
+    if (!iSendCommand(pLink, kCommandRoutes)) {
+        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
+    }
+    int iCount = 0;
+    if (!iReadRecords(pLink, &iCount)) {
+        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    }
+    vStartProgress("Downloading Route Points", iCount);
+    Route oRoute{};
+    bool fHaveHeader = false;
+    int iDropped = 0;
+    int iDone = 0;
+    bool fFailed = false;
+    for (int i = 0; i < iCount && !fFailed; ++i) {
+        if (!iReadMessage(pLink, 0)) {
+            fFailed = true;
+        } else if (bReceivedId() == kPidRouteHeader) {
+            if (fHaveHeader && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
+                fFailed = true;
+            }
+            vReadRouteHeader(oRoute);
+            fHaveHeader = true;
+            iDropped = 0;
+        } else if (bReceivedId() == kPidRouteWaypoint) {
+            char szName[kNameSize] = {};
+            if (iStoreReceivedWaypoint(pWorkspace, oSel.iRteWptFormat, szName)) {
+                vAppendRoutePoint(oRoute, szName, &iDropped);
+                if (iDebugProtocol()) {
+                    std::printf("   Route Waypoint read: Name=%s\n", szName);
+                }
+            } else {
+                fFailed = true;
+            }
+        } else {
+            fFailed = true;
+        }
+        if (!fFailed) {
+            ++iDone;
+        }
+        vShowProgress(iProgressPercent(i + 1, iCount));
+    }
+    std::printf("\n");
+    if (fFailed) {
+        // The route being gathered is incomplete and is not stored.
+        return iFailedAfter(pszWhat, iDone, iCount);
+    }
+    if (iCount > 0 && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
+        return iFailedAfter(pszWhat, iDone, iCount);
+    }
+    return iEndOfDownload(pLink, pszWhat, kCommandRoutes, iCount);
 }
-int iUploadRoutes(Workspace *, DeviceLink *) {
-    return iUnavailable("route upload");
+
+int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
+    const ProtocolSelection &oSel = oProtocolSelection();
+    if (oSel.iRteProtocol != 200) {
+        return 1;
+    }
+    const char *pszWhat = "route upload";
+    const bool fHeaders = fIsRouteHeaderFormat(oSel.iRteHdrFormat);
+    const bool fPoints = iIsWaypointFormat(oSel.iRteWptFormat) != 0;
+    // Only what will go out is announced: headers in a usable format and the
+    // points whose waypoints the store holds.
+    long lRecords = 0;
+    long lPoints = 0;
+    for (const auto &[lNumber, oRoute] : pWorkspace->pStore->pRoutes) {
+        lRecords += fHeaders ? 1 : 0;
+        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        for (uint32_t i = 0; i < nPoints; ++i) {
+            if (pFindWaypoint(pWorkspace, oRoute.aszPoints[i]) != nullptr) {
+                ++lPoints;
+            }
+        }
+    }
+    if (lPoints > 0 && !fPoints) {
+        vReportError("%s: the receiver's record format D%03d is not supported; nothing was sent",
+                     pszWhat, oSel.iRteWptFormat);
+        return 0;
+    }
+    lRecords += lPoints;
+    if (lRecords == 0) {
+        return 1;
+    }
+    bool fCapped = false;
+    const int iCount = iCappedCount(pszWhat, lRecords, &fCapped);
+    if (!iSendRecords(pLink, iCount)) {
+        return iFailedAt(pszWhat, "the receiver did not take the records message");
+    }
+    vStartProgress("Uploading Route Points", iCount);
+    int iSent = 0;
+    bool fFailed = false;
+    const RouteList &oRoutes = pWorkspace->pStore->pRoutes;
+    for (auto it = oRoutes.begin(); it != oRoutes.end() && iSent < iCount && !fFailed; ++it) {
+        const Route &oRoute = it->second;
+        if (fHeaders) {
+            if (!iSendRouteHeader(pLink, oRoute)) {
+                fFailed = true;
+                break;
+            }
+            ++iSent;
+        }
+        vShowProgress(iProgressPercent(iSent, iCount));
+        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        for (uint32_t i = 0; i < nPoints && !fFailed; ++i) {
+            const Waypoint *pWaypoint = pFindWaypoint(pWorkspace, oRoute.aszPoints[i]);
+            if (pWaypoint != nullptr && iSent < iCount) {
+                if (iSendWaypoint(pLink, *pWaypoint, kPidRouteWaypoint, oSel.iRteWptFormat)) {
+                    ++iSent;
+                } else {
+                    fFailed = true;
+                }
+            }
+            std::printf(".");
+            std::fflush(stdout);
+        }
+    }
+    std::printf("\n");
+    if (fFailed) {
+        return iFailedAfter(pszWhat, iSent, iCount);
+    }
+    return iEndOfUpload(pLink, pszWhat, kCommandRoutes, iCount) && !fCapped;
 }
-int iDownloadTracks(Workspace *, int, DeviceLink *) {
-    return iUnavailable("track download");
+
+int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
+    const ProtocolSelection &oSel = oProtocolSelection();
+    const int iProtocol = oSel.iTrkProtocol;
+    if (iProtocol != 300 && iProtocol != 301 && iProtocol != 302) {
+        return 1;
+    }
+    const char *pszWhat = "track download";
+    if (!fIsTrackPointFormat(oSel.iTrkFormat)) {
+        vReportError("%s: the receiver's record format D%03d is not supported", pszWhat,
+                     oSel.iTrkFormat);
+        return 0;
+    }
+    if (!iSendCommand(pLink, kCommandTracks)) {
+        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
+    }
+    int iCount = 0;
+    if (!iReadRecords(pLink, &iCount)) {
+        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    }
+    vStartProgress("Downloading Track Points", iCount);
+    int iFailedRecords = 0;
+    bool fLastFailed = false;
+    bool fGaveUp = false;
+    int iHandled = 0;
+    for (int i = 0; i < iCount && !fGaveUp; ++i) {
+        bool fRead = false;
+        for (int iAttempt = 0; iAttempt < kTrackReadAttempts && !fRead; ++iAttempt) {
+            fRead = iReadMessage(pLink, 0) != 0;
+        }
+        bool fRecordFailed = false;
+        if (!fRead) {
+            fRecordFailed = true;
+            fGaveUp = true;
+        } else if (bReceivedId() == kPidTrackPoint) {
+            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, fKeepAll) == 0;
+        } else if (bReceivedId() == kPidTrackHeader && (iProtocol == 301 || iProtocol == 302)) {
+            // Segments are marked on the points; the header carries nothing kept.
+        } else {
+            fRecordFailed = true;
+        }
+        iFailedRecords += fRecordFailed ? 1 : 0;
+        fLastFailed = fRecordFailed;
+        iHandled = i + 1;
+        vShowProgress(iProgressPercent(i + 1, iCount));
+    }
+    std::printf("\n");
+    if (fGaveUp) {
+        vReportError("%s failed after %d of %d records: the receiver stopped answering", pszWhat,
+                     iHandled - 1, iCount);
+        return 0;
+    }
+    if (fLastFailed) {
+        return iFailedAfter(pszWhat, iCount - iFailedRecords, iCount);
+    }
+    if (!iEndOfDownload(pLink, pszWhat, kCommandTracks, iCount)) {
+        return 0;
+    }
+    if (iFailedRecords > 0) {
+        vReportError("%s: %d of %d records could not be read", pszWhat, iFailedRecords, iCount);
+        return 0;
+    }
+    return 1;
 }
-int iUploadTracks(Workspace *, DeviceLink *) {
-    return iUnavailable("track upload");
+
+int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
+    const ProtocolSelection &oSel = oProtocolSelection();
+    const int iProtocol = oSel.iTrkProtocol;
+    if (iProtocol != 300 && iProtocol != 301) {
+        return 1;
+    }
+    const char *pszWhat = "track upload";
+    const TrackPointList &oPoints = pWorkspace->pStore->pTrackPoints;
+    if (oPoints.empty()) {
+        return 1;
+    }
+    if (!fIsTrackPointFormat(oSel.iTrkFormat)) {
+        vReportError("%s: the receiver's record format D%03d is not supported; nothing was sent",
+                     pszWhat, oSel.iTrkFormat);
+        return 0;
+    }
+    // The header is announced only when it will go out.
+    const bool fHeader = iProtocol == 301 && fIsTrackHeaderFormat(oSel.iTrkHdrFormat);
+    bool fCapped = false;
+    const int iCount =
+        iCappedCount(pszWhat, static_cast<long>(oPoints.size()) + (fHeader ? 1 : 0), &fCapped);
+    if (!iSendRecords(pLink, iCount)) {
+        return iFailedAt(pszWhat, "the receiver did not take the records message");
+    }
+    vStartProgress("Uploading Track Points", iCount);
+    int iSent = 0;
+    bool fFailed = false;
+    if (fHeader) {
+        fFailed = !iSendTrackHeader(pLink);
+        iSent += fFailed ? 0 : 1;
+        vShowProgress(iProgressPercent(1, iCount));
+    }
+    for (auto it = oPoints.begin(); it != oPoints.end() && iSent < iCount && !fFailed; ++it) {
+        if (iSendTrackPoint(pLink, *it)) {
+            ++iSent;
+        } else {
+            fFailed = true;
+        }
+        vShowProgress(iProgressPercent(iSent + (fFailed ? 1 : 0), iCount));
+    }
+    std::printf("\n");
+    if (fFailed) {
+        return iFailedAfter(pszWhat, iSent, iCount);
+    }
+    return iEndOfUpload(pLink, pszWhat, kCommandTracks, iCount) && !fCapped;
 }

@@ -1,0 +1,110 @@
+#include "device/record_messages.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/debug.h"
+#include "device/link_layer.h"
+#include "device/protocol_selection.h"
+#include "device/route_records.h"
+#include "device/track_records.h"
+#include "device/waypoint_records.h"
+#include "geo/time_format.h"
+#include "geo/units.h"
+#include "store/data_store.h"
+
+int iSendWaypoint(DeviceLink *pLink, const Waypoint &oWaypoint, uint8_t bRecordId, int iFormat) {
+    std::vector<uint8_t> aData;
+    if (!iEncodeWaypointRecord(oWaypoint, iFormat, aData)) {
+        return 0;
+    }
+    return iSendRecord(pLink, bRecordId, aData);
+}
+
+int iStoreReceivedWaypoint(Workspace *pWorkspace, int iFormat, char *pszName) {
+    Waypoint oWaypoint;
+    const WaypointDecode eResult = eDecodeWaypointRecord(aReceivedData(), iFormat, oWaypoint);
+    if (eResult == WaypointDecode::kMalformed) {
+        if (iDebugProtocol()) {
+            std::printf("   Waypoint record of %d bytes does not fit format D%03d\n",
+                        bReceivedSize(), iFormat);
+        }
+        return 0;
+    }
+    if (pszName != nullptr) {
+        std::memcpy(pszName, oWaypoint.szName, kNameSize);
+    }
+    if (eResult == WaypointDecode::kNotUser) {
+        if (iDebugProtocol()) {
+            std::printf("   Non user waypoint read and ignored\n");
+        }
+        return 1;
+    }
+    const int iResult = iAddWaypoint(pWorkspace, oWaypoint);
+    if (iDebugProtocol()) {
+        std::printf("   Waypoint read: Name=%s  Lat=%f  Lon=%f  Time=%s  Comment=%s  Radius=%f  "
+                    "Icon=%d  DisplayMode=%d  Color=%d  Altitude=%f\n",
+                    oWaypoint.szName, dSemicirclesToDegrees(oWaypoint.lLatitude),
+                    dSemicirclesToDegrees(oWaypoint.lLongitude),
+                    szFormatTime(oWaypoint.lTime, 0, 1), oWaypoint.szComment,
+                    static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol,
+                    oWaypoint.bDisplay, oWaypoint.bColor, static_cast<double>(oWaypoint.fAltitude));
+    }
+    return iResult;
+}
+
+int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint) {
+    std::vector<uint8_t> aData;
+    if (!iEncodeTrackPoint(oPoint, oProtocolSelection().iTrkFormat, aData)) {
+        return 1;
+    }
+    return iSendRecord(pLink, kPidTrackPoint, aData);
+}
+
+int iSendTrackHeader(DeviceLink *pLink) {
+    std::vector<uint8_t> aData;
+    if (!iEncodeTrackHeader(oProtocolSelection().iTrkHdrFormat, aData)) {
+        return 1;
+    }
+    return iSendRecord(pLink, kPidTrackHeader, aData);
+}
+
+int iStoreReceivedTrackPoint(Workspace *pWorkspace, int fKeepAll) {
+    TrackPoint oPoint;
+    if (!iDecodeTrackPoint(aReceivedData(), oProtocolSelection().iTrkFormat, oPoint)) {
+        if (iDebugProtocol()) {
+            std::printf("   Track point record of %d bytes does not fit format D%03d\n",
+                        bReceivedSize(), oProtocolSelection().iTrkFormat);
+        }
+        return 0;
+    }
+    int iResult = 1;
+    if (fKeepAll == 1 || oPoint.lTime != 0) {
+        vNormaliseTrackPoint(oPoint);
+        iResult = iAddTrackPoint(pWorkspace, oPoint);
+    }
+    if (iDebugProtocol()) {
+        std::printf("   Track Waypoint read: Lat=%f  Lon=%f  Time=%s  Altitude=%f  First=%d\n",
+                    dSemicirclesToDegrees(oPoint.lLatitude),
+                    dSemicirclesToDegrees(oPoint.lLongitude), szFormatTime(oPoint.lTime, 0, 1),
+                    static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+    }
+    return iResult;
+}
+
+int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute) {
+    std::vector<uint8_t> aData;
+    if (!iEncodeRouteHeader(oRoute, oProtocolSelection().iRteHdrFormat, aData)) {
+        return 1;
+    }
+    return iSendRecord(pLink, kPidRouteHeader, aData);
+}
+
+void vReadRouteHeader(Route &oRoute) {
+    iDecodeRouteHeader(aReceivedData(), oProtocolSelection().iRteHdrFormat, oRoute);
+    if (iDebugProtocol()) {
+        std::printf("   Route Header Block read: route=%ld  comment=%s\n",
+                    static_cast<long>(oRoute.lNumber), oRoute.szComment);
+    }
+}

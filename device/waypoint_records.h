@@ -1,0 +1,33 @@
+#pragma once
+// Waypoint records of the receivers (formats 100..110, 150..155, 400, 403):
+// the data part of a waypoint, proximity waypoint or route waypoint message.
+// The record id is the caller's; the layout depends only on the format.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "store/records.h"
+
+// 1 when the format is one of the sixteen layouts the program reads and writes.
+int iIsWaypointFormat(int iFormat);
+
+// Builds the data part of a record of the given format into aData (replacing
+// what it held). Returns 0 and leaves aData empty for an unknown format.
+int iEncodeWaypointRecord(const Waypoint &oWaypoint, int iFormat, std::vector<uint8_t> &aData);
+
+enum class WaypointDecode {
+    kUserWaypoint, // oWaypoint holds the record
+    kNotUser,      // a receiver's own waypoint (airport, city, ...); only the name is set
+    kMalformed,    // unknown format, or the data is shorter than the layout
+};
+
+// Reads the data part of a record into oWaypoint, starting from the initial
+// values of a received waypoint (no time, no proximity, colour none, altitude
+// -777). Altitudes and radii above 1,000,000 (the receivers' "unknown") become
+// -777 and 0.
+WaypointDecode eDecodeWaypointRecord(std::span<const uint8_t> aData, int iFormat,
+                                     Waypoint &oWaypoint);
+
+// The altitude of a received record that carries none.
+constexpr float kNoAltitude = -777.0f;

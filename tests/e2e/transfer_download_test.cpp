@@ -1,0 +1,157 @@
+// Downloads from the simulated receiver, for each kind of unit: what the unit
+// serves arrives in the store and the file, whatever record formats it speaks.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "transfer_data.h"
+#include "transfer_harness.h"
+
+namespace {
+
+using namespace e2e;
+
+struct UnitKind {
+    const char *pszName;
+    std::vector<std::string> asSimArgs;
+    bool fWaypointTime;  // the waypoint format carries a time
+    bool fProximity;     // the unit has proximity waypoints
+    bool fRouteComment;  // route headers carry a comment
+    bool fTrackAltitude; // track points carry an altitude
+    bool fRouteSymbol;   // route waypoints (which replace stored ones) carry the symbol
+    bool fRouteTime;     // and the time
+};
+
+void PrintTo(const UnitKind &k, std::ostream *pOut) {
+    *pOut << k.pszName;
+}
+
+const std::vector<UnitKind> &aUnitKinds() {
+    static const std::vector<UnitKind> a = {
+        {"legacy73", {"--profile", "legacy73"}, true, false, true, false, false, true},
+        {"legacy77", {"--profile", "legacy77"}, true, false, true, false, false, true},
+        {"a300", {"--profile", "a300"}, false, false, true, false, true, false},
+        {"a301", {"--profile", "a301"}, false, false, true, true, true, false},
+        {"d110_a302",
+         {"--profile", "a301", "--capabilities",
+          "P000,L001,A010,A100,D110,A200,D200,D109,A302,D312,D302,A400,D403"},
+         true,
+         true,
+         false,
+         true,
+         true,
+         false},
+        {"d155_d400",
+         {"--profile", "a301", "--capabilities",
+          "P000,L001,A010,A100,D155,A200,D201,D155,A300,D301,A400,D400"},
+         true,
+         true,
+         true,
+         true,
+         true,
+         true},
+    };
+    return a;
+}
+
+class TransferDownload : public ::testing::TestWithParam<UnitKind> {
+  protected:
+    TempFolder oDir;
+    SimProcess oSim;
+    Workspace oServed;
+
+    void SetUp() override {
+        vBuildTestSet(oServed);
+        ASSERT_TRUE(fSave(oServed, oDir.sPath("served.vkd")));
+        std::vector<std::string> as = GetParam().asSimArgs;
+        as.insert(as.end(), {"--data", oDir.sPath("served.vkd")});
+        ASSERT_EQ(oSim.iStart(as), 1);
+    }
+
+    ProcessResult oRun(const std::vector<std::string> &asArgs) {
+        std::vector<std::string> as = {QUILLOX_EXE, "/c", oSim.sPort()};
+        as.insert(as.end(), asArgs.begin(), asArgs.end());
+        return oRunProcess(as, 60.0, oDir.sFolder());
+    }
+};
+
+TEST_P(TransferDownload, EverythingArrivesAsServed) {
+    const UnitKind &k = GetParam();
+    ProcessResult r = oRun({"/d", "got.vkd"});
+    ASSERT_EQ(r.iExitStatus, 0) << r.sStdout << r.sStderr;
+    EXPECT_EQ(r.sStderr, "");
+    EXPECT_NE(r.sStdout.find("Downloading Waypoints (Total count: 12)"), std::string::npos);
+    EXPECT_EQ(r.sStdout.find("Downloading Proximity Waypoints (Total count: 4)") !=
+                  std::string::npos,
+              k.fProximity);
+    EXPECT_NE(r.sStdout.find("Downloading Route Points (Total count: 10)"), std::string::npos);
+    EXPECT_NE(r.sStdout.find("Downloading Track Points"), std::string::npos);
+
+    Workspace w;
+    ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
+    const DataStore &oGot = *w.pStore;
+    const DataStore &oWant = *oServed.pStore;
+    ASSERT_EQ(oGot.pWaypoints.size(), oWant.pWaypoints.size());
+    for (const auto &[sName, oWanted] : oWant.pWaypoints) {
+        SCOPED_TRACE(sName);
+        const Waypoint *p = pFindWaypoint(&w, oWanted.szName);
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->lLatitude, oWanted.lLatitude);
+        EXPECT_EQ(p->lLongitude, oWanted.lLongitude);
+        EXPECT_STREQ(p->szComment, oWanted.szComment);
+        // Route waypoints arrive after the waypoints and replace them.
+        bool fOnRoute = false;
+        for (const auto &[lNumber, oRoute] : oWant.pRoutes) {
+            for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
+                fOnRoute = fOnRoute || std::strcmp(oRoute.aszPoints[i], oWanted.szName) == 0;
+            }
+        }
+        const bool fTime = fOnRoute ? k.fRouteTime : k.fWaypointTime;
+        EXPECT_EQ(p->lTime, fTime ? oWanted.lTime : 0);
+        EXPECT_EQ(p->sSymbol, !fOnRoute || k.fRouteSymbol ? oWanted.sSymbol : 0);
+        if (k.fProximity) {
+            EXPECT_EQ(p->fProximity, oWanted.fProximity);
+        }
+    }
+    ASSERT_EQ(oGot.pRoutes.size(), 2u);
+    for (const auto &[lNumber, oWanted] : oWant.pRoutes) {
+        const auto it = oGot.pRoutes.find(lNumber);
+        ASSERT_NE(it, oGot.pRoutes.end()) << lNumber;
+        const Route &oRoute = it->second;
+        ASSERT_EQ(oRoute.lPointCount, oWanted.lPointCount);
+        for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
+            EXPECT_STREQ(oRoute.aszPoints[i], oWanted.aszPoints[i]);
+        }
+        EXPECT_STREQ(oRoute.szComment, k.fRouteComment ? oWanted.szComment : "");
+    }
+    ASSERT_EQ(oGot.pTrackPoints.size(), oWant.pTrackPoints.size());
+    auto itGot = oGot.pTrackPoints.begin();
+    for (const TrackPoint &oWanted : oWant.pTrackPoints) {
+        EXPECT_EQ(itGot->lLatitude, oWanted.lLatitude);
+        EXPECT_EQ(itGot->lLongitude, oWanted.lLongitude);
+        EXPECT_EQ(itGot->lTime, oWanted.lTime);
+        EXPECT_EQ(itGot->fNewSegment, oWanted.fNewSegment);
+        EXPECT_EQ(itGot->fAltitude, k.fTrackAltitude ? oWanted.fAltitude : -777.0f);
+        ++itGot;
+    }
+}
+
+TEST_P(TransferDownload, SingleKindsOnly) {
+    ProcessResult r = oRun({"/drt", "got.vkd"});
+    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    EXPECT_EQ(r.sStdout.find("Downloading Waypoints"), std::string::npos);
+    Workspace w;
+    ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
+    // Route points land in the waypoint list too.
+    EXPECT_EQ(w.pStore->pWaypoints.size(), 8u);
+    EXPECT_EQ(w.pStore->pRoutes.size(), 2u);
+    EXPECT_EQ(w.pStore->pTrackPoints.size(), 40u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, TransferDownload, ::testing::ValuesIn(aUnitKinds()),
+                         [](const auto &oInfo) { return std::string(oInfo.param.pszName); });
+
+} // namespace

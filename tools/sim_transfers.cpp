@@ -1,0 +1,363 @@
+// The simulated receiver's transfers: it answers the download commands with
+// its records in the formats its profile names, and takes uploads into the
+// .VKD file given with --upload-to (and into the records it serves).
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "device/product_table.h"
+#include "device/protocol_selection.h"
+#include "device/route_records.h"
+#include "device/track_records.h"
+#include "device/waypoint_records.h"
+#include "files/load_save.h"
+#include "store/data_store.h"
+#include "tools/sim_data_set.h"
+#include "tools/sim_receiver.h"
+
+namespace {
+
+constexpr uint8_t kIdTransferComplete = 0x0C;
+constexpr uint8_t kIdProximity = 0x13;
+constexpr uint8_t kIdRecords = 0x1B;
+constexpr uint8_t kIdRouteHeader = 0x1D;
+constexpr uint8_t kIdRouteWaypoint = 0x1E;
+constexpr uint8_t kIdTrackPoint = 0x22;
+constexpr uint8_t kIdWaypoint = 0x23;
+constexpr uint8_t kIdTrackHeader = 0x63;
+
+constexpr uint16_t kCommandProximity = 3;
+constexpr uint16_t kCommandRoutes = 4;
+constexpr uint16_t kCommandTracks = 6;
+constexpr uint16_t kCommandWaypoints = 7;
+
+// With --pace the unit sends its records no faster than a 9600-baud line
+// carries them: ten bit times per byte, about 960 bytes a second.
+bool fPaced = false;
+constexpr double kBytesPerSecond = 960.0;
+
+int iTakePace(SimReceiver &, const char *) {
+    fPaced = true;
+    return 1;
+}
+SimOptionRegistration oPaceOption("--pace", 0, " send records at the pace of a 9600-baud line",
+                                  &iTakePace);
+
+// Waits as long as the frame of a message with nData data bytes (DLE, id,
+// size, data, checksum, DLE, ETX) and the host's acknowledgement take on the wire.
+void vPaceFrame(size_t nData) {
+    if (!fPaced) {
+        return;
+    }
+    const double dBytes = static_cast<double>(nData + 6 + 8);
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(static_cast<long long>(dBytes * 1.0e6 / kBytesPerSecond)));
+}
+
+// Test aids: serve every route's points this many times over (to exceed what
+// a route holds), and serve route points as the unit's own waypoints.
+int iRouteRepeats = 1;
+bool fForeignRoutePoints = false;
+
+int iTakeRouteRepeats(SimReceiver &, const char *pszValue) {
+    iRouteRepeats = std::atoi(pszValue);
+    return iRouteRepeats >= 1 && iRouteRepeats <= 100 ? 1 : 0;
+}
+int iTakeForeign(SimReceiver &, const char *) {
+    fForeignRoutePoints = true;
+    return 1;
+}
+SimOptionRegistration oRepeatOption("--repeat-route-points", 1,
+                                    "N  send each route's points N times over", &iTakeRouteRepeats);
+SimOptionRegistration oForeignOption("--foreign-route-points", 0,
+                                     " send route points as the unit's own waypoints "
+                                     "(formats 108-110)",
+                                     &iTakeForeign);
+
+// Test aid: the track record with this number (from 1) goes out as a record
+// of another kind, which a host cannot take for a track record.
+int iStrayTrackRecord = 0;
+int iTakeStray(SimReceiver &, const char *pszValue) {
+    iStrayTrackRecord = std::atoi(pszValue);
+    return iStrayTrackRecord >= 1 ? 1 : 0;
+}
+SimOptionRegistration oStrayOption("--stray-track-record", 1,
+                                   "N  send track record N with the id of a waypoint record",
+                                   &iTakeStray);
+
+bool fSendPaced(SimLink &oLink, uint8_t bId, const std::vector<uint8_t> &aData) {
+    vPaceFrame(aData.size());
+    return oLink.iSend(bId, aData) != 0;
+}
+
+// The formats this unit speaks, from its profile's capability array (or, for
+// a unit without one, from the defaults and the table of known products).
+const ProtocolSelection &oUnitFormats(const SimReceiver &oReceiver) {
+    static bool fReady = false;
+    static ProtocolSelection oFormats;
+    if (!fReady) {
+        fReady = true;
+        vResetProtocolSelection();
+        vApplyProductTable(oReceiver.oProfile.sProductId, oReceiver.oProfile.sSoftwareVersion,
+                           oProtocolSelection());
+        if (!oReceiver.oProfile.asCapabilities.empty()) {
+            std::vector<uint8_t> aArray;
+            for (const std::string &s : oReceiver.oProfile.asCapabilities) {
+                aArray.push_back(static_cast<uint8_t>(s.empty() ? '?' : s[0]));
+                vPutU16(aArray, static_cast<uint16_t>(std::atoi(s.c_str() + (s.empty() ? 0 : 1))));
+            }
+            vParseProtocolArray(aArray);
+        }
+        oFormats = oProtocolSelection();
+    }
+    return oFormats;
+}
+
+std::vector<uint8_t> aU16(uint16_t s) {
+    std::vector<uint8_t> a;
+    vPutU16(a, s);
+    return a;
+}
+
+// One download: the records message, the records, the transfer complete. A
+// host that stops acknowledging ends it.
+void vServe(SimReceiver &oReceiver, uint16_t sCommand, std::vector<SimMessage> aRecords) {
+    SimLink &oLink = *oReceiver.pLink;
+    if (aRecords.size() > 65535) {
+        std::fprintf(stderr, "quillox-sim: serving the first 65535 of %zu records\n",
+                     aRecords.size());
+        aRecords.resize(65535);
+    }
+    if (!fSendPaced(oLink, kIdRecords, aU16(static_cast<uint16_t>(aRecords.size())))) {
+        return;
+    }
+    for (const SimMessage &o : aRecords) {
+        if (!fSendPaced(oLink, o.bId, o.aData)) {
+            return;
+        }
+    }
+    fSendPaced(oLink, kIdTransferComplete, aU16(sCommand));
+}
+
+void vAddWaypointRecord(std::vector<SimMessage> &aOut, uint8_t bId, const Waypoint &o,
+                        int iFormat) {
+    SimMessage oMessage;
+    oMessage.bId = bId;
+    if (iEncodeWaypointRecord(o, iFormat, oMessage.aData)) {
+        aOut.push_back(std::move(oMessage));
+    }
+}
+
+void vSendWaypoints(SimReceiver &oReceiver, uint16_t sCommand) {
+    vEnsureServedData(oReceiver);
+    const bool fProximity = sCommand == kCommandProximity;
+    const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
+    const int iFormat = fProximity ? oFormats.iPrxFormat : oFormats.iWptFormat;
+    std::vector<SimMessage> aRecords;
+    for (const auto &[sName, o] : oReceiver.oWorkspace.pStore->pWaypoints) {
+        if (!fProximity || o.fProximity != 0.0f) {
+            vAddWaypointRecord(aRecords, fProximity ? kIdProximity : kIdWaypoint, o, iFormat);
+        }
+    }
+    vServe(oReceiver, sCommand, std::move(aRecords));
+}
+
+void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
+    vEnsureServedData(oReceiver);
+    const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
+    std::vector<SimMessage> aRecords;
+    for (const auto &[lNumber, oRoute] : oReceiver.oWorkspace.pStore->pRoutes) {
+        SimMessage oHeader;
+        oHeader.bId = kIdRouteHeader;
+        if (!iEncodeRouteHeader(oRoute, oFormats.iRteHdrFormat, oHeader.aData)) {
+            continue;
+        }
+        aRecords.push_back(std::move(oHeader));
+        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        for (uint32_t n = 0; n < nPoints * static_cast<uint32_t>(iRouteRepeats); ++n) {
+            const char *pszName = oRoute.aszPoints[n % nPoints];
+            const Waypoint *p = pFindWaypoint(&oReceiver.oWorkspace, pszName);
+            Waypoint oPoint = oEmptyWaypoint();
+            if (p != nullptr) {
+                oPoint = *p;
+            } else {
+                std::snprintf(oPoint.szName, sizeof(oPoint.szName), "%s", pszName);
+            }
+            vAddWaypointRecord(aRecords, kIdRouteWaypoint, oPoint, oFormats.iRteWptFormat);
+            const int iFormat = oFormats.iRteWptFormat;
+            if (fForeignRoutePoints && !aRecords.empty() && iFormat >= 108 && iFormat <= 110) {
+                aRecords.back().aData[iFormat == 108 ? 0 : 1] = 1; // class: not a user waypoint
+            }
+        }
+    }
+    vServe(oReceiver, sCommand, std::move(aRecords));
+}
+
+void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
+    vEnsureServedData(oReceiver);
+    const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
+    std::vector<SimMessage> aRecords;
+    const bool fHeaders = oFormats.iTrkProtocol == 301 || oFormats.iTrkProtocol == 302;
+    if (fHeaders && !oReceiver.oWorkspace.pStore->pTrackPoints.empty()) {
+        SimMessage oHeader;
+        oHeader.bId = kIdTrackHeader;
+        if (iEncodeTrackHeader(oFormats.iTrkHdrFormat, oHeader.aData)) {
+            aRecords.push_back(std::move(oHeader));
+        }
+    }
+    aRecords.reserve(aRecords.size() + oReceiver.oWorkspace.pStore->pTrackPoints.size());
+    for (const TrackPoint &o : oReceiver.oWorkspace.pStore->pTrackPoints) {
+        SimMessage oPoint;
+        oPoint.bId = kIdTrackPoint;
+        if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData)) {
+            aRecords.push_back(std::move(oPoint));
+        }
+    }
+    if (iStrayTrackRecord >= 1 && static_cast<size_t>(iStrayTrackRecord) <= aRecords.size()) {
+        aRecords[static_cast<size_t>(iStrayTrackRecord - 1)].bId = kIdWaypoint;
+    }
+    vServe(oReceiver, sCommand, std::move(aRecords));
+}
+
+// What an upload brings, gathered until its transfer-complete message.
+struct Upload {
+    Workspace oReceived; // everything uploaded during the simulator's life
+    Route oRoute{};
+    bool fRouteOpen = false;
+    bool fNextPointStartsSegment = false;
+    int iAnnounced = 0;
+    int iArrived = 0;
+};
+
+Upload &oUpload() {
+    static Upload o;
+    return o;
+}
+
+void vAddToBoth(SimReceiver &oReceiver, Waypoint o) {
+    Waypoint oCopy = o;
+    iAddWaypoint(&oUpload().oReceived, o);
+    iAddWaypoint(&oReceiver.oWorkspace, oCopy);
+}
+
+void vCloseRoute(SimReceiver &oReceiver) {
+    Upload &u = oUpload();
+    if (u.fRouteOpen) {
+        Route oCopy = u.oRoute;
+        iAddRoute(&u.oReceived, u.oRoute);
+        iAddRoute(&oReceiver.oWorkspace, oCopy);
+    }
+    u.fRouteOpen = false;
+}
+
+void vReceiveRecords(SimReceiver &oReceiver, const SimMessage &oMessage) {
+    vEnsureServedData(oReceiver);
+    Upload &u = oUpload();
+    u.iAnnounced = oMessage.aData.size() >= 2 ? oMessage.aData[0] | (oMessage.aData[1] << 8) : 0;
+    u.iArrived = 0;
+    u.fRouteOpen = false;
+    u.fNextPointStartsSegment = true;
+}
+
+void vReceiveWaypoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
+    const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
+    Upload &u = oUpload();
+    ++u.iArrived;
+    int iFormat = oFormats.iWptFormat;
+    if (oMessage.bId == kIdProximity) {
+        iFormat = oFormats.iPrxFormat;
+    } else if (oMessage.bId == kIdRouteWaypoint) {
+        iFormat = oFormats.iRteWptFormat;
+    }
+    Waypoint o;
+    const WaypointDecode e = eDecodeWaypointRecord(oMessage.aData, iFormat, o);
+    if (e == WaypointDecode::kMalformed) {
+        std::fprintf(stderr, "quillox-sim: waypoint record of %zu bytes does not fit D%03d\n",
+                     oMessage.aData.size(), iFormat);
+        return;
+    }
+    // Some hosts put nameless link points between the points of a route; a
+    // unit keeps only the named ones.
+    if (oMessage.bId == kIdRouteWaypoint && std::strspn(o.szName, " ") == std::strlen(o.szName)) {
+        return;
+    }
+    if (oMessage.bId == kIdRouteWaypoint && u.fRouteOpen &&
+        u.oRoute.lPointCount < static_cast<uint32_t>(kMaxRoutePoints)) {
+        std::snprintf(u.oRoute.aszPoints[u.oRoute.lPointCount++], kNameSize, "%s", o.szName);
+    }
+    if (e == WaypointDecode::kUserWaypoint) {
+        vAddToBoth(oReceiver, o);
+    }
+}
+
+void vReceiveRouteHeader(SimReceiver &oReceiver, const SimMessage &oMessage) {
+    Upload &u = oUpload();
+    ++u.iArrived;
+    vCloseRoute(oReceiver);
+    iDecodeRouteHeader(oMessage.aData, oUnitFormats(oReceiver).iRteHdrFormat, u.oRoute);
+    u.fRouteOpen = true;
+}
+
+void vReceiveTrackHeader(SimReceiver &, const SimMessage &) {
+    Upload &u = oUpload();
+    ++u.iArrived;
+    u.fNextPointStartsSegment = true;
+}
+
+void vReceiveTrackPoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
+    Upload &u = oUpload();
+    ++u.iArrived;
+    TrackPoint o;
+    if (!iDecodeTrackPoint(oMessage.aData, oUnitFormats(oReceiver).iTrkFormat, o)) {
+        std::fprintf(stderr, "quillox-sim: track point record of %zu bytes does not fit D%03d\n",
+                     oMessage.aData.size(), oUnitFormats(oReceiver).iTrkFormat);
+        return;
+    }
+    vNormaliseTrackPoint(o);
+    if (u.fNextPointStartsSegment) {
+        o.fNewSegment = 1;
+        u.fNextPointStartsSegment = false;
+    }
+    iAddTrackPoint(&u.oReceived, o);
+    iAddTrackPoint(&oReceiver.oWorkspace, o);
+}
+
+void vReceiveTransferComplete(SimReceiver &oReceiver, const SimMessage &oMessage) {
+    Upload &u = oUpload();
+    vCloseRoute(oReceiver);
+    const int iCommand =
+        oMessage.aData.size() >= 2 ? oMessage.aData[0] | (oMessage.aData[1] << 8) : -1;
+    if (u.iArrived != u.iAnnounced) {
+        std::fprintf(stderr, "quillox-sim: upload %d announced %d records and sent %d\n", iCommand,
+                     u.iAnnounced, u.iArrived);
+    }
+    if (!sUploadFile().empty()) {
+        u.oReceived.pStore->sFileType = -1;
+        if (!iSaveFile(&u.oReceived, sUploadFile().c_str(), 7)) {
+            std::fprintf(stderr, "quillox-sim: cannot write %s\n", sUploadFile().c_str());
+        }
+    }
+}
+
+SimCommandRegistration oWaypointCommand(kCommandWaypoints, &vSendWaypoints);
+SimCommandRegistration oProximityCommand(kCommandProximity, &vSendWaypoints);
+SimCommandRegistration oRouteCommand(kCommandRoutes, &vSendRoutes);
+SimCommandRegistration oTrackCommand(kCommandTracks, &vSendTracks);
+
+SimRecordRegistration oRecordsRecord(kIdRecords, &vReceiveRecords);
+SimRecordRegistration oWaypointRecord(kIdWaypoint, &vReceiveWaypoint);
+SimRecordRegistration oProximityRecord(kIdProximity, &vReceiveWaypoint);
+SimRecordRegistration oRouteWaypointRecord(kIdRouteWaypoint, &vReceiveWaypoint);
+SimRecordRegistration oRouteHeaderRecord(kIdRouteHeader, &vReceiveRouteHeader);
+SimRecordRegistration oTrackHeaderRecord(kIdTrackHeader, &vReceiveTrackHeader);
+SimRecordRegistration oTrackPointRecord(kIdTrackPoint, &vReceiveTrackPoint);
+SimRecordRegistration oCompleteRecord(kIdTransferComplete, &vReceiveTransferComplete);
+
+} // namespace
