@@ -2,6 +2,7 @@
 BUILD ?= build
 ASAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build test test-sanitize demo bench format clean
 
