@@ -47,3 +47,11 @@ bool LineReader::fNextLine(std::string_view &svLine) {
     ++m_nLineNumber;
     return true;
 }
+
+int iImportFile(Workspace *pWorkspace, const char *pszFileName, BufferImporter pfnImport) {
+    std::string sData;
+    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, sData)) {
+        return 0;
+    }
+    return pfnImport(pWorkspace, sData, pszFileName);
+}

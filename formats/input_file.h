@@ -11,6 +11,14 @@
 // and returns 0 when it cannot be read.
 int iReadWholeFile(const char *pszFileName, std::string &sData);
 
+struct Workspace;
+// A reader over bytes in memory; pszName names the data in its messages.
+using BufferImporter = int (*)(Workspace *pWorkspace, std::string_view svData, const char *pszName);
+
+// Reads the whole file and hands it to the reader; 0 when the file cannot be
+// read (already reported) or the reader fails.
+int iImportFile(Workspace *pWorkspace, const char *pszFileName, BufferImporter pfnImport);
+
 // Lines of any length, ended by LF, CR LF or the end of the data; the line end
 // is not part of the line. No allocation: the views point into the data.
 class LineReader {

@@ -170,11 +170,7 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
 }
 
 int iImportOverlay(Workspace *pWorkspace, const char *pszFileName) {
-    std::string sData;
-    if (!iReadWholeFile(pszFileName, sData)) {
-        return 0;
-    }
-    return iImportOverlayFromBuffer(pWorkspace, sData, pszFileName);
+    return iImportFile(pWorkspace, pszFileName, &iImportOverlayFromBuffer);
 }
 
 int iStartOverlay(ExportContext &oContext) {

@@ -195,19 +195,11 @@ int iImportOziTrackFromBuffer(Workspace *pWorkspace, std::string_view svData,
 }
 
 int iImportOziWaypoints(Workspace *pWorkspace, const char *pszFileName) {
-    std::string sData;
-    if (!iReadWholeFile(pszFileName, sData)) {
-        return 0;
-    }
-    return iImportOziWaypointsFromBuffer(pWorkspace, sData, pszFileName);
+    return iImportFile(pWorkspace, pszFileName, &iImportOziWaypointsFromBuffer);
 }
 
 int iImportOziTrack(Workspace *pWorkspace, const char *pszFileName) {
-    std::string sData;
-    if (!iReadWholeFile(pszFileName, sData)) {
-        return 0;
-    }
-    return iImportOziTrackFromBuffer(pWorkspace, sData, pszFileName);
+    return iImportFile(pWorkspace, pszFileName, &iImportOziTrackFromBuffer);
 }
 
 int iWriteOziWaypointHeader(ExportContext &oContext) {

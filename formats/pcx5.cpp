@@ -314,9 +314,5 @@ int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char
 }
 
 int iImportPcx5(Workspace *pWorkspace, const char *pszFileName) {
-    std::string sData;
-    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, sData)) {
-        return 0;
-    }
-    return iImportPcx5Buffer(pWorkspace, sData, pszFileName);
+    return iImportFile(pWorkspace, pszFileName, &iImportPcx5Buffer);
 }

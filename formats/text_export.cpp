@@ -553,9 +553,5 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
 }
 
 int iImportTextExport(Workspace *pWorkspace, const char *pszFileName) {
-    std::string sData;
-    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, sData)) {
-        return 0;
-    }
-    return iImportTextExportBuffer(pWorkspace, sData, pszFileName);
+    return iImportFile(pWorkspace, pszFileName, &iImportTextExportBuffer);
 }

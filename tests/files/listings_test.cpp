@@ -10,7 +10,7 @@
 #include "geo/coordinates.h"
 #include "geo/units.h"
 #include "store/workspace.h"
-#include "tests/formats/format_test_files.h"
+#include "tests/test_files.h"
 
 namespace {
 

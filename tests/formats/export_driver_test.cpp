@@ -8,7 +8,7 @@
 #include "files/route_point_names.h"
 #include "formats/export_format.h"
 #include "store/workspace.h"
-#include "tests/formats/format_test_files.h"
+#include "tests/test_files.h"
 
 namespace {
 

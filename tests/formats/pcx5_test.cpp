@@ -11,7 +11,7 @@
 #include "files/load_save.h"
 #include "geo/units.h"
 #include "store/workspace.h"
-#include "tests/formats/format_test_files.h"
+#include "tests/test_files.h"
 
 namespace {
 

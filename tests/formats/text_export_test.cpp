@@ -14,7 +14,7 @@
 #include "geo/datums.h"
 #include "geo/units.h"
 #include "store/workspace.h"
-#include "tests/formats/format_test_files.h"
+#include "tests/test_files.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
-// Temporary folders and whole-file reads for the format tests.
+// Files for tests: a temporary folder per test, whole-file reads and writes,
+// line splitting, and the peer data read in place.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
 #include <unistd.h>
 
+// A folder of its own under the system's temporary folder, removed at the end.
 class TempFolder {
   public:
     TempFolder() {
@@ -19,11 +23,13 @@ class TempFolder {
         EXPECT_NE(pszMade, nullptr);
         m_oPath = sTemplate;
     }
+    TempFolder(const TempFolder &) = delete;
+    TempFolder &operator=(const TempFolder &) = delete;
     ~TempFolder() {
         std::error_code oError;
         std::filesystem::remove_all(m_oPath, oError);
     }
-    std::string sPath(const char *pszName) const { return (m_oPath / pszName).string(); }
+    std::string sPath(const std::string &sName) const { return (m_oPath / sName).string(); }
 
   private:
     std::filesystem::path m_oPath;
@@ -53,9 +59,28 @@ inline std::string sCrLf(const std::string &sText) {
     return sOut;
 }
 
+// The file's lines without their CR LF or LF ends.
+inline std::vector<std::string> aLines(const std::string &sData) {
+    std::vector<std::string> aResult;
+    size_t nStart = 0;
+    while (nStart < sData.size()) {
+        size_t nEnd = sData.find('\n', nStart);
+        if (nEnd == std::string::npos) {
+            nEnd = sData.size();
+        }
+        std::string sLine = sData.substr(nStart, nEnd - nStart);
+        if (!sLine.empty() && sLine.back() == '\r') {
+            sLine.pop_back();
+        }
+        aResult.push_back(sLine);
+        nStart = nEnd + 1;
+    }
+    return aResult;
+}
+
 // A file of the peer data, read in place. The folder is the one CI lays out
 // beside the project; QUILLOX_PEER_DATA_DIR in the environment points
-// elsewhere (a worktree that sits at another depth).
+// elsewhere (a checkout that sits at another depth).
 inline std::string sPeerFile(const char *pszName) {
     const char *pszFolder = std::getenv("QUILLOX_PEER_DATA_DIR");
     return std::string(pszFolder != nullptr && *pszFolder != '\0' ? pszFolder
