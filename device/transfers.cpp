@@ -77,6 +77,21 @@ int iFailedAt(const char *pszWhat, const char *pszStage) {
     vReportError("%s failed: %s", pszWhat, pszStage);
     return 0;
 }
+
+// Asks for a transfer and reads how many records follow, then starts the
+// progress bar; 0 (reported) when the receiver does not go along.
+int iStartDownload(DeviceLink *pLink, uint16_t sCommand, const char *pszWhat, const char *pszTitle,
+                   int *piCount) {
+    if (!iSendCommand(pLink, sCommand)) {
+        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
+    }
+    if (!iReadRecords(pLink, piCount)) {
+        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    }
+    vStartProgress(pszTitle, *piCount);
+    return 1;
+}
+
 int iEndOfDownload(DeviceLink *pLink, const char *pszWhat, uint16_t sCommand, int iCount) {
     if (!iReadTransferComplete(pLink, sCommand)) {
         vReportError("%s: all %d records arrived, but the transfer-complete message did not",
@@ -150,15 +165,12 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
         return 0;
     }
     const uint16_t sCommand = fProximity ? kCommandProximity : kCommandWaypoints;
-    if (!iSendCommand(pLink, sCommand)) {
-        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
-    }
     int iCount = 0;
-    if (!iReadRecords(pLink, &iCount)) {
-        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    if (!iStartDownload(pLink, sCommand, pszWhat,
+                        fProximity ? "Downloading Proximity Waypoints" : "Downloading Waypoints",
+                        &iCount)) {
+        return 0;
     }
-    vStartProgress(fProximity ? "Downloading Proximity Waypoints" : "Downloading Waypoints",
-                   iCount);
     const uint8_t bRecordId = fProximity ? kPidProximityWaypoint : kPidWaypoint;
     int iDone = 0;
     bool fFailed = false;
@@ -241,14 +253,10 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
                      oSel.iRteHdrFormat, oSel.iRteWptFormat);
         return 0;
     }
-    if (!iSendCommand(pLink, kCommandRoutes)) {
-        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
-    }
     int iCount = 0;
-    if (!iReadRecords(pLink, &iCount)) {
-        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    if (!iStartDownload(pLink, kCommandRoutes, pszWhat, "Downloading Route Points", &iCount)) {
+        return 0;
     }
-    vStartProgress("Downloading Route Points", iCount);
     Route oRoute{};
     bool fHaveHeader = false;
     int iDropped = 0;
@@ -375,14 +383,10 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
                      oSel.iTrkFormat);
         return 0;
     }
-    if (!iSendCommand(pLink, kCommandTracks)) {
-        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
-    }
     int iCount = 0;
-    if (!iReadRecords(pLink, &iCount)) {
-        return iFailedAt(pszWhat, "the receiver did not announce its records");
+    if (!iStartDownload(pLink, kCommandTracks, pszWhat, "Downloading Track Points", &iCount)) {
+        return 0;
     }
-    vStartProgress("Downloading Track Points", iCount);
     int iFailedRecords = 0;
     bool fLastFailed = false;
     bool fGaveUp = false;
