@@ -30,6 +30,7 @@ class TempFolder {
         std::filesystem::remove_all(m_oPath, oError);
     }
     std::string sPath(const std::string &sName) const { return (m_oPath / sName).string(); }
+    std::string sFolder() const { return m_oPath.string(); }
 
   private:
     std::filesystem::path m_oPath;

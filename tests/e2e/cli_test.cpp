@@ -2,15 +2,16 @@
 // the files a conversion leaves behind.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
-#include "child_process.h"
 #include "files/native_file.h"
 #include "store/workspace.h"
+#include "tests/child_process.h"
+#include "tests/test_files.h"
 
 namespace {
 
@@ -18,18 +19,11 @@ namespace fs = std::filesystem;
 
 class CliTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        oDir = fs::temp_directory_path() /
-               (std::string("quillox-cli-") + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(oDir);
-        fs::create_directories(oDir);
-    }
-    void TearDown() override { fs::remove_all(oDir); }
-
-    ChildResult oRun(const std::vector<std::string> &asArgs,
-                     const std::vector<std::string> &asEnvironment = {}) {
-        return oRunChild(QUILLOX_EXE, asArgs, oDir.string(), asEnvironment);
+    ProcessResult oRun(const std::vector<std::string> &asArgs,
+                       const std::vector<std::string> &asEnvironment = {}) {
+        std::vector<std::string> as = {QUILLOX_EXE};
+        as.insert(as.end(), asArgs.begin(), asArgs.end());
+        return oRunProcess(as, 20.0, oDir.sFolder(), asEnvironment);
     }
 
     // A small data file: two waypoints, a route through them, a three-point track.
@@ -54,15 +48,12 @@ class CliTest : public ::testing::Test {
             t.lLatitude = 578000000 + 1000 * i;
             iAddTrackPoint(&w, t);
         }
-        ASSERT_EQ(iWriteNativeFile(&w, (oDir / pszName).c_str(), 7), 1);
+        ASSERT_EQ(iWriteNativeFile(&w, oDir.sPath(pszName).c_str(), 7), 1);
     }
 
-    std::string sRead(const char *pszName) {
-        std::ifstream oIn(oDir / pszName, std::ios::binary);
-        return {std::istreambuf_iterator<char>(oIn), std::istreambuf_iterator<char>()};
-    }
+    std::string sRead(const char *pszName) { return sReadFile(oDir.sPath(pszName)); }
 
-    fs::path oDir;
+    TempFolder oDir;
 };
 
 const std::regex kBanner("QUILLOX 0\\.5c - Garmin GPS data transfer\n"
@@ -77,7 +68,7 @@ bool fStartsWithBanner(const std::string &s) {
 
 TEST_F(CliTest, HelpShowsBothPagesAndEndsWithZero) {
     for (std::vector<std::string> as : std::vector<std::vector<std::string>>{{}, {"/?"}, {"?"}}) {
-        ChildResult o = oRun(as);
+        ProcessResult o = oRun(as);
         EXPECT_EQ(o.iExitStatus, 0);
         EXPECT_TRUE(fStartsWithBanner(o.sOut)) << o.sOut;
         EXPECT_NE(o.sOut.find("Parameters:\n"), std::string::npos);
@@ -92,11 +83,11 @@ TEST_F(CliTest, HelpShowsBothPagesAndEndsWithZero) {
 }
 
 TEST_F(CliTest, SwitchErrorsExitWithTwoAndDoNothing) {
-    ChildResult o = oRun({"/d", "a.vkd", "/x"});
+    ProcessResult o = oRun({"/d", "a.vkd", "/x"});
     EXPECT_EQ(o.iExitStatus, 2);
     EXPECT_TRUE(fStartsWithBanner(o.sOut));
     EXPECT_NE(o.sOut.find("Invalid switch\n"), std::string::npos);
-    EXPECT_FALSE(fs::exists(oDir / "a.vkd"));
+    EXPECT_FALSE(fs::exists(oDir.sPath("a.vkd")));
 
     o = oRun({"/dwx", "a.vkd"});
     EXPECT_EQ(o.iExitStatus, 2);
@@ -110,7 +101,7 @@ TEST_F(CliTest, SwitchErrorsExitWithTwoAndDoNothing) {
 }
 
 TEST_F(CliTest, DebugChannelsAnnouncedAfterTheBanner) {
-    ChildResult o = oRun({"/m", "28"}, {"ORVENSTA_DEBUG=protocol"});
+    ProcessResult o = oRun({"/m", "28"}, {"ORVENSTA_DEBUG=protocol"});
     EXPECT_EQ(o.iExitStatus, 0);
     EXPECT_TRUE(fStartsWithBanner(o.sOut));
     EXPECT_NE(o.sOut.find("\n--> General Debug Mode initialized.\n"
@@ -120,24 +111,21 @@ TEST_F(CliTest, DebugChannelsAnnouncedAfterTheBanner) {
 
 TEST_F(CliTest, ConvertingNativeToNativeCopiesTheData) {
     vWriteSample("in.vkd");
-    ChildResult o = oRun({"/e", "in.vkd", "out.vkd"});
+    ProcessResult o = oRun({"/e", "in.vkd", "out.vkd"});
     EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
     EXPECT_NE(o.sOut.find("Load data from in.vkd\nExport data to out.vkd\n"), std::string::npos);
     EXPECT_EQ(sRead("out.vkd"), sRead("in.vkd")) << "same store, same bytes";
-    EXPECT_FALSE(fs::exists(oDir / "out.vkd.tmp"));
+    EXPECT_FALSE(fs::exists(oDir.sPath("out.vkd.tmp")));
 }
 
 TEST_F(CliTest, FailedStepsSayWhyAndExitWithOne) {
-    ChildResult o = oRun({"/e", "missing.vkd", "out.vkd"});
+    ProcessResult o = oRun({"/e", "missing.vkd", "out.vkd"});
     EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_NE(o.sErr.find("cannot open 'missing.vkd'"), std::string::npos) << o.sErr;
     // The export still runs and writes the (empty) store.
     EXPECT_EQ(sRead("out.vkd").size(), 24u);
 
-    {
-        std::ofstream oOut(oDir / "junk.vkd", std::ios::binary);
-        oOut << "this is not a data file at all";
-    }
+    vWriteFile(oDir.sPath("junk.vkd"), "this is not a data file at all");
     o = oRun({"/w", "junk.vkd", "list.lst"});
     EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_NE(o.sErr.find("'junk.vkd' is not a data file"), std::string::npos) << o.sErr;
@@ -145,10 +133,7 @@ TEST_F(CliTest, FailedStepsSayWhyAndExitWithOne) {
     std::string sData;
     vWriteSample("whole.vkd");
     sData = sRead("whole.vkd");
-    {
-        std::ofstream oOut(oDir / "cut.vkd", std::ios::binary);
-        oOut << sData.substr(0, sData.size() - 7);
-    }
+    vWriteFile(oDir.sPath("cut.vkd"), sData.substr(0, sData.size() - 7));
     o = oRun({"/e", "cut.vkd", "copy.vkd"});
     EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_NE(o.sErr.find("'cut.vkd' is truncated"), std::string::npos) << o.sErr;
@@ -160,7 +145,7 @@ TEST_F(CliTest, FailedStepsSayWhyAndExitWithOne) {
 
 TEST_F(CliTest, ReceiverThatIsNotThereFailsQuickly) {
     auto tStart = std::chrono::steady_clock::now();
-    ChildResult o = oRun({"/c", (oDir / "no-such-tty").string(), "/v"});
+    ProcessResult o = oRun({"/c", oDir.sPath("no-such-tty"), "/v"});
     EXPECT_FALSE(o.fTimedOut);
     EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_NE(o.sErr.find("no-such-tty"), std::string::npos) << o.sErr;

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "link_harness.h"
+#include "link_run.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 
 namespace {
 
 using e2e::iCount;
 using e2e::oRunQuillox;
-using e2e::Sim;
 
 constexpr const char *kUnitLine =
     "Garmin unit found: ID=SIM A300 Software Version 3.20  Version=320  ProductID=404\n";
@@ -17,19 +18,20 @@ constexpr const char *kProductRequest = "H> 10 FE 01 20 E1 10 03\n";
 class LinkFault : public ::testing::Test {
   protected:
     void vRun(std::vector<std::string> asFault) {
-        asFault.insert(asFault.begin(), {"--profile", "a300"});
-        Sim oSim(asFault, sLog);
-        ASSERT_TRUE(oSim.fRunning());
-        o = oRunQuillox({"/c", oSim.sPath(), "/v"}, sDir, "protocol");
-        oSim.iStop();
-        sFrames = e2e::sReadFile(sLog);
+        asFault.insert(asFault.begin(), {"--log", sLog, "--profile", "a300"});
+        SimProcess oSim;
+        ASSERT_EQ(oSim.iStart(asFault), 1);
+        o = oRunQuillox({"/c", oSim.sPort(), "/v"}, sDir, "protocol");
+        oSim.sStop();
+        sFrames = sReadFile(sLog);
         EXPECT_FALSE(o.fTimedOut);
         // Whatever happened, the link closes with its statistics line.
         EXPECT_EQ(iCount(o.sOut, "Elapsed time: "), 1) << o.sOut;
     }
-    std::string sDir = e2e::sTempDir();
+    TempFolder oDir;
+    std::string sDir = oDir.sFolder();
     std::string sLog = sDir + "/frames.log";
-    e2e::RunResult o;
+    ProcessResult o;
     std::string sFrames;
 };
 
@@ -41,8 +43,8 @@ TEST_F(LinkFault, CorruptProductDataIsNakedAndIdentificationFails) {
     EXPECT_EQ(iCount(sFrames, "H> 10 15 02 FF 00 EA 10 03\n"), 1) << sFrames;
     EXPECT_EQ(o.sOut.find("Garmin unit found"), std::string::npos);
     EXPECT_NE(o.sErr.find("identifying the receiver failed"), std::string::npos) << o.sErr;
-    EXPECT_EQ(o.iStatus, 1);
-    EXPECT_LT(o.lMilliseconds, 6000);
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_LT(o.dSeconds, 6.0);
 }
 
 TEST_F(LinkFault, NakedRequestIsSentAgainAndSucceeds) {
@@ -52,7 +54,7 @@ TEST_F(LinkFault, NakedRequestIsSentAgainAndSucceeds) {
         << o.sOut;
     EXPECT_EQ(iCount(sFrames, kProductRequest), 2) << sFrames;
     EXPECT_NE(o.sOut.find(kUnitLine), std::string::npos);
-    EXPECT_EQ(o.iStatus, 0) << o.sErr;
+    EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
 }
 
 TEST_F(LinkFault, MissingAckIsWaitedForOneSecondThenTheRequestGoesAgain) {
@@ -61,9 +63,9 @@ TEST_F(LinkFault, MissingAckIsWaitedForOneSecondThenTheRequestGoesAgain) {
               std::string::npos);
     EXPECT_EQ(iCount(sFrames, kProductRequest), 2) << sFrames;
     EXPECT_NE(o.sOut.find(kUnitLine), std::string::npos);
-    EXPECT_EQ(o.iStatus, 0) << o.sErr;
-    EXPECT_GE(o.lMilliseconds, 900);
-    EXPECT_LT(o.lMilliseconds, 5000);
+    EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
+    EXPECT_GE(o.dSeconds, 0.9);
+    EXPECT_LT(o.dSeconds, 5.0);
 }
 
 TEST_F(LinkFault, DataRecordInPlaceOfTheAckIsAcknowledgedAndTheRequestRepeated) {
@@ -74,7 +76,7 @@ TEST_F(LinkFault, DataRecordInPlaceOfTheAckIsAcknowledgedAndTheRequestRepeated) 
     EXPECT_EQ(iCount(sFrames, "H> 10 06 02 0E 00 EA 10 03\n"), 2) << sFrames;
     EXPECT_EQ(iCount(sFrames, kProductRequest), 2);
     EXPECT_NE(o.sOut.find(kUnitLine), std::string::npos);
-    EXPECT_EQ(o.iStatus, 0) << o.sErr;
+    EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
 }
 
 TEST_F(LinkFault, SilentUnitEndsEveryWaitWithinSeconds) {
@@ -84,17 +86,17 @@ TEST_F(LinkFault, SilentUnitEndsEveryWaitWithinSeconds) {
     EXPECT_EQ(iCount(sFrames, "H> 10 0A 02 05 00 EF 10 03\n"), 3) << sFrames;
     EXPECT_NE(o.sErr.find("identifying the receiver failed"), std::string::npos);
     EXPECT_NE(o.sErr.find("reading the receiver's time failed"), std::string::npos);
-    EXPECT_EQ(o.iStatus, 1);
-    EXPECT_GE(o.lMilliseconds, 3500);
-    EXPECT_LT(o.lMilliseconds, 8000);
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_GE(o.dSeconds, 3.5);
+    EXPECT_LT(o.dSeconds, 8.0);
 }
 
 TEST_F(LinkFault, NoiseBeforeTheProductDataSpoilsThatFrameOnly) {
     vRun({"--noise-before", "2"});
     EXPECT_NE(sFrames.find("S~ 55 00 AA 03 FF 7E\n"), std::string::npos) << sFrames;
     EXPECT_EQ(o.sOut.find("Garmin unit found"), std::string::npos);
-    EXPECT_EQ(o.iStatus, 1);
-    EXPECT_LT(o.lMilliseconds, 8000);
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_LT(o.dSeconds, 8.0);
 }
 
 } // namespace

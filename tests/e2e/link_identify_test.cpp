@@ -2,20 +2,22 @@
 
 #include <regex>
 
-#include "link_harness.h"
+#include "link_run.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 
 namespace {
 
 using e2e::iCount;
 using e2e::oRunQuillox;
-using e2e::Sim;
 
 const std::regex
     kStatisticsLine("Elapsed time: [0-9]+ ms, Bytes read: [0-9]+, Bytes sent: [0-9]+\n$");
 
 class LinkIdentify : public ::testing::Test {
   protected:
-    std::string sDir = e2e::sTempDir();
+    TempFolder oDir;
+    std::string sDir = oDir.sFolder();
 };
 
 TEST_F(LinkIdentify, EachProfileIsIdentifiedAndTheLinkClosesWithStatistics) {
@@ -42,18 +44,18 @@ TEST_F(LinkIdentify, EachProfileIsIdentifiedAndTheLinkClosesWithStatistics) {
     };
     for (const Case &c : aCases) {
         SCOPED_TRACE(c.pszProfile);
-        Sim oSim({"--profile", c.pszProfile, "--time", "1229990399"});
-        ASSERT_TRUE(oSim.fRunning());
-        auto o = oRunQuillox({"/c", oSim.sPath(), "/v"}, sDir);
+        SimProcess oSim;
+        ASSERT_EQ(oSim.iStart({"--profile", c.pszProfile, "--time", "1229990399"}), 1);
+        auto o = oRunQuillox({"/c", oSim.sPort(), "/v"}, sDir);
         EXPECT_FALSE(o.fTimedOut);
-        EXPECT_EQ(o.iStatus, 0) << o.sErr;
+        EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
         EXPECT_EQ(o.sErr, "");
         EXPECT_NE(o.sOut.find(c.pszUnitLine), std::string::npos) << o.sOut;
         EXPECT_TRUE(std::regex_search(o.sOut, kStatisticsLine)) << o.sOut;
-        EXPECT_LT(o.lMilliseconds, 3000);
+        EXPECT_LT(o.dSeconds, 3.0);
 
-        auto oTraced = oRunQuillox({"/c", oSim.sPath(), "/v"}, sDir, "protocol");
-        EXPECT_EQ(oTraced.iStatus, 0);
+        auto oTraced = oRunQuillox({"/c", oSim.sPort(), "/v"}, sDir, "protocol");
+        EXPECT_EQ(oTraced.iExitStatus, 0);
         EXPECT_EQ(iCount(oTraced.sOut, "Protocol Capabilities Block read."), c.fArray ? 1 : 0);
         EXPECT_NE(oTraced.sOut.find("   UTC Block read: 2008/12/22 - 23:59:59\n"),
                   std::string::npos)
@@ -62,22 +64,25 @@ TEST_F(LinkIdentify, EachProfileIsIdentifiedAndTheLinkClosesWithStatistics) {
 }
 
 TEST_F(LinkIdentify, CapabilityArrayIsListedOnTheProtocolChannel) {
-    Sim oSim({"--profile", "a301"});
-    auto o = oRunQuillox({"/c", oSim.sPath(), "/v"}, sDir, "protocol");
+    SimProcess oSim;
+    oSim.iStart({"--profile", "a301"});
+    auto o = oRunQuillox({"/c", oSim.sPort(), "/v"}, sDir, "protocol");
     EXPECT_NE(o.sOut.find("Supported protocols are:\n  P000\n  L001\n  A010\n  A100\n  D108\n  "
                           "A200\n  D201\n  D108\n  A301\n  D310\n  D301\n"),
               std::string::npos)
         << o.sOut;
     // A transfer protocol the program does not speak is named as such.
-    Sim oOther({"--capabilities", "A100,D108,A500,D100"});
-    o = oRunQuillox({"/c", oOther.sPath(), "/v"}, sDir, "protocol");
+    SimProcess oOther;
+    oOther.iStart({"--capabilities", "A100,D108,A500,D100"});
+    o = oRunQuillox({"/c", oOther.sPort(), "/v"}, sDir, "protocol");
     EXPECT_NE(o.sOut.find("  A500 - unsupported transfer protocol\n"), std::string::npos);
 }
 
 TEST_F(LinkIdentify, ComIoChannelDumpsEveryMessage) {
-    Sim oSim({"--profile", "legacy73"});
-    auto o = oRunQuillox({"/c", oSim.sPath(), "/v"}, sDir, "com");
-    EXPECT_EQ(o.iStatus, 0);
+    SimProcess oSim;
+    oSim.iStart({"--profile", "legacy73"});
+    auto o = oRunQuillox({"/c", oSim.sPort(), "/v"}, sDir, "com");
+    EXPECT_EQ(o.iExitStatus, 0);
     EXPECT_NE(o.sOut.find("   Sending 3 Byte Message to GPS (plus Escape, etc.):\n    FE 01 20"),
               std::string::npos)
         << o.sOut;
@@ -90,13 +95,14 @@ TEST_F(LinkIdentify, ComIoChannelDumpsEveryMessage) {
 TEST_F(LinkIdentify, SimulatorServesSeveralRunsAndLogsBothDirections) {
     std::string sLog = sDir + "/frames.log";
     std::string sLink = sDir + "/gps";
-    Sim oSim({"--profile", "legacy73", "--link", sLink}, sLog);
+    SimProcess oSim;
+    oSim.iStart({"--log", sLog, "--profile", "legacy73", "--link", sLink});
     for (int i = 0; i < 3; ++i) {
         auto o = oRunQuillox({"/c", sLink, "/v"}, sDir);
-        EXPECT_EQ(o.iStatus, 0) << o.sErr;
+        EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
         EXPECT_EQ(iCount(o.sOut, "Garmin unit found:"), 1);
     }
-    std::string sFrames = e2e::sReadFile(sLog);
+    std::string sFrames = sReadFile(sLog);
     EXPECT_EQ(iCount(sFrames, "H> 10 FE 01 20 E1 10 03\n"), 3) << sFrames;
     EXPECT_EQ(iCount(sFrames, "S> 10 06 02 FE 00 FA 10 03\n"), 3);
     EXPECT_EQ(iCount(sFrames, "H> 10 0A 02 05 00 EF 10 03\n"), 3);
@@ -104,24 +110,25 @@ TEST_F(LinkIdentify, SimulatorServesSeveralRunsAndLogsBothDirections) {
 
 TEST_F(LinkIdentify, LinkThatCannotBeOpenedFailsQuicklyWithOneLine) {
     auto o = oRunQuillox({"/c", sDir + "/no-such-tty", "/v"}, sDir);
-    EXPECT_EQ(o.iStatus, 1);
+    EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_EQ(iCount(o.sErr, "\n"), 1) << o.sErr;
     EXPECT_NE(o.sErr.find(sDir + "/no-such-tty"), std::string::npos);
     EXPECT_EQ(o.sOut.find("Garmin unit found"), std::string::npos);
     EXPECT_EQ(o.sOut.find("Elapsed time"), std::string::npos);
-    EXPECT_LT(o.lMilliseconds, 1000);
+    EXPECT_LT(o.dSeconds, 1.0);
     // A regular file is no serial line.
-    auto oFile = oRunQuillox({"/c", sDir + "/stdout.txt", "/v"}, sDir);
-    EXPECT_EQ(oFile.iStatus, 1);
+    vWriteFile(oDir.sPath("plain.txt"), "not a terminal\n");
+    auto oFile = oRunQuillox({"/c", oDir.sPath("plain.txt"), "/v"}, sDir);
+    EXPECT_EQ(oFile.iExitStatus, 1);
     EXPECT_NE(oFile.sErr.find("not a serial device"), std::string::npos) << oFile.sErr;
 }
 
 TEST_F(LinkIdentify, UsbWithoutAUnitSaysSoOnStandardError) {
     auto o = oRunQuillox({"/c", "U", "/v"}, sDir);
-    EXPECT_EQ(o.iStatus, 1);
+    EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_NE(o.sErr.find("cannot open USB"), std::string::npos) << o.sErr;
     EXPECT_EQ(o.sOut.find("Elapsed time"), std::string::npos);
-    EXPECT_LT(o.lMilliseconds, 5000);
+    EXPECT_LT(o.dSeconds, 5.0);
 }
 
 } // namespace

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/child_process.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 #include "transfer_data.h"
-#include "transfer_harness.h"
 
 namespace {
 
@@ -81,14 +83,13 @@ class TransferDownload : public ::testing::TestWithParam<UnitKind> {
 TEST_P(TransferDownload, EverythingArrivesAsServed) {
     const UnitKind &k = GetParam();
     ProcessResult r = oRun({"/d", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStdout << r.sStderr;
-    EXPECT_EQ(r.sStderr, "");
-    EXPECT_NE(r.sStdout.find("Downloading Waypoints (Total count: 12)"), std::string::npos);
-    EXPECT_EQ(r.sStdout.find("Downloading Proximity Waypoints (Total count: 4)") !=
-                  std::string::npos,
+    ASSERT_EQ(r.iExitStatus, 0) << r.sOut << r.sErr;
+    EXPECT_EQ(r.sErr, "");
+    EXPECT_NE(r.sOut.find("Downloading Waypoints (Total count: 12)"), std::string::npos);
+    EXPECT_EQ(r.sOut.find("Downloading Proximity Waypoints (Total count: 4)") != std::string::npos,
               k.fProximity);
-    EXPECT_NE(r.sStdout.find("Downloading Route Points (Total count: 10)"), std::string::npos);
-    EXPECT_NE(r.sStdout.find("Downloading Track Points"), std::string::npos);
+    EXPECT_NE(r.sOut.find("Downloading Route Points (Total count: 10)"), std::string::npos);
+    EXPECT_NE(r.sOut.find("Downloading Track Points"), std::string::npos);
 
     Workspace w;
     ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
@@ -141,8 +142,8 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
 
 TEST_P(TransferDownload, SingleKindsOnly) {
     ProcessResult r = oRun({"/drt", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_EQ(r.sStdout.find("Downloading Waypoints"), std::string::npos);
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_EQ(r.sOut.find("Downloading Waypoints"), std::string::npos);
     Workspace w;
     ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
     // Route points land in the waypoint list too.

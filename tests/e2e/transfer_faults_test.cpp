@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/child_process.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 #include "transfer_data.h"
-#include "transfer_harness.h"
 
 namespace {
 
@@ -101,9 +103,9 @@ TEST_P(TransferFaults, SilenceEndsTheTransferWithAReport) {
     ProcessResult r = oRunProcess(
         {QUILLOX_EXE, "/c", oSim.sPort(), f.pszSwitch, fUpload ? "data.vkd" : "got.vkd"}, 60.0,
         oDir.sFolder());
-    EXPECT_EQ(r.iExitStatus, 1) << r.sStdout;
-    EXPECT_NE(r.sStderr.find(std::string("quillox: ") + f.pszReport + "\n"), std::string::npos)
-        << r.sStderr;
+    EXPECT_EQ(r.iExitStatus, 1) << r.sOut;
+    EXPECT_NE(r.sErr.find(std::string("quillox: ") + f.pszReport + "\n"), std::string::npos)
+        << r.sErr;
     // Every transfer after the failed one finds a silent unit too; each gives
     // up after its three sends or five reads.
     EXPECT_LT(r.dSeconds, 20.0);
@@ -143,7 +145,7 @@ TEST(TransferLineFaults, RepairedFaultsLeaveACompleteDownload) {
               1);
     ProcessResult r =
         oRunProcess({QUILLOX_EXE, "/c", oSim.sPort(), "/d", "got.vkd"}, 60.0, oDir.sFolder());
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     Workspace w;
     ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
     EXPECT_EQ(w.pStore->pWaypoints.size(), 12u);

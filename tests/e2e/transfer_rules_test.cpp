@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/child_process.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 #include "transfer_data.h"
-#include "transfer_harness.h"
 
 namespace {
 
@@ -42,15 +44,15 @@ TEST_F(TransferRules, UntimedTrackPointsAreLeftOutOnlyWithTheSwitch) {
     vBuildTestSet(w, 2, 40, 5);
     vServe(w, {"--profile", "a301"});
     ProcessResult r = oRun({"/dt", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 40u);
     // A fresh unit: the last one may still be resending its final frame, whose
     // acknowledgement the closing program discarded.
     oSim.sStop();
     ASSERT_EQ(oSim.iStart({"--profile", "a301", "--data", oDir.sPath("served.vkd")}), 1);
     r = oRun({"/g", "/dt", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_EQ(r.sStderr, "");
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_EQ(r.sErr, "");
     EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 35u);
 }
 
@@ -59,14 +61,14 @@ TEST_F(TransferRules, ProgressBarOfThreeRecords) {
     vBuildTestSet(w, 3, 0);
     vServe(w, {"--profile", "a300"});
     ProcessResult r = oRun({"/dw", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     const std::string sBar =
         "Downloading Waypoints (Total count: 3)\n"
         "   0%    10%    20%    30%    40%    50%    60%    70%    80%    90%    100%\n"
         "   |      |      |      |      |      |      |      |      |      |      |\n"
         "   [" +
         std::string(70, '#') + "]\n\nSave data to got.vkd\n";
-    EXPECT_NE(r.sStdout.find(sBar), std::string::npos) << r.sStdout;
+    EXPECT_NE(r.sOut.find(sBar), std::string::npos) << r.sOut;
 }
 
 TEST_F(TransferRules, AnEmptyTransferLeavesAnOpenBar) {
@@ -74,9 +76,9 @@ TEST_F(TransferRules, AnEmptyTransferLeavesAnOpenBar) {
     vBuildTestSet(w, 3, 0);
     vServe(w, {"--profile", "a300"});
     ProcessResult r = oRun({"/dt", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_NE(r.sStdout.find("Downloading Track Points (Total count: 0)\n"), std::string::npos);
-    EXPECT_NE(r.sStdout.find("   [\nSave data"), std::string::npos) << r.sStdout;
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_NE(r.sOut.find("Downloading Track Points (Total count: 0)\n"), std::string::npos);
+    EXPECT_NE(r.sOut.find("   [\nSave data"), std::string::npos) << r.sOut;
 }
 
 TEST_F(TransferRules, ARouteKeepsItsFirstThirtyPointsAndSaysSo) {
@@ -84,11 +86,11 @@ TEST_F(TransferRules, ARouteKeepsItsFirstThirtyPointsAndSaysSo) {
     vBuildTestSet(w);
     vServe(w, {"--profile", "a300", "--repeat-route-points", "8"});
     ProcessResult r = oRun({"/dr", "got.vkd"});
-    EXPECT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_NE(r.sStderr.find("quillox: route 1 has 32 points; a route holds 30, so the last 2 "
-                             "were dropped"),
+    EXPECT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_NE(r.sErr.find("quillox: route 1 has 32 points; a route holds 30, so the last 2 "
+                          "were dropped"),
               std::string::npos)
-        << r.sStderr;
+        << r.sErr;
     const Workspace &oResult = oGot();
     ASSERT_EQ(oResult.pStore->pRoutes.size(), 2u);
     for (const auto &[lNumber, oRoute] : oResult.pStore->pRoutes) {
@@ -105,7 +107,7 @@ TEST_F(TransferRules, RoutePointsThatAreTheUnitsOwnKeepTheirNames) {
     vBuildTestSet(w);
     vServe(w, {"--profile", "a301", "--foreign-route-points"});
     ProcessResult r = oRun({"/dr", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     const Workspace &oResult = oGot();
     // The route names its points; the unit's own waypoints are not stored.
     EXPECT_TRUE(oResult.pStore->pWaypoints.empty());
@@ -120,8 +122,8 @@ TEST_F(TransferRules, RoutePointsThatAreTheUnitsOwnKeepTheirNames) {
 TEST_F(TransferRules, TenThousandTrackPoints) {
     ASSERT_EQ(oSim.iStart({"--profile", "a301", "--track-points", "10000"}), 1);
     ProcessResult r = oRun({"/dt", "got.vkd"});
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_NE(r.sStdout.find("Downloading Track Points (Total count: 10001)"), std::string::npos);
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_NE(r.sOut.find("Downloading Track Points (Total count: 10001)"), std::string::npos);
     const Workspace &oResult = oGot();
     EXPECT_EQ(oResult.pStore->pTrackPoints.size(), 10000u);
     int iSegments = 0;
@@ -139,7 +141,7 @@ TEST_F(TransferRules, AProximityProtocolWithoutRecordFormatIsReportedNotGuessed)
     vServe(w, {"--profile", "legacy77", "--software-version", "300"});
     ProcessResult r = oRun({"/dwp", "got.vkd"}, 30.0);
     EXPECT_EQ(r.iExitStatus, 1);
-    EXPECT_EQ(r.sStderr,
+    EXPECT_EQ(r.sErr,
               "quillox: proximity waypoint download: the receiver's record format D000 is not "
               "supported\n");
     EXPECT_EQ(oGot().pStore->pWaypoints.size(), 12u);
@@ -149,22 +151,21 @@ TEST_F(TransferRules, ProtocolChannelTracesTheTransfer) {
     Workspace w;
     vBuildTestSet(w, 12, 3);
     vServe(w, {"--profile", "a300"});
-    ProcessResult r = oRunProcess({"/usr/bin/env", "ORVENSTA_DEBUG=protocol", QUILLOX_EXE, "/c",
-                                   oSim.sPort(), "/d", "got.vkd"},
-                                  60.0, oDir.sFolder());
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    ProcessResult r = oRunProcess({QUILLOX_EXE, "/c", oSim.sPort(), "/d", "got.vkd"}, 60.0,
+                                  oDir.sFolder(), {"ORVENSTA_DEBUG=protocol"});
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     for (const char *psz : {"   Begin Of Transfer Block read for 12 entries\n",
                             "   End Of Transfer Block read for data type 07\n",
                             "   Route Header Block read: route=3  comment=ROUTE 3\n",
                             "   Route Waypoint read: Name=W08\n",
                             "   End Of Transfer Block read for data type 06\n"}) {
-        EXPECT_NE(r.sStdout.find(psz), std::string::npos) << psz;
+        EXPECT_NE(r.sOut.find(psz), std::string::npos) << psz;
     }
     const std::regex oWaypoint("   Waypoint read: Name=W01  Lat=[0-9.]+  Lon=-[0-9.]+  Time=[^ ]+ "
                                "[^ ]+  Comment=Comment 1  Radius=0.000000  Icon=13  "
                                "DisplayMode=1  Color=255  Altitude=101.000000\n");
-    EXPECT_TRUE(std::regex_search(r.sStdout, oWaypoint)) << r.sStdout.substr(0, 3000);
-    EXPECT_NE(r.sStdout.find("   Track Waypoint read: Lat="), std::string::npos);
+    EXPECT_TRUE(std::regex_search(r.sOut, oWaypoint)) << r.sOut.substr(0, 3000);
+    EXPECT_NE(r.sOut.find("   Track Waypoint read: Lat="), std::string::npos);
 }
 
 TEST_F(TransferRules, ATrackDownloadGoesOnPastAStrayRecordAndReportsIt) {
@@ -174,8 +175,8 @@ TEST_F(TransferRules, ATrackDownloadGoesOnPastAStrayRecordAndReportsIt) {
     vServe(w, {"--profile", "a301", "--stray-track-record", "11"});
     ProcessResult r = oRun({"/dt", "got.vkd"});
     EXPECT_EQ(r.iExitStatus, 1);
-    EXPECT_EQ(r.sStderr, "quillox: track download: 1 of 41 records could not be read\n");
-    EXPECT_NE(r.sStdout.find("   [" + std::string(70, '#') + "]\n"), std::string::npos);
+    EXPECT_EQ(r.sErr, "quillox: track download: 1 of 41 records could not be read\n");
+    EXPECT_NE(r.sOut.find("   [" + std::string(70, '#') + "]\n"), std::string::npos);
     EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 39u);
 }
 

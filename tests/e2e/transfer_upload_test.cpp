@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/child_process.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 #include "transfer_data.h"
-#include "transfer_harness.h"
 
 namespace {
 
@@ -79,16 +81,16 @@ TEST_P(TransferUploadUnits, EverythingArrives) {
     Workspace w;
     vBuildTestSet(w);
     ProcessResult r = oUpload(w);
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStdout << r.sStderr;
-    EXPECT_EQ(r.sStderr, "");
-    EXPECT_NE(r.sStdout.find("Uploading Waypoints (Total count: 12)"), std::string::npos);
+    ASSERT_EQ(r.iExitStatus, 0) << r.sOut << r.sErr;
+    EXPECT_EQ(r.sErr, "");
+    EXPECT_NE(r.sOut.find("Uploading Waypoints (Total count: 12)"), std::string::npos);
     // A waypoint with a radius goes out a second time among the proximity waypoints.
-    EXPECT_EQ(r.sStdout.find("Uploading Proximity Waypoints (Total count: 4)") != std::string::npos,
+    EXPECT_EQ(r.sOut.find("Uploading Proximity Waypoints (Total count: 4)") != std::string::npos,
               k.fProximity);
-    EXPECT_NE(r.sStdout.find("Uploading Route Points (Total count: 10)"), std::string::npos);
-    EXPECT_EQ(r.sStdout.find(k.fTrackHeader
-                                 ? "Uploading Track Points (Total count: 41)"
-                                 : "Uploading Track Points (Total count: 40)") != std::string::npos,
+    EXPECT_NE(r.sOut.find("Uploading Route Points (Total count: 10)"), std::string::npos);
+    EXPECT_EQ(r.sOut.find(k.fTrackHeader
+                              ? "Uploading Track Points (Total count: 41)"
+                              : "Uploading Track Points (Total count: 40)") != std::string::npos,
               k.fTrackUpload);
 
     Workspace oUnit;
@@ -143,14 +145,13 @@ TEST_F(TransferUpload, RoutePointsAreLookedUpByNameAndMissingOnesSkipped) {
     }
     iAddRoute(&w, o);
     ProcessResult r = oUpload(w);
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     // The header and the two points the store holds; a dot for each of the three names.
-    EXPECT_NE(r.sStdout.find("Uploading Route Points (Total count: 3)"), std::string::npos);
-    EXPECT_NE(r.sStdout.find("...\n"), std::string::npos);
-    EXPECT_EQ(r.sStdout.find("....\n"), std::string::npos);
+    EXPECT_NE(r.sOut.find("Uploading Route Points (Total count: 3)"), std::string::npos);
+    EXPECT_NE(r.sOut.find("...\n"), std::string::npos);
+    EXPECT_EQ(r.sOut.find("....\n"), std::string::npos);
     // The bar moves at headers only, so it stops at the header's third.
-    EXPECT_NE(r.sStdout.find("   [" + std::string(23, '#') + "...\n"), std::string::npos)
-        << r.sStdout;
+    EXPECT_NE(r.sOut.find("   [" + std::string(23, '#') + "...\n"), std::string::npos) << r.sOut;
     Workspace oUnit;
     EXPECT_EQ(sReceived(oUnit).find("announced"), std::string::npos);
     const Route &oGot = oUnit.pStore->pRoutes.at(4);
@@ -164,8 +165,8 @@ TEST_F(TransferUpload, AnEmptyStoreSendsNothing) {
                "P000,L001,A010,A100,D109,A200,D201,D109,A301,D312,D302,A400,D403"});
     Workspace w;
     ProcessResult r = oUpload(w);
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_EQ(r.sStdout.find("Uploading"), std::string::npos);
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_EQ(r.sOut.find("Uploading"), std::string::npos);
     oSim.sStop();
     EXPECT_FALSE(std::filesystem::exists(oDir.sPath("unit.vkd")));
 }
@@ -177,8 +178,8 @@ TEST_F(TransferUpload, TrackHeaderWithoutUsableFormatIsNotAnnounced) {
     Workspace w;
     vBuildTestSet(w, 2, 5);
     ProcessResult r = oUpload(w);
-    ASSERT_EQ(r.iExitStatus, 0) << r.sStderr;
-    EXPECT_NE(r.sStdout.find("Uploading Track Points (Total count: 5)"), std::string::npos);
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_NE(r.sOut.find("Uploading Track Points (Total count: 5)"), std::string::npos);
     Workspace oUnit;
     EXPECT_EQ(sReceived(oUnit).find("announced"), std::string::npos);
     EXPECT_EQ(oUnit.pStore->pTrackPoints.size(), 5u);
@@ -194,9 +195,9 @@ TEST_F(TransferUpload, AWaypointFormatTheProgramDoesNotKnowSendsNothing) {
     w.pStore->lRouteCount = 0;
     ProcessResult r = oUpload(w);
     EXPECT_EQ(r.iExitStatus, 1);
-    EXPECT_EQ(r.sStderr, "quillox: waypoint upload: the receiver's record format D000 is not "
-                         "supported; nothing was sent\n");
-    EXPECT_EQ(r.sStdout.find("Uploading"), std::string::npos);
+    EXPECT_EQ(r.sErr, "quillox: waypoint upload: the receiver's record format D000 is not "
+                      "supported; nothing was sent\n");
+    EXPECT_EQ(r.sOut.find("Uploading"), std::string::npos);
 }
 
 } // namespace

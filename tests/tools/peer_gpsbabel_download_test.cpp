@@ -58,7 +58,7 @@ class GpsbabelDownload : public ::testing::TestWithParam<Unit> {
         ProcessResult r = oGpsbabel(
             oSim, asSim, {pszKind, "-i", "garmin", "-f", "PORT", "-o", "gpx", "-F", sOut});
         oSim.sStop();
-        EXPECT_EQ(r.iExitStatus, 0) << r.sStdout << r.sStderr;
+        EXPECT_EQ(r.iExitStatus, 0) << r.sOut << r.sErr;
         return oParseGpx(sReadFile(sOut));
     }
 };

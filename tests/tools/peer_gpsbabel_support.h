@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "e2e/transfer_harness.h"
+#include "tests/child_process.h"
+#include "tests/sim_process.h"
+#include "tests/test_files.h"
 
 namespace peer {
 
@@ -112,9 +114,9 @@ inline bool fHaveGpsbabel() {
 
 // One GPSBabel run against a fresh unit: a host that closes the line may leave
 // the unit's last frame unacknowledged, so no unit serves two runs.
-inline e2e::ProcessResult oGpsbabel(e2e::SimProcess &oSim, const std::vector<std::string> &asSim,
-                                    const std::vector<std::string> &asArgs) {
-    e2e::ProcessResult r;
+inline ProcessResult oGpsbabel(SimProcess &oSim, const std::vector<std::string> &asSim,
+                               const std::vector<std::string> &asArgs) {
+    ProcessResult r;
     if (oSim.iStart(asSim) != 1) {
         return r;
     }
@@ -122,7 +124,7 @@ inline e2e::ProcessResult oGpsbabel(e2e::SimProcess &oSim, const std::vector<std
     for (const std::string &s : asArgs) {
         as.push_back(s == "PORT" ? oSim.sPort() : s);
     }
-    return e2e::oRunProcess(as, 60.0);
+    return oRunProcess(as, 60.0);
 }
 
 } // namespace peer

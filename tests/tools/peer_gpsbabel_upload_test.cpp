@@ -3,7 +3,6 @@
 // in routes, route points sent as map points) are accepted as a unit would.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -73,7 +72,7 @@ class GpsbabelUpload : public ::testing::TestWithParam<Unit> {
         if (!fHaveGpsbabel()) {
             GTEST_SKIP() << "gpsbabel is not installed";
         }
-        std::ofstream(oDir.sPath("in.gpx")) << kpszGpx;
+        vWriteFile(oDir.sPath("in.gpx"), kpszGpx);
     }
     // Uploads one kind and returns what the unit wrote.
     void vUpload(const char *pszKind, Workspace &w) {
@@ -84,7 +83,7 @@ class GpsbabelUpload : public ::testing::TestWithParam<Unit> {
             oSim, asSim,
             {pszKind, "-i", "gpx", "-f", oDir.sPath("in.gpx"), "-o", "garmin", "-F", "PORT"});
         const std::string sErr = oSim.sStop();
-        EXPECT_EQ(r.iExitStatus, 0) << r.sStdout << r.sStderr;
+        EXPECT_EQ(r.iExitStatus, 0) << r.sOut << r.sErr;
         EXPECT_EQ(sErr.find("does not fit"), std::string::npos) << sErr;
         ASSERT_TRUE(fLoad(w, sUnitFile));
     }
