@@ -34,14 +34,17 @@ inline double dSecondsNow() {
 }
 
 // Our environment with the changes: "NAME=value" sets NAME, a bare "NAME"
-// removes it (a debug setting of the caller's shell must not leak into runs
-// whose output is compared).
+// removes it. The program's debug channels start off in every child, so a
+// debug setting of the caller's shell never leaks into runs whose output is
+// compared; a test that wants them sets the variable among its changes.
 inline std::vector<std::string> asChildEnvironment(const std::vector<std::string> &asChanges) {
     std::vector<std::string> as;
     for (char **ppsz = environ; ppsz != nullptr && *ppsz != nullptr; ++ppsz) {
         as.emplace_back(*ppsz);
     }
-    for (const std::string &sChange : asChanges) {
+    std::vector<std::string> asAll = {"ORVENSTA_DEBUG"};
+    asAll.insert(asAll.end(), asChanges.begin(), asChanges.end());
+    for (const std::string &sChange : asAll) {
         const std::string sName = sChange.substr(0, sChange.find('='));
         std::erase_if(as, [&](const std::string &s) {
             return s.size() > sName.size() && s.compare(0, sName.size(), sName) == 0 &&
