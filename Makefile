@@ -1,10 +1,11 @@
 # The two commands of the README: `make demo` and `make test`.
 BUILD ?= build
 ASAN_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build test test-sanitize demo bench format clean
+.PHONY: all deps configure build test test-sanitize fuzz demo bench format clean
 
 all: build
 
@@ -25,6 +26,11 @@ test-sanitize: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE peer
 
+# Builds the libFuzzer targets into $(FUZZ_BUILD)/fuzz/; fuzz/README.md says how to run them.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUILLOX_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target quillox-fuzz
+
 demo: build
 	@./scripts/demo $(BUILD)
 
@@ -35,4 +41,4 @@ format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
