@@ -3,12 +3,15 @@
 // serial line returns at once with a time-out when nothing is queued, so tests
 // of the waits run without real one-second pauses.
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "device/link_layer.h"
+#include "device/protocol_selection.h"
 #include "device/transport.h"
 
 class FakeSerialPort final : public SerialPort {
@@ -115,3 +118,29 @@ inline std::vector<uint8_t> aUsbPacket(uint8_t bType, uint16_t sId,
     a.insert(a.end(), aData.begin(), aData.end());
     return a;
 }
+
+// A link over a fake transport for each test, with the link state and the
+// protocol selection reset around it.
+inline DeviceLink *pAttachFake(std::unique_ptr<FakeSerialPort> p) {
+    return pAttachSerialLink(std::move(p));
+}
+inline DeviceLink *pAttachFake(std::unique_ptr<FakeUsbPipes> p) {
+    return pAttachUsbLink(std::move(p));
+}
+
+template <class Fake> class FakeLinkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        vResetLinkState();
+        vResetProtocolSelection();
+        auto p = std::make_unique<Fake>();
+        pFake = p.get();
+        pLink = pAttachFake(std::move(p));
+    }
+    void TearDown() override {
+        vDestroyLink(pLink);
+        vResetProtocolSelection();
+    }
+    Fake *pFake = nullptr;
+    DeviceLink *pLink = nullptr;
+};

@@ -105,19 +105,8 @@ TEST_F(ProtocolSelectionTest, EntriesOutsideAKnownTransferAreIgnored) {
     EXPECT_EQ(o.iWptFormat, 0);
 }
 
-class IdentifyTest : public ::testing::Test {
+class IdentifyTest : public FakeLinkTest<FakeSerialPort> {
   protected:
-    void SetUp() override {
-        vResetLinkState();
-        vResetProtocolSelection();
-        auto p = std::make_unique<FakeSerialPort>();
-        pPort = p.get();
-        pLink = pAttachSerialLink(std::move(p));
-    }
-    void TearDown() override {
-        vDestroyLink(pLink);
-        vResetProtocolSelection();
-    }
     std::string sIdentify(const Bytes &aProductData, int *piResult) {
         pPort->vQueueAck(0xFE);
         pPort->vQueueMessage(0xFF, aProductData);
@@ -125,8 +114,7 @@ class IdentifyTest : public ::testing::Test {
         *piResult = iIdentifyUnit(nullptr, pLink);
         return testing::internal::GetCapturedStdout();
     }
-    FakeSerialPort *pPort = nullptr;
-    DeviceLink *pLink = nullptr;
+    FakeSerialPort *&pPort = pFake;
 };
 
 TEST_F(IdentifyTest, UnitLineWithTheFirstDescriptionString) {

@@ -10,19 +10,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class SerialLinkTest : public ::testing::Test {
+class SerialLinkTest : public FakeLinkTest<FakeSerialPort> {
   protected:
-    void SetUp() override {
-        vResetLinkState();
-        vResetProtocolSelection();
-        auto p = std::make_unique<FakeSerialPort>();
-        pPort = p.get();
-        pLink = pAttachSerialLink(std::move(p));
-    }
-    void TearDown() override {
-        vDestroyLink(pLink);
-        vResetProtocolSelection();
-    }
     int iSend(const Bytes &a) { return iSendMessage(pLink, a.data(), a.size()); }
     // Frames written that carry the given record id.
     int iWritesOf(uint8_t bId) const {
@@ -32,8 +21,7 @@ class SerialLinkTest : public ::testing::Test {
         }
         return n;
     }
-    FakeSerialPort *pPort = nullptr;
-    DeviceLink *pLink = nullptr;
+    FakeSerialPort *&pPort = pFake;
 };
 
 TEST(SerialFraming, StuffsDleAndChecksumOverUnstuffedBytes) {

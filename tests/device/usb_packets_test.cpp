@@ -9,19 +9,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class UsbLinkTest : public ::testing::Test {
+class UsbLinkTest : public FakeLinkTest<FakeUsbPipes> {
   protected:
-    void SetUp() override {
-        vResetLinkState();
-        vResetProtocolSelection();
-        auto p = std::make_unique<FakeUsbPipes>();
-        pPipes = p.get();
-        pLink = pAttachUsbLink(std::move(p));
-    }
-    void TearDown() override {
-        vDestroyLink(pLink);
-        vResetProtocolSelection();
-    }
     // Queues a packet on the interrupt pipe in 64-byte chunks, as a unit sends it.
     void vQueueInterrupt(const Bytes &aPacket) {
         for (size_t n = 0; n < aPacket.size(); n += 64) {
@@ -34,8 +23,7 @@ class UsbLinkTest : public ::testing::Test {
             pPipes->aInterrupt.push_back({{}, 1});
         }
     }
-    FakeUsbPipes *pPipes = nullptr;
-    DeviceLink *pLink = nullptr;
+    FakeUsbPipes *&pPipes = pFake;
 };
 
 TEST_F(UsbLinkTest, ZeroLengthWriteFollowsWholeMultiplesOfThePacketSize) {
