@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build test test-sanitize fuzz demo bench format clean
+.PHONY: all deps configure build test test-sanitize fuzz demo bench format format-check check-layers clean
 
 all: build
 
@@ -39,6 +39,13 @@ bench: build
 
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+format-check:
+	@clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
+
+# Fails when a lower layer includes a higher one (the order is in the script).
+check-layers:
+	@./scripts/check-layers
 
 clean:
 	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

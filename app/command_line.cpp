@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "geo/utm.h"
 #include "store/workspace.h"
 

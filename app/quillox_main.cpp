@@ -5,9 +5,9 @@
 
 #include "app/build_stamp.h"
 #include "app/command_line.h"
-#include "app/debug.h"
 #include "app/help.h"
 #include "app/run_sequence.h"
+#include "base/debug.h"
 #include "store/workspace.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "app/command_line.h"
-#include "app/report.h"
+#include "base/report.h"
 #include "device/identify.h"
+#include "device/link_open.h"
 #include "device/transfers.h"
-#include "device/transport.h"
 #include "files/listings.h"
 #include "files/load_save.h"
 #include "store/workspace.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/debug.h"
+#include "base/debug.h"
 #include "device/link_layer.h"
 #include "device/product_table.h"
 #include "device/protocol_selection.h"

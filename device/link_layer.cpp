@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/debug.h"
+#include "base/debug.h"
 #include "device/protocol_selection.h"
 #include "device/transport.h"
 #include "device/usb_packets.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/debug.h"
+#include "base/debug.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/debug.h"
+#include "base/debug.h"
 #include "device/link_layer.h"
 #include "device/protocol_selection.h"
 #include "device/route_records.h"

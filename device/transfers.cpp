@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/debug.h"
-#include "app/report.h"
+#include "base/debug.h"
+#include "base/report.h"
 #include "device/link_layer.h"
 #include "device/progress_bar.h"
 #include "device/protocol_selection.h"

@@ -1,11 +1,11 @@
 #pragma once
-// The one connection a run has to a receiver: a serial port or the USB interface.
+// The one connection a run has to a receiver (a serial port or the USB
+// interface), its byte counters and the byte functions the link layer uses.
 //
 // Under the link layer sit two small seams: a serial byte pipe and the USB pipes.
-// Backends (termios, libusb, and the scripted fakes of the tests) implement them;
-// the link layer never sees which one it talks to. A Win32 backend fits the same
-// two interfaces (ReadFile of one byte with the one-second time-outs; the
-// driver's interrupt control code, ReadFile on the bulk pipe, WriteFile).
+// Backends (serial_backend.h and usb_backend.h: one file per platform, and the
+// scripted fakes of the tests) implement them; the link layer never sees which
+// one it talks to. Opening and closing a link live in link_open.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -51,27 +51,6 @@ struct LinkStatistics {
     uint32_t lTimeClosed = 0;
 };
 
-// Opens a serial link. The name is either "COM<n>" (opens /dev/ttyS<n-1> on
-// Linux) or the path of a serial device such as /dev/ttyUSB0 or a pseudo-terminal.
-// On failure *ppLink is set to nullptr, one line goes to standard error and 0 is returned.
-int iOpenComPort(const char *pszPortName, DeviceLink **ppLink);
-// Opens the first Garmin USB unit and starts a session.
-int iOpenUsbDevice(DeviceLink **ppLink);
-// Close the link and print the statistics line; always 1.
-int iCloseComPort(DeviceLink *pLink);
-int iCloseUsbDevice(DeviceLink *pLink);
-
-// The device path a serial port name stands for ("COM3" -> "/dev/ttyS2"); 0 for
-// "COM0" or a COM name without a number, which name no device.
-int iSerialDevicePath(const char *pszPortName, char *pszPath, size_t nPathSize);
-
-// Wraps an opened backend into a link and takes the time of opening. Used by
-// the open functions and by tests that drive the link layer over fakes.
-DeviceLink *pAttachSerialLink(std::unique_ptr<SerialPort> pPort);
-DeviceLink *pAttachUsbLink(std::unique_ptr<UsbPipes> pPipes);
-// Ends a link without printing anything (tests); iClose* is the program's way.
-void vDestroyLink(DeviceLink *pLink);
-
 // 1 while a USB link with a started session is open, 0 otherwise.
 int iIsUsbLink();
 void vSetUsbLinkOpen(int fOpen);
@@ -85,7 +64,10 @@ int iWriteComBytes(DeviceLink *pLink, const uint8_t *pData, size_t nLength);
 const LinkStatistics &oGetLinkStatistics();
 void vCountBytesRead(size_t nBytes);
 void vCountBytesSent(size_t nBytes);
-// Clears counters, clock readings and the link kind; for tests.
-void vResetLinkState();
+// Takes the clock reading of the moment the link opened or closed.
+void vNoteLinkOpened();
+void vNoteLinkClosed();
+// Clears counters, clock readings and the link kind.
+void vResetLinkCounters();
 // Milliseconds of a clock that never goes backwards.
 uint32_t lMonotonicMilliseconds();

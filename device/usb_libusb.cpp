@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <libusb.h>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "device/transport.h"
 #include "device/usb_backend.h"
 

@@ -1,4 +1,4 @@
-#include "app/report.h"
+#include "base/report.h"
 #include "device/transport.h"
 #include "device/usb_backend.h"
 

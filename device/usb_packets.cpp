@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/debug.h"
+#include "base/debug.h"
 #include "device/transport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "device/waypoint_symbols.h"
+#include "garmin/waypoint_symbols.h"
 #include "store/little_endian.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "files/load_save.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "files/file_types.h"
 #include "files/native_file.h"
 #include "formats/export_driver.h"

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/report.h"
-#include "device/waypoint_symbols.h"
-#include "files/route_point_names.h"
+#include "base/report.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
+#include "formats/route_point_names.h"
+#include "garmin/waypoint_symbols.h"
 #include "store/little_endian.h"
 #include "store/workspace.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/temp_string.h"
+#include "base/temp_string.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/output_file.h"

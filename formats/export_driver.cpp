@@ -1,9 +1,9 @@
 #include "formats/export_driver.h"
 
-#include "app/report.h"
-#include "files/route_point_names.h"
+#include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/output_file.h"
+#include "formats/route_point_names.h"
 #include "store/workspace.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/report.h"
+#include "base/report.h"
 
 int iReadWholeFile(const char *pszFileName, std::string &sData) {
     sData.clear();

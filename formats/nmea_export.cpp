@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/temp_string.h"
+#include "base/temp_string.h"
 #include "formats/export_format.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"

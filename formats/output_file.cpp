@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/report.h"
+#include "base/report.h"
 
 OutputFile::~OutputFile() {
     vDiscard();

@@ -4,8 +4,8 @@
 #include <new>
 #include <string>
 
-#include "app/debug.h"
-#include "app/report.h"
+#include "base/debug.h"
+#include "base/report.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/input_file.h"

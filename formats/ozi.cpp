@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/debug.h"
-#include "app/report.h"
-#include "app/temp_string.h"
+#include "base/debug.h"
+#include "base/report.h"
+#include "base/temp_string.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/input_file.h"

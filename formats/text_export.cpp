@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/debug.h"
-#include "app/report.h"
-#include "device/waypoint_symbols.h"
+#include "base/debug.h"
+#include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
+#include "garmin/waypoint_symbols.h"
 #include "geo/coordinates.h"
 #include "geo/datums.h"
 #include "geo/time_format.h"

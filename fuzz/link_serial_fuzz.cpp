@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "device/link_layer.h"
+#include "device/link_open.h"
 #include "device/protocol_selection.h"
-#include "device/transport.h"
 #include "tests/device/fake_transports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {

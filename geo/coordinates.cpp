@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/temp_string.h"
+#include "base/temp_string.h"
 #include "geo/datums.h"
 #include "geo/text_scan.h"
 #include "geo/utm.h"

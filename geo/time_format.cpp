@@ -5,8 +5,8 @@
 #include <cstring>
 #include <limits>
 
-#include "app/debug.h"
-#include "app/temp_string.h"
+#include "base/debug.h"
+#include "base/temp_string.h"
 #include "geo/text_scan.h"
 
 namespace {

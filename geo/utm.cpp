@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/temp_string.h"
+#include "base/temp_string.h"
 #include "geo/angles.h"
 #include "geo/datums.h"
 #include "geo/text_scan.h"

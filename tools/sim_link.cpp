@@ -36,7 +36,7 @@ void SimLink::vLog(const char *pszDirection, const std::vector<uint8_t> &aBytes)
     std::fflush(m_pLog);
 }
 
-int SimLink::iReadByte(uint8_t *pb, int iTimeoutMs) {
+int SimLink::iSimReadByte(uint8_t *pb, int iTimeoutMs) {
     int64_t lDeadline = lNowMs() + iTimeoutMs;
     for (;;) {
         int iLeft = static_cast<int>(lDeadline - lNowMs());
@@ -72,7 +72,7 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
     int64_t lDeadline = lNowMs() + iTimeoutMs;
     for (;;) {
         int iLeft = static_cast<int>(lDeadline - lNowMs());
-        if (iLeft < 0 || !iReadByte(&b, iLeft)) {
+        if (iLeft < 0 || !iSimReadByte(&b, iLeft)) {
             vLog("H~", m_aRawIn);
             return FrameResult::kTimeout;
         }
@@ -86,13 +86,13 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
     // One unstuffed byte; -1 when the frame breaks off.
     auto iStuffed = [&]() -> int {
         uint8_t c = 0;
-        if (!iReadByte(&c, kByteTimeoutMs)) {
+        if (!iSimReadByte(&c, kByteTimeoutMs)) {
             return -1;
         }
         if (c != kDle) {
             return c;
         }
-        if (!iReadByte(&c, kByteTimeoutMs) || c != kDle) {
+        if (!iSimReadByte(&c, kByteTimeoutMs) || c != kDle) {
             return -1;
         }
         return kDle;
@@ -114,8 +114,8 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
     }
     int iChecksum = iStuffed();
     uint8_t bDle = 0, bEtx = 0;
-    if (iChecksum < 0 || !iReadByte(&bDle, kByteTimeoutMs) || bDle != kDle ||
-        !iReadByte(&bEtx, kByteTimeoutMs) || bEtx != kEtx) {
+    if (iChecksum < 0 || !iSimReadByte(&bDle, kByteTimeoutMs) || bDle != kDle ||
+        !iSimReadByte(&bEtx, kByteTimeoutMs) || bEtx != kEtx) {
         vLog("H~", m_aRawIn);
         return FrameResult::kTimeout;
     }

@@ -49,7 +49,7 @@ class SimLink {
   private:
     enum class FrameResult { kFrame, kBadChecksum, kTimeout };
     FrameResult eReadFrame(SimMessage *pMessage, int iTimeoutMs);
-    int iReadByte(uint8_t *pb, int iTimeoutMs);
+    int iSimReadByte(uint8_t *pb, int iTimeoutMs);
     void vWriteFrame(uint8_t bId, const std::vector<uint8_t> &aData);
     void vWriteRaw(const std::vector<uint8_t> &aBytes, const char *pszTag);
     void vAnswer(uint8_t bAckId, uint8_t bAnsweredId);

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "device/link_layer.h"
+#include "device/link_open.h"
 #include "device/protocol_selection.h"
-#include "device/transport.h"
 
 class FakeSerialPort final : public SerialPort {
   public:

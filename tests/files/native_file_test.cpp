@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "files/native_file.h"
-#include "files/route_point_names.h"
+#include "formats/route_point_names.h"
 #include "store/little_endian.h"
 #include "store/workspace.h"
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "files/route_point_names.h"
 #include "formats/export_format.h"
+#include "formats/route_point_names.h"
 #include "store/workspace.h"
 #include "tests/test_files.h"
 

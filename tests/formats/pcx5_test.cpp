@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "device/waypoint_symbols.h"
 #include "files/load_save.h"
+#include "garmin/waypoint_symbols.h"
 #include "geo/units.h"
 #include "store/workspace.h"
 #include "tests/test_files.h"

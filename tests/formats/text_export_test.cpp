@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "device/waypoint_symbols.h"
 #include "files/load_save.h"
 #include "formats/export_driver.h"
+#include "garmin/waypoint_symbols.h"
 #include "geo/datums.h"
 #include "geo/units.h"
 #include "store/workspace.h"

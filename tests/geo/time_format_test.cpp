@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/debug.h"
+#include "base/debug.h"
 #include "geo/time_format.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "app/temp_string.h"
+#include "base/temp_string.h"
 #include "geo/utm.h"
 
 namespace {

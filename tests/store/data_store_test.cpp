@@ -21,7 +21,7 @@ Waypoint oNamed(const char *pszName, const char *pszComment = "") {
 TrackPoint oAt(int32_t lTime, int32_t lTag = 0) {
     TrackPoint o{};
     o.lTime = lTime;
-    o.lLatitude = lTag;  // tells points of equal time apart
+    o.lLatitude = lTag; // tells points of equal time apart
     return o;
 }
 
@@ -69,7 +69,7 @@ TEST(WaypointTrim, BlanksAndLineBreaksGo) {
 TEST(WaypointTrim, FiftyCharactersStayWholeAndAFullFieldIsTerminated) {
     Workspace w;
     Waypoint o = oEmptyWaypoint();
-    std::memset(o.szName, 'N', sizeof(o.szName));  // no terminator at all
+    std::memset(o.szName, 'N', sizeof(o.szName)); // no terminator at all
     iAddWaypoint(&w, o);
     EXPECT_EQ(std::strlen(o.szName), 50u);
     EXPECT_EQ(o.szName[50], '\0');
@@ -181,7 +181,7 @@ TEST(TrackPointOrder, MatchesTheLinearWalkOnRandomInput) {
 TEST(WaypointOrder, MatchesSortedUniqueNamesOnRandomInputWithDuplicates) {
     std::mt19937 oRandom(7);
     std::uniform_int_distribution<int> oByte(0, 255);
-    std::map<std::string, int> oModel;  // std::string orders by unsigned bytes too
+    std::map<std::string, int> oModel; // std::string orders by unsigned bytes too
     Workspace w;
     for (int i = 0; i < 3000; ++i) {
         char szName[4] = {static_cast<char>(oByte(oRandom) % 4 + 'A'),

@@ -1,4 +1,4 @@
-#include "app/debug.h"
+#include "base/debug.h"
 
 #include <cctype>
 #include <cstdio>

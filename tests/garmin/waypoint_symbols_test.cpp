@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "device/waypoint_symbols.h"
+#include "garmin/waypoint_symbols.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "device/waypoint_symbols.h"
+#include "garmin/waypoint_symbols.h"
 
 #include <cstdio>
 #include <span>
 
-#include "app/debug.h"
+#include "base/debug.h"
 
 namespace {
 

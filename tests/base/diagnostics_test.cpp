@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/debug.h"
-#include "app/temp_string.h"
+#include "base/debug.h"
+#include "base/temp_string.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-#include "device/serial_port_posix.h"
+#include "device/serial_backend.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -91,8 +92,8 @@ void vSetReason(char *pszReason, size_t nSize, const char *pszWhat) {
 
 } // namespace
 
-int iOpenPosixSerialPort(const char *pszPath, std::unique_ptr<SerialPort> *ppPort, char *pszReason,
-                         size_t nReasonSize) {
+int iOpenSerialBackend(const char *pszPath, std::unique_ptr<SerialPort> *ppPort, char *pszReason,
+                       size_t nReasonSize) {
     // O_NONBLOCK keeps the open from waiting for carrier; reads are bounded by poll().
     int iFd = open(pszPath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (iFd < 0) {
@@ -137,4 +138,22 @@ int iOpenPosixSerialPort(const char *pszPath, std::unique_ptr<SerialPort> *ppPor
 
     *ppPort = std::make_unique<PosixSerialPort>(iFd);
     return 1;
+}
+
+int iSerialDevicePath(const char *pszPortName, char *pszPath, size_t nPathSize) {
+    bool fComName = (pszPortName[0] == 'C' || pszPortName[0] == 'c') &&
+                    (pszPortName[1] == 'O' || pszPortName[1] == 'o') &&
+                    (pszPortName[2] == 'M' || pszPortName[2] == 'm') &&
+                    std::strchr(pszPortName, '/') == nullptr;
+    if (!fComName) {
+        int iWritten = std::snprintf(pszPath, nPathSize, "%s", pszPortName);
+        return iWritten >= 0 && static_cast<size_t>(iWritten) < nPathSize;
+    }
+    char *pszEnd = nullptr;
+    long lNumber = std::strtol(pszPortName + 3, &pszEnd, 10);
+    if (pszEnd == pszPortName + 3 || *pszEnd != '\0' || lNumber < 1 || lNumber > 256) {
+        return 0;
+    }
+    int iWritten = std::snprintf(pszPath, nPathSize, "/dev/ttyS%ld", lNumber - 1);
+    return iWritten >= 0 && static_cast<size_t>(iWritten) < nPathSize;
 }

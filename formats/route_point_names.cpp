@@ -1,4 +1,4 @@
-#include "files/route_point_names.h"
+#include "formats/route_point_names.h"
 
 #include <cstring>
 #include <set>

@@ -1,4 +1,4 @@
-#include "app/temp_string.h"
+#include "base/temp_string.h"
 
 #include <cstring>
 

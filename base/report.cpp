@@ -1,4 +1,4 @@
-#include "app/report.h"
+#include "base/report.h"
 
 #include <cstdarg>
 #include <cstdio>
