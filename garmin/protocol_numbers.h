@@ -2,8 +2,9 @@
 // The numbers of the Garmin device protocol, each with the name Garmin's
 // interface specification gives it: packet ids of the link protocol, the USB
 // packet types and ids, command numbers of the device command protocol, the
-// application protocols (A100...) and the record formats (D100...). Every
-// other file names them from here; a bare 0x1B or 301 elsewhere is a fault.
+// application protocols (A100...) and the record formats (D100...). The
+// program's code names them from here; tests keep the bare numbers, so that
+// they check the wire rather than this header.
 
 #include <cstdint>
 
