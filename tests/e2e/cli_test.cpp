@@ -151,3 +151,42 @@ TEST_F(CliTest, ReceiverThatIsNotThereFailsQuickly) {
     EXPECT_NE(o.sErr.find("no-such-tty"), std::string::npos) << o.sErr;
     EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(5));
 }
+
+TEST_F(CliTest, FailedSourceStepNeverReplacesAnExistingFile) {
+    vWriteSample("tour.vkd");
+    const std::string sTour = sRead("tour.vkd");
+    const std::string sKept = "the file keeps its previous content\n";
+
+    ProcessResult o = oRun({"/i", "typo.plt", "tour.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("tour.vkd"), sTour);
+    EXPECT_NE(o.sErr.find("quillox: 'tour.vkd' not saved: the import failed; " + sKept),
+              std::string::npos)
+        << o.sErr;
+    EXPECT_EQ(o.sOut.find("Save data to"), std::string::npos) << o.sOut;
+
+    o = oRun({"/c", oDir.sPath("no-such-tty"), "/dt", "tour.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("tour.vkd"), sTour);
+    EXPECT_NE(o.sErr.find("'tour.vkd' not saved: opening the receiver link failed; " + sKept),
+              std::string::npos)
+        << o.sErr;
+
+    // Export and listings after a failed load keep their files as well.
+    vWriteFile(oDir.sPath("tour.kml"), "older export");
+    vWriteFile(oDir.sPath("list.lst"), "older listing");
+    o = oRun({"/e", "missing.vkd", "tour.kml"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("tour.kml"), "older export");
+    EXPECT_NE(o.sErr.find("'tour.kml' not saved: the load failed; " + sKept), std::string::npos)
+        << o.sErr;
+    o = oRun({"/l", "missing.vkd", "list.lst"});
+    EXPECT_EQ(sRead("list.lst"), "older listing");
+
+    // Where no file of that name existed, what arrived is saved and the run
+    // still fails.
+    o = oRun({"/i", "typo.plt", "new.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("new.vkd").size(), 24u);
+    EXPECT_EQ(o.sErr.find("not saved"), std::string::npos) << o.sErr;
+}
