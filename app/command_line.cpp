@@ -17,19 +17,6 @@ char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 }
 
-// Copies a file-name argument into its slot; a name that does not fit is an
-// error rather than a silently shortened name that would touch another file.
-bool fSetFileSlot(char *pszSlot, const char *pszName) {
-    size_t nLength = std::strlen(pszName);
-    if (nLength >= kFileNameSize) {
-        vReportError("file name too long (%zu characters, at most %zu): '%.40s...'", nLength,
-                     kFileNameSize - 1, pszName);
-        return false;
-    }
-    std::memcpy(pszSlot, pszName, nLength + 1);
-    return true;
-}
-
 class SwitchParser {
   public:
     SwitchParser(int argc, char **argv, Workspace &oWorkspace, RunOptions &oOptions)
@@ -43,6 +30,34 @@ class SwitchParser {
     }
 
   private:
+    enum Slot { kFirstFile, kSecondFile };
+
+    // Copies a file-name argument into its slot. A name that does not fit is
+    // an error rather than a silently shortened name that would touch another
+    // file; so is a different name for a slot that an earlier switch filled,
+    // since every step runs after parsing and would act on the later name only
+    // (the same name twice is fine).
+    bool fSetFileSlot(Slot eSlot, const char *pszName, const char *pszSwitch) {
+        char *pszSlot = eSlot == kFirstFile ? m_oOptions.szFirstFile : m_oOptions.szSecondFile;
+        size_t nLength = std::strlen(pszName);
+        if (nLength >= kFileNameSize) {
+            vReportError("file name too long (%zu characters, at most %zu): '%.40s...'", nLength,
+                         kFileNameSize - 1, pszName);
+            return false;
+        }
+        const char *&pszOwner = m_apszSlotSwitch[eSlot];
+        if (pszOwner != nullptr && std::strcmp(pszSlot, pszName) != 0) {
+            vReportError("%s names '%s' and %s names '%s' where a run keeps one %s; give them "
+                         "in separate runs",
+                         pszOwner, pszSlot, pszSwitch, pszName,
+                         eSlot == kFirstFile ? "data file" : "second file");
+            return false;
+        }
+        pszOwner = pszSwitch;
+        std::memcpy(pszSlot, pszName, nLength + 1);
+        return true;
+    }
+
     // The switch's own arguments, or nullptr (error noted) when fewer follow.
     bool fTakeArguments(int k, const char *pszSwitch) {
         if (m_iNext + k > m_argc) {
@@ -89,7 +104,7 @@ class SwitchParser {
             vSetNumber(pszSwitch, w.sCoordFormat);
             break;
         case 'U':
-            if (fTakeArguments(1, pszSwitch) && fSetFileSlot(o.szFirstFile, pszArg(0))) {
+            if (fTakeArguments(1, pszSwitch) && fSetFileSlot(kFirstFile, pszArg(0), pszSwitch)) {
                 o.fUpload = o.fIdentify = o.fLoad = true;
             } else {
                 vError();
@@ -103,8 +118,8 @@ class SwitchParser {
             o.fIncludeUntimed = false;
             break;
         case 'I':
-            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(o.szSecondFile, pszArg(0)) &&
-                fSetFileSlot(o.szFirstFile, pszArg(1))) {
+            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(kSecondFile, pszArg(0), pszSwitch) &&
+                fSetFileSlot(kFirstFile, pszArg(1), pszSwitch)) {
                 o.fImport = o.fSave = true;
             } else {
                 vError();
@@ -114,8 +129,8 @@ class SwitchParser {
         case 'E':
         case 'W':
         case 'L':
-            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(o.szFirstFile, pszArg(0)) &&
-                fSetFileSlot(o.szSecondFile, pszArg(1))) {
+            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(kFirstFile, pszArg(0), pszSwitch) &&
+                fSetFileSlot(kSecondFile, pszArg(1), pszSwitch)) {
                 o.fLoad = true;
                 char c = cUpper(pszSwitch[1]);
                 (c == 'E' ? o.fExport : c == 'W' ? o.fListWaypoints : o.fListTrackPoints) = true;
@@ -230,7 +245,7 @@ class SwitchParser {
             }
         }
         if (fTakeArguments(1, pszSwitch)) {
-            if (!fSetFileSlot(o.szFirstFile, pszArg(0))) {
+            if (!fSetFileSlot(kFirstFile, pszArg(0), pszSwitch)) {
                 vError();
             }
             ++m_iNext;
@@ -259,6 +274,7 @@ class SwitchParser {
     int m_argc;
     char **m_argv;
     int m_iNext = 1;
+    const char *m_apszSlotSwitch[2] = {nullptr, nullptr}; // the switch that filled each slot
     Workspace &m_oWorkspace;
     RunOptions &m_oOptions;
 };

@@ -122,13 +122,6 @@ TEST(CommandLine, SymbolSetDatumAndFileSlots) {
     p = pParse({"/m", "101"});
     EXPECT_EQ(p->iResult, 1);
 
-    // The first-file slot keeps the last name written into it.
-    p = pParse({"/d", "a.vkd", "/e", "b.vkd", "c.ozi"});
-    ASSERT_EQ(p->iResult, 1);
-    EXPECT_STREQ(p->oOptions.szFirstFile, "b.vkd");
-    EXPECT_STREQ(p->oOptions.szSecondFile, "c.ozi");
-    EXPECT_TRUE(p->oOptions.fSave && p->oOptions.fLoad && p->oOptions.fExport);
-
     p = pParse({"/i", "foreign.grm", "native.vkd"});
     EXPECT_STREQ(p->oOptions.szFirstFile, "native.vkd");
     EXPECT_STREQ(p->oOptions.szSecondFile, "foreign.grm");
@@ -142,6 +135,30 @@ TEST(CommandLine, SymbolSetDatumAndFileSlots) {
     p = pParse({"/g", "/w", "n.vkd"}); // /w needs two arguments
     EXPECT_EQ(p->iResult, 0);
     EXPECT_FALSE(p->oOptions.fIncludeUntimed);
+}
+
+TEST(CommandLine, TwoSwitchesMayNotPutDifferentNamesInOneSlot) {
+    // Every step runs after parsing, so the earlier name would never be used.
+    auto p = pParse({"/w", "a.vkd", "w.lst", "/l", "a.vkd", "t.lst"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sErr, "quillox: /w names 'w.lst' and /l names 't.lst' where a run keeps one "
+                       "second file; give them in separate runs\n");
+    p = pParse({"/dw", "a.vkd", "/e", "b.vkd", "c.ozi"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_NE(
+        p->sErr.find("/dw names 'a.vkd' and /e names 'b.vkd' where a run keeps one data file"),
+        std::string::npos)
+        << p->sErr;
+    p = pParse({"/i", "x.plt", "a.vkd", "/i", "y.plt", "a.vkd"});
+    EXPECT_EQ(p->iResult, 0);
+
+    // The same name twice is one file: download, then export and list it.
+    p = pParse({"/d", "a.vkd", "/e", "a.vkd", "a.kml", "/w", "a.vkd", "a.kml"});
+    ASSERT_EQ(p->iResult, 1) << p->sErr;
+    EXPECT_STREQ(p->oOptions.szFirstFile, "a.vkd");
+    EXPECT_STREQ(p->oOptions.szSecondFile, "a.kml");
+    EXPECT_TRUE(p->oOptions.fSave && p->oOptions.fLoad && p->oOptions.fExport &&
+                p->oOptions.fListWaypoints);
 }
 
 TEST(CommandLine, PortSelection) {

@@ -190,3 +190,13 @@ TEST_F(CliTest, FailedSourceStepNeverReplacesAnExistingFile) {
     EXPECT_EQ(sRead("new.vkd").size(), 24u);
     EXPECT_EQ(o.sErr.find("not saved"), std::string::npos) << o.sErr;
 }
+
+TEST_F(CliTest, TwoNamesForOneFileSlotAreAUsageError) {
+    vWriteSample("a.vkd");
+    ProcessResult o = oRun({"/w", "a.vkd", "w.lst", "/l", "a.vkd", "t.lst"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_NE(o.sErr.find("'w.lst'"), std::string::npos) << o.sErr;
+    EXPECT_NE(o.sErr.find("'t.lst'"), std::string::npos) << o.sErr;
+    EXPECT_FALSE(fs::exists(oDir.sPath("w.lst")));
+    EXPECT_FALSE(fs::exists(oDir.sPath("t.lst")));
+}
