@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -12,6 +13,9 @@
 namespace {
 
 constexpr int kMaxDatum = 101;
+constexpr int kMaxCoordFormat = 17;
+constexpr int kMaxUtmZone = 60;
+constexpr int kMaxPortNumber = 255;
 
 char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -89,19 +93,10 @@ class SwitchParser {
             }
             break;
         case 'M':
-            if (fTakeArguments(1, pszSwitch)) {
-                int iDatum = iParseSwitchNumber(pszArg(0));
-                ++m_iNext;
-                if (iDatum < 0 || iDatum > kMaxDatum) {
-                    vReportError("map datum %d is out of range (0..%d)", iDatum, kMaxDatum);
-                    vError();
-                } else {
-                    w.sDatum = static_cast<int16_t>(iDatum);
-                }
-            }
+            vSetNumber(pszSwitch, w.sDatum, 0, kMaxDatum, "a map datum");
             break;
         case 'F':
-            vSetNumber(pszSwitch, w.sCoordFormat);
+            vSetNumber(pszSwitch, w.sCoordFormat, 1, kMaxCoordFormat, "a coordinate format");
             break;
         case 'U':
             if (fTakeArguments(1, pszSwitch) && fSetFileSlot(kFirstFile, pszArg(0), pszSwitch)) {
@@ -143,9 +138,8 @@ class SwitchParser {
             o.fIdentify = true;
             break;
         case 'Z':
-            if (fTakeArguments(1, pszSwitch)) {
-                vSetUtmZoneOverride(iParseSwitchNumber(pszArg(0)));
-                ++m_iNext;
+            if (int iZone; fTakeNumber(pszSwitch, 1, kMaxUtmZone, "a UTM zone", iZone)) {
+                vSetUtmZoneOverride(iZone);
             }
             break;
         case 'B':
@@ -153,27 +147,30 @@ class SwitchParser {
             break;
         case 'S':
             if (fTakeArguments(1, pszSwitch)) {
-                int iSet = iParseSwitchNumber(pszArg(0));
+                const char *pszValue = pszArg(0);
                 ++m_iNext;
-                if (iSet == 1) {
-                    w.sSymbolSet = 103;
-                } else if (iSet == 2) {
-                    w.sSymbolSet = 102;
+                if (int iSet; iParseSwitchNumber(pszValue, iSet) && (iSet == 1 || iSet == 2)) {
+                    w.sSymbolSet = iSet == 1 ? 103 : 102;
                 } else {
-                    vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not %d",
-                                 iSet);
+                    vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not '%s'",
+                                 pszValue);
                     vError();
                 }
             }
             break;
         case 'T':
             vParseModifier(pszSwitch, "CWS",
-                           {&w.sOvlTrackColor, &w.sOvlTrackWidth, &w.sOvlTrackStyle});
+                           {{&w.sOvlTrackColor, 6, "a track colour"},
+                            {&w.sOvlTrackWidth, 4, "a track width"},
+                            {&w.sOvlTrackStyle, 4, "a track style"}});
             break;
         case 'P':
             vParseModifier(pszSwitch, "CSHFB",
-                           {&w.sOvlWptColor, &w.sOvlWptDotSize, &w.sOvlWptFontHeight,
-                            &w.sOvlWptFont, &w.sOvlWptBackground});
+                           {{&w.sOvlWptColor, 6, "a waypoint colour"},
+                            {&w.sOvlWptDotSize, INT16_MAX, "a dot size in pixels"},
+                            {&w.sOvlWptFontHeight, 4, "a font height"},
+                            {&w.sOvlWptFont, 4, "a font"},
+                            {&w.sOvlWptBackground, 2, "a background"}});
             break;
         default:
             std::fputs("Invalid switch\n", stdout);
@@ -182,10 +179,32 @@ class SwitchParser {
         }
     }
 
-    void vSetNumber(const char *pszSwitch, int16_t &sField) {
-        if (fTakeArguments(1, pszSwitch)) {
-            sField = static_cast<int16_t>(iParseSwitchNumber(pszArg(0)));
-            ++m_iNext;
+    // Takes the switch's one argument as a whole number from iMin to iMax;
+    // anything else is an error that names the switch, the range and the text.
+    bool fTakeNumber(const char *pszSwitch, int iMin, int iMax, const char *pszWhat, int &iValue) {
+        if (!fTakeArguments(1, pszSwitch)) {
+            return false;
+        }
+        const char *pszValue = pszArg(0);
+        ++m_iNext;
+        return fCheckNumber(pszSwitch, pszValue, iMin, iMax, pszWhat, iValue);
+    }
+
+    bool fCheckNumber(const char *pszSwitch, const char *pszValue, int iMin, int iMax,
+                      const char *pszWhat, int &iValue) {
+        if (iParseSwitchNumber(pszValue, iValue) && iValue >= iMin && iValue <= iMax) {
+            return true;
+        }
+        vReportError("%s takes %s from %d to %d, not '%s'", pszSwitch, pszWhat, iMin, iMax,
+                     pszValue);
+        vError();
+        return false;
+    }
+
+    void vSetNumber(const char *pszSwitch, int16_t &sField, int iMin, int iMax,
+                    const char *pszWhat) {
+        if (int iValue; fTakeNumber(pszSwitch, iMin, iMax, pszWhat, iValue)) {
+            sField = static_cast<int16_t>(iValue);
         }
     }
 
@@ -207,13 +226,15 @@ class SwitchParser {
             return;
         }
         o.szPortPath[0] = '\0';
-        o.iPortNumber = iParseSwitchNumber(pszPort);
-        char szName[11];
-        int iLength = std::snprintf(szName, sizeof(szName), "COM%d", o.iPortNumber);
-        if (iLength < 0 || static_cast<size_t>(iLength) >= sizeof(szName)) {
-            vReportError("port number %d is out of range", o.iPortNumber);
+        int iPort;
+        if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
+            vReportError("/c takes a port number from 1 to %d, U for USB or a device path "
+                         "containing '/', not '%s'",
+                         kMaxPortNumber, pszPort);
             vError();
+            return;
         }
+        o.iPortNumber = iPort;
     }
 
     void vParseDownload(const char *pszSwitch) {
@@ -252,8 +273,14 @@ class SwitchParser {
         }
     }
 
+    struct StyleField {
+        int16_t *pField;
+        int iMax; // the values run from 1 to iMax
+        const char *pszWhat;
+    };
+
     void vParseModifier(const char *pszSwitch, const char *pszLetters,
-                        std::initializer_list<int16_t *> apFields) {
+                        std::initializer_list<StyleField> aFields) {
         if (m_iNext >= m_argc || std::strlen(pszSwitch) < 3) {
             vReportError("%s needs a modifier letter and a number", pszSwitch);
             vError();
@@ -265,8 +292,11 @@ class SwitchParser {
             std::printf("Invalid track modifier: %c\n", c);
             vError();
         } else {
-            *apFields.begin()[pszFound - pszLetters] =
-                static_cast<int16_t>(iParseSwitchNumber(pszArg(0)));
+            const StyleField &oField = aFields.begin()[pszFound - pszLetters];
+            if (int iValue;
+                fCheckNumber(pszSwitch, pszArg(0), 1, oField.iMax, oField.pszWhat, iValue)) {
+                *oField.pField = static_cast<int16_t>(iValue);
+            }
         }
         ++m_iNext;
     }
@@ -281,7 +311,7 @@ class SwitchParser {
 
 } // namespace
 
-int iParseSwitchNumber(const char *pszText) {
+int iParseSwitchNumber(const char *pszText, int &iValue) {
     const char *p = pszText;
     while (*p == ' ' || *p == '\t') {
         ++p;
@@ -292,6 +322,7 @@ int iParseSwitchNumber(const char *pszText) {
         ++p;
     }
     long long llValue = 0;
+    const char *pDigits = p;
     while (*p >= '0' && *p <= '9') {
         if (llValue <= static_cast<long long>(INT_MAX) + 1) {
             llValue = llValue * 10 + (*p - '0');
@@ -301,13 +332,8 @@ int iParseSwitchNumber(const char *pszText) {
     if (fNegative) {
         llValue = -llValue;
     }
-    if (llValue > INT_MAX) {
-        return INT_MAX;
-    }
-    if (llValue < INT_MIN) {
-        return INT_MIN;
-    }
-    return static_cast<int>(llValue);
+    iValue = static_cast<int>(std::clamp<long long>(llValue, INT_MIN, INT_MAX));
+    return p != pDigits && *p == '\0' ? 1 : 0;
 }
 
 int iParseCommandLine(int argc, char **argv, Workspace &oWorkspace, RunOptions &oOptions) {

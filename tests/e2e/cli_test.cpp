@@ -200,3 +200,11 @@ TEST_F(CliTest, TwoNamesForOneFileSlotAreAUsageError) {
     EXPECT_FALSE(fs::exists(oDir.sPath("w.lst")));
     EXPECT_FALSE(fs::exists(oDir.sPath("t.lst")));
 }
+
+TEST_F(CliTest, NumberOutOfRangeIsAUsageErrorBeforeAnythingIsWritten) {
+    vWriteSample("a.vkd");
+    ProcessResult o = oRun({"/tc", "99", "/e", "a.vkd", "a.ovl"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_EQ(o.sErr, "quillox: /tc takes a track colour from 1 to 6, not '99'\n");
+    EXPECT_FALSE(fs::exists(oDir.sPath("a.ovl")));
+}
