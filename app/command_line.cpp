@@ -76,11 +76,17 @@ class SwitchParser {
 
     void vError() { m_oOptions.fError = true; }
 
+    // "Invalid switch" on standard output as always; standard error names the argument.
+    void vInvalidSwitch(const char *pszSwitch) {
+        std::fputs("Invalid switch\n", stdout);
+        vReportError("Invalid switch: %s", pszSwitch);
+        vError();
+    }
+
     void vParseOne() {
         const char *pszSwitch = m_argv[m_iNext++];
         if (pszSwitch[0] != '/' && pszSwitch[0] != '-') {
-            std::fputs("Invalid switch\n", stdout);
-            vError();
+            vInvalidSwitch(pszSwitch);
             return;
         }
         RunOptions &o = m_oOptions;
@@ -99,15 +105,16 @@ class SwitchParser {
             vSetNumber(pszSwitch, w.sCoordFormat, 1, kMaxCoordFormat, "a coordinate format");
             break;
         case 'U':
-            if (fTakeArguments(1, pszSwitch) && fSetFileSlot(kFirstFile, pszArg(0), pszSwitch)) {
-                o.fUpload = o.fIdentify = o.fLoad = true;
-            } else {
-                vError();
-            }
-            ++m_iNext;
+            o.fUpload = o.fIdentify = o.fLoad = true;
+            vParseTransfer(
+                pszSwitch, "upload",
+                {&o.fUploadWaypoints, &o.fUploadProximity, &o.fUploadRoutes, &o.fUploadTracks});
             break;
         case 'D':
-            vParseDownload(pszSwitch);
+            o.fDownload = o.fIdentify = o.fSave = true;
+            vParseTransfer(pszSwitch, "download",
+                           {&o.fDownloadWaypoints, &o.fDownloadProximity, &o.fDownloadRoutes,
+                            &o.fDownloadTracks});
             break;
         case 'G':
             o.fIncludeUntimed = false;
@@ -173,8 +180,7 @@ class SwitchParser {
                             {&w.sOvlWptBackground, 2, "a background"}});
             break;
         default:
-            std::fputs("Invalid switch\n", stdout);
-            vError();
+            vInvalidSwitch(pszSwitch);
             break;
         }
     }
@@ -237,29 +243,32 @@ class SwitchParser {
         o.iPortNumber = iPort;
     }
 
-    void vParseDownload(const char *pszSwitch) {
-        RunOptions &o = m_oOptions;
-        o.fDownload = o.fIdentify = o.fSave = true;
+    // /d and /u: the kinds named by the letters after the switch letter (W
+    // waypoints, P proximity waypoints, R routes, T tracks), all four without
+    // letters; then the data file.
+    void vParseTransfer(const char *pszSwitch, const char *pszWhat,
+                        std::initializer_list<bool *> apKinds) {
+        bool *pWaypoints = apKinds.begin()[0], *pProximity = apKinds.begin()[1],
+             *pRoutes = apKinds.begin()[2], *pTracks = apKinds.begin()[3];
         if (std::strlen(pszSwitch) == 2) {
-            o.fDownloadWaypoints = o.fDownloadProximity = o.fDownloadRoutes = o.fDownloadTracks =
-                true;
+            *pWaypoints = *pProximity = *pRoutes = *pTracks = true;
         } else {
             for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
                 switch (char c = cUpper(*p)) {
                 case 'W':
-                    o.fDownloadWaypoints = true;
+                    *pWaypoints = true;
                     break;
                 case 'P':
-                    o.fDownloadProximity = true;
+                    *pProximity = true;
                     break;
                 case 'R':
-                    o.fDownloadRoutes = true;
+                    *pRoutes = true;
                     break;
                 case 'T':
-                    o.fDownloadTracks = true;
+                    *pTracks = true;
                     break;
                 default:
-                    std::printf("Invalid download type: %c\n", c);
+                    std::printf("Invalid %s type: %c\n", pszWhat, c);
                     vError();
                     break;
                 }

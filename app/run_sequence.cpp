@@ -156,14 +156,22 @@ int iRunSequence(Workspace &w, RunOptions &o) {
                       o.szSecondFile);
     }
     if (o.fUpload && fDeviceStep()) {
-        oTally.vStart();
-        oTally.vCount(iUploadWaypoints(&w, o.pLink, 0), "waypoint upload");
-        oTally.vStart();
-        oTally.vCount(iUploadWaypoints(&w, o.pLink, 1), "proximity waypoint upload");
-        oTally.vStart();
-        oTally.vCount(iUploadRoutes(&w, o.pLink), "route upload");
-        oTally.vStart();
-        oTally.vCount(iUploadTracks(&w, o.pLink), "track upload");
+        if (o.fUploadWaypoints) {
+            oTally.vStart();
+            oTally.vCount(iUploadWaypoints(&w, o.pLink, 0), "waypoint upload");
+        }
+        if (o.fUploadProximity) {
+            oTally.vStart();
+            oTally.vCount(iUploadWaypoints(&w, o.pLink, 1), "proximity waypoint upload");
+        }
+        if (o.fUploadRoutes) {
+            oTally.vStart();
+            oTally.vCount(iUploadRoutes(&w, o.pLink), "route upload");
+        }
+        if (o.fUploadTracks) {
+            oTally.vStart();
+            oTally.vCount(iUploadTracks(&w, o.pLink), "track upload");
+        }
     }
     if (o.pLink != nullptr) {
         if (o.fUsb) {

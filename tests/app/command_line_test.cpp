@@ -60,6 +60,30 @@ TEST(CommandLine, DownloadKindsFromTheLettersAfterD) {
     EXPECT_EQ(p->sOut, "");
 }
 
+TEST(CommandLine, UploadKindsFromTheLettersAfterU) {
+    auto p = pParse({"/u", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fUpload && p->oOptions.fIdentify && p->oOptions.fLoad);
+    EXPECT_TRUE(p->oOptions.fUploadWaypoints && p->oOptions.fUploadProximity &&
+                p->oOptions.fUploadRoutes && p->oOptions.fUploadTracks);
+
+    p = pParse({"/uW", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fUploadWaypoints);
+    EXPECT_FALSE(p->oOptions.fUploadProximity || p->oOptions.fUploadRoutes ||
+                 p->oOptions.fUploadTracks);
+    EXPECT_FALSE(p->oOptions.fDownload || p->oOptions.fSave);
+
+    p = pParse({"-urp", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fUploadRoutes && p->oOptions.fUploadProximity);
+    EXPECT_FALSE(p->oOptions.fUploadWaypoints || p->oOptions.fUploadTracks);
+
+    p = pParse({"/uwx", "a.vkd"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "Invalid upload type: X\n");
+}
+
 TEST(CommandLine, SwitchLettersAnyCaseAndExtraCharactersIgnored) {
     auto p = pParse({"/VX", "-m", "28", "/F", "2", "/bogus"});
     ASSERT_EQ(p->iResult, 1);
@@ -76,6 +100,7 @@ TEST(CommandLine, InvalidSwitchesStopParsing) {
         auto p = pParse(as);
         EXPECT_EQ(p->iResult, 0) << as.back();
         EXPECT_EQ(p->sOut, "Invalid switch\n") << as.back();
+        EXPECT_EQ(p->sErr, "quillox: Invalid switch: " + as.back() + "\n");
     }
     // Parsing stops at the first error: the later switch is never seen.
     auto p = pParse({"/q", "/tq", "1"});

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include "files/native_file.h"
 #include "store/workspace.h"
 #include "tests/child_process.h"
@@ -207,4 +211,39 @@ TEST_F(CliTest, NumberOutOfRangeIsAUsageErrorBeforeAnythingIsWritten) {
     EXPECT_EQ(o.iExitStatus, 2);
     EXPECT_EQ(o.sErr, "quillox: /tc takes a track colour from 1 to 6, not '99'\n");
     EXPECT_FALSE(fs::exists(oDir.sPath("a.ovl")));
+}
+
+TEST_F(CliTest, HelpAndVersionTheWayOtherProgramsAskForThem) {
+    for (const char *psz : {"--help", "-h"}) {
+        ProcessResult o = oRun({psz});
+        EXPECT_EQ(o.iExitStatus, 0) << psz;
+        EXPECT_NE(o.sOut.find("-- more --\n  /b "), std::string::npos) << psz;
+    }
+    ProcessResult o = oRun({"--version"});
+    EXPECT_EQ(o.iExitStatus, 0);
+    std::smatch m;
+    EXPECT_TRUE(std::regex_match(o.sOut, m, kBanner)) << o.sOut;
+    EXPECT_EQ(o.sErr, "");
+
+    o = oRun({"/m", "28", "--foo"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_NE(o.sOut.find("Invalid switch\n"), std::string::npos);
+    EXPECT_EQ(o.sErr, "quillox: Invalid switch: --foo\n");
+}
+
+TEST_F(CliTest, HelpWaitsForNoKeyWhenItsOutputIsNotATerminal) {
+    // As in "quillox | less": standard input is the user's terminal, standard
+    // output a pipe. Nobody sees a pause there, so there must be none.
+    int iMaster = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(iMaster, 0);
+    ASSERT_EQ(grantpt(iMaster), 0);
+    ASSERT_EQ(unlockpt(iMaster), 0);
+    const std::string sTerminal = ptsname(iMaster);
+    ProcessResult o = oRunProcess({"/bin/sh", "-c", "exec \"$0\" <\"$1\"", QUILLOX_EXE, sTerminal},
+                                  10.0, oDir.sFolder());
+    close(iMaster);
+    EXPECT_FALSE(o.fTimedOut) << "the help waited for a key";
+    EXPECT_EQ(o.iExitStatus, 0);
+    EXPECT_NE(o.sOut.find("                          1:transparent, 2:solid\n"), std::string::npos)
+        << o.sOut;
 }
