@@ -87,7 +87,11 @@ void vWaitForKey() {
 
 void vShowHelp() {
     vPrintHelpPage1(stdout);
-    vWaitForKey();
+    // Only someone at a terminal can see the pause and answer it: with the
+    // help piped into a pager or a file, nobody would know to press a key.
+    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+        vWaitForKey();
+    }
     vPrintHelpPage2(stdout);
     std::fflush(stdout);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "base/file_replace.h"
 #include "base/report.h"
 #include "device/identify.h"
 #include "device/link_open.h"
@@ -45,6 +46,25 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     StepTally oTally;
     DataStore &oStore = *w.pStore;
     bool fLinkFailed = false;
+    // The first import, load or download that failed. What the store holds
+    // after it is less than the run was meant to bring, so no later step may
+    // replace an existing file with it; a new file is still written, since
+    // nothing can be lost that way.
+    const char *pszSourceFailed = nullptr;
+    auto iSource = [&](int iResult, const char *pszStep) {
+        if (iResult == 0 && pszSourceFailed == nullptr) {
+            pszSourceFailed = pszStep;
+        }
+        return iResult;
+    };
+    auto fMayWrite = [&](const char *pszFile) {
+        if (pszSourceFailed == nullptr || !iRegularFileExists(pszFile)) {
+            return true;
+        }
+        vReportError("'%s' not saved: %s failed; the file keeps its previous content", pszFile,
+                     pszSourceFailed);
+        return false;
+    };
 
     if (o.fIdentify) {
         oTally.vStart();
@@ -60,6 +80,9 @@ int iRunSequence(Workspace &w, RunOptions &o) {
             o.pLink = nullptr;
             fLinkFailed = true;
             oTally.vCount(0, "opening the receiver link");
+            if (o.fDownload) {
+                iSource(0, "opening the receiver link");
+            }
         }
     }
     // Without a link every device step would fail; they are counted as failed
@@ -70,13 +93,15 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         std::printf("Import data from %s\n", o.szSecondFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iLoadFile(&w, o.szSecondFile), "import from", o.szSecondFile);
+        oTally.vCount(iSource(iLoadFile(&w, o.szSecondFile), "the import"), "import from",
+                      o.szSecondFile);
     }
     if (o.fLoad) {
         std::printf("Load data from %s\n", o.szFirstFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iLoadFile(&w, o.szFirstFile), "load from", o.szFirstFile);
+        oTally.vCount(iSource(iLoadFile(&w, o.szFirstFile), "the load"), "load from",
+                      o.szFirstFile);
     }
     if (o.fIdentify && fDeviceStep()) {
         oTally.vStart();
@@ -87,54 +112,67 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
             oTally.vStart();
-            oTally.vCount(iDownloadWaypoints(&w, o.pLink, 0), "waypoint download");
+            oTally.vCount(iSource(iDownloadWaypoints(&w, o.pLink, 0), "the waypoint download"),
+                          "waypoint download");
         }
         if (o.fDownloadProximity) {
             oTally.vStart();
-            oTally.vCount(iDownloadWaypoints(&w, o.pLink, 1), "proximity waypoint download");
+            oTally.vCount(
+                iSource(iDownloadWaypoints(&w, o.pLink, 1), "the proximity waypoint download"),
+                "proximity waypoint download");
         }
         if (o.fDownloadRoutes) {
             oTally.vStart();
-            oTally.vCount(iDownloadRoutes(&w, o.pLink), "route download");
+            oTally.vCount(iSource(iDownloadRoutes(&w, o.pLink), "the route download"),
+                          "route download");
         }
         if (o.fDownloadTracks) {
             oTally.vStart();
-            oTally.vCount(iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink),
+            oTally.vCount(iSource(iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink),
+                                  "the track download"),
                           "track download");
         }
     }
-    if (o.fSave) {
+    if (o.fSave && fMayWrite(o.szFirstFile)) {
         std::printf("Save data to %s\n", o.szFirstFile);
         oStore.sFileType = -1;
         oTally.vStart();
         oTally.vCount(iSaveFile(&w, o.szFirstFile, kKindAll), "save to", o.szFirstFile);
     }
-    if (o.fExport) {
+    if (o.fExport && fMayWrite(o.szSecondFile)) {
         std::printf("Export data to %s\n", o.szSecondFile);
         oStore.sFileType = -1;
         oTally.vStart();
         oTally.vCount(iSaveFile(&w, o.szSecondFile, kKindAll), "export to", o.szSecondFile);
     }
-    if (o.fListWaypoints) {
+    if (o.fListWaypoints && fMayWrite(o.szSecondFile)) {
         std::printf("Listing waypoints to %s\n", o.szSecondFile);
         oTally.vStart();
         oTally.vCount(iListWaypoints(&w, o.szSecondFile), "waypoint listing to", o.szSecondFile);
     }
-    if (o.fListTrackPoints) {
+    if (o.fListTrackPoints && fMayWrite(o.szSecondFile)) {
         std::printf("Listing trackpoints to %s\n", o.szSecondFile);
         oTally.vStart();
         oTally.vCount(iListTrackPoints(&w, o.szSecondFile), "trackpoint listing to",
                       o.szSecondFile);
     }
     if (o.fUpload && fDeviceStep()) {
-        oTally.vStart();
-        oTally.vCount(iUploadWaypoints(&w, o.pLink, 0), "waypoint upload");
-        oTally.vStart();
-        oTally.vCount(iUploadWaypoints(&w, o.pLink, 1), "proximity waypoint upload");
-        oTally.vStart();
-        oTally.vCount(iUploadRoutes(&w, o.pLink), "route upload");
-        oTally.vStart();
-        oTally.vCount(iUploadTracks(&w, o.pLink), "track upload");
+        if (o.fUploadWaypoints) {
+            oTally.vStart();
+            oTally.vCount(iUploadWaypoints(&w, o.pLink, 0), "waypoint upload");
+        }
+        if (o.fUploadProximity) {
+            oTally.vStart();
+            oTally.vCount(iUploadWaypoints(&w, o.pLink, 1), "proximity waypoint upload");
+        }
+        if (o.fUploadRoutes) {
+            oTally.vStart();
+            oTally.vCount(iUploadRoutes(&w, o.pLink), "route upload");
+        }
+        if (o.fUploadTracks) {
+            oTally.vStart();
+            oTally.vCount(iUploadTracks(&w, o.pLink), "track upload");
+        }
     }
     if (o.pLink != nullptr) {
         if (o.fUsb) {

@@ -42,14 +42,20 @@ bool fEqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-int16_t sTypeFromExtension(std::string_view svName) {
+} // namespace
+
+int16_t sExtensionType(const char *pszFileName) {
+    if (pszFileName == nullptr) {
+        return kNoExtension;
+    }
     // The extension belongs to the last path component, so "../data/track.grm"
     // and "./out.kml" are what they say and "dir.old/track" has none.
+    std::string_view svName = pszFileName;
     size_t nSlash = svName.find_last_of("/\\");
     std::string_view svLast = nSlash == std::string_view::npos ? svName : svName.substr(nSlash + 1);
     size_t nDot = svLast.rfind('.');
     if (nDot == std::string_view::npos) {
-        return kFileNative;
+        return kNoExtension;
     }
     std::string_view svExtension = svLast.substr(nDot);
     for (int16_t i = 0; i < kFileTypeCount; ++i) {
@@ -57,15 +63,13 @@ int16_t sTypeFromExtension(std::string_view svName) {
             return i;
         }
     }
-    return kFileNative;
+    return kUnknownExtension;
 }
-
-} // namespace
 
 int16_t sFileTypeFromName(const char *pszFileName, int16_t sCurrentType) {
     int16_t sType = sCurrentType;
     if (sType == -1) {
-        sType = pszFileName != nullptr ? sTypeFromExtension(pszFileName) : int16_t{kFileNative};
+        sType = sExtensionType(pszFileName);
     }
     switch (sType) {
     case kFileNative:

@@ -9,6 +9,7 @@
 //                                      &iLoadData);
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ struct SimProfile {
     // Capability entries as text ("A100", "D108"); empty = the unit sends no array.
     std::vector<std::string> asCapabilities;
     bool fSendExtendedProductData = false;
+    const char *pszSummary = ""; // what the unit speaks, for --help
 };
 
 struct SimReceiver {
@@ -68,6 +70,8 @@ void vDispatchMessage(SimReceiver &oReceiver, const SimMessage &oMessage);
 // Built-in unit profiles; nullptr for an unknown name.
 const SimProfile *pFindProfile(const std::string &sName);
 std::vector<std::string> asProfileNames();
+// One line per profile: its name and what the unit speaks.
+void vPrintProfiles(std::FILE *pOut);
 
 // Little-endian helpers for building record data.
 inline void vPutU16(std::vector<uint8_t> &a, uint16_t s) {

@@ -165,6 +165,24 @@ TEST_F(TransferUpload, RoutePointsAreLookedUpByNameAndMissingOnesSkipped) {
     EXPECT_STREQ(oGot.aszPoints[1], "GAMMA");
 }
 
+TEST_F(TransferUpload, LettersAfterUChooseWhatIsSent) {
+    vStartSim({"--profile", "a301"});
+    Workspace w;
+    vBuildTestSet(w);
+    ASSERT_TRUE(fSave(w, oDir.sPath("up.vkd")));
+    ProcessResult r =
+        oRunProcess({QUILLOX_EXE, "/c", oSim.sPort(), "/uw", "up.vkd"}, 60.0, oDir.sFolder());
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_NE(r.sOut.find("Uploading Waypoints (Total count: 12)"), std::string::npos);
+    EXPECT_EQ(r.sOut.find("Uploading Route"), std::string::npos) << r.sOut;
+    EXPECT_EQ(r.sOut.find("Uploading Track"), std::string::npos) << r.sOut;
+    Workspace oUnit;
+    sReceived(oUnit);
+    EXPECT_EQ(oUnit.pStore->pWaypoints.size(), 12u);
+    EXPECT_TRUE(oUnit.pStore->pRoutes.empty());
+    EXPECT_TRUE(oUnit.pStore->pTrackPoints.empty());
+}
+
 TEST_F(TransferUpload, AnEmptyStoreSendsNothing) {
     vStartSim({"--profile", "a301", "--capabilities",
                "P000,L001,A010,A100,D109,A200,D201,D109,A301,D312,D302,A400,D403"});
