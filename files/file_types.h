@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-constexpr int kFileTypeCount = 15;
+constexpr int kFileTypeCount = 16;
 
 enum FileType : int16_t {
     kFileNative = 0,
@@ -21,6 +21,7 @@ enum FileType : int16_t {
     kFileIgc = 12,
     kFileHexExport = 13,
     kFileKml = 14,
+    kFileGpx = 15,
 };
 
 extern const char *const asFileExtension[kFileTypeCount];
