@@ -19,7 +19,7 @@ using namespace e2e;
 // track altitudes.
 const std::vector<std::string> kasUnit = {
     "--profile", "a301", "--capabilities",
-    "P000,L001,A010,A100,D110,A200,D201,D110,A300,D301,A400,D110"};
+    "P000,L001,A010,A100,D155,A200,D201,D155,A300,D301,A400,D400"};
 
 ProcessResult oRunWith(const SimProcess &oSim, const TempFolder &oDir,
                        const std::vector<std::string> &asArgs) {
