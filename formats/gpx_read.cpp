@@ -223,7 +223,6 @@ class GpxReader {
         }
         XML_SetUserData(m_pParser, this);
         XML_SetElementHandler(m_pParser, &vOnStart, &vOnEnd);
-        XML_SetCharacterDataHandler(m_pParser, &vOnText);
         XML_SetParamEntityParsing(m_pParser, XML_PARAM_ENTITY_PARSING_NEVER);
         return 1;
     }
@@ -464,8 +463,11 @@ class GpxReader {
             m_fSegmentStart = true;
             break;
         case Element::kField:
+            // Text matters only inside fields; expat skips the rest faster
+            // without a handler to call.
             m_sText.clear();
             m_aeFields[m_iDepth] = m_eField;
+            XML_SetCharacterDataHandler(m_pParser, &vOnText);
             break;
         default:
             break;
@@ -505,6 +507,7 @@ class GpxReader {
         --m_iDepth;
         switch (e) {
         case Element::kField:
+            XML_SetCharacterDataHandler(m_pParser, nullptr);
             vEndField(eField);
             break;
         case Element::kWpt:
