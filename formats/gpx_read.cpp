@@ -493,7 +493,6 @@ class GpxReader {
         m_oPoint.lLongitude = lRoundToSemicircles(dLongitude);
         m_oPoint.fAltitude = kNoAltitude;
         m_fHasComment = false;
-        m_fHasName = false;
         m_szDescription[0] = '\0';
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
     }
@@ -511,6 +510,11 @@ class GpxReader {
             vEndField(eField);
             break;
         case Element::kWpt:
+            // Unnamed waypoints would all replace one another in the store.
+            if (m_oPoint.szName[0] == '\0') {
+                std::snprintf(m_oPoint.szName, sizeof(m_oPoint.szName), "WPT%03ld",
+                              ++m_nUnnamedWaypoints);
+            }
             if (!iStoreWaypoint()) {
                 vStop("the store refused a waypoint (out of memory)");
             }
@@ -557,7 +561,6 @@ class GpxReader {
             break;
         case Field::kName:
             vCopyLatin1(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
-            m_fHasName = true;
             break;
         case Field::kCmt:
             vCopyLatin1(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
@@ -611,7 +614,7 @@ class GpxReader {
     }
 
     void vEndRoutePoint() {
-        if (!m_fHasName) {
+        if (m_oPoint.szName[0] == '\0') {
             std::snprintf(m_oPoint.szName, sizeof(m_oPoint.szName), "RPT%03ld", ++m_nUnnamed);
         }
         if (!iStoreWaypoint()) {
@@ -664,7 +667,6 @@ class GpxReader {
 
     Waypoint m_oPoint = oEmptyWaypoint();
     bool m_fPointValid = false;
-    bool m_fHasName = false;
     bool m_fHasComment = false;
     char m_szDescription[kNameSize] = {};
     int m_iDeviceSymbol = kDeviceSymbolWaypoint;
@@ -675,6 +677,7 @@ class GpxReader {
     std::set<uint32_t> m_aUsedNumbers;
     uint32_t m_lNextFree = 1;
     long m_nUnnamed = 0;
+    long m_nUnnamedWaypoints = 0;
     long m_nRouteOverflow = 0;
 
     long m_nSkipped = 0;

@@ -211,9 +211,13 @@ TEST(GpxRead, WaypointFieldsNamesAndSymbols) {
            "0123456789012345678901234567890123456789012345678\xc3\xa9XYZ</name>"
            "<cmt>comment</cmt><desc>not this</desc><sym>no such symbol</sym></wpt>\n"
            "<wpt lat=\"5\" lon=\"6\"><name>N</name><sym>8255</sym></wpt>\n"
-           "<wpt lat=\"7\" lon=\"8\"><name>N</name><sym>Hotel</sym></wpt>\n");
+           "<wpt lat=\"7\" lon=\"8\"><name>N</name><sym>Hotel</sym></wpt>\n"
+           "<wpt lat=\"9\" lon=\"9\"/><wpt lat=\"9\" lon=\"9\"><name> </name></wpt>\n");
     ASSERT_EQ(o.iResult, 1) << o.sErr;
-    ASSERT_EQ(w.pStore->pWaypoints.size(), 3u);
+    ASSERT_EQ(w.pStore->pWaypoints.size(), 5u);
+    // Waypoints without a name get one of their own rather than replace each other.
+    EXPECT_NE(pFindWaypoint(&w, "WPT001"), nullptr);
+    EXPECT_NE(pFindWaypoint(&w, "WPT002"), nullptr);
     const Waypoint *p = pFindWaypoint(&w, "Z\xfcrich & ?");
     ASSERT_NE(p, nullptr);
     EXPECT_STREQ(p->szComment, "only a description");
