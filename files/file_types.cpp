@@ -6,7 +6,7 @@
 
 const char *const asFileExtension[kFileTypeCount] = {
     ".VKD", ".VKE", ".GRM", ".WPT", ".TRK", ".RTE", ".PRX", ".NME",
-    ".OVL", ".OZI", ".PLT", ".CMP", ".IGC", ".VKH", ".KML",
+    ".OVL", ".OZI", ".PLT", ".CMP", ".IGC", ".VKH", ".KML", ".GPX",
 };
 
 const char *const asFileDescription[kFileTypeCount] = {
@@ -25,6 +25,7 @@ const char *const asFileDescription[kFileTypeCount] = {
     "IGC Logger Files (*.IGC)",
     "Orvensta Hex Export Files (*.VKH)",
     "Google Earth Files (*.KML)",
+    "GPS Exchange Files (*.GPX)",
 };
 
 namespace {
@@ -82,6 +83,7 @@ int16_t sFileTypeFromName(const char *pszFileName, int16_t sCurrentType) {
     case kFileBarograph:
     case kFileHexExport:
     case kFileKml:
+    case kFileGpx:
         return sType;
     case kFilePcx5Waypoints:
     case kFilePcx5Track:

@@ -8,6 +8,7 @@
 #include "files/file_types.h"
 #include "files/native_file.h"
 #include "formats/export_driver.h"
+#include "formats/gpx.h"
 #include "formats/overlay.h"
 #include "formats/ozi.h"
 #include "formats/pcx5.h"
@@ -89,6 +90,8 @@ int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
         return iImportOziWaypoints(pWorkspace, pszFileName);
     case kFileOziTrack:
         return iImportOziTrack(pWorkspace, pszFileName);
+    case kFileGpx:
+        return iImportGpx(pWorkspace, pszFileName);
     default:
         vReportError("cannot read '%s': %s files can only be written", pszFileName,
                      asFileExtension[oStore.sFileType] + 1);

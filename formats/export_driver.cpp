@@ -95,6 +95,7 @@ int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMas
     if (pFormat->iForcedKindMask != 0) {
         iKindMask = pFormat->iForcedKindMask;
     }
+    c.iKindMask = iKindMask;
     int iResult = iWalkStore(c, *pFormat, iKindMask);
     vClearRoutePointNames();
     if (iResult == 0) {

@@ -23,6 +23,10 @@ struct ExportContext {
     OutputFile *pFile = nullptr; // open in text mode; every '\n' becomes CR LF
     const char *pszFileName = nullptr;
     int iFileType = 0;
+    // The kind mask the driver walks by (1 routes, 2 waypoints, 4 track
+    // points), after a format's forced mask; for formats that write some
+    // kinds from their header.
+    int iKindMask = 7;
     // True until the first record of the current section has been written; a
     // format writes its section header line when it sees it set.
     bool fFirstInSection = true;

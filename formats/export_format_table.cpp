@@ -4,6 +4,7 @@
 #include "formats/export_format.h"
 
 #include "formats/barograph_export.h"
+#include "formats/gpx.h"
 #include "formats/kml_export.h"
 #include "formats/nmea_export.h"
 #include "formats/overlay.h"
@@ -34,6 +35,9 @@ constexpr ExportFormat aExportFormats[] = {
      iWriteBarografSummary, nullptr, nullptr, nullptr},
     {kFileKml, kKindTrackPoints, iWriteKmlHeader, iPrepareKmlTrack, iWriteKmlTrackPoint,
      iCloseKmlTrack, nullptr, nullptr, iWriteKmlTrailer},
+    // GPX writes its waypoints and routes from the header: they precede the track.
+    {kFileGpx, 0, iWriteGpxHeader, nullptr, iWriteGpxTrackPoint, iCloseGpxTrack, nullptr, nullptr,
+     iWriteGpxTrailer},
 };
 
 } // namespace

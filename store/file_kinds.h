@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-constexpr int kFileTypeCount = 15;
+constexpr int kFileTypeCount = 16;
 
 enum FileType : int16_t {
     kFileNative = 0,
@@ -26,6 +26,7 @@ enum FileType : int16_t {
     kFileIgc = 12,
     kFileHexExport = 13,
     kFileKml = 14,
+    kFileGpx = 15,
 };
 
 // Kind mask bits: which records a save or an export takes from the store.
