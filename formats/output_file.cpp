@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include "base/report.h"
 
 OutputFile::~OutputFile() {
@@ -83,6 +87,24 @@ int OutputFile::iPrintf(const char *pszFormat, ...) {
     return iWriteText(std::string_view(aLong.data(), static_cast<size_t>(iLength)));
 }
 
+namespace {
+
+// Stopgap until the file-replace seam lands: Windows' rename refuses an
+// existing target, MoveFileExA replaces it.
+int iReplaceFile(const char *pszFrom, const char *pszTo) {
+#if defined(_WIN32)
+    if (MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    errno = EACCES;
+    return -1;
+#else
+    return std::rename(pszFrom, pszTo);
+#endif
+}
+
+} // namespace
+
 int OutputFile::iCommit() {
     if (m_pFile == nullptr) {
         return 0;
@@ -94,7 +116,7 @@ int OutputFile::iCommit() {
         vFail("write");
     }
     m_pFile = nullptr;
-    if (!m_fFailed && std::rename(m_sTemporary.c_str(), m_sTarget.c_str()) != 0) {
+    if (!m_fFailed && iReplaceFile(m_sTemporary.c_str(), m_sTarget.c_str()) != 0) {
         vFail("replace");
     }
     if (m_fFailed) {
