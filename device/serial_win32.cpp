@@ -34,16 +34,22 @@ class Win32SerialPort final : public SerialPort {
 
     int iReadByte(uint8_t *pbByte) override {
         if (m_nNext == m_nHeld) {
-            // One call takes what has arrived, at least one byte, waiting at
-            // most one second for the first (the time-outs set at open).
+            // One call takes what has arrived, or waits at most one second
+            // for the next byte when nothing has (the time-outs set at open).
+            DWORD lErrors = 0;
+            COMSTAT oStatus{};
+            DWORD lWanted = 1;
+            if (ClearCommError(m_hPort, &lErrors, &oStatus) && oStatus.cbInQue > 1) {
+                lWanted = oStatus.cbInQue < sizeof(m_abBlock)
+                              ? oStatus.cbInQue
+                              : static_cast<DWORD>(sizeof(m_abBlock));
+            }
             DWORD lRead = 0;
             m_nNext = m_nHeld = 0;
-            if (!ReadFile(m_hPort, m_abBlock, static_cast<DWORD>(sizeof(m_abBlock)), &lRead,
-                          nullptr) ||
-                lRead == 0) {
+            if (!ReadFile(m_hPort, m_abBlock, lWanted, &lRead, nullptr) || lRead == 0) {
                 return 0;
             }
-            m_nHeld = lRead <= sizeof(m_abBlock) ? lRead : sizeof(m_abBlock);
+            m_nHeld = lRead <= lWanted ? lRead : lWanted;
         }
         *pbByte = m_abBlock[m_nNext++];
         return 1;
@@ -137,10 +143,11 @@ int iOpenSerialBackend(const char *pszPath, std::unique_ptr<SerialPort> *ppPort,
     if (!GetCommTimeouts(hPort, &oTimeouts)) {
         return iFail("reading the time-outs failed");
     }
-    // A read returns at once with what has arrived, or waits up to one second
-    // for the first byte: one second of silence ends every wait of the link.
-    oTimeouts.ReadIntervalTimeout = MAXDWORD;
-    oTimeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    // A read ends after one second without a byte: one second of silence
+    // ends every wait of the link. Reads ask only for what has arrived, so
+    // they return at once when bytes are there.
+    oTimeouts.ReadIntervalTimeout = kSilenceMs;
+    oTimeouts.ReadTotalTimeoutMultiplier = 0;
     oTimeouts.ReadTotalTimeoutConstant = kSilenceMs;
     if (!SetCommTimeouts(hPort, &oTimeouts)) {
         return iFail("setting the time-outs failed");
