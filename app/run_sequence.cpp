@@ -9,6 +9,7 @@
 #include "device/transfers.h"
 #include "files/listings.h"
 #include "files/load_save.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -106,13 +107,13 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         std::printf("Save data to %s\n", o.szFirstFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iSaveFile(&w, o.szFirstFile, 7), "save to", o.szFirstFile);
+        oTally.vCount(iSaveFile(&w, o.szFirstFile, kKindAll), "save to", o.szFirstFile);
     }
     if (o.fExport) {
         std::printf("Export data to %s\n", o.szSecondFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iSaveFile(&w, o.szSecondFile, 7), "export to", o.szSecondFile);
+        oTally.vCount(iSaveFile(&w, o.szSecondFile, kKindAll), "export to", o.szSecondFile);
     }
     if (o.fListWaypoints) {
         std::printf("Listing waypoints to %s\n", o.szSecondFile);

@@ -3,25 +3,7 @@
 
 #include <cstdint>
 
-constexpr int kFileTypeCount = 15;
-
-enum FileType : int16_t {
-    kFileNative = 0,
-    kFileTextExport = 1,
-    kFilePcx5 = 2,
-    kFilePcx5Waypoints = 3,
-    kFilePcx5Track = 4,
-    kFilePcx5Routes = 5,
-    kFilePcx5Proximity = 6,
-    kFileNmea = 7,
-    kFileOverlay = 8,
-    kFileOziWaypoints = 9,
-    kFileOziTrack = 10,
-    kFileBarograph = 11,
-    kFileIgc = 12,
-    kFileHexExport = 13,
-    kFileKml = 14,
-};
+#include "store/file_kinds.h"
 
 extern const char *const asFileExtension[kFileTypeCount];
 extern const char *const asFileDescription[kFileTypeCount];

@@ -39,8 +39,9 @@ using ExportWaypointHook = int (*)(ExportContext &oContext, const Waypoint &oWay
 
 struct ExportFormat {
     int iFileType;
-    // Replaces the caller's kind mask (1 routes, 2 waypoints, 4 track points)
-    // for formats that carry only some kinds; 0 keeps the caller's mask.
+    // Replaces the caller's kind mask (kKindRoutes, kKindWaypoints,
+    // kKindTrackPoints of store/file_kinds.h) for formats that carry only some
+    // kinds; 0 keeps the caller's mask.
     int iForcedKindMask;
     ExportStepHook pWriteHeader;
     ExportStepHook pPrepareTrack; // before the first track point

@@ -3,8 +3,8 @@
 // host messages. Each concern registers its handlers from its own file with a
 // static registration object, so new transfers need no edit of the others:
 //
-//   static SimCommandRegistration oWaypoints(7, &vSendWaypoints);
-//   static SimRecordRegistration oRecords(0x1B, &vReceiveRecords);
+//   static SimCommandRegistration oWaypoints(kCommandTransferWaypoints, &vSendWaypoints);
+//   static SimRecordRegistration oRecords(kPidRecords, &vReceiveRecords);
 //   static SimOptionRegistration oData("--data", 1, "FILE  serve the records of a .VKD file",
 //                                      &iLoadData);
 
@@ -35,10 +35,10 @@ struct SimReceiver {
     std::time_t lFixedTime = 0;
 };
 
-// Handles a host message with this record id (command data 0x0A is dispatched
+// Handles a host message with this record id (command data, kPidCommandData, is dispatched
 // by command number instead).
 using SimRecordHandler = void (*)(SimReceiver &oReceiver, const SimMessage &oMessage);
-// Handles command data (0x0A) with this command number.
+// Handles command data (kPidCommandData) with this command number.
 using SimCommandHandler = void (*)(SimReceiver &oReceiver, uint16_t sCommand);
 // Takes the value of an option (nullptr for options without value); 0 = bad value.
 using SimOptionHandler = int (*)(SimReceiver &oReceiver, const char *pszValue);

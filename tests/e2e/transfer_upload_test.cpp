@@ -33,6 +33,11 @@ const std::vector<UploadKind> &aUploadKinds() {
     static const std::vector<UploadKind> a = {
         {"legacy73", {"--profile", "legacy73"}, false, false, true},
         {"legacy77", {"--profile", "legacy77"}, false, false, true},
+        {"legacy87",
+         {"--profile", "legacy77", "--product-id", "87", "--software-version", "400"},
+         true,
+         false,
+         true},
         {"a300", {"--profile", "a300"}, false, false, true},
         {"a301", {"--profile", "a301"}, false, true, true},
         {"d109_d403",
