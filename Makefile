@@ -2,11 +2,12 @@
 BUILD ?= build
 ASAN_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build test test-sanitize fuzz demo bench format format-check check-layers clean
-.PHONY: install uninstall deb
+.PHONY: install uninstall deb windows test-windows windows-zip
 
 all: build
 
@@ -31,6 +32,19 @@ test-sanitize: deps
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUILLOX_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target quillox-fuzz
+
+# The Windows build, cross-built with mingw-w64 into $(WINDOWS_BUILD)/, and its
+# tests under Wine (the unit tests, and the end-to-end tests driving quillox.exe).
+windows:
+	@./scripts/install-deps windows
+	@cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+test-windows: windows build
+	@./scripts/test-windows $(WINDOWS_BUILD) $(BUILD)
+
+windows-zip: windows
+	@./scripts/windows-zip $(WINDOWS_BUILD)
 
 demo: build
 	@./scripts/demo $(BUILD)
@@ -62,4 +76,4 @@ deb: build
 	@cd $(BUILD) && cpack -G DEB
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

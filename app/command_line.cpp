@@ -221,7 +221,7 @@ class SwitchParser {
             return;
         }
         o.fUsb = false;
-        if (std::strchr(pszPort, '/') != nullptr) {
+        if (std::strpbrk(pszPort, "/\\") != nullptr) {
             size_t nLength = std::strlen(pszPort);
             if (nLength >= sizeof(o.szPortPath)) {
                 vReportError("device path too long: '%.40s...'", pszPort);

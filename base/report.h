@@ -1,8 +1,10 @@
 #pragma once
 // One-line failure reports on standard error, prefixed "quillox: ".
 
+#include "base/printf_format.h"
+
 // Prints "quillox: " followed by the formatted text and a line feed on standard error.
-void vReportError(const char *pszFormat, ...) __attribute__((format(printf, 1, 2)));
+void vReportError(const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(1, 2);
 // Number of reports printed so far; the run sequence uses it to tell whether a
 // failed step has already said why.
 int iReportedErrorCount();

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/number_text.h"
+
 namespace {
 
 // Numbers longer than this are not numbers any file of these formats holds;
@@ -26,7 +28,7 @@ void vCopyFieldText(std::string_view svField, char *pszBuffer, size_t nSize) {
 double dReadDecimal(std::string_view svField) {
     char szBuffer[kNumberTextSize];
     vCopyFieldText(svField, szBuffer, sizeof(szBuffer));
-    double dValue = std::strtod(szBuffer, nullptr);
+    double dValue = dParseDouble(szBuffer);
     return std::isfinite(dValue) ? dValue : 0.0;
 }
 

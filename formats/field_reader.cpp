@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/number_text.h"
+
 size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
                   std::string_view svDelimiters, bool fQuoted) {
     size_t nCopied = 0;
@@ -45,5 +47,5 @@ int64_t llFieldInteger(const char *pszField) {
 }
 
 double dFieldDecimal(const char *pszField) {
-    return std::strtod(pszField, nullptr);
+    return dParseDouble(pszField);
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/file_replace.h"
+#include "base/printf_format.h"
 
 class OutputFile {
   public:
@@ -31,7 +32,7 @@ class OutputFile {
     // reported once and all later writes are skipped.
     int iWrite(const void *pData, size_t nSize);
     int iWriteText(std::string_view svText);
-    int iPrintf(const char *pszFormat, ...) __attribute__((format(printf, 2, 3)));
+    int iPrintf(const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(2, 3);
     // Flushes, closes and renames into place. 1 on success; on failure the
     // target is untouched and the temporary file removed.
     int iCommit();

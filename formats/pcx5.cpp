@@ -25,7 +25,7 @@ bool fIsUtm(int iNotation) {
     return iNotation == 9;
 }
 
-void vAppendf(std::string &sLine, const char *pszFormat, ...) __attribute__((format(printf, 2, 3)));
+void vAppendf(std::string &sLine, const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(2, 3);
 void vAppendf(std::string &sLine, const char *pszFormat, ...) {
     char szBuffer[512];
     va_list args;

@@ -27,7 +27,7 @@ constexpr size_t kFieldSize = 256;
 
 // Appends formatted text to sLine; long texts (a route of thirty long names)
 // grow the string instead of being cut.
-void vAppendf(std::string &sLine, const char *pszFormat, ...) __attribute__((format(printf, 2, 3)));
+void vAppendf(std::string &sLine, const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(2, 3);
 void vAppendf(std::string &sLine, const char *pszFormat, ...) {
     char szBuffer[512];
     va_list args;

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "base/number_text.h"
+
 namespace {
 bool fIsBlank(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
@@ -45,8 +47,8 @@ bool fScanLong(const char *&pszText, int64_t *plValue) {
 bool fScanDouble(const char *&pszText, double *pdValue) {
     const char *p = pszText;
     vSkipBlanks(p);
-    char *pszEnd = nullptr;
-    double dValue = std::strtod(p, &pszEnd);
+    const char *pszEnd = nullptr;
+    double dValue = dParseDouble(p, &pszEnd);
     if (pszEnd == p) {
         return false;
     }

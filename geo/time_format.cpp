@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/debug.h"
+#include "base/number_text.h"
 #include "base/temp_string.h"
 #include "geo/text_scan.h"
 
@@ -237,7 +238,7 @@ int32_t lParseTime(const char *pszText, int32_t lOffset) {
     if (std::strchr(pszText, '.') != nullptr) {
         // A day count since 30 December 1899; it carries no zone, so no offset.
         long double dSeconds =
-            (static_cast<long double>(std::atof(pszText)) - kDayCountOffset) * kSecondsPerDay;
+            (static_cast<long double>(dParseDouble(pszText)) - kDayCountOffset) * kSecondsPerDay;
         if (!(dSeconds > -2147483649.0L && dSeconds < 2147483648.0L)) {
             return 0;
         }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/number_text.h"
 #include "base/temp_string.h"
 #include "geo/angles.h"
 #include "geo/datums.h"
@@ -265,8 +266,8 @@ int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongi
     if (iZone < 1 || iZone > 60) {
         return 0;
     }
-    double dEasting = std::atof(pszEasting);
-    double dNorthing = std::atof(pszNorthing);
+    double dEasting = dParseDouble(pszEasting);
+    double dNorthing = dParseDouble(pszNorthing);
     // A hundred thousand kilometres lies off any grid: such a number is garbage.
     constexpr double kNoGrid = 1e8;
     if (!(std::fabs(dEasting) < kNoGrid) || !(std::fabs(dNorthing) < kNoGrid)) {

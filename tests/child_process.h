@@ -5,10 +5,16 @@
 // time is killed by its own pid, so that no test can hang.
 //
 // Header only: the end-to-end and the peer test executables both use it.
+//
+// The program under test may be another build run through a runner: with
+// QUILLOX_PROGRAM (its path) and QUILLOX_RUNNER (for example wine64) set, every
+// run of QUILLOX_EXE runs "$QUILLOX_RUNNER $QUILLOX_PROGRAM ..." instead, and
+// its outputs are read as that platform writes text (CR LF becomes LF).
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,6 +33,46 @@ struct ProcessResult {
     std::string sOut;
     std::string sErr;
 };
+
+// The command that runs asArgs: the program under test through its runner
+// when asArgs[0] is QUILLOX_EXE and a runner is set, asArgs otherwise.
+inline std::vector<std::string> asRunnerCommand(const std::vector<std::string> &asArgs,
+                                                bool *pfTextMode) {
+    *pfTextMode = false;
+#ifdef QUILLOX_EXE
+    const char *pszRunner = std::getenv("QUILLOX_RUNNER");
+    const char *pszProgram = std::getenv("QUILLOX_PROGRAM");
+    if (!asArgs.empty() && asArgs[0] == QUILLOX_EXE && pszRunner != nullptr &&
+        pszRunner[0] != '\0' && pszProgram != nullptr && pszProgram[0] != '\0') {
+        std::vector<std::string> as = {pszRunner, pszProgram};
+        as.insert(as.end(), asArgs.begin() + 1, asArgs.end());
+        *pfTextMode = true;
+        return as;
+    }
+#endif
+    return asArgs;
+}
+
+// 1 when the program under test runs through a runner (see above).
+inline int iProgramHasRunner() {
+    bool fTextMode = false;
+#ifdef QUILLOX_EXE
+    asRunnerCommand({QUILLOX_EXE}, &fTextMode);
+#endif
+    return fTextMode ? 1 : 0;
+}
+
+// Text as written in text mode on Windows, read back: every CR LF becomes LF.
+inline void vFromTextMode(std::string &s) {
+    size_t nOut = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
+            continue;
+        }
+        s[nOut++] = s[i];
+    }
+    s.resize(nOut);
+}
 
 inline double dSecondsNow() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -73,11 +119,12 @@ class ChildProcess {
 
     // Starts asArgs[0] (a path, not looked up) with the rest as its arguments,
     // in sWorkDir when not empty; 1 when it was started.
-    int iStart(const std::vector<std::string> &asArgs, const std::string &sWorkDir = "",
+    int iStart(const std::vector<std::string> &asProgramArgs, const std::string &sWorkDir = "",
                const std::vector<std::string> &asEnvironment = {}) {
-        if (m_iPid > 0 || asArgs.empty()) {
+        if (m_iPid > 0 || asProgramArgs.empty()) {
             return 0;
         }
+        const std::vector<std::string> asArgs = asRunnerCommand(asProgramArgs, &m_fTextMode);
         vClose();
         sOut.clear();
         sErr.clear();
@@ -126,6 +173,8 @@ class ChildProcess {
     }
 
     bool fStarted() const { return m_iPid > 0; }
+    // True when the child writes its text as Windows does (see asRunnerCommand).
+    bool fTextMode() const { return m_fTextMode; }
     void vSignal(int iSignal) const {
         if (m_iPid > 0) {
             kill(m_iPid, iSignal);
@@ -218,6 +267,7 @@ class ChildProcess {
     }
     pid_t m_iPid = -1;
     int m_aiFds[2] = {-1, -1};
+    bool m_fTextMode = false;
 };
 
 // Runs a program to its end, or kills it after dTimeoutSeconds. asArgs[0] is
@@ -240,5 +290,9 @@ inline ProcessResult oRunProcess(const std::vector<std::string> &asArgs, double 
     o.dSeconds = dSecondsNow() - dStart;
     o.sOut = std::move(oChild.sOut);
     o.sErr = std::move(oChild.sErr);
+    if (oChild.fTextMode()) {
+        vFromTextMode(o.sOut);
+        vFromTextMode(o.sErr);
+    }
     return o;
 }

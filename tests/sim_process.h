@@ -2,9 +2,18 @@
 // The simulated receiver as a child process for the end-to-end and peer
 // tests: started with its options, connected through the terminal it
 // announces, stopped and reaped by the test or at the latest by the destructor.
+//
+// When the program under test runs under Wine (QUILLOX_RUNNER and WINEPREFIX
+// set, see child_process.h), the terminal is also a COM port of the prefix: a
+// link $WINEPREFIX/dosdevices/com<n> to it, and sPort() is the number n, so
+// "/c" sPort() reaches the simulator through Windows' serial calls.
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "child_process.h"
 
@@ -36,6 +45,7 @@ class SimProcess {
             return 0;
         }
         m_sPort = m_oChild.sOut.substr(0, n);
+        vMapComPort();
         return 1;
     }
 
@@ -43,6 +53,10 @@ class SimProcess {
     // still resending its last frame would take seconds to notice the signal;
     // it has nothing more to say, so it is not waited for long.
     std::string sStop() {
+        if (!m_sComLink.empty()) {
+            unlink(m_sComLink.c_str());
+            m_sComLink.clear();
+        }
         if (m_oChild.fStarted()) {
             m_oChild.vSignal(SIGTERM);
             m_oChild.vReadUntil(dSecondsNow() + 0.5);
@@ -51,9 +65,36 @@ class SimProcess {
         return m_oChild.sErr;
     }
 
-    const std::string &sPort() const { return m_sPort; }
+    // What "/c" takes to reach the simulator: its terminal, or under Wine its COM port number.
+    const std::string &sPort() const { return m_sComNumber.empty() ? m_sPort : m_sComNumber; }
+    // The simulator's terminal itself.
+    const std::string &sTerminal() const { return m_sPort; }
 
   private:
+    // COM<n> for /dev/pts/<n - 10>: terminals in use have different numbers,
+    // so tests running side by side get different ports, none of COM1 to COM4.
+    void vMapComPort() {
+        m_sComNumber.clear();
+        const char *pszPrefix = std::getenv("WINEPREFIX");
+        if (!iProgramHasRunner() || pszPrefix == nullptr || pszPrefix[0] == '\0' ||
+            m_sPort.rfind("/dev/pts/", 0) != 0) {
+            return;
+        }
+        const int iPort = std::atoi(m_sPort.c_str() + 9) + 10;
+        if (iPort > 255) {
+            return; // the path is handed over as it is
+        }
+        const std::string sLink =
+            std::string(pszPrefix) + "/dosdevices/com" + std::to_string(iPort);
+        unlink(sLink.c_str());
+        if (symlink(m_sPort.c_str(), sLink.c_str()) == 0) {
+            m_sComLink = sLink;
+            m_sComNumber = std::to_string(iPort);
+        }
+    }
+
     ChildProcess m_oChild;
     std::string m_sPort;
+    std::string m_sComLink;
+    std::string m_sComNumber;
 };

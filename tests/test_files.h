@@ -11,17 +11,36 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 // A folder of its own under the system's temporary folder, removed at the end.
 class TempFolder {
   public:
     TempFolder() {
+#if defined(_WIN32)
+        // No mkdtemp: the process id and a count make the name, creating the
+        // folder claims it.
+        static unsigned nCount = 0;
+        std::error_code oError;
+        bool fMade = false;
+        for (int i = 0; i < 1000 && !fMade; ++i) {
+            m_oPath =
+                std::filesystem::temp_directory_path() /
+                ("quillox-test-" + std::to_string(_getpid()) + "-" + std::to_string(nCount++));
+            fMade = std::filesystem::create_directory(m_oPath, oError);
+        }
+        EXPECT_TRUE(fMade);
+#else
         std::string sTemplate =
             (std::filesystem::temp_directory_path() / "quillox-test-XXXXXX").string();
         char *pszMade = mkdtemp(sTemplate.data());
         EXPECT_NE(pszMade, nullptr);
         m_oPath = sTemplate;
+#endif
     }
     TempFolder(const TempFolder &) = delete;
     TempFolder &operator=(const TempFolder &) = delete;
@@ -29,8 +48,12 @@ class TempFolder {
         std::error_code oError;
         std::filesystem::remove_all(m_oPath, oError);
     }
-    std::string sPath(const std::string &sName) const { return (m_oPath / sName).string(); }
-    std::string sFolder() const { return m_oPath.string(); }
+    std::string sPath(const std::string &sName) const {
+        return (m_oPath / sName).string();
+    }
+    std::string sFolder() const {
+        return m_oPath.string();
+    }
 
   private:
     std::filesystem::path m_oPath;
