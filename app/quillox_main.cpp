@@ -8,6 +8,7 @@
 #include "app/help.h"
 #include "app/run_sequence.h"
 #include "base/debug.h"
+#include "base/version.h"
 #include "store/workspace.h"
 
 namespace {
@@ -34,7 +35,7 @@ int iQuilloxMain(int argc, char **argv) {
     Workspace oWorkspace;
     RunOptions oOptions;
 
-    std::printf("QUILLOX 0.5c - Garmin GPS data transfer\n");
+    std::printf("QUILLOX %s - Garmin GPS data transfer\n", kszRelease);
     std::printf("Build %s\n", pszBuildStamp());
     vInitDebugModes();
 

@@ -6,8 +6,10 @@
 # (`cmake --install build --prefix /usr/local`, DESTDIR honoured); the package
 # installs under /usr.
 
-# The release the program's banner names; the package carries the same version.
-set(QUILLOX_RELEASE "0.5c")
+# The release the program's banner names (base/version.h holds the only copy);
+# the package carries the same version.
+file(STRINGS ${PROJECT_SOURCE_DIR}/base/version.h QUILLOX_RELEASE_LINE REGEX "kszRelease = ")
+string(REGEX REPLACE ".*kszRelease = \"([^\"]*)\".*" "\\1" QUILLOX_RELEASE "${QUILLOX_RELEASE_LINE}")
 
 # Manual pages are installed compressed, as Debian's policy asks; gzip -n keeps
 # the bytes the same from one build to the next.

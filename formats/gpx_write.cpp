@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/report.h"
+#include "base/version.h"
 #include "formats/export_format.h"
 #include "formats/gpx.h"
 #include "formats/output_file.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr const char *kszCreator = "Quillox 0.5c";
 constexpr size_t kFlushSize = 1 << 16;
 // The store's "no altitude" is -777 m; anything at or below -700 m counts as none.
 constexpr float kNoAltitudeBelow = -700.0f;
@@ -362,7 +362,8 @@ int iWriteGpxHeader(ExportContext &c) {
     const DataStore &oStore = *oWorkspace.pStore;
     s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<gpx version=\"1.1\" creator=\"";
-    s += kszCreator;
+    s += "Quillox ";
+    s += kszRelease;
     s += "\" xmlns=\"http://www.topografix.com/GPX/1/1\""
          " xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\""
          " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
