@@ -2,10 +2,11 @@
 BUILD ?= build
 ASAN_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build test test-sanitize fuzz demo bench format format-check check-layers clean
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-run demo bench format format-check check-layers clean
 
 all: build
 
@@ -30,6 +31,11 @@ test-sanitize: deps
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUILLOX_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target quillox-fuzz
+
+# Runs each fuzz target for FUZZ_SECONDS on its seeds (fuzz/corpus/<target>/
+# and the peer files, both only read); fails when one of them finds a fault.
+fuzz-run: fuzz
+	@./scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 demo: build
 	@./scripts/demo $(BUILD)
