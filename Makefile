@@ -3,10 +3,11 @@ BUILD ?= build
 ASAN_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
+FUZZ_SECONDS ?= 20
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build test test-sanitize fuzz demo bench format format-check check-layers clean
+.PHONY: all deps configure build test test-sanitize fuzz fuzz-run demo bench format format-check check-layers clean
 .PHONY: install uninstall deb windows test-windows windows-zip
 
 all: build
@@ -45,6 +46,11 @@ test-windows: windows build
 
 windows-zip: windows
 	@./scripts/windows-zip $(WINDOWS_BUILD)
+
+# Runs each fuzz target for FUZZ_SECONDS on its seeds (fuzz/corpus/<target>/
+# and the peer files, both only read); fails when one of them finds a fault.
+fuzz-run: fuzz
+	@./scripts/fuzz-run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 demo: build
 	@./scripts/demo $(BUILD)

@@ -5,10 +5,13 @@
 
 #include "base/debug.h"
 #include "device/protocol_selection.h"
+#include "device/serial_frame.h"
 #include "device/transport.h"
 #include "device/usb_packets.h"
 
 uint8_t abReceiveBuffer[kReceiveBufferSize];
+
+static_assert(kMaxFrameBytes == kSerialFrameMaxKept && kMaxFrameBytes <= kReceiveBufferSize);
 
 namespace {
 
@@ -60,63 +63,50 @@ int iSendUsb(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
 }
 
 int iReadSerialFrame(DeviceLink *pLink) {
-    size_t nKept = 0;
-    bool fAfterDle = false; // the last kept byte was a 0x10 that may start a pair
-    bool fComplete = false;
-    int iResult = 1;
-    for (;;) {
+    SerialFrameReader oReader;
+    SerialFrameStep eStep = SerialFrameStep::kMore;
+    while (eStep == SerialFrameStep::kMore) {
         uint8_t b = 0;
         if (!iReadComByte(pLink, &b)) {
-            iResult = 0;
-            break;
+            break; // a second of silence
         }
         if (iDebugComIo()) {
             std::printf("   Byte read from COM port: %2.2X\n", b);
         }
-        if (b == kDle && fAfterDle) {
-            fAfterDle = false; // the second 0x10 of a stuffed pair
-            continue;
-        }
-        if (nKept == kMaxFrameBytes) {
-            // Noise that never forms a frame: stop at one frame's worth of bytes.
-            iResult = 0;
-            break;
-        }
-        abReceiveBuffer[nKept++] = b;
-        fAfterDle = (b == kDle);
-        if (nKept >= 3 && abReceiveBuffer[nKept - 2] == kDle &&
-            abReceiveBuffer[nKept - 1] == kEtx &&
-            nKept == static_cast<size_t>(abReceiveBuffer[2]) + 6) {
-            fComplete = true;
-            if (iDebugComIo()) {
-                std::printf("   End of message reached while reading from COM port.\n");
-            }
-            break;
-        }
+        eStep = eSerialFrameStep(oReader, b);
     }
+    // A wrong checksum still closes a frame whose record id can be answered.
+    const bool fFramed =
+        eStep == SerialFrameStep::kComplete ||
+        (eStep == SerialFrameStep::kSpoiled && oReader.eFault == SerialFrameFault::kBadChecksum);
+    const size_t nKept = oReader.nKept;
+    std::memcpy(abReceiveBuffer, oReader.aKept, nKept);
     if (iDebugComIo()) {
+        if (fFramed) {
+            std::printf("   End of message reached while reading from COM port.\n");
+        }
         std::printf("   %ld Byte Message read from GPS:\n", static_cast<long>(nKept));
         vHexDump(abReceiveBuffer, nKept);
     }
-    if (!iResult || !fComplete) {
+    if (!fFramed) {
+        if (eStep == SerialFrameStep::kSpoiled && iDebugProtocol()) {
+            std::printf("   Spoiled message read: %s\n", pszSerialFrameFault(oReader.eFault));
+        }
         return 0;
-    }
-    if (abReceiveBuffer[0] != kDle) {
-        return 1; // not a frame of ours: passed on without check or acknowledgement
     }
     if (iDebugProtocol()) {
         std::printf("   Starting checksum check on incoming message.\n");
     }
-    uint8_t bSize = abReceiveBuffer[2];
-    uint8_t bComputed = bMessageChecksum({abReceiveBuffer + 1, static_cast<size_t>(bSize) + 2});
-    uint8_t bReceived = abReceiveBuffer[nKept - 3];
-    if (bComputed == bReceived) {
+    if (eStep == SerialFrameStep::kComplete) {
         vSendAck(pLink, kPidAck, abReceiveBuffer[1]);
         if (iDebugProtocol()) {
             std::printf("   Checksum on incoming message OK.\n");
         }
         return 1;
     }
+    uint8_t bSize = abReceiveBuffer[2];
+    uint8_t bComputed = bMessageChecksum({abReceiveBuffer + 1, static_cast<size_t>(bSize) + 2});
+    uint8_t bReceived = abReceiveBuffer[nKept - 3];
     vSendAck(pLink, kPidNak, abReceiveBuffer[1]);
     if (iDebugProtocol()) {
         std::printf("   Checksum on incoming message WRONG: calc - %2.2X  comm - %2.2X\n",

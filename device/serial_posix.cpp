@@ -33,8 +33,15 @@ class PosixSerialPort final : public SerialPort {
     PosixSerialPort &operator=(const PosixSerialPort &) = delete;
 
     int iReadByte(uint8_t *pbByte) override {
+        // Bytes that came with an earlier read are handed out first: they
+        // arrived before this request, so the one-second rule holds for them.
+        if (m_nNext < m_nFilled) {
+            *pbByte = m_aBuffer[m_nNext++];
+            return 1;
+        }
         // poll() bounds the wait by the clock, not by the line settings, so a
         // pseudo-terminal or an adapter that ignores VTIME still times out.
+        // One read then takes whatever the line holds.
         uint32_t lStart = lMonotonicMilliseconds();
         for (;;) {
             int iLeft = kReadTimeoutMs - static_cast<int>(lMonotonicMilliseconds() - lStart);
@@ -49,8 +56,11 @@ class PosixSerialPort final : public SerialPort {
             if (iReady <= 0) {
                 return 0;
             }
-            ssize_t nRead = read(m_iFd, pbByte, 1);
-            if (nRead == 1) {
+            ssize_t nRead = read(m_iFd, m_aBuffer, sizeof(m_aBuffer));
+            if (nRead > 0) {
+                m_nFilled = static_cast<size_t>(nRead);
+                m_nNext = 1;
+                *pbByte = m_aBuffer[0];
                 return 1;
             }
             if (nRead < 0 && (errno == EINTR || errno == EAGAIN)) {
@@ -84,6 +94,10 @@ class PosixSerialPort final : public SerialPort {
 
   private:
     int m_iFd;
+    // Bytes read from the line and not yet handed out: m_aBuffer[m_nNext..m_nFilled).
+    uint8_t m_aBuffer[4096];
+    size_t m_nNext = 0;
+    size_t m_nFilled = 0;
 };
 
 void vSetReason(char *pszReason, size_t nSize, const char *pszWhat) {
@@ -109,7 +123,10 @@ int iOpenSerialBackend(const char *pszPath, std::unique_ptr<SerialPort> *ppPort,
     if (ioctl(iFd, TIOCEXCL) != 0) {
         // Some pseudo-terminals refuse it; the line still works.
     }
-    tcflush(iFd, TCIOFLUSH);
+    // Only input is purged: a fresh port has sent nothing yet, and on a
+    // pseudo-terminal purging output would discard what the other side has
+    // not read yet (the last ACK of the run before).
+    tcflush(iFd, TCIFLUSH);
 
     termios oTerm{};
     if (tcgetattr(iFd, &oTerm) != 0) {
@@ -134,7 +151,7 @@ int iOpenSerialBackend(const char *pszPath, std::unique_ptr<SerialPort> *ppPort,
     // DTR and RTS off. Pseudo-terminals have no modem lines; that is no failure.
     int iLines = TIOCM_DTR | TIOCM_RTS;
     (void)ioctl(iFd, TIOCMBIC, &iLines);
-    tcflush(iFd, TCIOFLUSH);
+    tcflush(iFd, TCIFLUSH);
 
     *ppPort = std::make_unique<PosixSerialPort>(iFd);
     return 1;

@@ -155,11 +155,16 @@ TEST_F(SerialLinkTest, NoiseNeverOverrunsAndEndsAfterOneFramesWorth) {
     EXPECT_EQ(iReadMessage(pLink, 0), 0);
 }
 
-TEST_F(SerialLinkTest, FrameThatDoesNotStartWithDleIsPassedOnUnacknowledged) {
+// Bytes that do not start with DLE are no frame, however well their size and
+// DLE ETX line up: nothing unchecked is passed on, nothing is answered, and the
+// read ends at the DLE ETX so the next one starts at a frame.
+TEST_F(SerialLinkTest, FrameThatDoesNotStartWithDleIsSpoiledAndUnanswered) {
     pPort->vQueueBytes({0x03, 0x02, 0x00, 0x44, 0x10, 0x03});
-    EXPECT_EQ(iReadMessage(pLink, 0), 1);
-    EXPECT_EQ(bReceivedId(), 0x02);
+    pPort->vQueueMessage(0x23, {1, 2});
+    EXPECT_EQ(iReadMessage(pLink, 0), 0);
     EXPECT_TRUE(pPort->aWrites.empty());
+    EXPECT_EQ(iReadMessage(pLink, 0), 1);
+    EXPECT_EQ(bReceivedId(), 0x23);
 }
 
 TEST_F(SerialLinkTest, MessagesOutsideTheLengthRangeAreRefused) {
