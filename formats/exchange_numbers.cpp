@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "store/records.h"
+
 namespace {
 
 // Numbers longer than this are not numbers any file of these formats holds;
@@ -61,7 +63,7 @@ int32_t lMetresToFeet(double dMetres) {
 }
 
 int32_t lRoundedAltitude(float fAltitude) {
-    if (fAltitude < -700.0f) {
+    if (!fHasAltitude(fAltitude)) {
         return 0;
     }
     return lRoundHalfUp(static_cast<double>(fAltitude));
