@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "base/report.h"
 #include "device/identify.h"
+#include "device/link_layer.h"
 #include "device/link_open.h"
 #include "device/transfers.h"
 #include "files/listings.h"
@@ -31,6 +32,9 @@ class StepTally {
         }
     }
     void vStart() { m_iReportsBefore = iReportedErrorCount(); }
+    // A step that was not run because it could not succeed: failed, and
+    // already explained.
+    void vCountSkipped() { ++m_iFailed; }
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }
 
   private:
@@ -64,6 +68,26 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     // Without a link every device step would fail; they are counted as failed
     // at once instead of each waiting on a receiver that is not there.
     auto fDeviceStep = [&]() { return !fLinkFailed; };
+    // A receiver that stopped answering altogether ends the device part of the
+    // run: the step that found out fails, one line says so with what to check,
+    // and every later device step is counted failed without waiting again.
+    bool fGoneReported = false;
+    auto iRunDeviceStep = [&](const char *pszWhat, auto fnStep) {
+        if (iReceiverGone(o.pLink)) {
+            oTally.vCountSkipped();
+            return 0;
+        }
+        oTally.vStart();
+        const int iResult = fnStep();
+        if (iReceiverGone(o.pLink) && !fGoneReported) {
+            fGoneReported = true;
+            vReportError("no answer from the receiver on %s: check the cable, the port, that the "
+                         "unit is on and set to its Garmin interface",
+                         o.pLink->sName.c_str());
+        }
+        oTally.vCount(iResult, pszWhat);
+        return iResult;
+    };
 
     if (o.fImport) {
         std::printf("Import data from %s\n", o.szSecondFile);
@@ -78,28 +102,23 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         oTally.vCount(iLoadFile(&w, o.szFirstFile), "load from", o.szFirstFile);
     }
     if (o.fIdentify && fDeviceStep()) {
-        oTally.vStart();
-        oTally.vCount(iIdentifyUnit(&w, o.pLink), "identifying the receiver");
-        oTally.vStart();
-        oTally.vCount(iReadUnitTime(o.pLink), "reading the receiver's time");
+        iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
+        iRunDeviceStep("reading the receiver's time", [&] { return iReadUnitTime(o.pLink); });
     }
     if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
-            oTally.vStart();
-            oTally.vCount(iDownloadWaypoints(&w, o.pLink, 0), "waypoint download");
+            iRunDeviceStep("waypoint download", [&] { return iDownloadWaypoints(&w, o.pLink, 0); });
         }
         if (o.fDownloadProximity) {
-            oTally.vStart();
-            oTally.vCount(iDownloadWaypoints(&w, o.pLink, 1), "proximity waypoint download");
+            iRunDeviceStep("proximity waypoint download",
+                           [&] { return iDownloadWaypoints(&w, o.pLink, 1); });
         }
         if (o.fDownloadRoutes) {
-            oTally.vStart();
-            oTally.vCount(iDownloadRoutes(&w, o.pLink), "route download");
+            iRunDeviceStep("route download", [&] { return iDownloadRoutes(&w, o.pLink); });
         }
         if (o.fDownloadTracks) {
-            oTally.vStart();
-            oTally.vCount(iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink),
-                          "track download");
+            iRunDeviceStep("track download",
+                           [&] { return iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink); });
         }
     }
     if (o.fSave) {
@@ -126,14 +145,11 @@ int iRunSequence(Workspace &w, RunOptions &o) {
                       o.szSecondFile);
     }
     if (o.fUpload && fDeviceStep()) {
-        oTally.vStart();
-        oTally.vCount(iUploadWaypoints(&w, o.pLink, 0), "waypoint upload");
-        oTally.vStart();
-        oTally.vCount(iUploadWaypoints(&w, o.pLink, 1), "proximity waypoint upload");
-        oTally.vStart();
-        oTally.vCount(iUploadRoutes(&w, o.pLink), "route upload");
-        oTally.vStart();
-        oTally.vCount(iUploadTracks(&w, o.pLink), "track upload");
+        iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
+        iRunDeviceStep("proximity waypoint upload",
+                       [&] { return iUploadWaypoints(&w, o.pLink, 1); });
+        iRunDeviceStep("route upload", [&] { return iUploadRoutes(&w, o.pLink); });
+        iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
     }
     if (o.pLink != nullptr) {
         if (o.fUsb) {

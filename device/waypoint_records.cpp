@@ -322,6 +322,16 @@ void vDecodeFixed(std::span<const uint8_t> aData, const FixedLayout &oLayout, Wa
 
 } // namespace
 
+int iKeepsShortIdentifier(int iFormat) {
+    return (pFixedLayout(iFormat) != nullptr || fIsD150Family(iFormat)) ? 1 : 0;
+}
+
+void vShortIdentifier(const Waypoint &oWaypoint, char (&szIdentifier)[kShortIdentifierSize + 1]) {
+    vPutPadded(reinterpret_cast<uint8_t *>(szIdentifier), kShortIdentifierSize, oWaypoint.szName,
+               sizeof(oWaypoint.szName));
+    szIdentifier[kShortIdentifierSize] = '\0';
+}
+
 int iIsWaypointFormat(int iFormat) {
     return iFixedSize(iFormat) != 0 ? 1 : 0;
 }

@@ -20,6 +20,13 @@ inline float fDeviceAltitude(float fAltitude) {
     return fHasAltitude(fAltitude) ? fAltitude : kDeviceUnknown;
 }
 
+// 1 when the format keeps only a 6-character identifier (100..107, 150..155,
+// 400, 403); the identifier it sends is then the name's first six characters,
+// padded with blanks, written into szIdentifier (7 bytes) by vShortIdentifier.
+int iKeepsShortIdentifier(int iFormat);
+constexpr int kShortIdentifierSize = 6;
+void vShortIdentifier(const Waypoint &oWaypoint, char (&szIdentifier)[kShortIdentifierSize + 1]);
+
 // Builds the data part of a record of the given format into aData (replacing
 // what it held). Returns 0 and leaves aData empty for an unknown format.
 int iEncodeWaypointRecord(const Waypoint &oWaypoint, int iFormat, std::vector<uint8_t> &aData);
