@@ -6,6 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build test test-sanitize fuzz demo bench format format-check check-layers clean
+.PHONY: install uninstall deb
 
 all: build
 
@@ -46,6 +47,19 @@ format-check:
 # Fails when a lower layer includes a higher one (the order is in the script).
 check-layers:
 	@./scripts/check-layers
+
+# `make install` (PREFIX=/usr/local, DESTDIR honoured), `make uninstall` with the
+# same PREFIX and DESTDIR, and the Debian package in $(BUILD)/.
+PREFIX ?= /usr/local
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall: build
+	@DESTDIR="$(DESTDIR)" cmake -DQUILLOX_BUILD_DIR=$(BUILD) -DQUILLOX_PREFIX="$(PREFIX)" -P cmake/Uninstall.cmake
+
+deb: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

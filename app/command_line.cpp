@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -12,22 +13,12 @@
 namespace {
 
 constexpr int kMaxDatum = 101;
+constexpr int kMaxCoordFormat = 17;
+constexpr int kMaxUtmZone = 60;
+constexpr int kMaxPortNumber = 255;
 
 char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-// Copies a file-name argument into its slot; a name that does not fit is an
-// error rather than a silently shortened name that would touch another file.
-bool fSetFileSlot(char *pszSlot, const char *pszName) {
-    size_t nLength = std::strlen(pszName);
-    if (nLength >= kFileNameSize) {
-        vReportError("file name too long (%zu characters, at most %zu): '%.40s...'", nLength,
-                     kFileNameSize - 1, pszName);
-        return false;
-    }
-    std::memcpy(pszSlot, pszName, nLength + 1);
-    return true;
 }
 
 class SwitchParser {
@@ -43,6 +34,34 @@ class SwitchParser {
     }
 
   private:
+    enum Slot { kFirstFile, kSecondFile };
+
+    // Copies a file-name argument into its slot. A name that does not fit is
+    // an error rather than a silently shortened name that would touch another
+    // file; so is a different name for a slot that an earlier switch filled,
+    // since every step runs after parsing and would act on the later name only
+    // (the same name twice is fine).
+    bool fSetFileSlot(Slot eSlot, const char *pszName, const char *pszSwitch) {
+        char *pszSlot = eSlot == kFirstFile ? m_oOptions.szFirstFile : m_oOptions.szSecondFile;
+        size_t nLength = std::strlen(pszName);
+        if (nLength >= kFileNameSize) {
+            vReportError("file name too long (%zu characters, at most %zu): '%.40s...'", nLength,
+                         kFileNameSize - 1, pszName);
+            return false;
+        }
+        const char *&pszOwner = m_apszSlotSwitch[eSlot];
+        if (pszOwner != nullptr && std::strcmp(pszSlot, pszName) != 0) {
+            vReportError("%s names '%s' and %s names '%s' where a run keeps one %s; give them "
+                         "in separate runs",
+                         pszOwner, pszSlot, pszSwitch, pszName,
+                         eSlot == kFirstFile ? "data file" : "second file");
+            return false;
+        }
+        pszOwner = pszSwitch;
+        std::memcpy(pszSlot, pszName, nLength + 1);
+        return true;
+    }
+
     // The switch's own arguments, or nullptr (error noted) when fewer follow.
     bool fTakeArguments(int k, const char *pszSwitch) {
         if (m_iNext + k > m_argc) {
@@ -57,11 +76,17 @@ class SwitchParser {
 
     void vError() { m_oOptions.fError = true; }
 
+    // "Invalid switch" on standard output as always; standard error names the argument.
+    void vInvalidSwitch(const char *pszSwitch) {
+        std::fputs("Invalid switch\n", stdout);
+        vReportError("Invalid switch: %s", pszSwitch);
+        vError();
+    }
+
     void vParseOne() {
         const char *pszSwitch = m_argv[m_iNext++];
         if (pszSwitch[0] != '/' && pszSwitch[0] != '-') {
-            std::fputs("Invalid switch\n", stdout);
-            vError();
+            vInvalidSwitch(pszSwitch);
             return;
         }
         RunOptions &o = m_oOptions;
@@ -74,37 +99,29 @@ class SwitchParser {
             }
             break;
         case 'M':
-            if (fTakeArguments(1, pszSwitch)) {
-                int iDatum = iParseSwitchNumber(pszArg(0));
-                ++m_iNext;
-                if (iDatum < 0 || iDatum > kMaxDatum) {
-                    vReportError("map datum %d is out of range (0..%d)", iDatum, kMaxDatum);
-                    vError();
-                } else {
-                    w.sDatum = static_cast<int16_t>(iDatum);
-                }
-            }
+            vSetNumber(pszSwitch, w.sDatum, 0, kMaxDatum, "a map datum");
             break;
         case 'F':
-            vSetNumber(pszSwitch, w.sCoordFormat);
+            vSetNumber(pszSwitch, w.sCoordFormat, 1, kMaxCoordFormat, "a coordinate format");
             break;
         case 'U':
-            if (fTakeArguments(1, pszSwitch) && fSetFileSlot(o.szFirstFile, pszArg(0))) {
-                o.fUpload = o.fIdentify = o.fLoad = true;
-            } else {
-                vError();
-            }
-            ++m_iNext;
+            o.fUpload = o.fIdentify = o.fLoad = true;
+            vParseTransfer(
+                pszSwitch, "upload",
+                {&o.fUploadWaypoints, &o.fUploadProximity, &o.fUploadRoutes, &o.fUploadTracks});
             break;
         case 'D':
-            vParseDownload(pszSwitch);
+            o.fDownload = o.fIdentify = o.fSave = true;
+            vParseTransfer(pszSwitch, "download",
+                           {&o.fDownloadWaypoints, &o.fDownloadProximity, &o.fDownloadRoutes,
+                            &o.fDownloadTracks});
             break;
         case 'G':
             o.fIncludeUntimed = false;
             break;
         case 'I':
-            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(o.szSecondFile, pszArg(0)) &&
-                fSetFileSlot(o.szFirstFile, pszArg(1))) {
+            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(kSecondFile, pszArg(0), pszSwitch) &&
+                fSetFileSlot(kFirstFile, pszArg(1), pszSwitch)) {
                 o.fImport = o.fSave = true;
             } else {
                 vError();
@@ -114,8 +131,8 @@ class SwitchParser {
         case 'E':
         case 'W':
         case 'L':
-            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(o.szFirstFile, pszArg(0)) &&
-                fSetFileSlot(o.szSecondFile, pszArg(1))) {
+            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(kFirstFile, pszArg(0), pszSwitch) &&
+                fSetFileSlot(kSecondFile, pszArg(1), pszSwitch)) {
                 o.fLoad = true;
                 char c = cUpper(pszSwitch[1]);
                 (c == 'E' ? o.fExport : c == 'W' ? o.fListWaypoints : o.fListTrackPoints) = true;
@@ -128,9 +145,8 @@ class SwitchParser {
             o.fIdentify = true;
             break;
         case 'Z':
-            if (fTakeArguments(1, pszSwitch)) {
-                vSetUtmZoneOverride(iParseSwitchNumber(pszArg(0)));
-                ++m_iNext;
+            if (int iZone; fTakeNumber(pszSwitch, 1, kMaxUtmZone, "a UTM zone", iZone)) {
+                vSetUtmZoneOverride(iZone);
             }
             break;
         case 'B':
@@ -138,39 +154,63 @@ class SwitchParser {
             break;
         case 'S':
             if (fTakeArguments(1, pszSwitch)) {
-                int iSet = iParseSwitchNumber(pszArg(0));
+                const char *pszValue = pszArg(0);
                 ++m_iNext;
-                if (iSet == 1) {
-                    w.sSymbolSet = 103;
-                } else if (iSet == 2) {
-                    w.sSymbolSet = 102;
+                if (int iSet; iParseSwitchNumber(pszValue, iSet) && (iSet == 1 || iSet == 2)) {
+                    w.sSymbolSet = iSet == 1 ? 103 : 102;
                 } else {
-                    vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not %d",
-                                 iSet);
+                    vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not '%s'",
+                                 pszValue);
                     vError();
                 }
             }
             break;
         case 'T':
             vParseModifier(pszSwitch, "CWS",
-                           {&w.sOvlTrackColor, &w.sOvlTrackWidth, &w.sOvlTrackStyle});
+                           {{&w.sOvlTrackColor, 6, "a track colour"},
+                            {&w.sOvlTrackWidth, 4, "a track width"},
+                            {&w.sOvlTrackStyle, 4, "a track style"}});
             break;
         case 'P':
             vParseModifier(pszSwitch, "CSHFB",
-                           {&w.sOvlWptColor, &w.sOvlWptDotSize, &w.sOvlWptFontHeight,
-                            &w.sOvlWptFont, &w.sOvlWptBackground});
+                           {{&w.sOvlWptColor, 6, "a waypoint colour"},
+                            {&w.sOvlWptDotSize, INT16_MAX, "a dot size in pixels"},
+                            {&w.sOvlWptFontHeight, 4, "a font height"},
+                            {&w.sOvlWptFont, 4, "a font"},
+                            {&w.sOvlWptBackground, 2, "a background"}});
             break;
         default:
-            std::fputs("Invalid switch\n", stdout);
-            vError();
+            vInvalidSwitch(pszSwitch);
             break;
         }
     }
 
-    void vSetNumber(const char *pszSwitch, int16_t &sField) {
-        if (fTakeArguments(1, pszSwitch)) {
-            sField = static_cast<int16_t>(iParseSwitchNumber(pszArg(0)));
-            ++m_iNext;
+    // Takes the switch's one argument as a whole number from iMin to iMax;
+    // anything else is an error that names the switch, the range and the text.
+    bool fTakeNumber(const char *pszSwitch, int iMin, int iMax, const char *pszWhat, int &iValue) {
+        if (!fTakeArguments(1, pszSwitch)) {
+            return false;
+        }
+        const char *pszValue = pszArg(0);
+        ++m_iNext;
+        return fCheckNumber(pszSwitch, pszValue, iMin, iMax, pszWhat, iValue);
+    }
+
+    bool fCheckNumber(const char *pszSwitch, const char *pszValue, int iMin, int iMax,
+                      const char *pszWhat, int &iValue) {
+        if (iParseSwitchNumber(pszValue, iValue) && iValue >= iMin && iValue <= iMax) {
+            return true;
+        }
+        vReportError("%s takes %s from %d to %d, not '%s'", pszSwitch, pszWhat, iMin, iMax,
+                     pszValue);
+        vError();
+        return false;
+    }
+
+    void vSetNumber(const char *pszSwitch, int16_t &sField, int iMin, int iMax,
+                    const char *pszWhat) {
+        if (int iValue; fTakeNumber(pszSwitch, iMin, iMax, pszWhat, iValue)) {
+            sField = static_cast<int16_t>(iValue);
         }
     }
 
@@ -192,53 +232,64 @@ class SwitchParser {
             return;
         }
         o.szPortPath[0] = '\0';
-        o.iPortNumber = iParseSwitchNumber(pszPort);
-        char szName[11];
-        int iLength = std::snprintf(szName, sizeof(szName), "COM%d", o.iPortNumber);
-        if (iLength < 0 || static_cast<size_t>(iLength) >= sizeof(szName)) {
-            vReportError("port number %d is out of range", o.iPortNumber);
+        int iPort;
+        if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
+            vReportError("/c takes a port number from 1 to %d, U for USB or a device path "
+                         "containing '/', not '%s'",
+                         kMaxPortNumber, pszPort);
             vError();
+            return;
         }
+        o.iPortNumber = iPort;
     }
 
-    void vParseDownload(const char *pszSwitch) {
-        RunOptions &o = m_oOptions;
-        o.fDownload = o.fIdentify = o.fSave = true;
+    // /d and /u: the kinds named by the letters after the switch letter (W
+    // waypoints, P proximity waypoints, R routes, T tracks), all four without
+    // letters; then the data file.
+    void vParseTransfer(const char *pszSwitch, const char *pszWhat,
+                        std::initializer_list<bool *> apKinds) {
+        bool *pWaypoints = apKinds.begin()[0], *pProximity = apKinds.begin()[1],
+             *pRoutes = apKinds.begin()[2], *pTracks = apKinds.begin()[3];
         if (std::strlen(pszSwitch) == 2) {
-            o.fDownloadWaypoints = o.fDownloadProximity = o.fDownloadRoutes = o.fDownloadTracks =
-                true;
+            *pWaypoints = *pProximity = *pRoutes = *pTracks = true;
         } else {
             for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
                 switch (char c = cUpper(*p)) {
                 case 'W':
-                    o.fDownloadWaypoints = true;
+                    *pWaypoints = true;
                     break;
                 case 'P':
-                    o.fDownloadProximity = true;
+                    *pProximity = true;
                     break;
                 case 'R':
-                    o.fDownloadRoutes = true;
+                    *pRoutes = true;
                     break;
                 case 'T':
-                    o.fDownloadTracks = true;
+                    *pTracks = true;
                     break;
                 default:
-                    std::printf("Invalid download type: %c\n", c);
+                    std::printf("Invalid %s type: %c\n", pszWhat, c);
                     vError();
                     break;
                 }
             }
         }
         if (fTakeArguments(1, pszSwitch)) {
-            if (!fSetFileSlot(o.szFirstFile, pszArg(0))) {
+            if (!fSetFileSlot(kFirstFile, pszArg(0), pszSwitch)) {
                 vError();
             }
             ++m_iNext;
         }
     }
 
+    struct StyleField {
+        int16_t *pField;
+        int iMax; // the values run from 1 to iMax
+        const char *pszWhat;
+    };
+
     void vParseModifier(const char *pszSwitch, const char *pszLetters,
-                        std::initializer_list<int16_t *> apFields) {
+                        std::initializer_list<StyleField> aFields) {
         if (m_iNext >= m_argc || std::strlen(pszSwitch) < 3) {
             vReportError("%s needs a modifier letter and a number", pszSwitch);
             vError();
@@ -250,8 +301,11 @@ class SwitchParser {
             std::printf("Invalid track modifier: %c\n", c);
             vError();
         } else {
-            *apFields.begin()[pszFound - pszLetters] =
-                static_cast<int16_t>(iParseSwitchNumber(pszArg(0)));
+            const StyleField &oField = aFields.begin()[pszFound - pszLetters];
+            if (int iValue;
+                fCheckNumber(pszSwitch, pszArg(0), 1, oField.iMax, oField.pszWhat, iValue)) {
+                *oField.pField = static_cast<int16_t>(iValue);
+            }
         }
         ++m_iNext;
     }
@@ -259,13 +313,14 @@ class SwitchParser {
     int m_argc;
     char **m_argv;
     int m_iNext = 1;
+    const char *m_apszSlotSwitch[2] = {nullptr, nullptr}; // the switch that filled each slot
     Workspace &m_oWorkspace;
     RunOptions &m_oOptions;
 };
 
 } // namespace
 
-int iParseSwitchNumber(const char *pszText) {
+int iParseSwitchNumber(const char *pszText, int &iValue) {
     const char *p = pszText;
     while (*p == ' ' || *p == '\t') {
         ++p;
@@ -276,6 +331,7 @@ int iParseSwitchNumber(const char *pszText) {
         ++p;
     }
     long long llValue = 0;
+    const char *pDigits = p;
     while (*p >= '0' && *p <= '9') {
         if (llValue <= static_cast<long long>(INT_MAX) + 1) {
             llValue = llValue * 10 + (*p - '0');
@@ -285,13 +341,8 @@ int iParseSwitchNumber(const char *pszText) {
     if (fNegative) {
         llValue = -llValue;
     }
-    if (llValue > INT_MAX) {
-        return INT_MAX;
-    }
-    if (llValue < INT_MIN) {
-        return INT_MIN;
-    }
-    return static_cast<int>(llValue);
+    iValue = static_cast<int>(std::clamp<long long>(llValue, INT_MIN, INT_MAX));
+    return p != pDigits && *p == '\0' ? 1 : 0;
 }
 
 int iParseCommandLine(int argc, char **argv, Workspace &oWorkspace, RunOptions &oOptions) {

@@ -17,10 +17,10 @@ constexpr const char *apszPage1[] = {
     "                          R:Routes, T:Tracks\n",
     "  /g                    - Ignore uploaded tracks when downloading\n",
     "  /i file.xxx file.vkd  - Import file (.VKE, .VKH, .GRM, .TRK, .WPT,\n",
-    "                                       .RTE, .OVL, .OZI, .PLT)\n",
+    "                                       .RTE, .OVL, .OZI, .PLT, .GPX)\n",
     "  /e file.vkd file.xxx  - Export file (.VKE, .VKH, .GRM, .TRK, .WPT,\n",
     "                                       .RTE, .OVL, .NME, .OZI, .PLT,\n",
-    "                                       .KML)\n",
+    "                                       .KML, .GPX)\n",
     "  /w file.vkd file.lst  - Waypoint listing\n",
     "  /l file.vkd file.lst  - Trackpoint listing\n",
     "  /v                    - Print GPS Version Info\n",
@@ -87,7 +87,11 @@ void vWaitForKey() {
 
 void vShowHelp() {
     vPrintHelpPage1(stdout);
-    vWaitForKey();
+    // Only someone at a terminal can see the pause and answer it: with the
+    // help piped into a pager or a file, nobody would know to press a key.
+    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+        vWaitForKey();
+    }
     vPrintHelpPage2(stdout);
     std::fflush(stdout);
 }

@@ -11,8 +11,21 @@
 #include "store/workspace.h"
 
 namespace {
+
 constexpr int kExitUsage = 2;
+
+// The help is asked for by the first argument only: "/?" and its short forms,
+// and the forms most console programs take.
+bool fAsksForHelp(const char *pszArg) {
+    for (const char *psz : {"?", "-?", "/?", "-h", "--help"}) {
+        if (std::strcmp(pszArg, psz) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
+
+} // namespace
 
 int iQuilloxMain(int argc, char **argv) {
     // Lines written by printf and by the hex dumps must stay in order with the
@@ -25,9 +38,12 @@ int iQuilloxMain(int argc, char **argv) {
     std::printf("Build %s\n", pszBuildStamp());
     vInitDebugModes();
 
-    if (argc < 2 || std::strcmp(argv[1], "?") == 0 || std::strcmp(argv[1], "-?") == 0 ||
-        std::strcmp(argv[1], "/?") == 0) {
+    if (argc < 2 || fAsksForHelp(argv[1])) {
         vShowHelp();
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::fflush(stdout); // the banner says it
         return 0;
     }
     if (!iParseCommandLine(argc, argv, oWorkspace, oOptions)) {

@@ -30,6 +30,12 @@ struct RunOptions {
     bool fDownloadRoutes = false;
     bool fDownloadTracks = false;
 
+    // Upload kinds, set by the letters after /u the same way.
+    bool fUploadWaypoints = false;
+    bool fUploadProximity = false;
+    bool fUploadRoutes = false;
+    bool fUploadTracks = false;
+
     bool fIncludeUntimed = true; // /g turns it off
     bool fError = false;
 

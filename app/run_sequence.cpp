@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "base/file_replace.h"
 #include "base/report.h"
 #include "device/identify.h"
 #include "device/link_layer.h"
@@ -10,6 +11,7 @@
 #include "device/transfers.h"
 #include "files/listings.h"
 #include "files/load_save.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -48,6 +50,25 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     StepTally oTally;
     DataStore &oStore = *w.pStore;
     bool fLinkFailed = false;
+    // The first import, load or download that failed. What the store holds
+    // after it is less than the run was meant to bring, so no later step may
+    // replace an existing file with it; a new file is still written, since
+    // nothing can be lost that way.
+    const char *pszSourceFailed = nullptr;
+    auto iSource = [&](int iResult, const char *pszStep) {
+        if (iResult == 0 && pszSourceFailed == nullptr) {
+            pszSourceFailed = pszStep;
+        }
+        return iResult;
+    };
+    auto fMayWrite = [&](const char *pszFile) {
+        if (pszSourceFailed == nullptr || !iRegularFileExists(pszFile)) {
+            return true;
+        }
+        vReportError("'%s' not saved: %s failed; the file keeps its previous content", pszFile,
+                     pszSourceFailed);
+        return false;
+    };
 
     if (o.fIdentify) {
         oTally.vStart();
@@ -63,6 +84,9 @@ int iRunSequence(Workspace &w, RunOptions &o) {
             o.pLink = nullptr;
             fLinkFailed = true;
             oTally.vCount(0, "opening the receiver link");
+            if (o.fDownload) {
+                iSource(0, "opening the receiver link");
+            }
         }
     }
     // Without a link every device step would fail; they are counted as failed
@@ -93,13 +117,15 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         std::printf("Import data from %s\n", o.szSecondFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iLoadFile(&w, o.szSecondFile), "import from", o.szSecondFile);
+        oTally.vCount(iSource(iLoadFile(&w, o.szSecondFile), "the import"), "import from",
+                      o.szSecondFile);
     }
     if (o.fLoad) {
         std::printf("Load data from %s\n", o.szFirstFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iLoadFile(&w, o.szFirstFile), "load from", o.szFirstFile);
+        oTally.vCount(iSource(iLoadFile(&w, o.szFirstFile), "the load"), "load from",
+                      o.szFirstFile);
     }
     if (o.fIdentify && fDeviceStep()) {
         iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
@@ -107,49 +133,63 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     }
     if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
-            iRunDeviceStep("waypoint download", [&] { return iDownloadWaypoints(&w, o.pLink, 0); });
+            iSource(iRunDeviceStep("waypoint download",
+                                   [&] { return iDownloadWaypoints(&w, o.pLink, 0); }),
+                    "the waypoint download");
         }
         if (o.fDownloadProximity) {
-            iRunDeviceStep("proximity waypoint download",
-                           [&] { return iDownloadWaypoints(&w, o.pLink, 1); });
+            iSource(iRunDeviceStep("proximity waypoint download",
+                                   [&] { return iDownloadWaypoints(&w, o.pLink, 1); }),
+                    "the proximity waypoint download");
         }
         if (o.fDownloadRoutes) {
-            iRunDeviceStep("route download", [&] { return iDownloadRoutes(&w, o.pLink); });
+            iSource(iRunDeviceStep("route download", [&] { return iDownloadRoutes(&w, o.pLink); }),
+                    "the route download");
         }
         if (o.fDownloadTracks) {
-            iRunDeviceStep("track download",
-                           [&] { return iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink); });
+            iSource(iRunDeviceStep(
+                        "track download",
+                        [&] { return iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink); }),
+                    "the track download");
         }
     }
-    if (o.fSave) {
+    if (o.fSave && fMayWrite(o.szFirstFile)) {
         std::printf("Save data to %s\n", o.szFirstFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iSaveFile(&w, o.szFirstFile, 7), "save to", o.szFirstFile);
+        oTally.vCount(iSaveFile(&w, o.szFirstFile, kKindAll), "save to", o.szFirstFile);
     }
-    if (o.fExport) {
+    if (o.fExport && fMayWrite(o.szSecondFile)) {
         std::printf("Export data to %s\n", o.szSecondFile);
         oStore.sFileType = -1;
         oTally.vStart();
-        oTally.vCount(iSaveFile(&w, o.szSecondFile, 7), "export to", o.szSecondFile);
+        oTally.vCount(iSaveFile(&w, o.szSecondFile, kKindAll), "export to", o.szSecondFile);
     }
-    if (o.fListWaypoints) {
+    if (o.fListWaypoints && fMayWrite(o.szSecondFile)) {
         std::printf("Listing waypoints to %s\n", o.szSecondFile);
         oTally.vStart();
         oTally.vCount(iListWaypoints(&w, o.szSecondFile), "waypoint listing to", o.szSecondFile);
     }
-    if (o.fListTrackPoints) {
+    if (o.fListTrackPoints && fMayWrite(o.szSecondFile)) {
         std::printf("Listing trackpoints to %s\n", o.szSecondFile);
         oTally.vStart();
         oTally.vCount(iListTrackPoints(&w, o.szSecondFile), "trackpoint listing to",
                       o.szSecondFile);
     }
     if (o.fUpload && fDeviceStep()) {
-        iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
-        iRunDeviceStep("proximity waypoint upload",
-                       [&] { return iUploadWaypoints(&w, o.pLink, 1); });
-        iRunDeviceStep("route upload", [&] { return iUploadRoutes(&w, o.pLink); });
-        iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
+        if (o.fUploadWaypoints) {
+            iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
+        }
+        if (o.fUploadProximity) {
+            iRunDeviceStep("proximity waypoint upload",
+                           [&] { return iUploadWaypoints(&w, o.pLink, 1); });
+        }
+        if (o.fUploadRoutes) {
+            iRunDeviceStep("route upload", [&] { return iUploadRoutes(&w, o.pLink); });
+        }
+        if (o.fUploadTracks) {
+            iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
+        }
     }
     if (o.pLink != nullptr) {
         if (o.fUsb) {

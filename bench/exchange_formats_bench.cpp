@@ -11,6 +11,7 @@
 #include "formats/export_driver.h"
 #include "formats/input_file.h"
 #include "formats/ozi.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -42,7 +43,7 @@ void vExport(benchmark::State &oState, int iFileType, const char *pszName) {
     Workspace &w = oMillionPointTrack();
     std::string sPath = sBenchPath(pszName);
     for (auto _ : oState) {
-        if (!iExportTextFile(&w, sPath.c_str(), 7, iFileType)) {
+        if (!iExportTextFile(&w, sPath.c_str(), kKindAll, iFileType)) {
             oState.SkipWithError("export failed");
             break;
         }
@@ -65,7 +66,7 @@ void BM_ExportNme(benchmark::State &oState) {
 
 void BM_ImportPlt(benchmark::State &oState) {
     std::string sPath = sBenchPath("quillox-bench-in.plt");
-    iExportTextFile(&oMillionPointTrack(), sPath.c_str(), 7, kFileOziTrack);
+    iExportTextFile(&oMillionPointTrack(), sPath.c_str(), kKindAll, kFileOziTrack);
     std::string sData;
     iReadWholeFile(sPath.c_str(), sData);
     std::error_code oError;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/native_file.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -27,7 +28,7 @@ void NativeImageBuild(benchmark::State &state) {
     std::vector<uint8_t> a;
     for (auto _ : state) {
         a.clear();
-        vBuildNativeImage(&w, 7, a);
+        vBuildNativeImage(&w, kKindAll, a);
         benchmark::DoNotOptimize(a.data());
     }
     state.SetItemsProcessed(state.iterations() * kPoints);
@@ -39,7 +40,7 @@ void NativeImageRead(benchmark::State &state) {
     {
         Workspace w;
         vFillTrack(w);
-        vBuildNativeImage(&w, 7, a);
+        vBuildNativeImage(&w, kKindAll, a);
     }
     for (auto _ : state) {
         Workspace w;

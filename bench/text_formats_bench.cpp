@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/load_save.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -37,7 +38,7 @@ void vExport(benchmark::State &oState, const char *pszName, int16_t sCoordFormat
     std::string sName = sTempName(pszName);
     for (auto _ : oState) {
         w.sCoordFormat = sCoordFormat; // PCX5 replaces it with its own notation
-        if (!iSaveFile(&w, sName.c_str(), 7)) {
+        if (!iSaveFile(&w, sName.c_str(), kKindAll)) {
             oState.SkipWithError("export failed");
         }
     }
@@ -51,7 +52,7 @@ void vImport(benchmark::State &oState, const char *pszName, int16_t sCoordFormat
         Workspace w;
         vFillTrack(w);
         w.sCoordFormat = sCoordFormat;
-        iSaveFile(&w, sName.c_str(), 7);
+        iSaveFile(&w, sName.c_str(), kKindAll);
     }
     for (auto _ : oState) {
         Workspace r;

@@ -7,10 +7,7 @@
 #include "device/link_layer.h"
 #include "device/product_table.h"
 #include "device/protocol_selection.h"
-
-namespace {
-constexpr uint16_t kCommandTransferTime = 5;
-}
+#include "garmin/protocol_numbers.h"
 
 int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
     const uint8_t aRequest[3] = {kPidProductRequest, 1, 0x20};

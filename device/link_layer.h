@@ -8,26 +8,11 @@
 #include <span>
 #include <vector>
 
+#include "garmin/protocol_numbers.h"
+
 struct DeviceLink;
 
-// Record ids of the messages the program sends and reads.
-constexpr uint8_t kPidAck = 0x06;
-constexpr uint8_t kPidCommandData = 0x0A;
-constexpr uint8_t kPidTransferComplete = 0x0C;
-constexpr uint8_t kPidDateTime = 0x0E;
-constexpr uint8_t kPidProximityWaypoint = 0x13;
-constexpr uint8_t kPidNak = 0x15;
-constexpr uint8_t kPidRecords = 0x1B;
-constexpr uint8_t kPidRouteHeader = 0x1D;
-constexpr uint8_t kPidRouteWaypoint = 0x1E;
-constexpr uint8_t kPidTrackPoint = 0x22;
-constexpr uint8_t kPidWaypoint = 0x23;
-constexpr uint8_t kPidTrackHeader = 0x63;
-constexpr uint8_t kPidExtendedProductData = 0xF8;
-constexpr uint8_t kPidProtocolArray = 0xFD;
-constexpr uint8_t kPidProductRequest = 0xFE;
-constexpr uint8_t kPidProductData = 0xFF;
-
+// The bytes that open (DLE) and close (DLE ETX) a serial frame.
 constexpr uint8_t kDle = 0x10;
 constexpr uint8_t kEtx = 0x03;
 

@@ -1,6 +1,7 @@
 #pragma once
-// Known receivers that send no capability array: their proximity protocol and
-// waypoint format by product id and software version.
+// Known receivers that send no capability array: their proximity protocol, the
+// record format of their proximity waypoints and their waypoint format by
+// product id and software version.
 
 #include <cstdint>
 

@@ -17,14 +17,17 @@ bool fIn(int32_t l, std::initializer_list<int32_t> al) {
     return false;
 }
 
-bool fInRange(int32_t l, int32_t lLow, int32_t lHigh) {
-    return l >= lLow && l <= lHigh;
+// Waypoint formats a waypoint transfer accepts; a route transfer takes the
+// same without D110.
+bool fWaypointFormat(int32_t l, bool fWithD110) {
+    return fIn(l, {kD100, kD101, kD102, kD103, kD104, kD107, kD108, kD109}) ||
+           (fWithD110 && l == kD110) || iIsD150FamilyFormat(l);
 }
 
-// Waypoint formats a waypoint or route transfer may use.
-bool fWaypointFormat(int32_t l, bool fWithD110) {
-    return fInRange(l, 100, 104) || fInRange(l, 107, 109) || (fWithD110 && l == 110) ||
-           fInRange(l, 150, 152) || l == 154 || l == 155;
+// Formats a proximity waypoint transfer accepts.
+bool fProximityFormat(int32_t l) {
+    return fIn(l, {kD101, kD102, kD104, kD107, kD108, kD109, kD110, kD400, kD403}) ||
+           (iIsD150FamilyFormat(l) && l != kD150);
 }
 
 void vTrace(const char *pszFormat, char cTag, int iNumber) {
@@ -35,7 +38,7 @@ void vTrace(const char *pszFormat, char cTag, int iNumber) {
 
 void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNumber) {
     switch (lCurrentA) {
-    case 100:
+    case kA100:
         if (fWaypointFormat(lNumber, true)) {
             o.iWptFormat = lNumber;
         } else {
@@ -43,38 +46,38 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             vTrace("  unsupported Wpt Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
-    case 200:
+    case kA200:
         if (fWaypointFormat(lNumber, false)) {
             o.iRteWptFormat = lNumber;
-        } else if (lNumber == 200 || lNumber == 201) {
+        } else if (iIsRouteHeaderFormat(lNumber)) {
             o.iRteHdrFormat = lNumber;
         } else {
             o.iRteProtocol = o.iRteHdrFormat = o.iRteWptFormat = 0;
             vTrace("  unsupported Route Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
-    case 300:
+    case kA300:
         o.iTrkHdrFormat = 0;
-        if (lNumber == 300 || lNumber == 301) {
+        if (lNumber == kD300 || lNumber == kD301) {
             o.iTrkFormat = lNumber;
         } else {
             o.iTrkProtocol = o.iTrkFormat = 0;
             vTrace("  unsupported Track Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
-    case 301:
-    case 302:
-        if (fInRange(lNumber, 300, 302)) {
+    case kA301:
+    case kA302:
+        if (iIsTrackPointFormat(lNumber)) {
             o.iTrkFormat = lNumber;
-        } else if (lNumber == 310 || lNumber == 312) {
+        } else if (iIsTrackHeaderFormat(lNumber)) {
             o.iTrkHdrFormat = lNumber;
         } else {
             o.iTrkProtocol = o.iTrkFormat = o.iTrkHdrFormat = 0;
             vTrace("  unsupported Track Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
-    case 400:
-        if (fIn(lNumber, {101, 102, 104, 107, 108, 109, 110, 151, 152, 154, 155, 400, 403})) {
+    case kA400:
+        if (fProximityFormat(lNumber)) {
             o.iPrxFormat = lNumber;
         } else {
             o.iPrxFormat = o.iPrxProtocol = 0;
@@ -111,21 +114,21 @@ void vParseProtocolArray(std::span<const uint8_t> aData) {
         if (cTag == 'A') {
             lCurrentA = lNumber;
             switch (lNumber) {
-            case 10:
-            case 11:
+            case kA010:
+            case kA011:
                 break;
-            case 100:
+            case kA100:
                 o.iWptProtocol = lNumber;
                 break;
-            case 200:
+            case kA200:
                 o.iRteProtocol = lNumber;
                 break;
-            case 300:
-            case 301:
-            case 302:
+            case kA300:
+            case kA301:
+            case kA302:
                 o.iTrkProtocol = lNumber;
                 break;
-            case 400:
+            case kA400:
                 o.iPrxProtocol = lNumber;
                 break;
             default:

@@ -5,15 +5,17 @@
 #include <cstdint>
 #include <span>
 
+#include "garmin/protocol_numbers.h"
+
 struct ProtocolSelection {
-    int32_t iWptProtocol = 100;
-    int32_t iWptFormat = 100;
-    int32_t iRteProtocol = 200;
-    int32_t iRteHdrFormat = 201;
-    int32_t iRteWptFormat = 100;
-    int32_t iTrkProtocol = 300;
+    int32_t iWptProtocol = kA100;
+    int32_t iWptFormat = kD100;
+    int32_t iRteProtocol = kA200;
+    int32_t iRteHdrFormat = kD201;
+    int32_t iRteWptFormat = kD100;
+    int32_t iTrkProtocol = kA300;
     int32_t iTrkHdrFormat = 0;
-    int32_t iTrkFormat = 300;
+    int32_t iTrkFormat = kD300;
     int32_t iPrxProtocol = 0;
     int32_t iPrxFormat = 0;
 };
@@ -23,6 +25,6 @@ ProtocolSelection &oProtocolSelection();
 // Back to the defaults; for tests.
 void vResetProtocolSelection();
 
-// Rebuilds the selection from a capability array (the data part of a 0xFD
+// Rebuilds the selection from a capability array (the data part of a kPidProtocolArray
 // message: entries of a tag letter and a 16-bit number).
 void vParseProtocolArray(std::span<const uint8_t> aData);

@@ -1,22 +1,23 @@
 #include "device/track_records.h"
 
 #include "device/waypoint_records.h"
+#include "garmin/protocol_numbers.h"
 #include "store/little_endian.h"
 
 int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t> &aData) {
     aData.clear();
-    if (iFormat != 300 && iFormat != 301 && iFormat != 302) {
+    if (!iIsTrackPointFormat(iFormat)) {
         return 0;
     }
     ByteWriter oOut(aData);
     oOut.vI32(oPoint.lLatitude);
     oOut.vI32(oPoint.lLongitude);
     oOut.vI32(oPoint.lTime);
-    if (iFormat != 300) {
+    if (iFormat != kD300) {
         oOut.vF32(fDeviceAltitude(oPoint.fAltitude));
         oOut.vF32(0.0f); // depth
     }
-    if (iFormat == 302) {
+    if (iFormat == kD302) {
         oOut.vF32(kDeviceUnknown); // temperature: none
     }
     oOut.vU8(oPoint.fNewSegment != 0 ? 1 : 0);
@@ -25,7 +26,7 @@ int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t
 
 int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData) {
     aData.clear();
-    if (iFormat != 310 && iFormat != 312) {
+    if (!iIsTrackHeaderFormat(iFormat)) {
         return 0;
     }
     static constexpr char kszName[11] = "ACTIVE LOG";
@@ -39,7 +40,7 @@ int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData) {
 int iDecodeTrackPoint(std::span<const uint8_t> aData, int iFormat, TrackPoint &oPoint) {
     oPoint = TrackPoint{};
     oPoint.fAltitude = kNoAltitude;
-    if (iFormat != 300 && iFormat != 301 && iFormat != 302) {
+    if (!iIsTrackPointFormat(iFormat)) {
         return 0;
     }
     ByteReader oIn(aData);
@@ -47,10 +48,10 @@ int iDecodeTrackPoint(std::span<const uint8_t> aData, int iFormat, TrackPoint &o
     o.fAltitude = kNoAltitude;
     uint8_t bNewSegment = 0;
     bool fOk = oIn.fI32(o.lLatitude) && oIn.fI32(o.lLongitude) && oIn.fI32(o.lTime);
-    if (fOk && iFormat != 300) {
+    if (fOk && iFormat != kD300) {
         fOk = oIn.fF32(o.fAltitude) && oIn.fSkip(4); // depth is not kept
     }
-    if (fOk && iFormat == 302) {
+    if (fOk && iFormat == kD302) {
         fOk = oIn.fSkip(4); // nor the temperature
     }
     fOk = fOk && oIn.fU8(bNewSegment);

@@ -15,14 +15,10 @@
 #include "device/record_messages.h"
 #include "device/transport.h"
 #include "device/waypoint_records.h"
+#include "garmin/protocol_numbers.h"
 #include "store/workspace.h"
 
 namespace {
-
-constexpr uint16_t kCommandProximity = 3;
-constexpr uint16_t kCommandRoutes = 4;
-constexpr uint16_t kCommandTracks = 6;
-constexpr uint16_t kCommandWaypoints = 7;
 
 // The records message carries a 16-bit count.
 constexpr int kMaxRecordsPerTransfer = 65535;
@@ -152,16 +148,6 @@ void vReportShortNameCollisions(const WaypointList &oWaypoints, int fProximity, 
     }
 }
 
-bool fIsTrackPointFormat(int iFormat) {
-    return iFormat >= 300 && iFormat <= 302;
-}
-bool fIsTrackHeaderFormat(int iFormat) {
-    return iFormat == 310 || iFormat == 312;
-}
-bool fIsRouteHeaderFormat(int iFormat) {
-    return iFormat == 200 || iFormat == 201;
-}
-
 void vAppendRoutePoint(Route &oRoute, const char *pszName, int *piDropped) {
     if (oRoute.lPointCount >= static_cast<uint32_t>(kMaxRoutePoints)) {
         ++*piDropped;
@@ -185,7 +171,7 @@ int iStoreRoute(Workspace *pWorkspace, Route &oRoute, int iDropped) {
 
 int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
     const ProtocolSelection &oSel = oProtocolSelection();
-    if (fProximity ? oSel.iPrxProtocol != 400 : oSel.iWptProtocol != 100) {
+    if (fProximity ? oSel.iPrxProtocol != kA400 : oSel.iWptProtocol != kA100) {
         return 1;
     }
     const char *pszWhat = fProximity ? "proximity waypoint download" : "waypoint download";
@@ -194,7 +180,7 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
         vReportError("%s: the receiver's record format D%03d is not supported", pszWhat, iFormat);
         return 0;
     }
-    const uint16_t sCommand = fProximity ? kCommandProximity : kCommandWaypoints;
+    const uint16_t sCommand = fProximity ? kCommandTransferProximity : kCommandTransferWaypoints;
     int iCount = 0;
     if (!iStartDownload(pLink, sCommand, pszWhat,
                         fProximity ? "Downloading Proximity Waypoints" : "Downloading Waypoints",
@@ -223,7 +209,7 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
 
 int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
     const ProtocolSelection &oSel = oProtocolSelection();
-    if (fProximity ? oSel.iPrxProtocol != 400 : oSel.iWptProtocol != 100) {
+    if (fProximity ? oSel.iPrxProtocol != kA400 : oSel.iWptProtocol != kA100) {
         return 1;
     }
     const char *pszWhat = fProximity ? "proximity waypoint upload" : "waypoint upload";
@@ -269,24 +255,26 @@ int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
     if (fFailed) {
         return iFailedAfter(pszWhat, iSent, iCount);
     }
-    return iEndOfUpload(pLink, pszWhat, fProximity ? kCommandProximity : kCommandWaypoints,
+    return iEndOfUpload(pLink, pszWhat,
+                        fProximity ? kCommandTransferProximity : kCommandTransferWaypoints,
                         iCount) &&
            !fCapped;
 }
 
 int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     const ProtocolSelection &oSel = oProtocolSelection();
-    if (oSel.iRteProtocol != 200) {
+    if (oSel.iRteProtocol != kA200) {
         return 1;
     }
     const char *pszWhat = "route download";
-    if (!fIsRouteHeaderFormat(oSel.iRteHdrFormat) || !iIsWaypointFormat(oSel.iRteWptFormat)) {
+    if (!iIsRouteHeaderFormat(oSel.iRteHdrFormat) || !iIsWaypointFormat(oSel.iRteWptFormat)) {
         vReportError("%s: the receiver's record formats D%03d and D%03d are not supported", pszWhat,
                      oSel.iRteHdrFormat, oSel.iRteWptFormat);
         return 0;
     }
     int iCount = 0;
-    if (!iStartDownload(pLink, kCommandRoutes, pszWhat, "Downloading Route Points", &iCount)) {
+    if (!iStartDownload(pLink, kCommandTransferRoutes, pszWhat, "Downloading Route Points",
+                        &iCount)) {
         return 0;
     }
     Route oRoute{};
@@ -330,16 +318,16 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     if (iCount > 0 && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
         return iFailedAfter(pszWhat, iDone, iCount);
     }
-    return iEndOfDownload(pLink, pszWhat, kCommandRoutes, iCount);
+    return iEndOfDownload(pLink, pszWhat, kCommandTransferRoutes, iCount);
 }
 
 int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     const ProtocolSelection &oSel = oProtocolSelection();
-    if (oSel.iRteProtocol != 200) {
+    if (oSel.iRteProtocol != kA200) {
         return 1;
     }
     const char *pszWhat = "route upload";
-    const bool fHeaders = fIsRouteHeaderFormat(oSel.iRteHdrFormat);
+    const bool fHeaders = iIsRouteHeaderFormat(oSel.iRteHdrFormat);
     const bool fPoints = iIsWaypointFormat(oSel.iRteWptFormat) != 0;
     // Only what will go out is announced: headers in a usable format and the
     // points whose waypoints the store holds.
@@ -401,23 +389,24 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     if (fFailed) {
         return iFailedAfter(pszWhat, iSent, iCount);
     }
-    return iEndOfUpload(pLink, pszWhat, kCommandRoutes, iCount) && !fCapped;
+    return iEndOfUpload(pLink, pszWhat, kCommandTransferRoutes, iCount) && !fCapped;
 }
 
 int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
     const ProtocolSelection &oSel = oProtocolSelection();
     const int iProtocol = oSel.iTrkProtocol;
-    if (iProtocol != 300 && iProtocol != 301 && iProtocol != 302) {
+    if (!iIsTrackProtocol(iProtocol)) {
         return 1;
     }
     const char *pszWhat = "track download";
-    if (!fIsTrackPointFormat(oSel.iTrkFormat)) {
+    if (!iIsTrackPointFormat(oSel.iTrkFormat)) {
         vReportError("%s: the receiver's record format D%03d is not supported", pszWhat,
                      oSel.iTrkFormat);
         return 0;
     }
     int iCount = 0;
-    if (!iStartDownload(pLink, kCommandTracks, pszWhat, "Downloading Track Points", &iCount)) {
+    if (!iStartDownload(pLink, kCommandTransferTracks, pszWhat, "Downloading Track Points",
+                        &iCount)) {
         return 0;
     }
     int iFailedRecords = 0;
@@ -439,7 +428,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
             }
         } else if (bReceivedId() == kPidTrackPoint) {
             fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, fKeepAll) == 0;
-        } else if (bReceivedId() == kPidTrackHeader && (iProtocol == 301 || iProtocol == 302)) {
+        } else if (bReceivedId() == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
             // Segments are marked on the points; the header carries nothing kept.
         } else {
             fRecordFailed = true;
@@ -462,7 +451,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
     if (fLastFailed) {
         return iFailedAfter(pszWhat, iCount - iFailedRecords, iCount);
     }
-    if (!iEndOfDownload(pLink, pszWhat, kCommandTracks, iCount)) {
+    if (!iEndOfDownload(pLink, pszWhat, kCommandTransferTracks, iCount)) {
         return 0;
     }
     if (iFailedRecords > 0) {
@@ -475,7 +464,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
 int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
     const ProtocolSelection &oSel = oProtocolSelection();
     const int iProtocol = oSel.iTrkProtocol;
-    if (iProtocol != 300 && iProtocol != 301) {
+    if (iProtocol != kA300 && iProtocol != kA301) {
         return 1;
     }
     const char *pszWhat = "track upload";
@@ -483,13 +472,13 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
     if (oPoints.empty()) {
         return 1;
     }
-    if (!fIsTrackPointFormat(oSel.iTrkFormat)) {
+    if (!iIsTrackPointFormat(oSel.iTrkFormat)) {
         vReportError("%s: the receiver's record format D%03d is not supported; nothing was sent",
                      pszWhat, oSel.iTrkFormat);
         return 0;
     }
     // The header is announced only when it will go out.
-    const bool fHeader = iProtocol == 301 && fIsTrackHeaderFormat(oSel.iTrkHdrFormat);
+    const bool fHeader = iProtocol == kA301 && iIsTrackHeaderFormat(oSel.iTrkHdrFormat);
     bool fCapped = false;
     const int iCount =
         iCappedCount(pszWhat, static_cast<long>(oPoints.size()) + (fHeader ? 1 : 0), &fCapped);
@@ -518,5 +507,5 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
     if (fFailed) {
         return iFailedAfter(pszWhat, iSent, iCount);
     }
-    return iEndOfUpload(pLink, pszWhat, kCommandTracks, iCount) && !fCapped;
+    return iEndOfUpload(pLink, pszWhat, kCommandTransferTracks, iCount) && !fCapped;
 }

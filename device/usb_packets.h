@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "garmin/protocol_numbers.h"
+
 struct DeviceLink;
 
 constexpr size_t kUsbHeaderSize = 12;
@@ -12,12 +14,6 @@ constexpr size_t kUsbReceiveBufferSize = 4109;
 constexpr size_t kUsbInterruptChunk = 64;
 constexpr size_t kUsbBulkReadSize = 4096;
 constexpr uint32_t kUsbDefaultPacketSize = 64;
-
-constexpr uint8_t kUsbProtocolLayer = 0;
-constexpr uint8_t kUsbApplicationLayer = 20;
-constexpr uint16_t kUsbDataAvailable = 2;
-constexpr uint16_t kUsbStartSession = 5;
-constexpr uint16_t kUsbSessionStarted = 6;
 
 struct UsbPacketHeader {
     uint8_t bType = 0;

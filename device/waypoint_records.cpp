@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "garmin/protocol_numbers.h"
 #include "garmin/waypoint_symbols.h"
 #include "store/little_endian.h"
 
@@ -22,9 +23,9 @@ struct FixedLayout {
 };
 
 constexpr FixedLayout kaFixedLayouts[] = {
-    {100, 58, -1, -1, 0, -1, -1}, {101, 63, 58, 62, 1, -1, -1}, {102, 64, 58, 62, 2, -1, -1},
-    {103, 60, -1, 58, 1, 59, -1}, {104, 65, 58, 62, 2, 64, -1}, {107, 65, 60, 58, 1, 59, 64},
-    {400, 62, 58, -1, 0, -1, -1}, {403, 64, 60, 58, 1, 59, -1},
+    {kD100, 58, -1, -1, 0, -1, -1}, {kD101, 63, 58, 62, 1, -1, -1}, {kD102, 64, 58, 62, 2, -1, -1},
+    {kD103, 60, -1, 58, 1, 59, -1}, {kD104, 65, 58, 62, 2, 64, -1}, {kD107, 65, 60, 58, 1, 59, 64},
+    {kD400, 62, 58, -1, 0, -1, -1}, {kD403, 64, 60, 58, 1, 59, -1},
 };
 
 const FixedLayout *pFixedLayout(int iFormat) {
@@ -34,10 +35,6 @@ const FixedLayout *pFixedLayout(int iFormat) {
         }
     }
     return nullptr;
-}
-
-bool fIsD150Family(int iFormat) {
-    return iFormat == 150 || iFormat == 151 || iFormat == 152 || iFormat == 154 || iFormat == 155;
 }
 
 // Writes up to nWidth characters of a zero-terminated field, padded with blanks.
@@ -114,7 +111,7 @@ void vEncodeFixed(const Waypoint &o, const FixedLayout &oLayout, uint8_t *p) {
         const auto sSymbol = static_cast<uint16_t>(sGetGarminSymbolID(o.sSymbol, iFormat));
         if (oLayout.iSymbolBytes == 2) {
             vPutU16(p + oLayout.iSymbolAt, sSymbol);
-        } else if (iFormat == 101) {
+        } else if (iFormat == kD101) {
             p[oLayout.iSymbolAt] = static_cast<uint8_t>(sSymbol > 255 ? 36 : sSymbol);
         } else if (sSymbol > 255) {
             p[oLayout.iSymbolAt] = 0; // the display byte stays 0 as well
@@ -132,7 +129,7 @@ void vEncodeFixed(const Waypoint &o, const FixedLayout &oLayout, uint8_t *p) {
 
 void vEncodeD150Family(const Waypoint &o, int iFormat, uint8_t *p) {
     vPutPadded(p, 6, o.szName, sizeof(o.szName));
-    if (iFormat == 150) {
+    if (iFormat == kD150) {
         std::memset(p + 6, ' ', 2); // country code
         p[8] = 4;                   // class: user waypoint
         vPutI32(p + 9, o.lLatitude);
@@ -151,11 +148,11 @@ void vEncodeD150Family(const Waypoint &o, int iFormat, uint8_t *p) {
     vPutU16(p + 118, static_cast<uint16_t>(sShortAltitude(o.fAltitude)));
     std::memset(p + 120, ' ', 2); // country code
     p[122] = 0;
-    p[123] = iFormat == 151 ? 2 : 4;
-    if (iFormat == 154 || iFormat == 155) {
+    p[123] = iFormat == kD151 ? 2 : 4;
+    if (iFormat == kD154 || iFormat == kD155) {
         vPutU16(p + 124, static_cast<uint16_t>(sGetGarminSymbolID(o.sSymbol, iFormat)));
     }
-    if (iFormat == 155) {
+    if (iFormat == kD155) {
         p[126] = bGetDeviceDisplay(o.bDisplay, iFormat);
     }
 }
@@ -165,20 +162,20 @@ int iFixedSize(int iFormat) {
         return pLayout->iSize;
     }
     switch (iFormat) {
-    case 150:
+    case kD150:
         return 115;
-    case 151:
-    case 152:
+    case kD151:
+    case kD152:
         return 124;
-    case 154:
+    case kD154:
         return 126;
-    case 155:
+    case kD155:
         return 127;
-    case 108:
+    case kD108:
         return 48;
-    case 109:
+    case kD109:
         return 52;
-    case 110:
+    case kD110:
         return 62;
     default:
         return 0;
@@ -190,7 +187,7 @@ void vEncodeVariable(const Waypoint &o, int iFormat, std::vector<uint8_t> &aData
     const auto sSymbol = static_cast<uint16_t>(sGetGarminSymbolID(o.sSymbol, iFormat));
     const uint8_t bDisplay = bGetDeviceDisplay(o.bDisplay, iFormat);
     const uint8_t bColor = bGetDeviceColor(o.bColor, iFormat);
-    if (iFormat == 108) {
+    if (iFormat == kD108) {
         p[0] = 0; // class: user waypoint
         p[1] = bColor;
         p[2] = bDisplay;
@@ -199,7 +196,7 @@ void vEncodeVariable(const Waypoint &o, int iFormat, std::vector<uint8_t> &aData
         p[0] = 1; // data type
         p[1] = 0; // class: user waypoint
         p[2] = static_cast<uint8_t>(((bDisplay << 5) & 0x60) | (bColor & 0x1F));
-        p[3] = iFormat == 109 ? 0x70 : 0x80;
+        p[3] = iFormat == kD109 ? 0x70 : 0x80;
     }
     vPutU16(p + 4, sSymbol);
     std::memset(p + 6, 0x00, 6);
@@ -210,10 +207,10 @@ void vEncodeVariable(const Waypoint &o, int iFormat, std::vector<uint8_t> &aData
     vPutF32(p + 36, 0.0f); // depth
     vPutF32(p + 40, o.fProximity);
     std::memset(p + 44, ' ', 4); // state, country code
-    if (iFormat != 108) {
+    if (iFormat != kD108) {
         vPutU32(p + 48, 0xFFFFFFFFu); // estimated time: none
     }
-    if (iFormat == 110) {
+    if (iFormat == kD110) {
         vPutF32(p + 52, kDeviceUnknown); // temperature: none
         vPutI32(p + 56, o.lTime);
         vPutU16(p + 60, 0); // category
@@ -241,12 +238,12 @@ size_t nGetString(std::span<const uint8_t> aData, size_t nPos, char *pszOut) {
 WaypointDecode eDecodeVariable(std::span<const uint8_t> aData, int iFormat, Waypoint &o) {
     const uint8_t *p = aData.data();
     const size_t nIdentifierAt = static_cast<size_t>(iFixedSize(iFormat));
-    const bool fUser = iFormat == 108 ? p[0] == 0 : p[1] == 0;
+    const bool fUser = iFormat == kD108 ? p[0] == 0 : p[1] == 0;
     nGetString(aData, nGetString(aData, nIdentifierAt, o.szName), o.szComment);
     if (!fUser) {
         return WaypointDecode::kNotUser;
     }
-    if (iFormat == 108) {
+    if (iFormat == kD108) {
         o.bColor = bGetStoredColor(p[1], iFormat);
         o.bDisplay = bGetStoredDisplay(p[2], iFormat);
     } else {
@@ -258,7 +255,7 @@ WaypointDecode eDecodeVariable(std::span<const uint8_t> aData, int iFormat, Wayp
     o.lLongitude = lGetI32(p + 28);
     o.fAltitude = fGetF32(p + 32);
     o.fProximity = fGetF32(p + 40);
-    if (iFormat == 110) {
+    if (iFormat == kD110) {
         o.lTime = lGetI32(p + 56);
     }
     return WaypointDecode::kUserWaypoint;
@@ -267,7 +264,7 @@ WaypointDecode eDecodeVariable(std::span<const uint8_t> aData, int iFormat, Wayp
 WaypointDecode eDecodeD150Family(std::span<const uint8_t> aData, int iFormat, Waypoint &o) {
     const uint8_t *p = aData.data();
     vGetText(o.szName, p, 6);
-    if (iFormat == 150) {
+    if (iFormat == kD150) {
         if (p[8] != 4) {
             return WaypointDecode::kNotUser;
         }
@@ -277,7 +274,7 @@ WaypointDecode eDecodeD150Family(std::span<const uint8_t> aData, int iFormat, Wa
         vGetText(o.szComment, p + 75, 40);
         return WaypointDecode::kUserWaypoint;
     }
-    if (p[123] != (iFormat == 151 ? 2 : 4)) {
+    if (p[123] != (iFormat == kD151 ? 2 : 4)) {
         return WaypointDecode::kNotUser;
     }
     o.lLatitude = lGetI32(p + 6);
@@ -286,10 +283,10 @@ WaypointDecode eDecodeD150Family(std::span<const uint8_t> aData, int iFormat, Wa
     vGetText(o.szComment, p + 18, 40);
     o.fProximity = fGetF32(p + 58);
     o.fAltitude = static_cast<int16_t>(sGetU16(p + 118));
-    if (iFormat == 154 || iFormat == 155) {
+    if (iFormat == kD154 || iFormat == kD155) {
         o.sSymbol = sGetStoredSymbol(static_cast<int16_t>(sGetU16(p + 124)), iFormat);
     }
-    if (iFormat == 155) {
+    if (iFormat == kD155) {
         o.bDisplay = bGetStoredDisplay(p[126], iFormat);
     }
     return WaypointDecode::kUserWaypoint;
@@ -323,7 +320,7 @@ void vDecodeFixed(std::span<const uint8_t> aData, const FixedLayout &oLayout, Wa
 } // namespace
 
 int iKeepsShortIdentifier(int iFormat) {
-    return (pFixedLayout(iFormat) != nullptr || fIsD150Family(iFormat)) ? 1 : 0;
+    return (pFixedLayout(iFormat) != nullptr || iIsD150FamilyFormat(iFormat)) ? 1 : 0;
 }
 
 void vShortIdentifier(const Waypoint &oWaypoint, char (&szIdentifier)[kShortIdentifierSize + 1]) {
@@ -345,7 +342,7 @@ int iEncodeWaypointRecord(const Waypoint &oWaypoint, int iFormat, std::vector<ui
     aData.assign(static_cast<size_t>(iSize), 0);
     if (const FixedLayout *pLayout = pFixedLayout(iFormat)) {
         vEncodeFixed(oWaypoint, *pLayout, aData.data());
-    } else if (fIsD150Family(iFormat)) {
+    } else if (iIsD150FamilyFormat(iFormat)) {
         vEncodeD150Family(oWaypoint, iFormat, aData.data());
     } else {
         vEncodeVariable(oWaypoint, iFormat, aData);
@@ -366,7 +363,7 @@ WaypointDecode eDecodeWaypointRecord(std::span<const uint8_t> aData, int iFormat
     WaypointDecode eResult = WaypointDecode::kUserWaypoint;
     if (const FixedLayout *pLayout = pFixedLayout(iFormat)) {
         vDecodeFixed(aData, *pLayout, oWaypoint);
-    } else if (fIsD150Family(iFormat)) {
+    } else if (iIsD150FamilyFormat(iFormat)) {
         eResult = eDecodeD150Family(aData, iFormat, oWaypoint);
     } else {
         eResult = eDecodeVariable(aData, iFormat, oWaypoint);

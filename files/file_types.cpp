@@ -6,7 +6,7 @@
 
 const char *const asFileExtension[kFileTypeCount] = {
     ".VKD", ".VKE", ".GRM", ".WPT", ".TRK", ".RTE", ".PRX", ".NME",
-    ".OVL", ".OZI", ".PLT", ".CMP", ".IGC", ".VKH", ".KML",
+    ".OVL", ".OZI", ".PLT", ".CMP", ".IGC", ".VKH", ".KML", ".GPX",
 };
 
 const char *const asFileDescription[kFileTypeCount] = {
@@ -25,6 +25,7 @@ const char *const asFileDescription[kFileTypeCount] = {
     "IGC Logger Files (*.IGC)",
     "Orvensta Hex Export Files (*.VKH)",
     "Google Earth Files (*.KML)",
+    "GPS Exchange Files (*.GPX)",
 };
 
 namespace {
@@ -42,14 +43,20 @@ bool fEqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-int16_t sTypeFromExtension(std::string_view svName) {
+} // namespace
+
+int16_t sExtensionType(const char *pszFileName) {
+    if (pszFileName == nullptr) {
+        return kNoExtension;
+    }
     // The extension belongs to the last path component, so "../data/track.grm"
     // and "./out.kml" are what they say and "dir.old/track" has none.
+    std::string_view svName = pszFileName;
     size_t nSlash = svName.find_last_of("/\\");
     std::string_view svLast = nSlash == std::string_view::npos ? svName : svName.substr(nSlash + 1);
     size_t nDot = svLast.rfind('.');
     if (nDot == std::string_view::npos) {
-        return kFileNative;
+        return kNoExtension;
     }
     std::string_view svExtension = svLast.substr(nDot);
     for (int16_t i = 0; i < kFileTypeCount; ++i) {
@@ -57,15 +64,13 @@ int16_t sTypeFromExtension(std::string_view svName) {
             return i;
         }
     }
-    return kFileNative;
+    return kUnknownExtension;
 }
-
-} // namespace
 
 int16_t sFileTypeFromName(const char *pszFileName, int16_t sCurrentType) {
     int16_t sType = sCurrentType;
     if (sType == -1) {
-        sType = pszFileName != nullptr ? sTypeFromExtension(pszFileName) : int16_t{kFileNative};
+        sType = sExtensionType(pszFileName);
     }
     switch (sType) {
     case kFileNative:
@@ -78,6 +83,7 @@ int16_t sFileTypeFromName(const char *pszFileName, int16_t sCurrentType) {
     case kFileBarograph:
     case kFileHexExport:
     case kFileKml:
+    case kFileGpx:
         return sType;
     case kFilePcx5Waypoints:
     case kFilePcx5Track:

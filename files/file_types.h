@@ -3,28 +3,18 @@
 
 #include <cstdint>
 
-constexpr int kFileTypeCount = 15;
-
-enum FileType : int16_t {
-    kFileNative = 0,
-    kFileTextExport = 1,
-    kFilePcx5 = 2,
-    kFilePcx5Waypoints = 3,
-    kFilePcx5Track = 4,
-    kFilePcx5Routes = 5,
-    kFilePcx5Proximity = 6,
-    kFileNmea = 7,
-    kFileOverlay = 8,
-    kFileOziWaypoints = 9,
-    kFileOziTrack = 10,
-    kFileBarograph = 11,
-    kFileIgc = 12,
-    kFileHexExport = 13,
-    kFileKml = 14,
-};
+#include "store/file_kinds.h"
 
 extern const char *const asFileExtension[kFileTypeCount];
 extern const char *const asFileDescription[kFileTypeCount];
+
+// What the extension of the name's last path component (the text from its
+// last ".") names: the table entry 0..14 as it stands (3..6 and 12 included),
+// kNoExtension for a name without one, kUnknownExtension for one outside the
+// table.
+constexpr int16_t kNoExtension = -2;
+constexpr int16_t kUnknownExtension = -3;
+int16_t sExtensionType(const char *pszFileName);
 
 // The file type to use: the current type unless it is -1, else the one named by
 // the extension of the last path component (the text from its last "."); no

@@ -1,21 +1,81 @@
 #include "files/load_save.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
 #include "base/report.h"
 #include "files/file_types.h"
 #include "files/native_file.h"
 #include "formats/export_driver.h"
+#include "formats/gpx.h"
 #include "formats/overlay.h"
 #include "formats/ozi.h"
 #include "formats/pcx5.h"
 #include "formats/text_export.h"
 #include "store/workspace.h"
 
+namespace {
+
+constexpr std::string_view kNativeMagic = "Orvensta";
+
+// The text formats by the line they begin with (their first line that is not
+// blank: PCX5 files begin with an empty line).
+struct TextBeginning {
+    std::string_view svLine;
+    int16_t sType;
+};
+constexpr TextBeginning aTextBeginnings[] = {
+    {"* Orvensta Export file *", kFileTextExport},
+    {"H  SOFTWARE NAME & VERSION", kFilePcx5},
+    {"OziExplorer Waypoint File", kFileOziWaypoints},
+    {"OziExplorer Track Point File", kFileOziTrack},
+    {"[Symbol ", kFileOverlay},
+};
+
+// The type a file's first bytes show where its name leaves room for doubt,
+// else sType (the type from the name). A ".WPT" file is PCX5, unless it is
+// the OziExplorer waypoint file that usually carries that extension. A name
+// with no extension or an unknown one stands for a native file, unless the
+// file lacks the native header and begins like a text format.
+int16_t sTypeFromContent(const char *pszFileName, int16_t sType) {
+    int16_t sExtension = sExtensionType(pszFileName);
+    if (sExtension != kFilePcx5Waypoints && sExtension != kNoExtension &&
+        sExtension != kUnknownExtension) {
+        return sType;
+    }
+    std::FILE *pFile = std::fopen(pszFileName, "rb");
+    if (pFile == nullptr) {
+        return sType; // the reader says why
+    }
+    char acStart[256];
+    std::string_view svStart(acStart, std::fread(acStart, 1, sizeof(acStart), pFile));
+    std::fclose(pFile);
+    if (sExtension != kFilePcx5Waypoints && svStart.starts_with(kNativeMagic)) {
+        return sType;
+    }
+    svStart = svStart.substr(std::min(svStart.find_first_not_of("\r\n \t"), svStart.size()));
+    for (const TextBeginning &o : aTextBeginnings) {
+        if (svStart.starts_with(o.svLine) &&
+            (sExtension != kFilePcx5Waypoints || o.sType == kFileOziWaypoints)) {
+            return o.sType;
+        }
+    }
+    return sType;
+}
+
+} // namespace
+
 int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
         return 0;
     }
     DataStore &oStore = *pWorkspace->pStore;
+    bool fTypeFromName = oStore.sFileType == -1;
     oStore.sFileType = sFileTypeFromName(pszFileName, oStore.sFileType);
+    if (fTypeFromName) {
+        oStore.sFileType = sTypeFromContent(pszFileName, oStore.sFileType);
+    }
     switch (oStore.sFileType) {
     case kFileNative:
         return iReadNativeFile(pWorkspace, pszFileName);
@@ -30,6 +90,8 @@ int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
         return iImportOziWaypoints(pWorkspace, pszFileName);
     case kFileOziTrack:
         return iImportOziTrack(pWorkspace, pszFileName);
+    case kFileGpx:
+        return iImportGpx(pWorkspace, pszFileName);
     default:
         vReportError("cannot read '%s': %s files can only be written", pszFileName,
                      asFileExtension[oStore.sFileType] + 1);
@@ -42,9 +104,14 @@ int iSaveFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask) {
         return 0;
     }
     DataStore &oStore = *pWorkspace->pStore;
+    bool fTypeFromName = oStore.sFileType == -1;
     oStore.sFileType = sFileTypeFromName(pszFileName, oStore.sFileType);
     if (oStore.sFileType == kFileNative) {
-        return iWriteNativeFile(pWorkspace, pszFileName, iKindMask);
+        int iResult = iWriteNativeFile(pWorkspace, pszFileName, iKindMask);
+        if (iResult != 0 && fTypeFromName && sExtensionType(pszFileName) == kUnknownExtension) {
+            vReportError("'%s': unknown extension, written as a Quillox data file", pszFileName);
+        }
+        return iResult;
     }
     return iExportTextFile(pWorkspace, pszFileName, iKindMask, oStore.sFileType);
 }

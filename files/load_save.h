@@ -6,5 +6,5 @@
 struct Workspace;
 
 int iLoadFile(Workspace *pWorkspace, const char *pszFileName);
-// Kind mask bits: 1 routes, 2 waypoints, 4 track points.
+// iKindMask: the kKind... bits of store/file_kinds.h (kKindAll for everything).
 int iSaveFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask);

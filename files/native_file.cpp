@@ -9,6 +9,7 @@
 #include "formats/output_file.h"
 #include "formats/route_point_names.h"
 #include "garmin/waypoint_symbols.h"
+#include "store/file_kinds.h"
 #include "store/little_endian.h"
 #include "store/workspace.h"
 
@@ -247,7 +248,7 @@ void vBuildNativeImage(Workspace *pWorkspace, int iKindMask, std::vector<uint8_t
                  oStore.pWaypoints.size() * kWaypointRecordSize +
                  oStore.pTrackPoints.size() * kTrackPointRecordSize);
 
-    if (iKindMask & 1) {
+    if (iKindMask & kKindRoutes) {
         oOut.vU32(static_cast<uint32_t>(oStore.pRoutes.size()));
         for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
             vWriteRoute(oOut, oRoute);
@@ -260,12 +261,12 @@ void vBuildNativeImage(Workspace *pWorkspace, int iKindMask, std::vector<uint8_t
         oOut.vU32(0);
     }
 
-    if (iKindMask & 2) {
+    if (iKindMask & kKindWaypoints) {
         oOut.vU32(static_cast<uint32_t>(oStore.pWaypoints.size()));
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
             vWriteWaypoint(oOut, oWaypoint);
         }
-    } else if (iKindMask & 1) {
+    } else if (iKindMask & kKindRoutes) {
         uint32_t lNamed = 0;
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
             lNamed += iHasRoutePointName(oWaypoint.szName) ? 1 : 0;
@@ -280,7 +281,7 @@ void vBuildNativeImage(Workspace *pWorkspace, int iKindMask, std::vector<uint8_t
         oOut.vU32(0);
     }
 
-    if (iKindMask & 4) {
+    if (iKindMask & kKindTrackPoints) {
         oOut.vU32(static_cast<uint32_t>(oStore.pTrackPoints.size()));
         for (const TrackPoint &oPoint : oStore.pTrackPoints) {
             vWriteTrackPoint(oOut, oPoint);

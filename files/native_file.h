@@ -17,7 +17,7 @@ int iReadNativeFile(Workspace *pWorkspace, const char *pszFileName);
 // The same over bytes in memory; pszName names the data in messages.
 int iReadNativeBuffer(Workspace *pWorkspace, std::span<const uint8_t> aData, const char *pszName);
 
-// Writes the store with the kind mask (1 routes, 2 waypoints, 4 track points).
+// Writes the store with the kind mask (the kKind... bits of store/file_kinds.h).
 // With routes but not waypoints, the waypoints the routes name are written.
 int iWriteNativeFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask);
 // The same into memory.

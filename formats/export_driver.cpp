@@ -4,6 +4,7 @@
 #include "formats/export_format.h"
 #include "formats/output_file.h"
 #include "formats/route_point_names.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -18,7 +19,7 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
     if (oFormat.pWriteHeader != nullptr && !fGoOn(oFormat.pWriteHeader(c))) {
         return 0;
     }
-    if ((iKindMask & 4) != 0) {
+    if ((iKindMask & kKindTrackPoints) != 0) {
         c.fFirstInSection = true;
         if (oFormat.pPrepareTrack != nullptr && !fGoOn(oFormat.pPrepareTrack(c))) {
             return 0;
@@ -35,7 +36,7 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
             return 0;
         }
     }
-    if ((iKindMask & 1) != 0 && oFormat.pWriteRoute != nullptr) {
+    if ((iKindMask & kKindRoutes) != 0 && oFormat.pWriteRoute != nullptr) {
         c.fFirstInSection = true;
         for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
             if (!fGoOn(oFormat.pWriteRoute(c, oRoute))) {
@@ -51,9 +52,9 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
             c.fFirstInSection = false;
         }
     }
-    if ((iKindMask & 3) != 0 && oFormat.pWriteWaypoint != nullptr) {
+    if ((iKindMask & (kKindRoutes | kKindWaypoints)) != 0 && oFormat.pWriteWaypoint != nullptr) {
         c.fFirstInSection = true;
-        bool fAll = (iKindMask & 2) != 0;
+        bool fAll = (iKindMask & kKindWaypoints) != 0;
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
             if (!fAll && !iHasRoutePointName(oWaypoint.szName)) {
                 continue;
@@ -94,6 +95,7 @@ int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMas
     if (pFormat->iForcedKindMask != 0) {
         iKindMask = pFormat->iForcedKindMask;
     }
+    c.iKindMask = iKindMask;
     int iResult = iWalkStore(c, *pFormat, iKindMask);
     vClearRoutePointNames();
     if (iResult == 0) {

@@ -23,6 +23,10 @@ struct ExportContext {
     OutputFile *pFile = nullptr; // open in text mode; every '\n' becomes CR LF
     const char *pszFileName = nullptr;
     int iFileType = 0;
+    // The kind mask the driver walks by (1 routes, 2 waypoints, 4 track
+    // points), after a format's forced mask; for formats that write some
+    // kinds from their header.
+    int iKindMask = 7;
     // True until the first record of the current section has been written; a
     // format writes its section header line when it sees it set.
     bool fFirstInSection = true;
@@ -39,8 +43,9 @@ using ExportWaypointHook = int (*)(ExportContext &oContext, const Waypoint &oWay
 
 struct ExportFormat {
     int iFileType;
-    // Replaces the caller's kind mask (1 routes, 2 waypoints, 4 track points)
-    // for formats that carry only some kinds; 0 keeps the caller's mask.
+    // Replaces the caller's kind mask (kKindRoutes, kKindWaypoints,
+    // kKindTrackPoints of store/file_kinds.h) for formats that carry only some
+    // kinds; 0 keeps the caller's mask.
     int iForcedKindMask;
     ExportStepHook pWriteHeader;
     ExportStepHook pPrepareTrack; // before the first track point

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/file_replace.h"
 #include "base/report.h"
 
 OutputFile::~OutputFile() {
@@ -14,10 +15,14 @@ OutputFile::~OutputFile() {
 int OutputFile::iOpen(const char *pszFileName, Mode eMode) {
     vDiscard();
     m_sTarget = pszFileName;
-    m_sTemporary = m_sTarget + ".tmp";
     m_eMode = eMode;
     m_fFailed = false;
-    m_pFile = std::fopen(m_sTemporary.c_str(), "wb");
+    if (!iPrepareReplace(pszFileName, m_oReplace)) {
+        vReportError("cannot write '%s': %s", pszFileName, std::strerror(errno));
+        m_fFailed = true;
+        return 0;
+    }
+    m_pFile = std::fopen(m_oReplace.sWritePath.c_str(), "wb");
     if (m_pFile == nullptr) {
         vReportError("cannot create '%s': %s", pszFileName, std::strerror(errno));
         m_fFailed = true;
@@ -94,11 +99,11 @@ int OutputFile::iCommit() {
         vFail("write");
     }
     m_pFile = nullptr;
-    if (!m_fFailed && std::rename(m_sTemporary.c_str(), m_sTarget.c_str()) != 0) {
+    if (!m_fFailed && !iCommitReplace(m_oReplace)) {
         vFail("replace");
     }
     if (m_fFailed) {
-        std::remove(m_sTemporary.c_str());
+        vAbandonReplace(m_oReplace);
         return 0;
     }
     return 1;
@@ -108,6 +113,6 @@ void OutputFile::vDiscard() {
     if (m_pFile != nullptr) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
-        std::remove(m_sTemporary.c_str());
+        vAbandonReplace(m_oReplace);
     }
 }

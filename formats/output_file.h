@@ -1,13 +1,17 @@
 #pragma once
 // Output files that never destroy what was there before a failed save: the
 // data goes to "<name>.tmp" beside the target and is renamed over it only when
-// every write succeeded. Text output turns every line feed into CR LF, on every
-// platform, because the files are read by Windows programs.
+// every write succeeded (base/file_replace.h: links are followed, devices and
+// FIFOs written in place, permission bits kept). Text output turns every line
+// feed into CR LF, on every platform, because the files are read by Windows
+// programs.
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "base/file_replace.h"
 
 class OutputFile {
   public:
@@ -19,7 +23,9 @@ class OutputFile {
     // Removes the temporary file unless iCommit succeeded.
     ~OutputFile();
 
-    // Creates the temporary file; reports on standard error and returns 0 on failure.
+    // Creates the temporary file (or opens a device in place); reports on
+    // standard error and returns 0 on failure, also when the target may not be
+    // written ("cannot write 'x': Permission denied").
     int iOpen(const char *pszFileName, Mode eMode);
     // Each returns 1 while every write so far succeeded; the first failure is
     // reported once and all later writes are skipped.
@@ -40,7 +46,7 @@ class OutputFile {
 
     std::FILE *m_pFile = nullptr;
     std::string m_sTarget;
-    std::string m_sTemporary;
+    FileReplace m_oReplace;
     Mode m_eMode = Mode::kBinary;
     bool m_fFailed = false;
 };

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "base/debug.h"
+#include "garmin/protocol_numbers.h"
 
 namespace {
 
@@ -45,21 +46,21 @@ bool fMapRun(std::span<const SymbolRun> aRuns, uint16_t sValue, uint16_t &sOut) 
 }
 
 bool fIsBasicSetFormat(int iFormat) {
-    return iFormat == 103 || iFormat == 107 || iFormat == 403;
+    return iFormat == kD103 || iFormat == kD107 || iFormat == kD403;
 }
 
 // Format 110 carries the same symbol numbers as 109; treating it apart would
 // turn every symbol into 0.
 bool fIsLargeSetFormat(int iFormat) {
     switch (iFormat) {
-    case 101:
-    case 102:
-    case 104:
-    case 108:
-    case 109:
-    case 110:
-    case 154:
-    case 155:
+    case kD101:
+    case kD102:
+    case kD104:
+    case kD108:
+    case kD109:
+    case kD110:
+    case kD154:
+    case kD155:
         return true;
     default:
         return false;
@@ -68,12 +69,12 @@ bool fIsLargeSetFormat(int iFormat) {
 
 bool fIsNameCommentDisplayFormat(int iFormat) {
     switch (iFormat) {
-    case 103:
-    case 107:
-    case 108:
-    case 109:
-    case 110:
-    case 403:
+    case kD103:
+    case kD107:
+    case kD108:
+    case kD109:
+    case kD110:
+    case kD403:
         return true;
     default:
         return false;
@@ -122,14 +123,14 @@ uint8_t bGetDeviceDisplay(uint8_t bStoredDisplay, int iFormat) {
     if (fIsNameCommentDisplayFormat(iFormat)) {
         return (bStoredDisplay == 1 || bStoredDisplay == 2) ? bStoredDisplay : 0;
     }
-    if (iFormat == 104 || iFormat == 155) {
+    if (iFormat == kD104 || iFormat == kD155) {
         switch (bStoredDisplay) {
         case 1:
             return 1;
         case 2:
             return 5;
         case 50:
-            return iFormat == 104 ? 0 : 3;
+            return iFormat == kD104 ? 0 : 3;
         default:
             return 3;
         }
@@ -141,10 +142,10 @@ uint8_t bGetStoredDisplay(uint8_t bDeviceDisplay, int iFormat) {
     if (fIsNameCommentDisplayFormat(iFormat)) {
         return (bDeviceDisplay == 1 || bDeviceDisplay == 2) ? bDeviceDisplay : 0;
     }
-    if (iFormat == 104 || iFormat == 155) {
+    if (iFormat == kD104 || iFormat == kD155) {
         switch (bDeviceDisplay) {
         case 0:
-            return iFormat == 104 ? 50 : 0;
+            return iFormat == kD104 ? 50 : 0;
         case 1:
             return 1;
         case 5:
@@ -158,7 +159,7 @@ uint8_t bGetStoredDisplay(uint8_t bDeviceDisplay, int iFormat) {
 
 uint8_t bGetDeviceColor(uint8_t bStoredColor, int iFormat) {
     switch (iFormat) {
-    case 107:
+    case kD107:
         switch (bStoredColor) {
         case 9:
             return 1;
@@ -169,11 +170,11 @@ uint8_t bGetDeviceColor(uint8_t bStoredColor, int iFormat) {
         default:
             return 0;
         }
-    case 108:
+    case kD108:
         return bStoredColor <= 15 ? bStoredColor : 255;
-    case 109:
+    case kD109:
         return bStoredColor <= 15 ? bStoredColor : 31;
-    case 110:
+    case kD110:
         return bStoredColor <= 16 ? bStoredColor : 255;
     default:
         return 0;
@@ -182,7 +183,7 @@ uint8_t bGetDeviceColor(uint8_t bStoredColor, int iFormat) {
 
 uint8_t bGetStoredColor(uint8_t bDeviceColor, int iFormat) {
     switch (iFormat) {
-    case 107:
+    case kD107:
         switch (bDeviceColor) {
         case 0:
             return 255;
@@ -195,9 +196,9 @@ uint8_t bGetStoredColor(uint8_t bDeviceColor, int iFormat) {
         default:
             return 0;
         }
-    case 108:
-    case 109:
-    case 110:
+    case kD108:
+    case kD109:
+    case kD110:
         if (bDeviceColor >= 1 && bDeviceColor <= 16) {
             return bDeviceColor;
         }

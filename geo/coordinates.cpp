@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "base/temp_string.h"
@@ -20,17 +21,6 @@ char *pszTempText(const char *pszText) {
     char *psz = pszGetTempString();
     std::snprintf(psz, kTempStringSize, "%s", pszText);
     return psz;
-}
-
-char cDegreeByte(int16_t sFormat) {
-    switch (sFormat) {
-    case 11:
-    case 12:
-    case 13:
-        return kDegreeDos;
-    default:
-        return kDegreeAnsi;
-    }
 }
 
 // Minutes shown with a fixed number of decimals must not print as 60: when
@@ -57,16 +47,141 @@ void vCarrySubunits(int iUnitsPerMinute, int *piUnits, int *piMinutes, int *piDe
         }
     }
 }
+
+// What a notation's number carries below the degree.
+enum class AngleUnit {
+    kSignedDegrees, // a signed decimal number, no hemisphere
+    kDegrees,       // decimal degrees
+    kMinutes,       // whole degrees and decimal minutes
+    kMinuteParts,   // whole degrees, whole minutes and whole parts of a minute
+    kUtm,           // no angle text: the position is a UTM grid reference
+};
+
+enum class HemispherePlace { kNone, kLeading, kTrailing };
+
+// How the notation's own reader takes an angle back.
+enum class AngleReading {
+    kNotRead,          // no reader for this notation
+    kSeparatedNumbers, // hemisphere, then degrees [degree sign, minutes [', seconds]]
+    kPackedNumber,     // hemisphere, then one number dddmm.mmm or dddmmss.sss
+    kSignedNumber,     // one signed number
+    kFixedColumns,     // ddmmkkkH
+};
+
+// One coordinate notation. The printf forms write the number of an angle;
+// a '*' in them stands for the degree byte. Their arguments follow the unit:
+// degrees the absolute angle; minutes whole degrees and minutes; minute parts
+// whole degrees, whole minutes, parts / iPartSplit and parts % iPartSplit.
+struct Notation {
+    int16_t sFormat;
+    AngleUnit eUnit;
+    // kMinutes: half the last printed digit, past which the minutes round up
+    // to 60 and carry into the degree.
+    double dMinutesHalfDigit;
+    // kMinuteParts: parts per minute (600 tenths of a second, 60000
+    // milliseconds of arc, 1000 thousandths of a minute) and how they print.
+    int iPartsPerMinute;
+    int iPartSplit;
+    const char *pszLatitudeForm;
+    const char *pszLongitudeForm;
+    HemispherePlace eHemisphere;
+    char cDegree;                // 0: none
+    const char *pszPositionForm; // latitude and longitude text into one position
+    AngleReading eReading;
+};
+
+constexpr char kDegreeMark = '*';
+constexpr const char *kPlainPosition = "%-12s %-13s";
+constexpr const char *kPcxPosition = "%-11s %-12s";
+
+using enum AngleUnit;
+using enum HemispherePlace;
+using enum AngleReading;
+
+// The notation of format n is row n - 1.
+constexpr Notation kaNotations[] = {
+    // format, unit, minutes' half digit, parts per minute, part split, latitude
+    // form, longitude form, hemisphere, degree byte, position form, reading
+    {1, kDegrees, 0, 0, 0, "%08.5f*", "%09.5f*", kLeading, kDegreeAnsi, kPlainPosition,
+     kSeparatedNumbers},
+    {2, kMinutes, 0.0005, 0, 0, "%02d*%06.3f'", "%03d*%06.3f'", kLeading, kDegreeAnsi,
+     kPlainPosition, kSeparatedNumbers},
+    {3, kMinuteParts, 0, 600, 10, "%02d*%02d'%02d.%01d\"", "%03d*%02d'%02d.%01d\"", kLeading,
+     kDegreeAnsi, kPlainPosition, kSeparatedNumbers},
+    {4, kUtm, 0, 0, 0, nullptr, nullptr, kNone, 0, nullptr, kNotRead},
+    {5, kMinutes, 0.005, 0, 0, "%02d%05.2f,", "%03d%05.2f,", kTrailing, 0, "%s,%s", kNotRead},
+    {6, kDegrees, 0, 0, 0, "%010.7f", "%011.7f", kLeading, 0, kPcxPosition, kSeparatedNumbers},
+    {7, kMinutes, 0.000005, 0, 0, "%02d%08.5f", "%03d%08.5f", kLeading, 0, kPcxPosition,
+     kPackedNumber},
+    {8, kMinuteParts, 0, 60000, 1000, "%02d%02d%02d.%03d", "%03d%02d%02d.%03d", kLeading, 0,
+     kPcxPosition, kPackedNumber},
+    {9, kUtm, 0, 0, 0, nullptr, nullptr, kNone, 0, nullptr, kNotRead},
+    {10, kSignedDegrees, 0, 0, 0, "%11.6f", "%11.6f", kNone, 0, "%s,%s", kSignedNumber},
+    {11, kMinuteParts, 0, 600, 10, "%02d*%02d'%02d.%01d\"", "%03d*%02d'%02d.%01d\"", kLeading,
+     kDegreeDos, kPlainPosition, kNotRead},
+    {12, kMinutes, 0.0005, 0, 0, "%02d*%06.3f'", "%03d*%06.3f'", kLeading, kDegreeDos,
+     kPlainPosition, kNotRead},
+    {13, kDegrees, 0, 0, 0, "%08.5f*", "%09.5f*", kLeading, kDegreeDos, kPlainPosition, kNotRead},
+    {14, kMinuteParts, 0, 600, 10, "%2d*%02d'%02d.%01d\" ", "%3d*%02d'%02d.%01d\" ", kTrailing,
+     kDegreeAnsi, kPlainPosition, kNotRead},
+    {15, kMinutes, 0.0005, 0, 0, "%02d*%06.3f'", "%03d*%06.3f'", kLeading, kDegreeAnsi,
+     kPlainPosition, kNotRead},
+    {16, kDegrees, 0, 0, 0, "%08.5f*", "%09.5f*", kLeading, kDegreeAnsi, kPlainPosition, kNotRead},
+    {17, kMinuteParts, 0, 1000, 1, "%02d%02d%03d", "%03d%02d%03d", kTrailing, 0, "%s%s",
+     kFixedColumns},
+};
+
+constexpr bool fRowsInOrder() {
+    for (size_t n = 0; n < std::size(kaNotations); ++n) {
+        if (kaNotations[n].sFormat != static_cast<int16_t>(n + 1)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(fRowsInOrder(), "the notation of format n is row n - 1");
+
+// The row of a format number, or nullptr for a number without notation.
+const Notation *pNotation(int16_t sFormat) {
+    if (sFormat < 1 || sFormat > static_cast<int16_t>(std::size(kaNotations))) {
+        return nullptr;
+    }
+    return &kaNotations[sFormat - 1];
+}
+
+// The printf form of one angle: the hemisphere letter where the notation puts
+// it and the degree byte in place of the mark.
+void vBuildAngleForm(const Notation &o, int fLatitude, char cHemisphere, char *pszForm,
+                     size_t nSize) {
+    const char *pszNumber = fLatitude ? o.pszLatitudeForm : o.pszLongitudeForm;
+    size_t n = 0;
+    if (o.eHemisphere == kLeading) {
+        pszForm[n++] = cHemisphere;
+    }
+    for (const char *p = pszNumber; *p != '\0' && n + 2 < nSize; ++p) {
+        pszForm[n++] = *p == kDegreeMark ? o.cDegree : *p;
+    }
+    if (o.eHemisphere == kTrailing) {
+        pszForm[n++] = cHemisphere;
+    }
+    pszForm[n] = '\0';
+}
+
 } // namespace
 
 char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
-    if (sFormat == 10) {
-        char *psz = pszGetTempString();
-        std::snprintf(psz, kTempStringSize, "%11.6f", dAngle);
-        return psz;
-    }
-    if (sFormat < 1 || sFormat > 17 || sFormat == 4 || sFormat == 9) {
+    const Notation *pRow = pNotation(sFormat);
+    if (pRow == nullptr || pRow->eUnit == kUtm) {
         return pszTempText(kAngleError);
+    }
+    const Notation &o = *pRow;
+    char szForm[32];
+    char *psz = pszGetTempString();
+    const size_t n = kTempStringSize;
+    if (o.eUnit == kSignedDegrees) {
+        vBuildAngleForm(o, fLatitude, 0, szForm, sizeof(szForm));
+        std::snprintf(psz, n, szForm, dAngle);
+        return psz;
     }
     char cHemisphere = 0;
     if (fLatitude) {
@@ -82,79 +197,22 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
     int iDegrees = static_cast<int16_t>(v);
     double M = (v - iDegrees) * 60;
     int iMinutes = static_cast<int16_t>(M);
-    double f = M - iMinutes;
-    int iTenths = static_cast<int>(f * 600 + 0.5);
-    int iMillis = static_cast<int>(f * 60000 + 0.5);
-    int iThousandths = static_cast<int>(f * 1000 + 0.5);
-    switch (sFormat) {
-    case 2:
-    case 12:
-    case 15:
-        vCarryMinutes(0.0005, &M, &iDegrees);
+    vBuildAngleForm(o, fLatitude, cHemisphere, szForm, sizeof(szForm));
+    switch (o.eUnit) {
+    case kDegrees:
+        std::snprintf(psz, n, szForm, v);
         break;
-    case 5:
-        vCarryMinutes(0.005, &M, &iDegrees);
+    case kMinutes:
+        vCarryMinutes(o.dMinutesHalfDigit, &M, &iDegrees);
+        std::snprintf(psz, n, szForm, iDegrees, M);
         break;
-    case 7:
-        vCarryMinutes(0.000005, &M, &iDegrees);
-        break;
-    case 3:
-    case 11:
-    case 14:
-        vCarrySubunits(600, &iTenths, &iMinutes, &iDegrees);
-        break;
-    case 8:
-        vCarrySubunits(60000, &iMillis, &iMinutes, &iDegrees);
-        break;
-    case 17:
-        vCarrySubunits(1000, &iThousandths, &iMinutes, &iDegrees);
-        break;
-    default:
+    case kMinuteParts: {
+        int iParts = static_cast<int>((M - iMinutes) * o.iPartsPerMinute + 0.5);
+        vCarrySubunits(o.iPartsPerMinute, &iParts, &iMinutes, &iDegrees);
+        std::snprintf(psz, n, szForm, iDegrees, iMinutes, iParts / o.iPartSplit,
+                      iParts % o.iPartSplit);
         break;
     }
-    char cDegree = cDegreeByte(sFormat);
-    char *psz = pszGetTempString();
-    const size_t n = kTempStringSize;
-    switch (sFormat) {
-    case 1:
-    case 13:
-    case 16:
-        std::snprintf(psz, n, fLatitude ? "%c%08.5f%c" : "%c%09.5f%c", cHemisphere, v, cDegree);
-        break;
-    case 2:
-    case 12:
-    case 15:
-        std::snprintf(psz, n, fLatitude ? "%c%02d%c%06.3f'" : "%c%03d%c%06.3f'", cHemisphere,
-                      iDegrees, cDegree, M);
-        break;
-    case 3:
-    case 11:
-        std::snprintf(psz, n, fLatitude ? "%c%02d%c%02d'%02d.%01d\"" : "%c%03d%c%02d'%02d.%01d\"",
-                      cHemisphere, iDegrees, cDegree, iMinutes, iTenths / 10, iTenths % 10);
-        break;
-    case 14:
-        std::snprintf(psz, n, fLatitude ? "%2d%c%02d'%02d.%01d\" %c" : "%3d%c%02d'%02d.%01d\" %c",
-                      iDegrees, kDegreeAnsi, iMinutes, iTenths / 10, iTenths % 10, cHemisphere);
-        break;
-    case 5:
-        std::snprintf(psz, n, fLatitude ? "%02d%05.2f,%c" : "%03d%05.2f,%c", iDegrees, M,
-                      cHemisphere);
-        break;
-    case 6:
-        std::snprintf(psz, n, fLatitude ? "%c%010.7f" : "%c%011.7f", cHemisphere, v);
-        break;
-    case 7:
-        std::snprintf(psz, n, fLatitude ? "%c%02d%08.5f" : "%c%03d%08.5f", cHemisphere, iDegrees,
-                      M);
-        break;
-    case 8:
-        std::snprintf(psz, n, fLatitude ? "%c%02d%02d%02d.%03d" : "%c%03d%02d%02d.%03d",
-                      cHemisphere, iDegrees, iMinutes, iMillis / 1000, iMillis % 1000);
-        break;
-    case 17:
-        std::snprintf(psz, n, fLatitude ? "%02d%02d%03d%c" : "%03d%02d%03d%c", iDegrees, iMinutes,
-                      iThousandths, cHemisphere);
-        break;
     default:
         std::snprintf(psz, n, "%s", kAngleError);
         break;
@@ -163,33 +221,18 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
 }
 
 char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat) {
-    if (sFormat < 1 || sFormat > 17) {
+    const Notation *pRow = pNotation(sFormat);
+    if (pRow == nullptr) {
         return pszTempText(kPositionError);
     }
     vShiftDatum(sDatum, kShiftFromWgs84, &dLatitude, &dLongitude);
-    if (sFormat == 4 || sFormat == 9) {
+    if (pRow->eUnit == kUtm) {
         return szFormatUtm(sDatum, dLatitude, dLongitude);
     }
     const char *pszLatitude = szFormatLatLon(dLatitude, sFormat, 1);
     const char *pszLongitude = szFormatLatLon(dLongitude, sFormat, 0);
     char *psz = pszGetTempString();
-    switch (sFormat) {
-    case 5:
-    case 10:
-        std::snprintf(psz, kTempStringSize, "%s,%s", pszLatitude, pszLongitude);
-        break;
-    case 6:
-    case 7:
-    case 8:
-        std::snprintf(psz, kTempStringSize, "%-11s %-12s", pszLatitude, pszLongitude);
-        break;
-    case 17:
-        std::snprintf(psz, kTempStringSize, "%s%s", pszLatitude, pszLongitude);
-        break;
-    default:
-        std::snprintf(psz, kTempStringSize, "%-12s %-13s", pszLatitude, pszLongitude);
-        break;
-    }
+    std::snprintf(psz, kTempStringSize, pRow->pszPositionForm, pszLatitude, pszLongitude);
     return psz;
 }
 
@@ -271,60 +314,51 @@ int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResul
             sFormat = 1;
         }
     }
+    const Notation *pRow = pNotation(sFormat);
+    if (pRow == nullptr) {
+        return 0;
+    }
+    const Notation &o = *pRow;
     char cHemisphere = 0;
-    double ad[3] = {};
     double dValue = 0;
-    switch (sFormat) {
-    case 1:
-        if (iScanHemisphereAndNumbers(pszToken, "", &cHemisphere, ad, 1) < 2) {
-            return 0;
-        }
-        dValue = ad[0];
-        break;
-    case 2: {
-        const char acLiterals[] = {kDegreeDos, '\0'};
-        if (iScanHemisphereAndNumbers(pszToken, acLiterals, &cHemisphere, ad, 2) < 3) {
-            return 0;
-        }
-        dValue = ad[0] + ad[1] * (1.0 / 60.0);
-        break;
-    }
-    case 3: {
+    switch (o.eReading) {
+    case kSeparatedNumbers: {
+        // Degrees, minutes, seconds as far as the unit goes, after the
+        // degree sign (DOS byte by now) and the minute sign.
+        const int nNumbers = o.eUnit == kDegrees ? 1 : o.eUnit == kMinutes ? 2 : 3;
         const char acLiterals[] = {kDegreeDos, '\'', '\0'};
-        if (iScanHemisphereAndNumbers(pszToken, acLiterals, &cHemisphere, ad, 3) < 4) {
-            return 0;
-        }
-        dValue = ad[0] + ad[1] * (1.0 / 60.0) + ad[2] * (1.0 / 3600.0);
-        break;
-    }
-    case 6:
-        if (iScanHemisphereAndNumbers(pszToken, "", &cHemisphere, ad, 1) < 2) {
+        double ad[3] = {};
+        if (iScanHemisphereAndNumbers(pszToken, acLiterals, &cHemisphere, ad, nNumbers) <
+            nNumbers + 1) {
             return 0;
         }
         dValue = ad[0];
-        break;
-    case 7: {
-        if (iScanHemisphereAndNumbers(pszToken, "", &cHemisphere, ad, 1) < 2) {
-            return 0;
+        if (nNumbers >= 2) {
+            dValue += ad[1] * (1.0 / 60.0);
         }
-        double x = ad[0];
-        double dDegrees = std::floor(x * 0.01);
-        dValue = dDegrees + (x - 100 * dDegrees) * (1.0 / 60.0);
+        if (nNumbers >= 3) {
+            dValue += ad[2] * (1.0 / 3600.0);
+        }
         break;
     }
-    case 8: {
-        if (iScanHemisphereAndNumbers(pszToken, "", &cHemisphere, ad, 1) < 2) {
+    case kPackedNumber: {
+        double x = 0;
+        if (iScanHemisphereAndNumbers(pszToken, "", &cHemisphere, &x, 1) < 2) {
             return 0;
         }
-        double x = ad[0];
-        double dSeconds = x - 100 * std::floor(x * 0.01);
-        double y = std::floor(x * 0.01);
-        double dMinutes = std::floor(y - 100 * std::floor(y * 0.01));
-        double dDegrees = std::floor(y * 0.01);
-        dValue = dDegrees + dMinutes * (1.0 / 60.0) + dSeconds * (1.0 / 3600.0);
+        if (o.eUnit == kMinutes) { // dddmm.mmm
+            double dDegrees = std::floor(x * 0.01);
+            dValue = dDegrees + (x - 100 * dDegrees) * (1.0 / 60.0);
+        } else { // dddmmss.sss
+            double dSeconds = x - 100 * std::floor(x * 0.01);
+            double y = std::floor(x * 0.01);
+            double dMinutes = std::floor(y - 100 * std::floor(y * 0.01));
+            double dDegrees = std::floor(y * 0.01);
+            dValue = dDegrees + dMinutes * (1.0 / 60.0) + dSeconds * (1.0 / 3600.0);
+        }
         break;
     }
-    case 10: {
+    case kSignedNumber: {
         const char *p = pszToken;
         if (!fScanDouble(p, &dValue) || !fIsAngle(dValue)) {
             return 0;
@@ -332,12 +366,12 @@ int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResul
         *pdResult = dValue;
         return 1;
     }
-    case 17:
+    case kFixedColumns:
         if (!fReadCompact(pszToken, fLatitude, &cHemisphere, &dValue)) {
             return 0;
         }
         break;
-    default:
+    case kNotRead:
         return 0;
     }
     if (!fIsAngle(dValue)) {
@@ -356,9 +390,12 @@ int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double 
         return 0;
     }
     std::string sCopy(pszText);
+    // Two angles when the text has a degree sign or the notation writes a
+    // hemisphere letter in front and no degree sign (the PCX5 notations); else UTM.
+    const Notation *pRow = pNotation(sFormat);
     bool fLatLon = sCopy.find(kDegreeDos) != std::string::npos ||
-                   sCopy.find(kDegreeAnsi) != std::string::npos || sFormat == 6 || sFormat == 7 ||
-                   sFormat == 8;
+                   sCopy.find(kDegreeAnsi) != std::string::npos ||
+                   (pRow != nullptr && pRow->eHemisphere == kLeading && pRow->cDegree == 0);
     if (fLatLon) {
         char *pszRest = sCopy.data();
         auto pszToken = [&pszRest]() -> char * {

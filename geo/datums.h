@@ -1,6 +1,27 @@
 #pragma once
 // The table of map datums with their reference ellipsoids, and the Molodensky
 // shift between WGS 84 and a datum (ellipsoidal height zero).
+//
+// Method. The standard (not the abridged) Molodensky formulas: the changes of
+// latitude and longitude from the three translations of the datum's table
+// entry and the differences of semi-major axis and flattening, evaluated once
+// at the starting point with the radii of curvature of the source ellipsoid;
+// the height is taken as zero and its change dropped. The direction to WGS 84
+// and the one from it are each the formula with source and target swapped,
+// so the two are inverses only to within the formula's own error.
+//
+// Domain. Any latitude and longitude; the result's longitude is brought back
+// into -180..180. At a pole the change of longitude has no bound and the
+// longitude is left as it was.
+//
+// Accuracy, measured against PROJ on European 1950, NAD27, Tokyo and
+// Ordnance Survey 1936, 5000 random points each: the same formula in PROJ
+// (its molodensky operation) agrees within 3e-14 degree; against the exact
+// shift (geocentric, the three translations, back to geodetic) between
+// latitudes -80 and 80, the error is within 1.2 cm for European 1950, 2.7 cm
+// for NAD27, 9 cm for Ordnance Survey 1936 and 16 cm for Tokyo. The datum
+// parameters themselves are far coarser than that: their published accuracy
+// is some metres.
 
 #include <cstdint>
 

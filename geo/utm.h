@@ -1,6 +1,28 @@
 #pragma once
 // The UTM grid: transverse Mercator in series form on the ellipsoid of a datum,
 // the Norway and Svalbard zone exceptions, and the UTM text.
+//
+// Method. The forward projection is the classic power series in the longitude
+// difference from the central meridian, in the form of Redfearn and Thomas:
+// terms up to the 8th power in the northing and the 7th in the easting, with
+// the ellipsoid's eta^2 terms up to eta^8. The meridian arc is Helmert's
+// series in the third flattening n to n^5. The inverse finds the footpoint latitude by
+// five Newton steps on that arc and applies the matching series (8th power in
+// the latitude, 7th in the longitude). Scale 0.9996, false easting 500000 m,
+// false northing 10000000 m south of the equator.
+//
+// Domain. Latitudes -80..84 (outside them the text is zone 00 with zeros) and
+// longitudes within the zone, 3 degrees either side of its central meridian.
+// A zone forced with /z may place a point farther out; the series then loses
+// accuracy quickly.
+//
+// Accuracy, measured against GeographicLib (UTMUPS and the exact transverse
+// Mercator, 5000 random points over all zones on WGS 84 and 1000 on each of
+// eight other ellipsoids): forward within 3.2 micrometres and inverse within
+// 1 micrometre inside the zone; a forward and inverse round trip returns the
+// angle within 2e-11 degree; zones and band letters match the standard grid,
+// exceptions included. Outside the zone, on WGS 84: 0.4 mm at 6 degrees from
+// the central meridian, 1.5 cm at 9 degrees, metres at 17 degrees.
 
 #include <cstdint>
 

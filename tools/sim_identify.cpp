@@ -5,11 +5,10 @@
 #include <ctime>
 
 #include "device/link_layer.h"
+#include "garmin/protocol_numbers.h"
 #include "tools/sim_receiver.h"
 
 namespace {
-
-constexpr uint16_t kCommandTransferTime = 5;
 
 std::vector<uint8_t> aCapabilityData(const std::vector<std::string> &asEntries) {
     std::vector<uint8_t> a;

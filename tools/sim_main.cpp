@@ -2,12 +2,15 @@
 // path of the terminal's device side, optionally links it to a given path, and
 // answers the host like a unit until it is stopped or stays idle too long.
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <string_view>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,20 +24,19 @@ void vOnSignal(int) {
     fStop = 1;
 }
 
-void vUsage() {
-    std::fprintf(stderr, "usage: quillox-sim [options]\n"
-                         "  --profile NAME           unit profile:");
-    for (const std::string &s : asProfileNames()) {
-        std::fprintf(stderr, " %s", s.c_str());
-    }
-    std::fprintf(stderr,
-                 " (default a300)\n"
+void vUsage(std::FILE *pOut) {
+    std::fprintf(pOut, "usage: quillox-sim [options]\n"
+                       "  --profile NAME           unit profile (default a300):\n");
+    vPrintProfiles(pOut);
+    std::fprintf(pOut,
                  "  --product-id N           product id in the product data\n"
                  "  --software-version N     software version in hundredths\n"
                  "  --description TEXT       product description\n"
                  "  --capabilities LIST      capability entries, e.g. A100,D108 ('' = none)\n"
                  "  --time SECONDS           fixed unit clock, seconds since 1970 UTC\n"
-                 "  --link PATH              symlink PATH to the pseudo-terminal\n"
+                 "  --link PATH              symlink PATH to the pseudo-terminal (replaces only\n"
+                 "                           a link of this user to a terminal, as left behind\n"
+                 "                           by an earlier run)\n"
                  "  --log FILE               log every frame (hex, both directions)\n"
                  "  --ack-timeout MS         wait for an ACK before resending (default 1000)\n"
                  "  --idle-exit SECONDS      end after this long without host frames (0 never)\n"
@@ -46,7 +48,31 @@ void vUsage() {
                  "  --data-while-ack N       answer host frame N with a data record, no ACK\n"
                  "Sim frames count every frame the simulator sends, ACKs included; host\n"
                  "frames count the host frames that are acknowledged (not ACK/NAK).\n");
-    vPrintRegisteredOptions(stderr);
+    vPrintRegisteredOptions(pOut);
+}
+
+// --link PATH may take the place of nothing, or of a symbolic link of this
+// user (any link for root) that points into /dev, as an earlier run leaves it
+// when it is killed. A file, a folder or someone's own link is never removed.
+bool fMayReplaceLink(const std::string &sPath) {
+    struct stat oStat {};
+    if (lstat(sPath.c_str(), &oStat) != 0) {
+        return errno == ENOENT;
+    }
+    if (!S_ISLNK(oStat.st_mode) || (oStat.st_uid != geteuid() && geteuid() != 0)) {
+        return false;
+    }
+    char acTarget[256];
+    ssize_t n = readlink(sPath.c_str(), acTarget, sizeof(acTarget));
+    return n > 5 && static_cast<size_t>(n) < sizeof(acTarget) &&
+           std::string_view(acTarget, static_cast<size_t>(n)).starts_with("/dev/");
+}
+
+// Whether sPath is still the link this run made to sTarget.
+bool fIsOurLink(const std::string &sPath, const std::string &sTarget) {
+    char acTarget[256];
+    ssize_t n = readlink(sPath.c_str(), acTarget, sizeof(acTarget));
+    return n >= 0 && std::string_view(acTarget, static_cast<size_t>(n)) == sTarget;
 }
 
 bool fNumber(const char *psz, long *pl) {
@@ -89,7 +115,7 @@ int main(int argc, char **argv) {
             const SimProfile *p = pFindProfile(argv[i + 1]);
             if (p == nullptr) {
                 std::fprintf(stderr, "quillox-sim: unknown profile '%s'\n", argv[i + 1]);
-                vUsage();
+                vUsage(stderr);
                 return 2;
             }
             oReceiver.oProfile = *p;
@@ -143,7 +169,7 @@ int main(int argc, char **argv) {
         } else if (s == "--data-while-ack") {
             fOk = fNum(&oFaults.iDataInsteadOfAck);
         } else if (s == "--help" || s == "-h") {
-            vUsage();
+            vUsage(stdout);
             return 0;
         } else {
             iTaken = iApplyRegisteredOption(oReceiver, argc, argv, i);
@@ -151,7 +177,7 @@ int main(int argc, char **argv) {
         }
         if (!fOk) {
             std::fprintf(stderr, "quillox-sim: bad or incomplete option '%s'\n", argv[i]);
-            vUsage();
+            vUsage(stderr);
             return 2;
         }
         i += iTaken - 1;
@@ -179,6 +205,13 @@ int main(int argc, char **argv) {
         }
     }
     if (!sLinkPath.empty()) {
+        if (!fMayReplaceLink(sLinkPath)) {
+            std::fprintf(stderr,
+                         "quillox-sim: --link: '%s' exists and is not a link to a terminal that "
+                         "an earlier run left; it is not replaced\n",
+                         sLinkPath.c_str());
+            return 1;
+        }
         unlink(sLinkPath.c_str());
         if (symlink(sSlave.c_str(), sLinkPath.c_str()) != 0) {
             std::perror("quillox-sim: symlink");
@@ -217,7 +250,7 @@ int main(int argc, char **argv) {
             }
         }
     }
-    if (!sLinkPath.empty()) {
+    if (!sLinkPath.empty() && fIsOurLink(sLinkPath, sSlave)) {
         unlink(sLinkPath.c_str());
     }
     if (pLog != nullptr) {

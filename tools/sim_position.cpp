@@ -4,14 +4,11 @@
 
 #include <vector>
 
+#include "garmin/protocol_numbers.h"
 #include "store/little_endian.h"
 #include "tools/sim_receiver.h"
 
 namespace {
-
-constexpr uint16_t kCommandTransferPosition = 2;
-constexpr uint16_t kCommandStopPositionData = 50;
-constexpr uint8_t kIdPosition = 0x11;
 
 // 46.8 N, 8.2 E, where the demo set lies.
 constexpr double kdLatitudeRadians = 46.8 * 3.14159265358979323846 / 180.0;
@@ -22,7 +19,7 @@ void vSendPosition(SimReceiver &oReceiver, uint16_t) {
     ByteWriter oOut(a);
     oOut.vF64(kdLatitudeRadians);
     oOut.vF64(kdLongitudeRadians);
-    oReceiver.pLink->iSend(kIdPosition, a);
+    oReceiver.pLink->iSend(kPidPositionData, a);
 }
 
 void vStopPositionData(SimReceiver &, uint16_t) {}

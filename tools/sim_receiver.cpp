@@ -31,23 +31,43 @@ std::map<std::string, OptionEntry> &mOptions() {
 const std::vector<SimProfile> &aProfiles() {
     static const std::vector<SimProfile> a = {
         // An old unit without capability array: the product table decides.
-        {"legacy73", 73, 250, {"SIM LEGACY 73 Software Version 2.50"}, {}, false},
+        {"legacy73",
+         73,
+         250,
+         {"SIM LEGACY 73 Software Version 2.50"},
+         {},
+         false,
+         "no capability array, product 73: waypoints D103, no proximity"},
         // The unit whose proximity support depends on its software version.
-        {"legacy77", 77, 355, {"SIM LEGACY 77 Software Version 3.55"}, {}, false},
-        // A unit with capability array: waypoints D108, routes D201/D108, tracks D300.
+        {"legacy77",
+         77,
+         355,
+         {"SIM LEGACY 77 Software Version 3.55"},
+         {},
+         false,
+         "no capability array, product 77 version 3.55: waypoints D103, no proximity"},
         {"a300",
          404,
          320,
          {"SIM A300 Software Version 3.20", "VERBOSE EXTRA"},
          {"P000", "L001", "A010", "A100", "D108", "A200", "D201", "D108", "A300", "D300"},
-         true},
-        // Tracks with headers: A301 with D310 headers and D301 points.
+         true,
+         "waypoints D108, routes D201/D108, tracks A300 D300, no proximity"},
         {"a301",
          405,
          510,
          {"SIM A301 Software Version 5.10"},
          {"P000", "L001", "A010", "A100", "D108", "A200", "D201", "D108", "A301", "D310", "D301"},
-         true},
+         true,
+         "waypoints D108, routes D201/D108, tracks A301 D310/D301, no proximity"},
+        {"a400",
+         406,
+         520,
+         {"SIM A400 Software Version 5.20"},
+         {"P000", "L001", "A010", "A100", "D109", "A200", "D201", "D109", "A301", "D312", "D302",
+          "A400", "D403"},
+         true,
+         "waypoints D109, routes D201/D109, tracks A301 D312/D302, proximity A400 D403"},
     };
     return a;
 }
@@ -120,6 +140,12 @@ const SimProfile *pFindProfile(const std::string &sName) {
         }
     }
     return nullptr;
+}
+
+void vPrintProfiles(std::FILE *pOut) {
+    for (const SimProfile &o : aProfiles()) {
+        std::fprintf(pOut, "    %-10s %s\n", o.sName.c_str(), o.pszSummary);
+    }
 }
 
 std::vector<std::string> asProfileNames() {

@@ -3,12 +3,13 @@
 // host messages. Each concern registers its handlers from its own file with a
 // static registration object, so new transfers need no edit of the others:
 //
-//   static SimCommandRegistration oWaypoints(7, &vSendWaypoints);
-//   static SimRecordRegistration oRecords(0x1B, &vReceiveRecords);
+//   static SimCommandRegistration oWaypoints(kCommandTransferWaypoints, &vSendWaypoints);
+//   static SimRecordRegistration oRecords(kPidRecords, &vReceiveRecords);
 //   static SimOptionRegistration oData("--data", 1, "FILE  serve the records of a .VKD file",
 //                                      &iLoadData);
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ struct SimProfile {
     // Capability entries as text ("A100", "D108"); empty = the unit sends no array.
     std::vector<std::string> asCapabilities;
     bool fSendExtendedProductData = false;
+    const char *pszSummary = ""; // what the unit speaks, for --help
 };
 
 struct SimReceiver {
@@ -35,10 +37,10 @@ struct SimReceiver {
     std::time_t lFixedTime = 0;
 };
 
-// Handles a host message with this record id (command data 0x0A is dispatched
+// Handles a host message with this record id (command data, kPidCommandData, is dispatched
 // by command number instead).
 using SimRecordHandler = void (*)(SimReceiver &oReceiver, const SimMessage &oMessage);
-// Handles command data (0x0A) with this command number.
+// Handles command data (kPidCommandData) with this command number.
 using SimCommandHandler = void (*)(SimReceiver &oReceiver, uint16_t sCommand);
 // Takes the value of an option (nullptr for options without value); 0 = bad value.
 using SimOptionHandler = int (*)(SimReceiver &oReceiver, const char *pszValue);
@@ -68,6 +70,8 @@ void vDispatchMessage(SimReceiver &oReceiver, const SimMessage &oMessage);
 // Built-in unit profiles; nullptr for an unknown name.
 const SimProfile *pFindProfile(const std::string &sName);
 std::vector<std::string> asProfileNames();
+// One line per profile: its name and what the unit speaks.
+void vPrintProfiles(std::FILE *pOut);
 
 // Little-endian helpers for building record data.
 inline void vPutU16(std::vector<uint8_t> &a, uint16_t s) {

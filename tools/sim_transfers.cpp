@@ -18,25 +18,13 @@
 #include "device/track_records.h"
 #include "device/waypoint_records.h"
 #include "files/load_save.h"
+#include "garmin/protocol_numbers.h"
 #include "store/data_store.h"
+#include "store/file_kinds.h"
 #include "tools/sim_data_set.h"
 #include "tools/sim_receiver.h"
 
 namespace {
-
-constexpr uint8_t kIdTransferComplete = 0x0C;
-constexpr uint8_t kIdProximity = 0x13;
-constexpr uint8_t kIdRecords = 0x1B;
-constexpr uint8_t kIdRouteHeader = 0x1D;
-constexpr uint8_t kIdRouteWaypoint = 0x1E;
-constexpr uint8_t kIdTrackPoint = 0x22;
-constexpr uint8_t kIdWaypoint = 0x23;
-constexpr uint8_t kIdTrackHeader = 0x63;
-
-constexpr uint16_t kCommandProximity = 3;
-constexpr uint16_t kCommandRoutes = 4;
-constexpr uint16_t kCommandTracks = 6;
-constexpr uint16_t kCommandWaypoints = 7;
 
 // With --pace the unit sends its records no faster than a 9600-baud line
 // carries them: ten bit times per byte, about 960 bytes a second.
@@ -135,7 +123,7 @@ void vServe(SimReceiver &oReceiver, uint16_t sCommand, std::vector<SimMessage> a
                      aRecords.size());
         aRecords.resize(65535);
     }
-    if (!fSendPaced(oLink, kIdRecords, aU16(static_cast<uint16_t>(aRecords.size())))) {
+    if (!fSendPaced(oLink, kPidRecords, aU16(static_cast<uint16_t>(aRecords.size())))) {
         return;
     }
     for (const SimMessage &o : aRecords) {
@@ -143,7 +131,7 @@ void vServe(SimReceiver &oReceiver, uint16_t sCommand, std::vector<SimMessage> a
             return;
         }
     }
-    fSendPaced(oLink, kIdTransferComplete, aU16(sCommand));
+    fSendPaced(oLink, kPidTransferComplete, aU16(sCommand));
 }
 
 void vAddWaypointRecord(std::vector<SimMessage> &aOut, uint8_t bId, const Waypoint &o,
@@ -157,13 +145,14 @@ void vAddWaypointRecord(std::vector<SimMessage> &aOut, uint8_t bId, const Waypoi
 
 void vSendWaypoints(SimReceiver &oReceiver, uint16_t sCommand) {
     vEnsureServedData(oReceiver);
-    const bool fProximity = sCommand == kCommandProximity;
+    const bool fProximity = sCommand == kCommandTransferProximity;
     const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
     const int iFormat = fProximity ? oFormats.iPrxFormat : oFormats.iWptFormat;
     std::vector<SimMessage> aRecords;
     for (const auto &[sName, o] : oReceiver.oWorkspace.pStore->pWaypoints) {
         if (!fProximity || o.fProximity != 0.0f) {
-            vAddWaypointRecord(aRecords, fProximity ? kIdProximity : kIdWaypoint, o, iFormat);
+            vAddWaypointRecord(aRecords, fProximity ? kPidProximityWaypoint : kPidWaypoint, o,
+                               iFormat);
         }
     }
     vServe(oReceiver, sCommand, std::move(aRecords));
@@ -175,7 +164,7 @@ void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
     std::vector<SimMessage> aRecords;
     for (const auto &[lNumber, oRoute] : oReceiver.oWorkspace.pStore->pRoutes) {
         SimMessage oHeader;
-        oHeader.bId = kIdRouteHeader;
+        oHeader.bId = kPidRouteHeader;
         if (!iEncodeRouteHeader(oRoute, oFormats.iRteHdrFormat, oHeader.aData)) {
             continue;
         }
@@ -190,10 +179,10 @@ void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
             } else {
                 std::snprintf(oPoint.szName, sizeof(oPoint.szName), "%s", pszName);
             }
-            vAddWaypointRecord(aRecords, kIdRouteWaypoint, oPoint, oFormats.iRteWptFormat);
+            vAddWaypointRecord(aRecords, kPidRouteWaypoint, oPoint, oFormats.iRteWptFormat);
             const int iFormat = oFormats.iRteWptFormat;
-            if (fForeignRoutePoints && !aRecords.empty() && iFormat >= 108 && iFormat <= 110) {
-                aRecords.back().aData[iFormat == 108 ? 0 : 1] = 1; // class: not a user waypoint
+            if (fForeignRoutePoints && !aRecords.empty() && iIsVariableWaypointFormat(iFormat)) {
+                aRecords.back().aData[iFormat == kD108 ? 0 : 1] = 1; // class: not a user waypoint
             }
         }
     }
@@ -204,10 +193,10 @@ void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
     vEnsureServedData(oReceiver);
     const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
     std::vector<SimMessage> aRecords;
-    const bool fHeaders = oFormats.iTrkProtocol == 301 || oFormats.iTrkProtocol == 302;
+    const bool fHeaders = iIsTrackProtocolWithHeader(oFormats.iTrkProtocol) != 0;
     if (fHeaders && !oReceiver.oWorkspace.pStore->pTrackPoints.empty()) {
         SimMessage oHeader;
-        oHeader.bId = kIdTrackHeader;
+        oHeader.bId = kPidTrackHeader;
         if (iEncodeTrackHeader(oFormats.iTrkHdrFormat, oHeader.aData)) {
             aRecords.push_back(std::move(oHeader));
         }
@@ -215,13 +204,13 @@ void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
     aRecords.reserve(aRecords.size() + oReceiver.oWorkspace.pStore->pTrackPoints.size());
     for (const TrackPoint &o : oReceiver.oWorkspace.pStore->pTrackPoints) {
         SimMessage oPoint;
-        oPoint.bId = kIdTrackPoint;
+        oPoint.bId = kPidTrackPoint;
         if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData)) {
             aRecords.push_back(std::move(oPoint));
         }
     }
     if (iStrayTrackRecord >= 1 && static_cast<size_t>(iStrayTrackRecord) <= aRecords.size()) {
-        aRecords[static_cast<size_t>(iStrayTrackRecord - 1)].bId = kIdWaypoint;
+        aRecords[static_cast<size_t>(iStrayTrackRecord - 1)].bId = kPidWaypoint;
     }
     vServe(oReceiver, sCommand, std::move(aRecords));
 }
@@ -271,9 +260,9 @@ void vReceiveWaypoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
     Upload &u = oUpload();
     ++u.iArrived;
     int iFormat = oFormats.iWptFormat;
-    if (oMessage.bId == kIdProximity) {
+    if (oMessage.bId == kPidProximityWaypoint) {
         iFormat = oFormats.iPrxFormat;
-    } else if (oMessage.bId == kIdRouteWaypoint) {
+    } else if (oMessage.bId == kPidRouteWaypoint) {
         iFormat = oFormats.iRteWptFormat;
     }
     Waypoint o;
@@ -285,10 +274,10 @@ void vReceiveWaypoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
     }
     // Some hosts put nameless link points between the points of a route; a
     // unit keeps only the named ones.
-    if (oMessage.bId == kIdRouteWaypoint && std::strspn(o.szName, " ") == std::strlen(o.szName)) {
+    if (oMessage.bId == kPidRouteWaypoint && std::strspn(o.szName, " ") == std::strlen(o.szName)) {
         return;
     }
-    if (oMessage.bId == kIdRouteWaypoint && u.fRouteOpen &&
+    if (oMessage.bId == kPidRouteWaypoint && u.fRouteOpen &&
         u.oRoute.lPointCount < static_cast<uint32_t>(kMaxRoutePoints)) {
         std::snprintf(u.oRoute.aszPoints[u.oRoute.lPointCount++], kNameSize, "%s", o.szName);
     }
@@ -340,24 +329,24 @@ void vReceiveTransferComplete(SimReceiver &oReceiver, const SimMessage &oMessage
     }
     if (!sUploadFile().empty()) {
         u.oReceived.pStore->sFileType = -1;
-        if (!iSaveFile(&u.oReceived, sUploadFile().c_str(), 7)) {
+        if (!iSaveFile(&u.oReceived, sUploadFile().c_str(), kKindAll)) {
             std::fprintf(stderr, "quillox-sim: cannot write %s\n", sUploadFile().c_str());
         }
     }
 }
 
-SimCommandRegistration oWaypointCommand(kCommandWaypoints, &vSendWaypoints);
-SimCommandRegistration oProximityCommand(kCommandProximity, &vSendWaypoints);
-SimCommandRegistration oRouteCommand(kCommandRoutes, &vSendRoutes);
-SimCommandRegistration oTrackCommand(kCommandTracks, &vSendTracks);
+SimCommandRegistration oWaypointCommand(kCommandTransferWaypoints, &vSendWaypoints);
+SimCommandRegistration oProximityCommand(kCommandTransferProximity, &vSendWaypoints);
+SimCommandRegistration oRouteCommand(kCommandTransferRoutes, &vSendRoutes);
+SimCommandRegistration oTrackCommand(kCommandTransferTracks, &vSendTracks);
 
-SimRecordRegistration oRecordsRecord(kIdRecords, &vReceiveRecords);
-SimRecordRegistration oWaypointRecord(kIdWaypoint, &vReceiveWaypoint);
-SimRecordRegistration oProximityRecord(kIdProximity, &vReceiveWaypoint);
-SimRecordRegistration oRouteWaypointRecord(kIdRouteWaypoint, &vReceiveWaypoint);
-SimRecordRegistration oRouteHeaderRecord(kIdRouteHeader, &vReceiveRouteHeader);
-SimRecordRegistration oTrackHeaderRecord(kIdTrackHeader, &vReceiveTrackHeader);
-SimRecordRegistration oTrackPointRecord(kIdTrackPoint, &vReceiveTrackPoint);
-SimRecordRegistration oCompleteRecord(kIdTransferComplete, &vReceiveTransferComplete);
+SimRecordRegistration oRecordsRecord(kPidRecords, &vReceiveRecords);
+SimRecordRegistration oWaypointRecord(kPidWaypoint, &vReceiveWaypoint);
+SimRecordRegistration oProximityRecord(kPidProximityWaypoint, &vReceiveWaypoint);
+SimRecordRegistration oRouteWaypointRecord(kPidRouteWaypoint, &vReceiveWaypoint);
+SimRecordRegistration oRouteHeaderRecord(kPidRouteHeader, &vReceiveRouteHeader);
+SimRecordRegistration oTrackHeaderRecord(kPidTrackHeader, &vReceiveTrackHeader);
+SimRecordRegistration oTrackPointRecord(kPidTrackPoint, &vReceiveTrackPoint);
+SimRecordRegistration oCompleteRecord(kPidTransferComplete, &vReceiveTransferComplete);
 
 } // namespace

@@ -60,6 +60,30 @@ TEST(CommandLine, DownloadKindsFromTheLettersAfterD) {
     EXPECT_EQ(p->sOut, "");
 }
 
+TEST(CommandLine, UploadKindsFromTheLettersAfterU) {
+    auto p = pParse({"/u", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fUpload && p->oOptions.fIdentify && p->oOptions.fLoad);
+    EXPECT_TRUE(p->oOptions.fUploadWaypoints && p->oOptions.fUploadProximity &&
+                p->oOptions.fUploadRoutes && p->oOptions.fUploadTracks);
+
+    p = pParse({"/uW", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fUploadWaypoints);
+    EXPECT_FALSE(p->oOptions.fUploadProximity || p->oOptions.fUploadRoutes ||
+                 p->oOptions.fUploadTracks);
+    EXPECT_FALSE(p->oOptions.fDownload || p->oOptions.fSave);
+
+    p = pParse({"-urp", "a.vkd"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_TRUE(p->oOptions.fUploadRoutes && p->oOptions.fUploadProximity);
+    EXPECT_FALSE(p->oOptions.fUploadWaypoints || p->oOptions.fUploadTracks);
+
+    p = pParse({"/uwx", "a.vkd"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sOut, "Invalid upload type: X\n");
+}
+
 TEST(CommandLine, SwitchLettersAnyCaseAndExtraCharactersIgnored) {
     auto p = pParse({"/VX", "-m", "28", "/F", "2", "/bogus"});
     ASSERT_EQ(p->iResult, 1);
@@ -76,6 +100,7 @@ TEST(CommandLine, InvalidSwitchesStopParsing) {
         auto p = pParse(as);
         EXPECT_EQ(p->iResult, 0) << as.back();
         EXPECT_EQ(p->sOut, "Invalid switch\n") << as.back();
+        EXPECT_EQ(p->sErr, "quillox: Invalid switch: " + as.back() + "\n");
     }
     // Parsing stops at the first error: the later switch is never seen.
     auto p = pParse({"/q", "/tq", "1"});
@@ -122,13 +147,6 @@ TEST(CommandLine, SymbolSetDatumAndFileSlots) {
     p = pParse({"/m", "101"});
     EXPECT_EQ(p->iResult, 1);
 
-    // The first-file slot keeps the last name written into it.
-    p = pParse({"/d", "a.vkd", "/e", "b.vkd", "c.ozi"});
-    ASSERT_EQ(p->iResult, 1);
-    EXPECT_STREQ(p->oOptions.szFirstFile, "b.vkd");
-    EXPECT_STREQ(p->oOptions.szSecondFile, "c.ozi");
-    EXPECT_TRUE(p->oOptions.fSave && p->oOptions.fLoad && p->oOptions.fExport);
-
     p = pParse({"/i", "foreign.grm", "native.vkd"});
     EXPECT_STREQ(p->oOptions.szFirstFile, "native.vkd");
     EXPECT_STREQ(p->oOptions.szSecondFile, "foreign.grm");
@@ -144,6 +162,30 @@ TEST(CommandLine, SymbolSetDatumAndFileSlots) {
     EXPECT_FALSE(p->oOptions.fIncludeUntimed);
 }
 
+TEST(CommandLine, TwoSwitchesMayNotPutDifferentNamesInOneSlot) {
+    // Every step runs after parsing, so the earlier name would never be used.
+    auto p = pParse({"/w", "a.vkd", "w.lst", "/l", "a.vkd", "t.lst"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_EQ(p->sErr, "quillox: /w names 'w.lst' and /l names 't.lst' where a run keeps one "
+                       "second file; give them in separate runs\n");
+    p = pParse({"/dw", "a.vkd", "/e", "b.vkd", "c.ozi"});
+    EXPECT_EQ(p->iResult, 0);
+    EXPECT_NE(
+        p->sErr.find("/dw names 'a.vkd' and /e names 'b.vkd' where a run keeps one data file"),
+        std::string::npos)
+        << p->sErr;
+    p = pParse({"/i", "x.plt", "a.vkd", "/i", "y.plt", "a.vkd"});
+    EXPECT_EQ(p->iResult, 0);
+
+    // The same name twice is one file: download, then export and list it.
+    p = pParse({"/d", "a.vkd", "/e", "a.vkd", "a.kml", "/w", "a.vkd", "a.kml"});
+    ASSERT_EQ(p->iResult, 1) << p->sErr;
+    EXPECT_STREQ(p->oOptions.szFirstFile, "a.vkd");
+    EXPECT_STREQ(p->oOptions.szSecondFile, "a.kml");
+    EXPECT_TRUE(p->oOptions.fSave && p->oOptions.fLoad && p->oOptions.fExport &&
+                p->oOptions.fListWaypoints);
+}
+
 TEST(CommandLine, PortSelection) {
     char szName[kPortNameSize];
     auto p = pParse({"/c", "usb"});
@@ -152,25 +194,77 @@ TEST(CommandLine, PortSelection) {
     ASSERT_EQ(p->iResult, 1);
     vFormatPortName(p->oOptions, szName, sizeof(szName));
     EXPECT_STREQ(szName, "COM3");
-    p = pParse({"/c", "x"});
-    vFormatPortName(p->oOptions, szName, sizeof(szName));
-    EXPECT_STREQ(szName, "COM0");
     p = pParse({"/c", "/dev/pts/7"});
     ASSERT_EQ(p->iResult, 1);
     vFormatPortName(p->oOptions, szName, sizeof(szName));
     EXPECT_STREQ(szName, "/dev/pts/7");
-    p = pParse({"/c", "-1234567"}); // "COM-1234567" needs 12 bytes
-    EXPECT_EQ(p->iResult, 0);
-    p = pParse({"/c", "123456"});
-    EXPECT_EQ(p->iResult, 1);
+    p = pParse({"/c", "255"});
+    ASSERT_EQ(p->iResult, 1);
+    vFormatPortName(p->oOptions, szName, sizeof(szName));
+    EXPECT_STREQ(szName, "COM255");
+    // Neither a port number, nor U, nor a path: once "gps1" opened COM0.
+    for (const char *psz : {"gps1", "x", "0", "256", "-3", "3x", ""}) {
+        p = pParse({"/c", psz});
+        EXPECT_EQ(p->iResult, 0) << psz;
+        EXPECT_EQ(p->sErr,
+                  std::string("quillox: /c takes a port number from 1 to 255, U for USB or a "
+                              "device path containing '/', not '") +
+                      psz + "'\n");
+    }
 }
 
-TEST(SwitchNumber, LeadingBlanksSignDigitsClamp) {
-    EXPECT_EQ(iParseSwitchNumber("  42abc"), 42);
-    EXPECT_EQ(iParseSwitchNumber("-7"), -7);
-    EXPECT_EQ(iParseSwitchNumber("+7"), 7);
-    EXPECT_EQ(iParseSwitchNumber("x9"), 0);
-    EXPECT_EQ(iParseSwitchNumber(""), 0);
-    EXPECT_EQ(iParseSwitchNumber("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(iParseSwitchNumber("-99999999999999999999"), INT_MIN);
+TEST(CommandLine, NumbersAreWholeAndInTheirRange) {
+    struct Case {
+        std::vector<std::string> asArgs;
+        bool fAccepted;
+    };
+    const std::vector<Case> aCases = {
+        {{"/f", "1"}, true},     {{"/f", "17"}, true},      {{"/f", "0"}, false},
+        {{"/f", "18"}, false},   {{"/f", "2x"}, false},     {{"/z", "1"}, true},
+        {{"/z", "60"}, true},    {{"/z", "0"}, false},      {{"/z", "61"}, false},
+        {{"/m", "0"}, true},     {{"/m", "abc"}, false},    {{"/m", ""}, false},
+        {{"/m", "28.5"}, false}, {{"/s", "1"}, true},       {{"/s", "1x"}, false},
+        {{"/tc", "6"}, true},    {{"/tc", "7"}, false},     {{"/tc", "99"}, false},
+        {{"/tw", "4"}, true},    {{"/tw", "5"}, false},     {{"/ts", "0"}, false},
+        {{"/pc", "0"}, false},   {{"/ps", "1"}, true},      {{"/ps", "0"}, false},
+        {{"/ps", "-4"}, false},  {{"/ps", "40000"}, false}, {{"/ph", "5"}, false},
+        {{"/pf", "4"}, true},    {{"/pf", "5"}, false},     {{"/pb", "2"}, true},
+        {{"/pb", "3"}, false},   {{"/f", " +3"}, true},
+    };
+    for (const Case &c : aCases) {
+        auto p = pParse(c.asArgs);
+        const std::string sWhat = c.asArgs[0] + " '" + c.asArgs[1] + "'";
+        EXPECT_EQ(p->iResult, c.fAccepted ? 1 : 0) << sWhat;
+        // A refused value is named on standard error, with nothing on standard output.
+        EXPECT_EQ(p->sErr.find("'" + c.asArgs[1] + "'\n") != std::string::npos, !c.fAccepted)
+            << sWhat << ": " << p->sErr;
+        EXPECT_EQ(p->sOut, "") << sWhat;
+    }
+    auto p = pParse({"/tc", "99"});
+    EXPECT_EQ(p->sErr, "quillox: /tc takes a track colour from 1 to 6, not '99'\n");
+    EXPECT_EQ(p->oWorkspace.sOvlTrackColor, 1);
+    p = pParse({"/f", "5", "/m", "28", "/pS", "3"});
+    ASSERT_EQ(p->iResult, 1);
+    EXPECT_EQ(p->oWorkspace.sCoordFormat, 5);
+    EXPECT_EQ(p->oWorkspace.sDatum, 28);
+    EXPECT_EQ(p->oWorkspace.sOvlWptDotSize, 3);
+}
+
+TEST(SwitchNumber, LeadingBlanksSignDigitsToTheEndClamp) {
+    int i = 0;
+    EXPECT_EQ(iParseSwitchNumber("  42", i), 1);
+    EXPECT_EQ(i, 42);
+    EXPECT_EQ(iParseSwitchNumber("-7", i), 1);
+    EXPECT_EQ(i, -7);
+    EXPECT_EQ(iParseSwitchNumber("+7", i), 1);
+    EXPECT_EQ(i, 7);
+    EXPECT_EQ(iParseSwitchNumber("42abc", i), 0);
+    EXPECT_EQ(iParseSwitchNumber("x9", i), 0);
+    EXPECT_EQ(iParseSwitchNumber("", i), 0);
+    EXPECT_EQ(iParseSwitchNumber("-", i), 0);
+    EXPECT_EQ(iParseSwitchNumber("4 ", i), 0);
+    EXPECT_EQ(iParseSwitchNumber("99999999999999999999", i), 1);
+    EXPECT_EQ(i, INT_MAX);
+    EXPECT_EQ(iParseSwitchNumber("-99999999999999999999", i), 1);
+    EXPECT_EQ(i, INT_MIN);
 }

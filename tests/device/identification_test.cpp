@@ -45,6 +45,35 @@ TEST_F(ProtocolSelectionTest, ProductTableByIdAndVersion) {
     EXPECT_EQ(o.iWptFormat, 103);
 }
 
+// Every product of the table, and product 77 on both sides of each version
+// where its protocols change; a product outside the table keeps the default
+// waypoint format.
+TEST_F(ProtocolSelectionTest, ProductTableRows) {
+    struct Case {
+        int16_t sProduct;
+        int16_t sVersion;
+        int32_t iPrxProtocol;
+        int32_t iPrxFormat;
+        int32_t iWptFormat;
+    };
+    const Case aCases[] = {
+        {31, 100, 0, 0, 100},     {41, 250, 0, 0, 100},     {59, 400, 0, 0, 100},
+        {72, 100, 0, 0, 104},     {129, 100, 0, 0, 104},    {73, 250, 0, 0, 103},
+        {97, 100, 0, 0, 103},     {77, -5, 400, 400, 100},  {77, 300, 400, 400, 100},
+        {77, 301, 400, 403, 103}, {77, 349, 400, 403, 103}, {77, 350, 0, 0, 103},
+        {77, 360, 0, 0, 103},     {77, 361, 400, 403, 103}, {77, 999, 400, 403, 103},
+        {87, 100, 400, 403, 103}, {96, 300, 400, 403, 103}, {500, 300, 0, 0, 100},
+    };
+    for (const Case &c : aCases) {
+        vResetProtocolSelection();
+        vApplyProductTable(c.sProduct, c.sVersion, oProtocolSelection());
+        EXPECT_EQ(o.iPrxProtocol, c.iPrxProtocol) << c.sProduct << " " << c.sVersion;
+        // A unit given proximity waypoints is also given their record format.
+        EXPECT_EQ(o.iPrxFormat, c.iPrxFormat) << c.sProduct << " " << c.sVersion;
+        EXPECT_EQ(o.iWptFormat, c.iWptFormat) << c.sProduct << " " << c.sVersion;
+    }
+}
+
 TEST_F(ProtocolSelectionTest, ArrayReplacesTheWholeSelection) {
     vParseProtocolArray(aCapabilities({{'P', 0},
                                        {'L', 1},

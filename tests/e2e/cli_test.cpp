@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include "files/native_file.h"
 #include "store/workspace.h"
 #include "tests/child_process.h"
@@ -150,4 +154,96 @@ TEST_F(CliTest, ReceiverThatIsNotThereFailsQuickly) {
     EXPECT_EQ(o.iExitStatus, 1);
     EXPECT_NE(o.sErr.find("no-such-tty"), std::string::npos) << o.sErr;
     EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(5));
+}
+
+TEST_F(CliTest, FailedSourceStepNeverReplacesAnExistingFile) {
+    vWriteSample("tour.vkd");
+    const std::string sTour = sRead("tour.vkd");
+    const std::string sKept = "the file keeps its previous content\n";
+
+    ProcessResult o = oRun({"/i", "typo.plt", "tour.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("tour.vkd"), sTour);
+    EXPECT_NE(o.sErr.find("quillox: 'tour.vkd' not saved: the import failed; " + sKept),
+              std::string::npos)
+        << o.sErr;
+    EXPECT_EQ(o.sOut.find("Save data to"), std::string::npos) << o.sOut;
+
+    o = oRun({"/c", oDir.sPath("no-such-tty"), "/dt", "tour.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("tour.vkd"), sTour);
+    EXPECT_NE(o.sErr.find("'tour.vkd' not saved: opening the receiver link failed; " + sKept),
+              std::string::npos)
+        << o.sErr;
+
+    // Export and listings after a failed load keep their files as well.
+    vWriteFile(oDir.sPath("tour.kml"), "older export");
+    vWriteFile(oDir.sPath("list.lst"), "older listing");
+    o = oRun({"/e", "missing.vkd", "tour.kml"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("tour.kml"), "older export");
+    EXPECT_NE(o.sErr.find("'tour.kml' not saved: the load failed; " + sKept), std::string::npos)
+        << o.sErr;
+    o = oRun({"/l", "missing.vkd", "list.lst"});
+    EXPECT_EQ(sRead("list.lst"), "older listing");
+
+    // Where no file of that name existed, what arrived is saved and the run
+    // still fails.
+    o = oRun({"/i", "typo.plt", "new.vkd"});
+    EXPECT_EQ(o.iExitStatus, 1);
+    EXPECT_EQ(sRead("new.vkd").size(), 24u);
+    EXPECT_EQ(o.sErr.find("not saved"), std::string::npos) << o.sErr;
+}
+
+TEST_F(CliTest, TwoNamesForOneFileSlotAreAUsageError) {
+    vWriteSample("a.vkd");
+    ProcessResult o = oRun({"/w", "a.vkd", "w.lst", "/l", "a.vkd", "t.lst"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_NE(o.sErr.find("'w.lst'"), std::string::npos) << o.sErr;
+    EXPECT_NE(o.sErr.find("'t.lst'"), std::string::npos) << o.sErr;
+    EXPECT_FALSE(fs::exists(oDir.sPath("w.lst")));
+    EXPECT_FALSE(fs::exists(oDir.sPath("t.lst")));
+}
+
+TEST_F(CliTest, NumberOutOfRangeIsAUsageErrorBeforeAnythingIsWritten) {
+    vWriteSample("a.vkd");
+    ProcessResult o = oRun({"/tc", "99", "/e", "a.vkd", "a.ovl"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_EQ(o.sErr, "quillox: /tc takes a track colour from 1 to 6, not '99'\n");
+    EXPECT_FALSE(fs::exists(oDir.sPath("a.ovl")));
+}
+
+TEST_F(CliTest, HelpAndVersionTheWayOtherProgramsAskForThem) {
+    for (const char *psz : {"--help", "-h"}) {
+        ProcessResult o = oRun({psz});
+        EXPECT_EQ(o.iExitStatus, 0) << psz;
+        EXPECT_NE(o.sOut.find("-- more --\n  /b "), std::string::npos) << psz;
+    }
+    ProcessResult o = oRun({"--version"});
+    EXPECT_EQ(o.iExitStatus, 0);
+    std::smatch m;
+    EXPECT_TRUE(std::regex_match(o.sOut, m, kBanner)) << o.sOut;
+    EXPECT_EQ(o.sErr, "");
+
+    o = oRun({"/m", "28", "--foo"});
+    EXPECT_EQ(o.iExitStatus, 2);
+    EXPECT_NE(o.sOut.find("Invalid switch\n"), std::string::npos);
+    EXPECT_EQ(o.sErr, "quillox: Invalid switch: --foo\n");
+}
+
+TEST_F(CliTest, HelpWaitsForNoKeyWhenItsOutputIsNotATerminal) {
+    // As in "quillox | less": standard input is the user's terminal, standard
+    // output a pipe. Nobody sees a pause there, so there must be none.
+    int iMaster = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(iMaster, 0);
+    ASSERT_EQ(grantpt(iMaster), 0);
+    ASSERT_EQ(unlockpt(iMaster), 0);
+    const std::string sTerminal = ptsname(iMaster);
+    ProcessResult o = oRunProcess({"/bin/sh", "-c", "exec \"$0\" <\"$1\"", QUILLOX_EXE, sTerminal},
+                                  10.0, oDir.sFolder());
+    close(iMaster);
+    EXPECT_FALSE(o.fTimedOut) << "the help waited for a key";
+    EXPECT_EQ(o.iExitStatus, 0);
+    EXPECT_NE(o.sOut.find("                          1:transparent, 2:solid\n"), std::string::npos)
+        << o.sOut;
 }

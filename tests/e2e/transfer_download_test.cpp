@@ -35,6 +35,15 @@ const std::vector<UnitKind> &aUnitKinds() {
     static const std::vector<UnitKind> a = {
         {"legacy73", {"--profile", "legacy73"}, true, false, true, false, false, true},
         {"legacy77", {"--profile", "legacy77"}, true, false, true, false, false, true},
+        // A unit of the product table with proximity waypoints (D403).
+        {"legacy87",
+         {"--profile", "legacy77", "--product-id", "87", "--software-version", "400"},
+         true,
+         true,
+         true,
+         false,
+         false,
+         true},
         {"a300", {"--profile", "a300"}, false, false, true, false, true, false},
         {"a301", {"--profile", "a301"}, false, false, true, true, true, false},
         {"d110_a302",
@@ -112,7 +121,10 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
         }
         const bool fTime = fOnRoute ? k.fRouteTime : k.fWaypointTime;
         EXPECT_EQ(p->lTime, fTime ? oWanted.lTime : 0);
-        EXPECT_EQ(p->sSymbol, !fOnRoute || k.fRouteSymbol ? oWanted.sSymbol : 0);
+        // A proximity waypoint that a route point brings back unchanged (same
+        // position, time and comment) keeps its own record, symbol included.
+        const bool fKept = k.fProximity && k.fRouteTime && oWanted.fProximity != 0.0f;
+        EXPECT_EQ(p->sSymbol, !fOnRoute || k.fRouteSymbol || fKept ? oWanted.sSymbol : 0);
         if (k.fProximity) {
             EXPECT_EQ(p->fProximity, oWanted.fProximity);
         }

@@ -134,6 +134,27 @@ TEST_P(TransferFaults, SilenceEndsTheTransferWithAReport) {
 INSTANTIATE_TEST_SUITE_P(EachTransfer, TransferFaults, ::testing::ValuesIn(aFaults()),
                          [](const auto &oInfo) { return std::string(oInfo.param.pszName); });
 
+TEST(TransferLineFaults, DownloadCutShortKeepsTheExistingFile) {
+    TempFolder oDir;
+    Workspace oData;
+    vBuildTestSet(oData);
+    ASSERT_TRUE(fSave(oData, oDir.sPath("data.vkd")));
+    ASSERT_TRUE(fSave(oData, oDir.sPath("tour.vkd")));
+    const std::string sTour = sReadFile(oDir.sPath("tour.vkd"));
+    SimProcess oSim;
+    ASSERT_EQ(oSim.iStart({"--profile", "a301", "--data", oDir.sPath("data.vkd"), "--silence-after",
+                           std::to_string(kIdentificationFrames + 2 + 20)}),
+              1);
+    ProcessResult r =
+        oRunProcess({QUILLOX_EXE, "/c", oSim.sPort(), "/dt", "tour.vkd"}, 60.0, oDir.sFolder());
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(sReadFile(oDir.sPath("tour.vkd")), sTour) << "the cut track replaced the file";
+    EXPECT_NE(r.sErr.find("quillox: 'tour.vkd' not saved: the track download failed; the file "
+                          "keeps its previous content\n"),
+              std::string::npos)
+        << r.sErr;
+}
+
 TEST(TransferLineFaults, RepairedFaultsLeaveACompleteDownload) {
     TempFolder oDir;
     Workspace oData;

@@ -133,18 +133,25 @@ TEST_F(TransferRules, TenThousandTrackPoints) {
     EXPECT_EQ(iSegments, 2);
 }
 
-TEST_F(TransferRules, AProximityProtocolWithoutRecordFormatIsReportedNotGuessed) {
-    // A unit of the product table that takes proximity waypoints but names no
-    // record format for them: nothing is asked of it, and the user is told.
+TEST_F(TransferRules, AnOldUnitOfTheProductTableGivesItsProximityWaypoints) {
+    // Product 77 before version 3.01 sends no capability array; the product
+    // table gives it proximity waypoints in D400, which carry a radius but no
+    // symbol.
     Workspace w;
     vBuildTestSet(w);
     vServe(w, {"--profile", "legacy77", "--software-version", "300"});
-    ProcessResult r = oRun({"/dwp", "got.vkd"}, 30.0);
-    EXPECT_EQ(r.iExitStatus, 1);
-    EXPECT_EQ(r.sErr,
-              "quillox: proximity waypoint download: the receiver's record format D000 is not "
-              "supported\n");
-    EXPECT_EQ(oGot().pStore->pWaypoints.size(), 12u);
+    ProcessResult r = oRun({"/dp", "got.vkd"}, 30.0);
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_EQ(r.sErr, "");
+    EXPECT_NE(r.sOut.find("Downloading Proximity Waypoints (Total count: 4)"), std::string::npos);
+    const Workspace &oResult = oGot();
+    ASSERT_EQ(oResult.pStore->pWaypoints.size(), 4u);
+    for (const auto &[sName, oWaypoint] : oResult.pStore->pWaypoints) {
+        const Waypoint *pServed = pFindWaypoint(&w, oWaypoint.szName);
+        ASSERT_NE(pServed, nullptr) << sName;
+        EXPECT_EQ(oWaypoint.fProximity, pServed->fProximity) << sName;
+        EXPECT_EQ(oWaypoint.lLatitude, pServed->lLatitude) << sName;
+    }
 }
 
 TEST_F(TransferRules, ProtocolChannelTracesTheTransfer) {

@@ -33,6 +33,11 @@ const std::vector<UploadKind> &aUploadKinds() {
     static const std::vector<UploadKind> a = {
         {"legacy73", {"--profile", "legacy73"}, false, false, true},
         {"legacy77", {"--profile", "legacy77"}, false, false, true},
+        {"legacy87",
+         {"--profile", "legacy77", "--product-id", "87", "--software-version", "400"},
+         true,
+         false,
+         true},
         {"a300", {"--profile", "a300"}, false, false, true},
         {"a301", {"--profile", "a301"}, false, true, true},
         {"d109_d403",
@@ -158,6 +163,24 @@ TEST_F(TransferUpload, RoutePointsAreLookedUpByNameAndMissingOnesSkipped) {
     ASSERT_EQ(oGot.lPointCount, 2u);
     EXPECT_STREQ(oGot.aszPoints[0], "ALPHA");
     EXPECT_STREQ(oGot.aszPoints[1], "GAMMA");
+}
+
+TEST_F(TransferUpload, LettersAfterUChooseWhatIsSent) {
+    vStartSim({"--profile", "a301"});
+    Workspace w;
+    vBuildTestSet(w);
+    ASSERT_TRUE(fSave(w, oDir.sPath("up.vkd")));
+    ProcessResult r =
+        oRunProcess({QUILLOX_EXE, "/c", oSim.sPort(), "/uw", "up.vkd"}, 60.0, oDir.sFolder());
+    ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
+    EXPECT_NE(r.sOut.find("Uploading Waypoints (Total count: 12)"), std::string::npos);
+    EXPECT_EQ(r.sOut.find("Uploading Route"), std::string::npos) << r.sOut;
+    EXPECT_EQ(r.sOut.find("Uploading Track"), std::string::npos) << r.sOut;
+    Workspace oUnit;
+    sReceived(oUnit);
+    EXPECT_EQ(oUnit.pStore->pWaypoints.size(), 12u);
+    EXPECT_TRUE(oUnit.pStore->pRoutes.empty());
+    EXPECT_TRUE(oUnit.pStore->pTrackPoints.empty());
 }
 
 TEST_F(TransferUpload, AnEmptyStoreSendsNothing) {

@@ -19,6 +19,90 @@ std::string sDeg(std::string s) {
     return s;
 }
 
+// '@' for the degree byte B0, '~' for the DOS one, F8.
+std::string sDegrees(const char *psz) {
+    std::string s = sDeg(psz);
+    for (char &c : s) {
+        c = c == '~' ? '\xF8' : c;
+    }
+    return s;
+}
+
+// Every notation: the two angles (one of them carrying into the degree), the
+// position they make, and whether the notation's own reader takes its angles
+// back. The texts are those the program has always written.
+TEST(Notations, EveryNotationWritesAndReadsItsAngles) {
+    const struct {
+        int16_t sFormat;
+        const char *pszLatitude;         // -33.9
+        const char *pszLongitude;        // 18.4
+        const char *pszCarriedLatitude;  // 47.9999999
+        const char *pszCarriedLongitude; // -8.0000001
+        const char *pszPosition;         // -33.9 18.4
+        bool fRead;
+    } aCases[] = {
+        {1, "S33.90000@", "E018.40000@", "N48.00000@", "W008.00000@", "S33.90000@   E018.40000@  ",
+         true},
+        {2, "S33@54.000'", "E018@24.000'", "N48@00.000'", "W008@00.000'",
+         "S33@54.000'  E018@24.000' ", true},
+        {3, "S33@54'00.0\"", "E018@24'00.0\"", "N48@00'00.0\"", "W008@00'00.0\"",
+         "S33@54'00.0\" E018@24'00.0\"", true},
+        {4, "", "", "", "", "34H 0259583 6245888", false},
+        {5, "3354.00,S", "01824.00,E", "4800.00,N", "00800.00,W", "3354.00,S,01824.00,E", false},
+        {6, "S33.9000000", "E018.4000000", "N47.9999999", "W008.0000001",
+         "S33.9000000 E018.4000000", true},
+        {7, "S3354.00000", "E01824.00000", "N4759.99999", "W00800.00001",
+         "S3354.00000 E01824.00000", true},
+        {8, "S335400.000", "E0182400.000", "N480000.000", "W0080000.000",
+         "S335400.000 E0182400.000", true},
+        {9, "", "", "", "", "34H 0259583 6245888", false},
+        {10, " -33.900000", "  18.400000", "  48.000000", "  -8.000000", " -33.900000,  18.400000",
+         true},
+        {11, "S33~54'00.0\"", "E018~24'00.0\"", "N48~00'00.0\"", "W008~00'00.0\"",
+         "S33~54'00.0\" E018~24'00.0\"", false},
+        {12, "S33~54.000'", "E018~24.000'", "N48~00.000'", "W008~00.000'",
+         "S33~54.000'  E018~24.000' ", false},
+        {13, "S33.90000~", "E018.40000~", "N48.00000~", "W008.00000~", "S33.90000~   E018.40000~  ",
+         false},
+        {14, "33@54'00.0\" S", " 18@24'00.0\" E", "48@00'00.0\" N", "  8@00'00.0\" W",
+         "33@54'00.0\" S  18@24'00.0\" E", false},
+        {15, "S33@54.000'", "E018@24.000'", "N48@00.000'", "W008@00.000'",
+         "S33@54.000'  E018@24.000' ", false},
+        {16, "S33.90000@", "E018.40000@", "N48.00000@", "W008.00000@", "S33.90000@   E018.40000@  ",
+         false},
+        {17, "3354000S", "01824000E", "4800000N", "00800000W", "3354000S01824000E", true},
+    };
+    for (const auto &c : aCases) {
+        const bool fUtm = c.sFormat == 4 || c.sFormat == 9;
+        auto sAngle = [&](const char *psz) {
+            return fUtm ? std::string("Lat/Lon. formatting error!") : sDegrees(psz);
+        };
+        EXPECT_EQ(szFormatLatLon(-33.9, c.sFormat, 1), sAngle(c.pszLatitude)) << c.sFormat;
+        EXPECT_EQ(szFormatLatLon(18.4, c.sFormat, 0), sAngle(c.pszLongitude)) << c.sFormat;
+        EXPECT_EQ(szFormatLatLon(47.9999999, c.sFormat, 1), sAngle(c.pszCarriedLatitude))
+            << c.sFormat;
+        EXPECT_EQ(szFormatLatLon(-8.0000001, c.sFormat, 0), sAngle(c.pszCarriedLongitude))
+            << c.sFormat;
+        EXPECT_EQ(szFormatPosition(100, -33.9, 18.4, c.sFormat), sDegrees(c.pszPosition))
+            << c.sFormat;
+
+        std::string sLatitude = sAngle(c.pszLatitude), sLongitude = sAngle(c.pszLongitude);
+        double dLatitude = 0, dLongitude = 0;
+        EXPECT_EQ(iParseLatLon(sLatitude.data(), c.sFormat, 1, &dLatitude) != 0, c.fRead)
+            << c.sFormat;
+        EXPECT_EQ(iParseLatLon(sLongitude.data(), c.sFormat, 0, &dLongitude) != 0, c.fRead)
+            << c.sFormat;
+        if (c.fRead) {
+            EXPECT_NEAR(dLatitude, -33.9, 1e-9) << c.sFormat;
+            EXPECT_NEAR(dLongitude, 18.4, 1e-9) << c.sFormat;
+        }
+    }
+    for (int16_t sFormat : {-1, 0, 18}) {
+        EXPECT_STREQ(szFormatLatLon(1.0, sFormat, 1), "Lat/Lon. formatting error!");
+        EXPECT_STREQ(szFormatPosition(100, 1.0, 1.0, sFormat), "Coordinate formatting error!");
+    }
+}
+
 TEST(FormatLatLon, SpecimenPositionInEveryNotation) {
     EXPECT_EQ(std::string(szFormatLatLon(48.5, 1, 1)), sDeg("N48.50000@"));
     EXPECT_EQ(std::string(szFormatLatLon(9.25, 1, 0)), sDeg("E009.25000@"));

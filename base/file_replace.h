@@ -1,0 +1,41 @@
+#pragma once
+// Replacing a file without ever losing it: the platform part of every save.
+//
+// A save asks iPrepareReplace where to write, writes and closes that file, then
+// calls iCommitReplace, or vAbandonReplace when anything failed:
+// - a regular target, or one that does not exist yet, is written to
+//   "<file>.tmp" beside the file it replaces and renamed over it at the end, so
+//   a failed save leaves the old file as it was; the new file keeps the old
+//   one's permission bits;
+// - a symbolic link is followed to the file it points to (also when that file
+//   does not exist yet); that file is replaced and the link stays a link;
+// - a target that exists and is not a regular file (a terminal, /dev/null, a
+//   FIFO) is written in place, with no temporary file;
+// - a regular file the user may not write, and a folder, are refused.
+// Every function that can fail returns 1 on success and 0 on failure, with
+// errno telling why (the backends map their platform's codes to errno values).
+//
+// One backend per platform, chosen by the build: file_replace_posix.cpp,
+// file_replace_win32.cpp.
+
+#include <string>
+
+struct FileReplace {
+    std::string sFile;      // the file replaced: the target with its links resolved
+    std::string sWritePath; // where the bytes go: "<sFile>.tmp", or the target itself in place
+    bool fInPlace = false;  // the target is a device or a FIFO: written directly
+    bool fExisted = false;  // a regular file was there; uMode holds its permission bits
+    unsigned uMode = 0;
+};
+
+// Decides where a save of pszTarget writes. 0 when the save must be refused.
+int iPrepareReplace(const char *pszTarget, FileReplace &oReplace);
+// After the bytes were written to sWritePath and it was closed: gives the new
+// file the old one's permission bits and renames it over sFile. Nothing to do
+// for a save in place.
+int iCommitReplace(const FileReplace &oReplace);
+// Removes the temporary file of a save that failed (nothing for one in place).
+void vAbandonReplace(const FileReplace &oReplace);
+
+// 1 when pszPath names an existing regular file, links followed.
+int iRegularFileExists(const char *pszPath);

@@ -1,0 +1,170 @@
+// A million-point track written and read as GPX, beside GPSBabel's gpx format
+// on the same file, and the memory the reader takes beyond the store.
+//
+// Times are CPU times of the process (GPSBabel's those of its child
+// processes), so that other work on the machine does not blur the comparison.
+// GPSBabel's writing is its run from our file to GPX less its run that only
+// reads the file.
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "files/file_types.h"
+#include "formats/export_driver.h"
+#include "formats/gpx.h"
+#include "store/workspace.h"
+
+namespace {
+
+constexpr int kTrackPoints = 1000000;
+
+TrackPoint oTrackPoint(int k) {
+    TrackPoint o{};
+    o.lLatitude = 578000000 + k * 37;
+    o.lLongitude = 110000000 - k * 53;
+    o.lTime = 500000000 + k;
+    o.fAltitude = 200.0f + static_cast<float>(k % 1000) * 0.25f;
+    o.fNewSegment = k % 10000 == 0;
+    return o;
+}
+
+Workspace &oMillionPointTrack() {
+    static Workspace *pWorkspace = [] {
+        auto *p = new Workspace;
+        for (int k = 0; k < kTrackPoints; ++k) {
+            iAddTrackPoint(p, oTrackPoint(k));
+        }
+        return p;
+    }();
+    return *pWorkspace;
+}
+
+std::string sBenchPath(const char *pszName) {
+    return (std::filesystem::temp_directory_path() / pszName).string();
+}
+
+// The GPX file of the million-point track, written once.
+const std::string &sTrackFile() {
+    static std::string sPath = [] {
+        std::string s = sBenchPath("quillox-bench-in.gpx");
+        iExportTextFile(&oMillionPointTrack(), s.c_str(), 7, kFileGpx);
+        return s;
+    }();
+    return sPath;
+}
+
+double dChildrenCpuSeconds() {
+    rusage o{};
+    getrusage(RUSAGE_CHILDREN, &o);
+    return static_cast<double>(o.ru_utime.tv_sec + o.ru_stime.tv_sec) +
+           static_cast<double>(o.ru_utime.tv_usec + o.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of one GPSBabel run, or a negative value when it failed.
+double dGpsbabelSeconds(const std::string &sArguments) {
+    double dBefore = dChildrenCpuSeconds();
+    std::string sCommand = "gpsbabel " + sArguments + " >/dev/null 2>&1";
+    if (std::system(sCommand.c_str()) != 0) {
+        return -1;
+    }
+    return dChildrenCpuSeconds() - dBefore;
+}
+
+// Peak resident memory, in bytes, of a child that runs the work.
+template <typename Work> long lChildPeakBytes(Work fnWork) {
+    pid_t iChild = fork();
+    if (iChild == 0) {
+        fnWork();
+        _exit(0);
+    }
+    int iStatus = 0;
+    rusage o{};
+    wait4(iChild, &iStatus, 0, &o);
+    return o.ru_maxrss * 1024L;
+}
+
+void BM_ExportGpx(benchmark::State &oState) {
+    Workspace &w = oMillionPointTrack();
+    std::string sPath = sBenchPath("quillox-bench.gpx");
+    for (auto _ : oState) {
+        if (!iExportTextFile(&w, sPath.c_str(), 7, kFileGpx)) {
+            oState.SkipWithError("export failed");
+            break;
+        }
+    }
+    oState.SetItemsProcessed(oState.iterations() * kTrackPoints);
+    std::error_code oError;
+    oState.counters["bytes"] = static_cast<double>(std::filesystem::file_size(sPath, oError));
+    std::filesystem::remove(sPath, oError);
+}
+
+void BM_ImportGpx(benchmark::State &oState) {
+    const std::string &sPath = sTrackFile();
+    for (auto _ : oState) {
+        Workspace w;
+        if (!iImportGpx(&w, sPath.c_str()) ||
+            w.pStore->pTrackPoints.size() != static_cast<size_t>(kTrackPoints)) {
+            oState.SkipWithError("import failed");
+            break;
+        }
+        benchmark::DoNotOptimize(w.pStore->pTrackPoints.size());
+    }
+    oState.SetItemsProcessed(oState.iterations() * kTrackPoints);
+}
+
+// The reader's memory beyond the store: the peak of a process that reads the
+// file less the peak of one that adds the same points straight to a store.
+void BM_ImportGpxMemory(benchmark::State &oState) {
+    const std::string &sPath = sTrackFile();
+    long lRead = 0, lStore = 0;
+    for (auto _ : oState) {
+        lRead = lChildPeakBytes([&] {
+            Workspace w;
+            iImportGpx(&w, sPath.c_str());
+        });
+        lStore = lChildPeakBytes([] {
+            Workspace w;
+            for (int k = 0; k < kTrackPoints; ++k) {
+                iAddTrackPoint(&w, oTrackPoint(k));
+            }
+        });
+    }
+    oState.counters["bytes_per_point_above_store"] =
+        static_cast<double>(lRead - lStore) / kTrackPoints;
+    oState.counters["store_peak_MB"] = static_cast<double>(lStore) / (1 << 20);
+}
+
+// GPSBabel reading the same file (no output) and turning it into GPX.
+void BM_GpsbabelGpx(benchmark::State &oState) {
+    const std::string &sPath = sTrackFile();
+    std::string sOut = sBenchPath("quillox-bench-gpsbabel.gpx");
+    double dRead = 0, dReadWrite = 0;
+    for (auto _ : oState) {
+        dRead = dGpsbabelSeconds("-t -i gpx -f " + sPath);
+        dReadWrite = dGpsbabelSeconds("-t -i gpx -f " + sPath + " -o gpx -F " + sOut);
+        oState.SetIterationTime(dRead + dReadWrite);
+    }
+    if (dRead < 0 || dReadWrite < 0) {
+        oState.SkipWithError("gpsbabel failed (is it installed?)");
+        return;
+    }
+    oState.counters["read_s"] = dRead;
+    oState.counters["write_s"] = dReadWrite - dRead;
+    std::error_code oError;
+    std::filesystem::remove(sOut, oError);
+}
+
+} // namespace
+
+BENCHMARK(BM_ExportGpx)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
+BENCHMARK(BM_ImportGpx)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime();
+BENCHMARK(BM_ImportGpxMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_GpsbabelGpx)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();

@@ -1,0 +1,714 @@
+// Reading GPX 1.1, GPX 1.0 and GPX without a namespace with expat, streaming:
+// the reader keeps one point, one route and the path of open elements, never
+// the file. No DTD or external entity is loaded (expat loads none unless asked
+// to), and expat's protection against entity amplification stays on.
+
+#include <expat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "base/debug.h"
+#include "base/report.h"
+#include "formats/gpx.h"
+#include "garmin/symbol_names.h"
+#include "garmin/waypoint_symbols.h"
+#include "store/workspace.h"
+
+namespace {
+
+constexpr char kNamespaceSeparator = '\x01';
+constexpr int kMaxDepth = 64;
+// No attribute of a GPX file comes near this; a larger one is an attack on memory.
+constexpr size_t kMaxAttributeLength = 1 << 16;
+// Text kept of one element: enough for a name of 50 letters in any script and
+// the blanks around it; the rest is dropped.
+constexpr size_t kMaxFieldText = 4096;
+constexpr size_t kReadChunk = 1 << 16;
+constexpr int kSymbolFormat = 108;
+constexpr int kDeviceSymbolWaypoint = 18;
+constexpr int64_t kReceiverEpochUnix = 631065600; // 1989-12-31T00:00:00Z
+
+constexpr std::string_view kGarminNamespace = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
+
+enum class Element {
+    kDocument,
+    kSkip, // an element the reader does not know, with all inside it
+    kGpx,
+    kWpt,
+    kRte,
+    kRtePt,
+    kTrk,
+    kTrkSeg,
+    kTrkPt,
+    kExtensions,        // <extensions> of a point
+    kWaypointExtension, // gpxx:WaypointExtension
+    kField,             // a text field of a point or a route
+};
+
+enum class Field { kNone, kName, kCmt, kDesc, kEle, kTime, kSym, kNumber, kProximity, kDisplay };
+
+enum class Space { kGpx, kGarmin, kOther };
+
+bool fIsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view svTrim(std::string_view sv) {
+    while (!sv.empty() && fIsBlank(sv.front())) {
+        sv.remove_prefix(1);
+    }
+    while (!sv.empty() && fIsBlank(sv.back())) {
+        sv.remove_suffix(1);
+    }
+    return sv;
+}
+
+bool fEndsWith(std::string_view sv, std::string_view svEnd) {
+    return sv.size() >= svEnd.size() && sv.substr(sv.size() - svEnd.size()) == svEnd;
+}
+
+// A decimal number as GPX writes it: blanks around it allowed, a sign, digits
+// with an optional fraction and exponent; nothing else (no "nan", no "inf").
+template <typename T> bool fParseDecimal(std::string_view sv, T &dValue) {
+    sv = svTrim(sv);
+    bool fNegative = false;
+    if (!sv.empty() && (sv.front() == '+' || sv.front() == '-')) {
+        fNegative = sv.front() == '-';
+        sv.remove_prefix(1);
+    }
+    if (sv.empty() || !((sv.front() >= '0' && sv.front() <= '9') || sv.front() == '.')) {
+        return false;
+    }
+    T d = 0;
+    auto [pEnd, eError] = std::from_chars(sv.data(), sv.data() + sv.size(), d);
+    if (eError != std::errc() || pEnd != sv.data() + sv.size() || !std::isfinite(d)) {
+        return false;
+    }
+    dValue = fNegative ? -d : d;
+    return true;
+}
+
+// Degrees to semicircles, rounded to the nearest (what makes the writer's nine
+// decimals exact); +180 stays on the east side as the largest value.
+int32_t lRoundToSemicircles(double dDegrees) {
+    double d = std::nearbyint(dDegrees * (2147483648.0 / 180.0));
+    if (d >= 2147483647.0) {
+        return INT32_MAX;
+    }
+    return static_cast<int32_t>(d);
+}
+
+// UTF-8 (as expat hands it over, always valid) to Latin-1: a character Latin-1
+// lacks becomes "?". At most nSize - 1 bytes, terminated.
+void vCopyLatin1(std::string_view svText, char *pszOut, size_t nSize) {
+    size_t n = 0;
+    for (size_t i = 0; i < svText.size() && n + 1 < nSize;) {
+        unsigned char c = static_cast<unsigned char>(svText[i]);
+        size_t nLength = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        if (nLength == 1) {
+            pszOut[n++] = static_cast<char>(c);
+        } else if (nLength == 2 && c <= 0xC3 && i + 1 < svText.size()) {
+            pszOut[n++] = static_cast<char>(((c & 0x03) << 6) |
+                                            (static_cast<unsigned char>(svText[i + 1]) & 0x3F));
+        } else {
+            pszOut[n++] = '?';
+        }
+        i += nLength;
+    }
+    pszOut[n] = '\0';
+}
+
+int64_t llDaysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    int64_t era = (y >= 0 ? y : y - 399) / 400;
+    int64_t yoe = y - era * 400;
+    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+bool fDigits(std::string_view sv, size_t nAt, size_t nCount, int &iValue) {
+    if (nAt + nCount > sv.size()) {
+        return false;
+    }
+    iValue = 0;
+    for (size_t i = nAt; i < nAt + nCount; ++i) {
+        if (sv[i] < '0' || sv[i] > '9') {
+            return false;
+        }
+        iValue = iValue * 10 + (sv[i] - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+int32_t lParseGpxTime(std::string_view svText) {
+    std::string_view sv = svTrim(svText);
+    int iYear, iMonth, iDay, iHour, iMinute, iSecond;
+    if (!fDigits(sv, 0, 4, iYear) || sv.size() < 19 || sv[4] != '-' || !fDigits(sv, 5, 2, iMonth) ||
+        sv[7] != '-' || !fDigits(sv, 8, 2, iDay) || (sv[10] != 'T' && sv[10] != 't') ||
+        !fDigits(sv, 11, 2, iHour) || sv[13] != ':' || !fDigits(sv, 14, 2, iMinute) ||
+        sv[16] != ':' || !fDigits(sv, 17, 2, iSecond)) {
+        return 0;
+    }
+    if (iMonth < 1 || iMonth > 12 || iDay < 1 || iDay > 31 || iHour > 24 || iMinute > 59 ||
+        iSecond > 60) {
+        return 0;
+    }
+    size_t i = 19;
+    int iRound = 0;
+    if (i < sv.size() && sv[i] == '.') {
+        ++i;
+        size_t nStart = i;
+        while (i < sv.size() && sv[i] >= '0' && sv[i] <= '9') {
+            ++i;
+        }
+        if (i == nStart) {
+            return 0;
+        }
+        iRound = sv[nStart] >= '5' ? 1 : 0;
+    }
+    int64_t llOffset = 0;
+    std::string_view svZone = sv.substr(i);
+    if (svZone == "Z" || svZone == "z" || svZone.empty()) {
+        // Without a zone the time is taken as UTC, which GPX times are.
+    } else {
+        int iZoneHour, iZoneMinute;
+        if (svZone.size() != 6 || (svZone[0] != '+' && svZone[0] != '-') ||
+            !fDigits(svZone, 1, 2, iZoneHour) || svZone[3] != ':' ||
+            !fDigits(svZone, 4, 2, iZoneMinute) || iZoneHour > 14 || iZoneMinute > 59) {
+            return 0;
+        }
+        llOffset = (iZoneHour * 3600 + iZoneMinute * 60) * (svZone[0] == '-' ? -1 : 1);
+    }
+    int64_t llUnix = llDaysFromCivil(iYear, iMonth, iDay) * 86400 + iHour * 3600 + iMinute * 60 +
+                     iSecond + iRound - llOffset;
+    int64_t llTime = llUnix - kReceiverEpochUnix;
+    if (llTime < 1 || llTime > INT32_MAX) {
+        return 0;
+    }
+    return static_cast<int32_t>(llTime);
+}
+
+namespace {
+
+class GpxReader {
+  public:
+    GpxReader(Workspace *pWorkspace, const char *pszName)
+        : m_pWorkspace(pWorkspace), m_pszName(pszName) {}
+    GpxReader(const GpxReader &) = delete;
+    GpxReader &operator=(const GpxReader &) = delete;
+    ~GpxReader() {
+        if (m_pParser != nullptr) {
+            XML_ParserFree(m_pParser);
+        }
+    }
+
+    int iStart() {
+        m_pParser = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
+        if (m_pParser == nullptr) {
+            vReportError("cannot read '%s': out of memory", m_pszName);
+            return 0;
+        }
+        XML_SetUserData(m_pParser, this);
+        XML_SetElementHandler(m_pParser, &vOnStart, &vOnEnd);
+        XML_SetParamEntityParsing(m_pParser, XML_PARAM_ENTITY_PARSING_NEVER);
+        return 1;
+    }
+
+    // Feeds the next bytes; 0 once the parse has stopped (already reported).
+    int iFeed(const char *pData, size_t nSize, bool fFinal) {
+        while (!m_fStopped) {
+            int nPiece = static_cast<int>(std::min<size_t>(nSize, 1 << 30));
+            bool fLast = fFinal && static_cast<size_t>(nPiece) == nSize;
+            if (XML_Parse(m_pParser, pData, nPiece, fLast) != XML_STATUS_OK) {
+                vStopOnParserError();
+                return 0;
+            }
+            pData += nPiece;
+            nSize -= static_cast<size_t>(nPiece);
+            if (nSize == 0) {
+                break;
+            }
+        }
+        return m_fStopped ? 0 : 1;
+    }
+
+    // Feeds the file in pieces through expat's own buffer.
+    int iFeedFile(std::FILE *pFile) {
+        for (;;) {
+            void *pBuffer = XML_GetBuffer(m_pParser, static_cast<int>(kReadChunk));
+            if (pBuffer == nullptr) {
+                vStopOnParserError();
+                return 0;
+            }
+            size_t nRead = std::fread(pBuffer, 1, kReadChunk, pFile);
+            if (std::ferror(pFile)) {
+                vReportError("cannot read '%s': %s", m_pszName, std::strerror(errno));
+                return 0;
+            }
+            bool fFinal = nRead < kReadChunk && std::feof(pFile);
+            if (XML_ParseBuffer(m_pParser, static_cast<int>(nRead), fFinal) != XML_STATUS_OK) {
+                vStopOnParserError();
+                return 0;
+            }
+            if (fFinal) {
+                return 1;
+            }
+        }
+    }
+
+    // Says what was skipped; the import's result.
+    int iFinish(int iResult) {
+        if (m_nSkipped != 0) {
+            vReportError("'%s': %ld points without a valid position skipped, the first on line %lu",
+                         m_pszName, m_nSkipped, m_nFirstSkippedLine);
+            iResult = 0;
+        }
+        if (m_nRouteOverflow != 0) {
+            vReportError("'%s': %ld route points past the 30 a route holds were not added to their "
+                         "route",
+                         m_pszName, m_nRouteOverflow);
+        }
+        return iResult;
+    }
+
+  private:
+    static void XMLCALL vOnStart(void *pUser, const XML_Char *pszName, const XML_Char **apszAttr) {
+        static_cast<GpxReader *>(pUser)->vStartElement(pszName, apszAttr);
+    }
+    static void XMLCALL vOnEnd(void *pUser, const XML_Char *pszName) {
+        static_cast<GpxReader *>(pUser)->vEndElement(pszName);
+    }
+    static void XMLCALL vOnText(void *pUser, const XML_Char *pText, int nLength) {
+        GpxReader *p = static_cast<GpxReader *>(pUser);
+        if (p->m_aePath[p->m_iDepth] == Element::kField && p->m_sText.size() < kMaxFieldText) {
+            size_t nTake =
+                std::min(static_cast<size_t>(nLength), kMaxFieldText - p->m_sText.size());
+            p->m_sText.append(pText, nTake);
+        }
+    }
+
+    unsigned long lLine() const {
+        return static_cast<unsigned long>(XML_GetCurrentLineNumber(m_pParser));
+    }
+    unsigned long lColumn() const {
+        return static_cast<unsigned long>(XML_GetCurrentColumnNumber(m_pParser)) + 1;
+    }
+
+    void vStop(const char *pszReason) {
+        vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
+        m_fStopped = true;
+        XML_StopParser(m_pParser, XML_FALSE);
+    }
+
+    void vStopOnParserError() {
+        if (!m_fStopped) {
+            // expat's position is where it stopped, its reason what it found there.
+            vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(),
+                         XML_ErrorString(XML_GetErrorCode(m_pParser)));
+            m_fStopped = true;
+        }
+    }
+
+    static Space eSpaceOf(std::string_view svUri) {
+        if (svUri.empty() || fEndsWith(svUri, "/GPX/1/1") || fEndsWith(svUri, "/GPX/1/0")) {
+            return Space::kGpx;
+        }
+        return svUri == kGarminNamespace ? Space::kGarmin : Space::kOther;
+    }
+
+    // The element a child of the current one is, from its name.
+    Element eChild(Space eSpace, std::string_view svLocal) {
+        Element eParent = m_aePath[m_iDepth];
+        m_eField = Field::kNone;
+        if (eSpace == Space::kOther) {
+            return Element::kSkip;
+        }
+        bool fGpx = eSpace == Space::kGpx;
+        switch (eParent) {
+        case Element::kDocument:
+            return fGpx && svLocal == "gpx" ? Element::kGpx : Element::kSkip;
+        case Element::kGpx:
+            if (fGpx && svLocal == "wpt") {
+                return Element::kWpt;
+            }
+            if (fGpx && svLocal == "rte") {
+                return Element::kRte;
+            }
+            if (fGpx && svLocal == "trk") {
+                return Element::kTrk;
+            }
+            return Element::kSkip;
+        case Element::kRte:
+            if (fGpx && svLocal == "rtept") {
+                return Element::kRtePt;
+            }
+            if (fGpx && svLocal == "name") {
+                m_eField = Field::kName;
+            } else if (fGpx && svLocal == "number") {
+                m_eField = Field::kNumber;
+            }
+            return m_eField != Field::kNone ? Element::kField : Element::kSkip;
+        case Element::kTrk:
+            return fGpx && svLocal == "trkseg" ? Element::kTrkSeg : Element::kSkip;
+        case Element::kTrkSeg:
+            return fGpx && svLocal == "trkpt" ? Element::kTrkPt : Element::kSkip;
+        case Element::kWpt:
+        case Element::kRtePt:
+        case Element::kTrkPt:
+            if (!fGpx) {
+                // Files of GPX 1.0 carry extensions straight inside the point.
+                return svLocal == "WaypointExtension" ? Element::kWaypointExtension
+                                                      : Element::kSkip;
+            }
+            if (svLocal == "extensions") {
+                return Element::kExtensions;
+            }
+            if (svLocal == "ele") {
+                m_eField = Field::kEle;
+            } else if (svLocal == "time") {
+                m_eField = Field::kTime;
+            } else if (svLocal == "name") {
+                m_eField = Field::kName;
+            } else if (svLocal == "cmt") {
+                m_eField = Field::kCmt;
+            } else if (svLocal == "desc") {
+                m_eField = Field::kDesc;
+            } else if (svLocal == "sym") {
+                m_eField = Field::kSym;
+            }
+            return m_eField != Field::kNone ? Element::kField : Element::kSkip;
+        case Element::kExtensions:
+            return !fGpx && svLocal == "WaypointExtension" ? Element::kWaypointExtension
+                                                           : Element::kSkip;
+        case Element::kWaypointExtension:
+            if (!fGpx && svLocal == "Proximity") {
+                m_eField = Field::kProximity;
+            } else if (!fGpx && svLocal == "DisplayMode") {
+                m_eField = Field::kDisplay;
+            }
+            return m_eField != Field::kNone ? Element::kField : Element::kSkip;
+        default:
+            return Element::kSkip;
+        }
+    }
+
+    void vStartElement(const XML_Char *pszName, const XML_Char **apszAttr) {
+        if (m_fStopped) {
+            return;
+        }
+        if (m_iDepth >= kMaxDepth) {
+            vStop("elements nested deeper than 64");
+            return;
+        }
+        const char *pszLatitude = nullptr;
+        const char *pszLongitude = nullptr;
+        for (const XML_Char **p = apszAttr; p[0] != nullptr; p += 2) {
+            if (std::strlen(p[1]) > kMaxAttributeLength) {
+                vStop("an attribute value longer than 65536 bytes");
+                return;
+            }
+            if (std::strcmp(p[0], "lat") == 0) {
+                pszLatitude = p[1];
+            } else if (std::strcmp(p[0], "lon") == 0) {
+                pszLongitude = p[1];
+            }
+        }
+        std::string_view svName(pszName);
+        if (svName.size() > kMaxAttributeLength) {
+            vStop("an element name longer than 65536 bytes");
+            return;
+        }
+        Element eParent = m_aePath[m_iDepth];
+        Element e = Element::kSkip;
+        if (eParent != Element::kSkip && eParent != Element::kField) {
+            size_t nSeparator = svName.rfind(kNamespaceSeparator);
+            std::string_view svUri = nSeparator == std::string_view::npos
+                                         ? std::string_view()
+                                         : svName.substr(0, nSeparator);
+            std::string_view svLocal =
+                nSeparator == std::string_view::npos ? svName : svName.substr(nSeparator + 1);
+            e = eChild(eSpaceOf(svUri), svLocal);
+            if (eParent == Element::kDocument && e != Element::kGpx) {
+                std::string sReason = "not a GPX file (the first element is <" +
+                                      std::string(svLocal.substr(0, 64)) + ">)";
+                vStop(sReason.c_str());
+                return;
+            }
+        }
+        m_aePath[++m_iDepth] = e;
+        switch (e) {
+        case Element::kWpt:
+        case Element::kRtePt:
+        case Element::kTrkPt:
+            vStartPoint(pszLatitude, pszLongitude);
+            break;
+        case Element::kRte:
+            m_oRoute = Route{};
+            m_fRouteNumber = false;
+            break;
+        case Element::kTrkSeg:
+            m_fSegmentStart = true;
+            break;
+        case Element::kField:
+            // Text matters only inside fields; expat skips the rest faster
+            // without a handler to call.
+            m_sText.clear();
+            m_aeFields[m_iDepth] = m_eField;
+            XML_SetCharacterDataHandler(m_pParser, &vOnText);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void vStartPoint(const char *pszLatitude, const char *pszLongitude) {
+        double dLatitude = 0, dLongitude = 0;
+        m_fPointValid = pszLatitude != nullptr && pszLongitude != nullptr &&
+                        fParseDecimal(pszLatitude, dLatitude) &&
+                        fParseDecimal(pszLongitude, dLongitude) && dLatitude >= -90.0 &&
+                        dLatitude <= 90.0 && dLongitude >= -180.0 && dLongitude <= 180.0;
+        if (!m_fPointValid) {
+            if (m_nSkipped++ == 0) {
+                m_nFirstSkippedLine = lLine();
+            }
+            // Nothing inside a point without a position is read.
+            m_aePath[m_iDepth] = Element::kSkip;
+            return;
+        }
+        m_oPoint = oEmptyWaypoint();
+        m_oPoint.lLatitude = lRoundToSemicircles(dLatitude);
+        m_oPoint.lLongitude = lRoundToSemicircles(dLongitude);
+        m_oPoint.fAltitude = kNoAltitude;
+        m_fHasComment = false;
+        m_szDescription[0] = '\0';
+        m_iDeviceSymbol = kDeviceSymbolWaypoint;
+    }
+
+    void vEndElement(const XML_Char *) {
+        if (m_fStopped || m_iDepth == 0) {
+            return;
+        }
+        Element e = m_aePath[m_iDepth];
+        Field eField = m_aeFields[m_iDepth];
+        --m_iDepth;
+        switch (e) {
+        case Element::kField:
+            XML_SetCharacterDataHandler(m_pParser, nullptr);
+            vEndField(eField);
+            break;
+        case Element::kWpt:
+            // Unnamed waypoints would all replace one another in the store.
+            if (m_oPoint.szName[0] == '\0') {
+                std::snprintf(m_oPoint.szName, sizeof(m_oPoint.szName), "WPT%03ld",
+                              ++m_nUnnamedWaypoints);
+            }
+            if (!iStoreWaypoint()) {
+                vStop("the store refused a waypoint (out of memory)");
+            }
+            break;
+        case Element::kRtePt:
+            vEndRoutePoint();
+            break;
+        case Element::kTrkPt:
+            vEndTrackPoint();
+            break;
+        case Element::kRte:
+            vEndRoute();
+            break;
+        default:
+            break;
+        }
+    }
+
+    void vEndField(Field eField) {
+        Element eOwner = m_aePath[m_iDepth];
+        std::string_view svText = svTrim(m_sText);
+        if (eOwner == Element::kRte) {
+            if (eField == Field::kName) {
+                vCopyLatin1(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
+            } else if (eField == Field::kNumber) {
+                uint32_t lNumber = 0;
+                auto [pEnd, eError] =
+                    std::from_chars(svText.data(), svText.data() + svText.size(), lNumber);
+                if (eError == std::errc() && pEnd == svText.data() + svText.size()) {
+                    m_oRoute.lNumber = lNumber;
+                    m_fRouteNumber = true;
+                }
+            }
+            return;
+        }
+        // Straight to float: the writer's shortest decimals read back exactly.
+        float f = 0;
+        switch (eField) {
+        case Field::kEle:
+            m_oPoint.fAltitude = fParseDecimal(svText, f) ? f : kNoAltitude;
+            break;
+        case Field::kTime:
+            m_oPoint.lTime = lParseGpxTime(svText);
+            break;
+        case Field::kName:
+            vCopyLatin1(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
+            break;
+        case Field::kCmt:
+            vCopyLatin1(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
+            m_fHasComment = true;
+            break;
+        case Field::kDesc:
+            vCopyLatin1(svText, m_szDescription, sizeof(m_szDescription));
+            break;
+        case Field::kSym:
+            m_iDeviceSymbol = iDeviceSymbol(svText);
+            break;
+        case Field::kProximity:
+            m_oPoint.fProximity = fParseDecimal(svText, f) ? f : 0.0f;
+            break;
+        case Field::kDisplay:
+            m_oPoint.bDisplay = svText == "SymbolOnly"             ? 1
+                                : svText == "SymbolAndDescription" ? 2
+                                                                   : 0;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A symbol name, or a device number as the writer gives symbols without one.
+    static int iDeviceSymbol(std::string_view svText) {
+        int iNumber = iGarminSymbolFromName(svText);
+        if (iNumber >= 0) {
+            return iNumber;
+        }
+        int16_t sNumber = 0;
+        auto [pEnd, eError] =
+            std::from_chars(svText.data(), svText.data() + svText.size(), sNumber);
+        if (!svText.empty() && eError == std::errc() && pEnd == svText.data() + svText.size() &&
+            sNumber >= 0) {
+            return sNumber;
+        }
+        return kDeviceSymbolWaypoint;
+    }
+
+    int iStoreWaypoint() {
+        if (!m_fHasComment) {
+            std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
+        }
+        m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
+        if (iDebugGeneral()) {
+            std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
+                        m_oPoint.lLongitude);
+        }
+        return iAddWaypoint(m_pWorkspace, m_oPoint);
+    }
+
+    void vEndRoutePoint() {
+        if (m_oPoint.szName[0] == '\0') {
+            std::snprintf(m_oPoint.szName, sizeof(m_oPoint.szName), "RPT%03ld", ++m_nUnnamed);
+        }
+        if (!iStoreWaypoint()) {
+            vStop("the store refused a route point (out of memory)");
+            return;
+        }
+        // The store trims the name; the route names the point as stored.
+        if (m_oRoute.lPointCount < kMaxRoutePoints) {
+            std::memcpy(m_oRoute.aszPoints[m_oRoute.lPointCount++], m_oPoint.szName, kNameSize);
+        } else {
+            ++m_nRouteOverflow;
+        }
+    }
+
+    void vEndTrackPoint() {
+        TrackPoint o{};
+        o.lLatitude = m_oPoint.lLatitude;
+        o.lLongitude = m_oPoint.lLongitude;
+        o.lTime = m_oPoint.lTime;
+        o.fAltitude = m_oPoint.fAltitude;
+        o.fNewSegment = m_fSegmentStart ? 1 : 0;
+        m_fSegmentStart = false;
+        if (!iAddTrackPoint(m_pWorkspace, o)) {
+            vStop("the store refused a track point (out of memory)");
+        }
+    }
+
+    void vEndRoute() {
+        if (!m_fRouteNumber || m_aUsedNumbers.count(m_oRoute.lNumber) != 0) {
+            while (m_aUsedNumbers.count(m_lNextFree) != 0) {
+                ++m_lNextFree;
+            }
+            m_oRoute.lNumber = m_lNextFree;
+        }
+        m_aUsedNumbers.insert(m_oRoute.lNumber);
+        if (!iAddRoute(m_pWorkspace, m_oRoute)) {
+            vStop("the store refused a route (out of memory)");
+        }
+    }
+
+    Workspace *m_pWorkspace;
+    const char *m_pszName;
+    XML_Parser m_pParser = nullptr;
+    bool m_fStopped = false;
+    int m_iDepth = 0;
+    Element m_aePath[kMaxDepth + 1] = {Element::kDocument};
+    Field m_aeFields[kMaxDepth + 1] = {};
+    Field m_eField = Field::kNone;
+    std::string m_sText;
+
+    Waypoint m_oPoint = oEmptyWaypoint();
+    bool m_fPointValid = false;
+    bool m_fHasComment = false;
+    char m_szDescription[kNameSize] = {};
+    int m_iDeviceSymbol = kDeviceSymbolWaypoint;
+    bool m_fSegmentStart = false;
+
+    Route m_oRoute{};
+    bool m_fRouteNumber = false;
+    std::set<uint32_t> m_aUsedNumbers;
+    uint32_t m_lNextFree = 1;
+    long m_nUnnamed = 0;
+    long m_nUnnamedWaypoints = 0;
+    long m_nRouteOverflow = 0;
+
+    long m_nSkipped = 0;
+    unsigned long m_nFirstSkippedLine = 0;
+};
+
+} // namespace
+
+int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
+        return 0;
+    }
+    GpxReader oReader(pWorkspace, pszName);
+    if (!oReader.iStart()) {
+        return 0;
+    }
+    return oReader.iFinish(oReader.iFeed(svData.data(), svData.size(), true));
+}
+
+int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
+        return 0;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> pFile(std::fopen(pszFileName, "rb"),
+                                                           &std::fclose);
+    if (!pFile) {
+        vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
+        return 0;
+    }
+    GpxReader oReader(pWorkspace, pszFileName);
+    if (!oReader.iStart()) {
+        return 0;
+    }
+    return oReader.iFinish(oReader.iFeedFile(pFile.get()));
+}

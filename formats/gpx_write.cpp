@@ -1,0 +1,454 @@
+// Writing GPX 1.1. The document is built in a buffer that goes to the file in
+// pieces of 64 KiB; numbers and times are formatted by hand, so that a
+// million-point track is written in well under a second.
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "base/report.h"
+#include "formats/export_format.h"
+#include "formats/gpx.h"
+#include "formats/output_file.h"
+#include "garmin/symbol_names.h"
+#include "garmin/waypoint_symbols.h"
+#include "store/workspace.h"
+
+namespace {
+
+constexpr const char *kszCreator = "Quillox 0.5c";
+constexpr size_t kFlushSize = 1 << 16;
+// |latitude| beyond 2^30 semicircles is beyond 90 degrees, which GPX cannot hold.
+constexpr int32_t kMaxLatitude = 1 << 30;
+// Receiver time 0 is 1989-12-31T00:00:00Z, 631065600 seconds after 1970.
+constexpr int64_t kReceiverEpochUnix = 631065600;
+// The waypoint format whose symbol numbers and display modes GPX symbol names follow.
+constexpr int kSymbolFormat = 108;
+
+struct GpxWriter {
+    std::string sOut;
+    bool fTrackOpen = false;
+    long nLeftOut = 0; // points whose latitude GPX cannot hold
+};
+
+GpxWriter &oWriter(ExportContext &c) {
+    if (GpxWriter *p = std::any_cast<GpxWriter>(&c.oState)) {
+        return *p;
+    }
+    c.oState = GpxWriter();
+    GpxWriter &o = *std::any_cast<GpxWriter>(&c.oState);
+    o.sOut.reserve(kFlushSize + 4096);
+    return o;
+}
+
+int iFlush(ExportContext &c, GpxWriter &w) {
+    int iResult = c.pFile->iWriteText(w.sOut);
+    w.sOut.clear();
+    return iResult;
+}
+
+int iFlushIfFull(ExportContext &c, GpxWriter &w) {
+    return w.sOut.size() < kFlushSize ? 1 : iFlush(c, w);
+}
+
+bool fLatitudeWritable(int32_t lLatitude) {
+    return lLatitude >= -kMaxLatitude && lLatitude <= kMaxLatitude;
+}
+
+// Values past a billion metres are no altitude or radius a receiver knows, and
+// schema checkers refuse decimals of that many digits.
+constexpr float kImplausible = 1e9f;
+
+// An altitude GPX can carry: one the store holds (not its "no altitude") and
+// within what a receiver knows.
+bool fWritableAltitude(float fAltitude) {
+    return fHasAltitude(fAltitude) && fAltitude < kImplausible;
+}
+
+bool fWritableRadius(float fProximity) {
+    return fProximity > -kImplausible && fProximity < kImplausible;
+}
+
+// A float in the fewest decimals that read back to the same float, never with
+// an exponent (the XML schema's decimal has none).
+void vAppendFloat(std::string &s, float f) {
+    char szBuffer[128];
+    auto [pEnd, eError] =
+        std::to_chars(szBuffer, szBuffer + sizeof(szBuffer), f, std::chars_format::fixed);
+    if (eError == std::errc()) {
+        s.append(szBuffer, pEnd);
+    } else {
+        s += '0';
+    }
+}
+
+// Latin-1 text of a fixed field as UTF-8 with the XML specials escaped.
+// Control characters other than the tab are dropped: XML 1.0 cannot hold them.
+void vAppendText(std::string &s, const char *pszText, size_t nSize) {
+    size_t nLength = strnlen(pszText, nSize);
+    for (size_t i = 0; i < nLength; ++i) {
+        unsigned char c = static_cast<unsigned char>(pszText[i]);
+        switch (c) {
+        case '&':
+            s += "&amp;";
+            break;
+        case '<':
+            s += "&lt;";
+            break;
+        case '>':
+            s += "&gt;";
+            break;
+        case '"':
+            s += "&quot;";
+            break;
+        default:
+            if (c < 0x20 && c != '\t') {
+                break;
+            }
+            if (c < 0x80) {
+                s += static_cast<char>(c);
+            } else {
+                s += static_cast<char>(0xC0 | (c >> 6));
+                s += static_cast<char>(0x80 | (c & 0x3F));
+            }
+        }
+    }
+}
+
+void vAppendDegrees(std::string &s, int32_t lSemicircles) {
+    char szBuffer[32];
+    s.append(szBuffer, nFormatGpxDegrees(lSemicircles, szBuffer));
+}
+
+void vAppendPosition(std::string &s, int32_t lLatitude, int32_t lLongitude) {
+    s += " lat=\"";
+    vAppendDegrees(s, lLatitude);
+    s += "\" lon=\"";
+    vAppendDegrees(s, lLongitude);
+    s += '"';
+}
+
+void vAppendTime(std::string &s, int32_t lTime) {
+    char szBuffer[32];
+    s.append(szBuffer, nFormatGpxTime(lTime, szBuffer));
+}
+
+const char *pszDisplayMode(uint8_t bDeviceDisplay) {
+    switch (bDeviceDisplay) {
+    case 1:
+        return "SymbolOnly";
+    case 2:
+        return "SymbolAndDescription";
+    default:
+        return "SymbolAndName";
+    }
+}
+
+// A <wpt> or <rtept> with everything GPX holds of a waypoint.
+void vAppendWaypoint(std::string &s, const Waypoint &o, const char *pszElement,
+                     std::string_view svIndent) {
+    s += svIndent;
+    s += '<';
+    s += pszElement;
+    vAppendPosition(s, o.lLatitude, o.lLongitude);
+    s += ">\n";
+    if (fWritableAltitude(o.fAltitude)) {
+        s += svIndent;
+        s += "  <ele>";
+        vAppendFloat(s, o.fAltitude);
+        s += "</ele>\n";
+    }
+    if (o.lTime != 0) {
+        s += svIndent;
+        s += "  <time>";
+        vAppendTime(s, o.lTime);
+        s += "</time>\n";
+    }
+    s += svIndent;
+    s += "  <name>";
+    vAppendText(s, o.szName, sizeof(o.szName));
+    s += "</name>\n";
+    if (o.szComment[0] != '\0') {
+        s += svIndent;
+        s += "  <cmt>";
+        vAppendText(s, o.szComment, sizeof(o.szComment));
+        s += "</cmt>\n";
+    }
+    int16_t sDevice = sGetGarminSymbolID(o.sSymbol, kSymbolFormat);
+    s += svIndent;
+    s += "  <sym>";
+    if (const char *pszName = pszGarminSymbolName(sDevice)) {
+        s += pszName;
+    } else {
+        s += std::to_string(sDevice);
+    }
+    s += "</sym>\n";
+    uint8_t bDisplay = bGetDeviceDisplay(o.bDisplay, kSymbolFormat);
+    if (o.fProximity != 0.0f || bDisplay != 0) {
+        s += svIndent;
+        s += "  <extensions>\n";
+        s += svIndent;
+        s += "    <gpxx:WaypointExtension>\n";
+        if (fWritableRadius(o.fProximity)) {
+            s += svIndent;
+            s += "      <gpxx:Proximity>";
+            vAppendFloat(s, o.fProximity);
+            s += "</gpxx:Proximity>\n";
+        }
+        s += svIndent;
+        s += "      <gpxx:DisplayMode>";
+        s += pszDisplayMode(bDisplay);
+        s += "</gpxx:DisplayMode>\n";
+        s += svIndent;
+        s += "    </gpxx:WaypointExtension>\n";
+        s += svIndent;
+        s += "  </extensions>\n";
+    }
+    s += svIndent;
+    s += "</";
+    s += pszElement;
+    s += ">\n";
+}
+
+struct Bounds {
+    bool fAny = false;
+    int32_t lMinLatitude = 0, lMaxLatitude = 0, lMinLongitude = 0, lMaxLongitude = 0;
+
+    void vAdd(int32_t lLatitude, int32_t lLongitude) {
+        if (!fLatitudeWritable(lLatitude)) {
+            return;
+        }
+        if (!fAny) {
+            fAny = true;
+            lMinLatitude = lMaxLatitude = lLatitude;
+            lMinLongitude = lMaxLongitude = lLongitude;
+            return;
+        }
+        lMinLatitude = std::min(lMinLatitude, lLatitude);
+        lMaxLatitude = std::max(lMaxLatitude, lLatitude);
+        lMinLongitude = std::min(lMinLongitude, lLongitude);
+        lMaxLongitude = std::max(lMaxLongitude, lLongitude);
+    }
+};
+
+// The bounds of every position the export will write.
+Bounds oBoundsOf(const Workspace &oWorkspace, int iKindMask) {
+    const DataStore &oStore = *oWorkspace.pStore;
+    Bounds o;
+    if ((iKindMask & 2) != 0) {
+        for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
+            o.vAdd(oWaypoint.lLatitude, oWaypoint.lLongitude);
+        }
+    }
+    if ((iKindMask & 1) != 0) {
+        for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
+            uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+            for (uint32_t k = 0; k < nPoints; ++k) {
+                if (const Waypoint *p = pFindWaypoint(&oWorkspace, oRoute.aszPoints[k])) {
+                    o.vAdd(p->lLatitude, p->lLongitude);
+                }
+            }
+        }
+    }
+    if ((iKindMask & 4) != 0) {
+        for (const TrackPoint &oPoint : oStore.pTrackPoints) {
+            o.vAdd(oPoint.lLatitude, oPoint.lLongitude);
+        }
+    }
+    return o;
+}
+
+int iWriteRoute(ExportContext &c, GpxWriter &w, const Route &oRoute) {
+    std::string &s = w.sOut;
+    s += "  <rte>\n    <name>";
+    if (oRoute.szComment[0] != '\0') {
+        vAppendText(s, oRoute.szComment, sizeof(oRoute.szComment));
+    } else {
+        s += "Route ";
+        s += std::to_string(oRoute.lNumber);
+    }
+    s += "</name>\n    <number>";
+    s += std::to_string(oRoute.lNumber);
+    s += "</number>\n";
+    uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+    for (uint32_t k = 0; k < nPoints; ++k) {
+        const Waypoint *pWaypoint = pFindWaypoint(c.pWorkspace, oRoute.aszPoints[k]);
+        if (pWaypoint == nullptr) {
+            // A point made up from the name alone would put a false point at
+            // 0,0 into the route; it is left out and the user told.
+            vReportError("'%s': route %u names waypoint '%.50s', which is not stored; left out",
+                         c.pszFileName, oRoute.lNumber, oRoute.aszPoints[k]);
+            continue;
+        }
+        if (!fLatitudeWritable(pWaypoint->lLatitude)) {
+            ++w.nLeftOut;
+            continue;
+        }
+        vAppendWaypoint(s, *pWaypoint, "rtept", "    ");
+    }
+    s += "  </rte>\n";
+    return iFlushIfFull(c, w);
+}
+
+} // namespace
+
+size_t nFormatGpxDegrees(int32_t lSemicircles, char *pszBuffer) {
+    // 180e9 / 2^31 = 87890625 / 2^20: the value in 1e-9 degrees, rounded to the
+    // nearest, from integers alone.
+    int64_t llScaled = static_cast<int64_t>(lSemicircles) * 87890625;
+    bool fNegative = llScaled < 0;
+    uint64_t llMagnitude = static_cast<uint64_t>(fNegative ? -llScaled : llScaled);
+    uint64_t llNano = (llMagnitude + (uint64_t{1} << 19)) >> 20;
+    char *p = pszBuffer;
+    if (fNegative && llNano != 0) {
+        *p++ = '-';
+    }
+    p = std::to_chars(p, p + 8, llNano / 1000000000).ptr;
+    *p++ = '.';
+    uint64_t llFraction = llNano % 1000000000;
+    for (int i = 8; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + llFraction % 10);
+        llFraction /= 10;
+    }
+    p += 9;
+    *p = '\0';
+    return static_cast<size_t>(p - pszBuffer);
+}
+
+size_t nFormatGpxTime(int32_t lTime, char *pszBuffer) {
+    int64_t llUnix = kReceiverEpochUnix + lTime;
+    int64_t llDays = llUnix >= 0 ? llUnix / 86400 : (llUnix - 86399) / 86400;
+    int64_t llSeconds = llUnix - llDays * 86400;
+    // Civil date of a day count since 1970-01-01 (proleptic Gregorian).
+    int64_t z = llDays + 719468;
+    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    int64_t doe = z - era * 146097;
+    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    int64_t mp = (5 * doy + 2) / 153;
+    int64_t iDay = doy - (153 * mp + 2) / 5 + 1;
+    int64_t iMonth = mp < 10 ? mp + 3 : mp - 9;
+    int64_t iYear = yoe + era * 400 + (iMonth <= 2 ? 1 : 0);
+    auto vTwo = [](char *p, int64_t v) {
+        p[0] = static_cast<char>('0' + v / 10);
+        p[1] = static_cast<char>('0' + v % 10);
+    };
+    char *p = pszBuffer;
+    vTwo(p, iYear / 100);
+    vTwo(p + 2, iYear % 100);
+    p[4] = '-';
+    vTwo(p + 5, iMonth);
+    p[7] = '-';
+    vTwo(p + 8, iDay);
+    p[10] = 'T';
+    vTwo(p + 11, llSeconds / 3600);
+    p[13] = ':';
+    vTwo(p + 14, llSeconds / 60 % 60);
+    p[16] = ':';
+    vTwo(p + 17, llSeconds % 60);
+    p[19] = 'Z';
+    p[20] = '\0';
+    return 20;
+}
+
+int iWriteGpxHeader(ExportContext &c) {
+    GpxWriter &w = oWriter(c);
+    std::string &s = w.sOut;
+    const Workspace &oWorkspace = *c.pWorkspace;
+    const DataStore &oStore = *oWorkspace.pStore;
+    s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+         "<gpx version=\"1.1\" creator=\"";
+    s += kszCreator;
+    s += "\" xmlns=\"http://www.topografix.com/GPX/1/1\""
+         " xmlns:gpxx=\"http://www.garmin.com/xmlschemas/GpxExtensions/v3\""
+         " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\""
+         " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1"
+         " http://www.topografix.com/GPX/1/1/gpx.xsd"
+         " http://www.garmin.com/xmlschemas/GpxExtensions/v3"
+         " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\">\n";
+    Bounds oBounds = oBoundsOf(oWorkspace, c.iKindMask);
+    if (oBounds.fAny) {
+        s += "  <metadata>\n    <bounds minlat=\"";
+        vAppendDegrees(s, oBounds.lMinLatitude);
+        s += "\" minlon=\"";
+        vAppendDegrees(s, oBounds.lMinLongitude);
+        s += "\" maxlat=\"";
+        vAppendDegrees(s, oBounds.lMaxLatitude);
+        s += "\" maxlon=\"";
+        vAppendDegrees(s, oBounds.lMaxLongitude);
+        s += "\"/>\n  </metadata>\n";
+    }
+    if ((c.iKindMask & 2) != 0) {
+        for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
+            if (!fLatitudeWritable(oWaypoint.lLatitude)) {
+                ++w.nLeftOut;
+                continue;
+            }
+            vAppendWaypoint(s, oWaypoint, "wpt", "  ");
+            if (!iFlushIfFull(c, w)) {
+                return 0;
+            }
+        }
+    }
+    if ((c.iKindMask & 1) != 0) {
+        for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
+            if (!iWriteRoute(c, w, oRoute)) {
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
+    GpxWriter &w = oWriter(c);
+    if (!fLatitudeWritable(oPoint.lLatitude)) {
+        ++w.nLeftOut;
+        return 1;
+    }
+    std::string &s = w.sOut;
+    if (!w.fTrackOpen) {
+        s += "  <trk>\n    <name>Track</name>\n    <trkseg>\n";
+        w.fTrackOpen = true;
+    } else if (oPoint.fNewSegment != 0) {
+        s += "    </trkseg>\n    <trkseg>\n";
+    }
+    s += "      <trkpt";
+    vAppendPosition(s, oPoint.lLatitude, oPoint.lLongitude);
+    s += '>';
+    if (fWritableAltitude(oPoint.fAltitude)) {
+        s += "<ele>";
+        vAppendFloat(s, oPoint.fAltitude);
+        s += "</ele>";
+    }
+    if (oPoint.lTime != 0) {
+        s += "<time>";
+        vAppendTime(s, oPoint.lTime);
+        s += "</time>";
+    }
+    s += "</trkpt>\n";
+    return iFlushIfFull(c, w);
+}
+
+int iCloseGpxTrack(ExportContext &c) {
+    GpxWriter &w = oWriter(c);
+    if (w.fTrackOpen) {
+        w.sOut += "    </trkseg>\n  </trk>\n";
+        w.fTrackOpen = false;
+    }
+    return 1;
+}
+
+int iWriteGpxTrailer(ExportContext &c) {
+    GpxWriter &w = oWriter(c);
+    w.sOut += "</gpx>\n";
+    if (w.nLeftOut != 0) {
+        vReportError("'%s': %ld points with a latitude beyond 90 degrees left out", c.pszFileName,
+                     w.nLeftOut);
+    }
+    return iFlush(c, w);
+}
