@@ -6,6 +6,7 @@
 #include "base/file_replace.h"
 #include "base/report.h"
 #include "device/identify.h"
+#include "device/link_layer.h"
 #include "device/link_open.h"
 #include "device/transfers.h"
 #include "files/listings.h"
@@ -33,6 +34,9 @@ class StepTally {
         }
     }
     void vStart() { m_iReportsBefore = iReportedErrorCount(); }
+    // A step that was not run because it could not succeed: failed, and
+    // already explained.
+    void vCountSkipped() { ++m_iFailed; }
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }
 
   private:
@@ -88,6 +92,26 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     // Without a link every device step would fail; they are counted as failed
     // at once instead of each waiting on a receiver that is not there.
     auto fDeviceStep = [&]() { return !fLinkFailed; };
+    // A receiver that stopped answering altogether ends the device part of the
+    // run: the step that found out fails, one line says so with what to check,
+    // and every later device step is counted failed without waiting again.
+    bool fGoneReported = false;
+    auto iRunDeviceStep = [&](const char *pszWhat, auto fnStep) {
+        if (iReceiverGone(o.pLink)) {
+            oTally.vCountSkipped();
+            return 0;
+        }
+        oTally.vStart();
+        const int iResult = fnStep();
+        if (iReceiverGone(o.pLink) && !fGoneReported) {
+            fGoneReported = true;
+            vReportError("no answer from the receiver on %s: check the cable, the port, that the "
+                         "unit is on and set to its Garmin interface",
+                         o.pLink->sName.c_str());
+        }
+        oTally.vCount(iResult, pszWhat);
+        return iResult;
+    };
 
     if (o.fImport) {
         std::printf("Import data from %s\n", o.szSecondFile);
@@ -104,33 +128,29 @@ int iRunSequence(Workspace &w, RunOptions &o) {
                       o.szFirstFile);
     }
     if (o.fIdentify && fDeviceStep()) {
-        oTally.vStart();
-        oTally.vCount(iIdentifyUnit(&w, o.pLink), "identifying the receiver");
-        oTally.vStart();
-        oTally.vCount(iReadUnitTime(o.pLink), "reading the receiver's time");
+        iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
+        iRunDeviceStep("reading the receiver's time", [&] { return iReadUnitTime(o.pLink); });
     }
     if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
-            oTally.vStart();
-            oTally.vCount(iSource(iDownloadWaypoints(&w, o.pLink, 0), "the waypoint download"),
-                          "waypoint download");
+            iSource(iRunDeviceStep("waypoint download",
+                                   [&] { return iDownloadWaypoints(&w, o.pLink, 0); }),
+                    "the waypoint download");
         }
         if (o.fDownloadProximity) {
-            oTally.vStart();
-            oTally.vCount(
-                iSource(iDownloadWaypoints(&w, o.pLink, 1), "the proximity waypoint download"),
-                "proximity waypoint download");
+            iSource(iRunDeviceStep("proximity waypoint download",
+                                   [&] { return iDownloadWaypoints(&w, o.pLink, 1); }),
+                    "the proximity waypoint download");
         }
         if (o.fDownloadRoutes) {
-            oTally.vStart();
-            oTally.vCount(iSource(iDownloadRoutes(&w, o.pLink), "the route download"),
-                          "route download");
+            iSource(iRunDeviceStep("route download", [&] { return iDownloadRoutes(&w, o.pLink); }),
+                    "the route download");
         }
         if (o.fDownloadTracks) {
-            oTally.vStart();
-            oTally.vCount(iSource(iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink),
-                                  "the track download"),
-                          "track download");
+            iSource(iRunDeviceStep(
+                        "track download",
+                        [&] { return iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink); }),
+                    "the track download");
         }
     }
     if (o.fSave && fMayWrite(o.szFirstFile)) {
@@ -158,20 +178,17 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     }
     if (o.fUpload && fDeviceStep()) {
         if (o.fUploadWaypoints) {
-            oTally.vStart();
-            oTally.vCount(iUploadWaypoints(&w, o.pLink, 0), "waypoint upload");
+            iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
         }
         if (o.fUploadProximity) {
-            oTally.vStart();
-            oTally.vCount(iUploadWaypoints(&w, o.pLink, 1), "proximity waypoint upload");
+            iRunDeviceStep("proximity waypoint upload",
+                           [&] { return iUploadWaypoints(&w, o.pLink, 1); });
         }
         if (o.fUploadRoutes) {
-            oTally.vStart();
-            oTally.vCount(iUploadRoutes(&w, o.pLink), "route upload");
+            iRunDeviceStep("route upload", [&] { return iUploadRoutes(&w, o.pLink); });
         }
         if (o.fUploadTracks) {
-            oTally.vStart();
-            oTally.vCount(iUploadTracks(&w, o.pLink), "track upload");
+            iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
         }
     }
     if (o.pLink != nullptr) {

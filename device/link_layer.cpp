@@ -31,8 +31,10 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
         std::printf("   Calculated checksum: %2.2X\n", bMessageChecksum({pMessage, nLength}));
     }
     int iResult = 0;
+    const int32_t lBytesReadBefore = oGetLinkStatistics().lBytesRead;
     for (int iAttempt = 0; iAttempt < kSendAttempts; ++iAttempt) {
         if (!iWriteComBytes(pLink, aFrame.data(), aFrame.size())) {
+            vMarkReceiverGone(pLink);
             return 0;
         }
         iResult = iWaitForAck(pLink, pMessage[0]);
@@ -42,6 +44,9 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
         if (iResult) {
             break;
         }
+    }
+    if (!iResult && oGetLinkStatistics().lBytesRead == lBytesReadBefore) {
+        vMarkReceiverGone(pLink);
     }
     return iResult;
 }
@@ -59,7 +64,11 @@ int iSendUsb(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
                     static_cast<long>(kUsbHeaderSize + oHeader.lDataSize));
         vHexDump(abUsbSendPacket, kUsbHeaderSize + oHeader.lDataSize);
     }
-    return iWriteUsbPacket(pLink, abUsbSendPacket);
+    if (!iWriteUsbPacket(pLink, abUsbSendPacket)) {
+        vMarkReceiverGone(pLink);
+        return 0;
+    }
+    return 1;
 }
 
 int iReadSerialFrame(DeviceLink *pLink) {
@@ -171,6 +180,16 @@ std::vector<uint8_t> aBuildSerialFrame(std::span<const uint8_t> aMessage) {
     aFrame.push_back(kDle);
     aFrame.push_back(kEtx);
     return aFrame;
+}
+
+int iReceiverGone(const DeviceLink *pLink) {
+    return pLink != nullptr && pLink->fReceiverGone ? 1 : 0;
+}
+
+void vMarkReceiverGone(DeviceLink *pLink) {
+    if (pLink != nullptr) {
+        pLink->fReceiverGone = true;
+    }
 }
 
 int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {

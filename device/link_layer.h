@@ -50,6 +50,13 @@ void vSendAck(DeviceLink *pLink, uint8_t bAckId, uint8_t bAnsweredId);
 // Waits for the acknowledgement of a message with the given record id.
 int iWaitForAck(DeviceLink *pLink, uint8_t bSentId);
 
+// A receiver is taken as gone when a message sent to it gets no answer at all
+// through all its attempts (no ACK, no NAK, not one byte), or when the port
+// refuses a write. A receiver that answers, even with a NAK or a record other
+// than the one asked for, is not gone. Once gone, it stays so for the link.
+int iReceiverGone(const DeviceLink *pLink);
+void vMarkReceiverGone(DeviceLink *pLink);
+
 // The checksum that makes id, size, data and checksum add up to 0 modulo 256.
 uint8_t bMessageChecksum(std::span<const uint8_t> aMessage);
 // The serial frame of a message (id, size, data): DLE, stuffed bytes, stuffed

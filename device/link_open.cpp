@@ -63,6 +63,7 @@ int iOpenComPort(const char *pszPortName, DeviceLink **ppLink) {
         return 0;
     }
     *ppLink = pAttachSerialLink(std::move(pPort));
+    (*ppLink)->sName = szPath;
     return 1;
 }
 
@@ -80,6 +81,7 @@ int iOpenUsbDevice(DeviceLink **ppLink) {
         vDestroyLink(pLink);
         return 0;
     }
+    pLink->sName = "USB";
     *ppLink = pLink;
     return 1;
 }

@@ -14,11 +14,11 @@ int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t
     oOut.vI32(oPoint.lLongitude);
     oOut.vI32(oPoint.lTime);
     if (iFormat != kD300) {
-        oOut.vF32(oPoint.fAltitude);
+        oOut.vF32(fDeviceAltitude(oPoint.fAltitude));
         oOut.vF32(0.0f); // depth
     }
     if (iFormat == kD302) {
-        oOut.vF32(1.0e25f); // temperature: none
+        oOut.vF32(kDeviceUnknown); // temperature: none
     }
     oOut.vU8(oPoint.fNewSegment != 0 ? 1 : 0);
     return 1;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "base/debug.h"
@@ -11,6 +13,7 @@
 #include "device/progress_bar.h"
 #include "device/protocol_selection.h"
 #include "device/record_messages.h"
+#include "device/transport.h"
 #include "device/waypoint_records.h"
 #include "garmin/protocol_numbers.h"
 #include "store/workspace.h"
@@ -69,8 +72,12 @@ int iFailedAfter(const char *pszWhat, int iDone, int iCount) {
     vReportError("%s failed after %d of %d records", pszWhat, iDone, iCount);
     return 0;
 }
-int iFailedAt(const char *pszWhat, const char *pszStage) {
-    vReportError("%s failed: %s", pszWhat, pszStage);
+// A transfer that could not even start because the receiver has gone says
+// nothing of its own: the run names the receiver once, with what to check.
+int iFailedAt(const DeviceLink *pLink, const char *pszWhat, const char *pszStage) {
+    if (!iReceiverGone(pLink)) {
+        vReportError("%s failed: %s", pszWhat, pszStage);
+    }
     return 0;
 }
 
@@ -79,10 +86,10 @@ int iFailedAt(const char *pszWhat, const char *pszStage) {
 int iStartDownload(DeviceLink *pLink, uint16_t sCommand, const char *pszWhat, const char *pszTitle,
                    int *piCount) {
     if (!iSendCommand(pLink, sCommand)) {
-        return iFailedAt(pszWhat, "the receiver did not take the transfer command");
+        return iFailedAt(pLink, pszWhat, "the receiver did not take the transfer command");
     }
     if (!iReadRecords(pLink, piCount)) {
-        return iFailedAt(pszWhat, "the receiver did not announce its records");
+        return iFailedAt(pLink, pszWhat, "the receiver did not announce its records");
     }
     vStartProgress(pszTitle, *piCount);
     return 1;
@@ -116,6 +123,29 @@ int iCappedCount(const char *pszWhat, long lCount, bool *pfCapped) {
         return kMaxRecordsPerTransfer;
     }
     return static_cast<int>(lCount);
+}
+
+// A receiver that keeps 6-character identifiers stores two waypoints whose
+// names agree in their first six characters as one: the later one replaces
+// the earlier. The upload goes on unchanged; each such pair is named once.
+void vReportShortNameCollisions(const WaypointList &oWaypoints, int fProximity, int iFormat) {
+    if (!iKeepsShortIdentifier(iFormat)) {
+        return;
+    }
+    std::map<std::string, const char *> oLastByIdentifier;
+    for (const auto &[sName, oWaypoint] : oWaypoints) {
+        if (fProximity && oWaypoint.fProximity == 0.0f) {
+            continue;
+        }
+        char szIdentifier[kShortIdentifierSize + 1];
+        vShortIdentifier(oWaypoint, szIdentifier);
+        auto [it, fNew] = oLastByIdentifier.try_emplace(szIdentifier, oWaypoint.szName);
+        if (!fNew) {
+            vReportError("'%s' and '%s' are both '%s' on this receiver; it keeps only the last",
+                         it->second, oWaypoint.szName, szIdentifier);
+            it->second = oWaypoint.szName;
+        }
+    }
 }
 
 void vAppendRoutePoint(Route &oRoute, const char *pszName, int *piDropped) {
@@ -164,10 +194,11 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
         if (iReadMessage(pLink, bRecordId) &&
             iStoreReceivedWaypoint(pWorkspace, iFormat, nullptr)) {
             ++iDone;
+            // The bar shows the records that arrived: a failed one leaves it short.
+            vShowProgress(iProgressPercent(iDone, iCount));
         } else {
             fFailed = true;
         }
-        vShowProgress(iProgressPercent(i + 1, iCount));
     }
     std::printf("\n");
     if (fFailed) {
@@ -198,10 +229,11 @@ int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
                      pszWhat, iFormat);
         return 0;
     }
+    vReportShortNameCollisions(oWaypoints, fProximity, iFormat);
     bool fCapped = false;
     const int iCount = iCappedCount(pszWhat, lStored, &fCapped);
     if (!iSendRecords(pLink, iCount)) {
-        return iFailedAt(pszWhat, "the receiver did not take the records message");
+        return iFailedAt(pLink, pszWhat, "the receiver did not take the records message");
     }
     vStartProgress(fProximity ? "Uploading Proximity Waypoints" : "Uploading Waypoints", iCount);
     const uint8_t bRecordId = fProximity ? kPidProximityWaypoint : kPidWaypoint;
@@ -214,10 +246,10 @@ int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
         }
         if (iSendWaypoint(pLink, oWaypoint, bRecordId, iFormat)) {
             ++iSent;
+            vShowProgress(iProgressPercent(iSent, iCount));
         } else {
             fFailed = true;
         }
-        vShowProgress(iProgressPercent(iSent + (fFailed ? 1 : 0), iCount));
     }
     std::printf("\n");
     if (fFailed) {
@@ -275,8 +307,8 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         }
         if (!fFailed) {
             ++iDone;
+            vShowProgress(iProgressPercent(iDone, iCount));
         }
-        vShowProgress(iProgressPercent(i + 1, iCount));
     }
     std::printf("\n");
     if (fFailed) {
@@ -322,7 +354,7 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     bool fCapped = false;
     const int iCount = iCappedCount(pszWhat, lRecords, &fCapped);
     if (!iSendRecords(pLink, iCount)) {
-        return iFailedAt(pszWhat, "the receiver did not take the records message");
+        return iFailedAt(pLink, pszWhat, "the receiver did not take the records message");
     }
     vStartProgress("Uploading Route Points", iCount);
     int iSent = 0;
@@ -346,6 +378,7 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
                     ++iSent;
                 } else {
                     fFailed = true;
+                    break; // no mark for the point that did not go
                 }
             }
             std::printf(".");
@@ -382,6 +415,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
     int iHandled = 0;
     for (int i = 0; i < iCount && !fGaveUp; ++i) {
         bool fRead = false;
+        const int32_t lBytesReadBefore = oGetLinkStatistics().lBytesRead;
         for (int iAttempt = 0; iAttempt < kTrackReadAttempts && !fRead; ++iAttempt) {
             fRead = iReadMessage(pLink, 0) != 0;
         }
@@ -389,6 +423,9 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
         if (!fRead) {
             fRecordFailed = true;
             fGaveUp = true;
+            if (oGetLinkStatistics().lBytesRead == lBytesReadBefore) {
+                vMarkReceiverGone(pLink); // not one byte in five reads
+            }
         } else if (bReceivedId() == kPidTrackPoint) {
             fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, fKeepAll) == 0;
         } else if (bReceivedId() == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
@@ -399,7 +436,11 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
         iFailedRecords += fRecordFailed ? 1 : 0;
         fLastFailed = fRecordFailed;
         iHandled = i + 1;
-        vShowProgress(iProgressPercent(i + 1, iCount));
+        // The download reads on past a bad record; the bar moves with the
+        // records that arrived and so stops short when the last ones fail.
+        if (!fRecordFailed) {
+            vShowProgress(iProgressPercent(i + 1, iCount));
+        }
     }
     std::printf("\n");
     if (fGaveUp) {
@@ -442,23 +483,25 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
     const int iCount =
         iCappedCount(pszWhat, static_cast<long>(oPoints.size()) + (fHeader ? 1 : 0), &fCapped);
     if (!iSendRecords(pLink, iCount)) {
-        return iFailedAt(pszWhat, "the receiver did not take the records message");
+        return iFailedAt(pLink, pszWhat, "the receiver did not take the records message");
     }
     vStartProgress("Uploading Track Points", iCount);
     int iSent = 0;
     bool fFailed = false;
     if (fHeader) {
         fFailed = !iSendTrackHeader(pLink);
-        iSent += fFailed ? 0 : 1;
-        vShowProgress(iProgressPercent(1, iCount));
+        if (!fFailed) {
+            iSent = 1;
+            vShowProgress(iProgressPercent(iSent, iCount));
+        }
     }
     for (auto it = oPoints.begin(); it != oPoints.end() && iSent < iCount && !fFailed; ++it) {
         if (iSendTrackPoint(pLink, *it)) {
             ++iSent;
+            vShowProgress(iProgressPercent(iSent, iCount));
         } else {
             fFailed = true;
         }
-        vShowProgress(iProgressPercent(iSent + (fFailed ? 1 : 0), iCount));
     }
     std::printf("\n");
     if (fFailed) {

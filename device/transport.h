@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // A serial line opened at 9600 baud, 8N1, raw, with a one-second read time-out.
 // Destroying it purges both buffers and closes the line.
@@ -40,6 +41,10 @@ class UsbPipes {
 struct DeviceLink {
     std::unique_ptr<SerialPort> pSerial; // set for a serial link
     std::unique_ptr<UsbPipes> pUsb;      // set for a USB link
+    std::string sName;                   // the device path, or "USB", for messages
+    // Set once the receiver gave no answer at all to a message sent to it
+    // (see link_layer.h); every later exchange would wait for nothing.
+    bool fReceiverGone = false;
 };
 
 // Byte counters and clock readings of the link; process-wide, never reset by

@@ -203,7 +203,7 @@ void vEncodeVariable(const Waypoint &o, int iFormat, std::vector<uint8_t> &aData
     std::memset(p + 12, 0xFF, 12);
     vPutI32(p + 24, o.lLatitude);
     vPutI32(p + 28, o.lLongitude);
-    vPutF32(p + 32, o.fAltitude);
+    vPutF32(p + 32, fDeviceAltitude(o.fAltitude));
     vPutF32(p + 36, 0.0f); // depth
     vPutF32(p + 40, o.fProximity);
     std::memset(p + 44, ' ', 4); // state, country code
@@ -211,7 +211,7 @@ void vEncodeVariable(const Waypoint &o, int iFormat, std::vector<uint8_t> &aData
         vPutU32(p + 48, 0xFFFFFFFFu); // estimated time: none
     }
     if (iFormat == kD110) {
-        vPutF32(p + 52, 1.0e25f); // temperature: none
+        vPutF32(p + 52, kDeviceUnknown); // temperature: none
         vPutI32(p + 56, o.lTime);
         vPutU16(p + 60, 0); // category
     }
@@ -318,6 +318,16 @@ void vDecodeFixed(std::span<const uint8_t> aData, const FixedLayout &oLayout, Wa
 }
 
 } // namespace
+
+int iKeepsShortIdentifier(int iFormat) {
+    return (pFixedLayout(iFormat) != nullptr || iIsD150FamilyFormat(iFormat)) ? 1 : 0;
+}
+
+void vShortIdentifier(const Waypoint &oWaypoint, char (&szIdentifier)[kShortIdentifierSize + 1]) {
+    vPutPadded(reinterpret_cast<uint8_t *>(szIdentifier), kShortIdentifierSize, oWaypoint.szName,
+               sizeof(oWaypoint.szName));
+    szIdentifier[kShortIdentifierSize] = '\0';
+}
 
 int iIsWaypointFormat(int iFormat) {
     return iFixedSize(iFormat) != 0 ? 1 : 0;

@@ -12,6 +12,21 @@
 // 1 when the format is one of the sixteen layouts the program reads and writes.
 int iIsWaypointFormat(int iFormat);
 
+// The receivers' float for "unknown" (altitude, depth, temperature), and the
+// altitude a record carries for a stored one: the store's "no altitude" goes
+// out as unknown, not as a height of -777 m.
+constexpr float kDeviceUnknown = 1.0e25f;
+inline float fDeviceAltitude(float fAltitude) {
+    return fHasAltitude(fAltitude) ? fAltitude : kDeviceUnknown;
+}
+
+// 1 when the format keeps only a 6-character identifier (100..107, 150..155,
+// 400, 403); the identifier it sends is then the name's first six characters,
+// padded with blanks, written into szIdentifier (7 bytes) by vShortIdentifier.
+int iKeepsShortIdentifier(int iFormat);
+constexpr int kShortIdentifierSize = 6;
+void vShortIdentifier(const Waypoint &oWaypoint, char (&szIdentifier)[kShortIdentifierSize + 1]);
+
 // Builds the data part of a record of the given format into aData (replacing
 // what it held). Returns 0 and leaves aData empty for an unknown format.
 int iEncodeWaypointRecord(const Waypoint &oWaypoint, int iFormat, std::vector<uint8_t> &aData);
@@ -28,6 +43,3 @@ enum class WaypointDecode {
 // -777 and 0.
 WaypointDecode eDecodeWaypointRecord(std::span<const uint8_t> aData, int iFormat,
                                      Waypoint &oWaypoint);
-
-// The altitude of a received record that carries none.
-constexpr float kNoAltitude = -777.0f;

@@ -1,6 +1,7 @@
 #include "files/listings.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
@@ -73,13 +74,18 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         const char *pszTime = szFormatTime(oPoint.lTime, w.lUtcOffset, w.sDateFormat);
         const char *pszPosition = szFormatPosition(w.sDatum, dLatitude, dLongitude, w.sCoordFormat);
         const char *pszFirst = oPoint.fNewSegment != 0 ? "Yes" : "No";
-        double dMetres = static_cast<double>(oPoint.fAltitude);
-        double dFeet = dMetres * kFeetPerMetre;
+        // A point without altitude leaves both altitude columns blank.
+        char szMetres[64] = "        ";
+        char szFeet[64] = "        ";
+        if (fHasAltitude(oPoint.fAltitude)) {
+            double dMetres = static_cast<double>(oPoint.fAltitude);
+            std::snprintf(szMetres, sizeof(szMetres), "%6.0f m", dMetres);
+            std::snprintf(szFeet, sizeof(szFeet), "%5.0f ft", dMetres * kFeetPerMetre);
+        }
         // A segment start, and the first point of all, has nothing to measure from.
         if (oPoint.fNewSegment != 0 || !fHavePrevious) {
-            oFile.iPrintf("%-19s | %-28s | %-6s | %6.0f m | %5.0f ft |          |           |      "
-                          "       |\n",
-                          pszTime, pszPosition, pszFirst, dMetres, dFeet);
+            oFile.iPrintf("%-19s | %-28s | %-6s | %s | %s |          |           |             |\n",
+                          pszTime, pszPosition, pszFirst, szMetres, szFeet);
         } else {
             double dDistance = 0.0;
             double dDirection = 0.0;
@@ -89,15 +95,15 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
                                                     static_cast<uint32_t>(lPreviousTime));
             if (lSeconds == 0) {
                 // Two points of the same time (untimed ones among them) have no speed.
-                oFile.iPrintf("%-19s | %-28s | %-6s | %6.0f m | %5.0f ft | %6.0lf m | %6s kt | %6s "
+                oFile.iPrintf("%-19s | %-28s | %-6s | %s | %s | %6.0lf m | %6s kt | %6s "
                               "km/h | %5.0lf\xB0\n",
-                              pszTime, pszPosition, pszFirst, dMetres, dFeet, dDistance, "-", "-",
+                              pszTime, pszPosition, pszFirst, szMetres, szFeet, dDistance, "-", "-",
                               dDirection);
             } else {
                 double dKmh = dDistance / lSeconds * 3.6;
-                oFile.iPrintf("%-19s | %-28s | %-6s | %6.0f m | %5.0f ft | %6.0lf m | %6.0lf kt | "
+                oFile.iPrintf("%-19s | %-28s | %-6s | %s | %s | %6.0lf m | %6.0lf kt | "
                               "%6.0lf km/h | %5.0lf\xB0\n",
-                              pszTime, pszPosition, pszFirst, dMetres, dFeet, dDistance,
+                              pszTime, pszPosition, pszFirst, szMetres, szFeet, dDistance,
                               dKmh * kKnotsPerKmh, dKmh, dDirection);
             }
         }

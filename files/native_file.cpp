@@ -105,6 +105,8 @@ struct NativeReader {
                 oIn.fSkip(4);
                 oIn.fF32(oWaypoint.fProximity);
                 if (bMinor == 1) {
+                    // Four bytes nobody reads, then symbol and display at 72 and 73.
+                    oIn.fSkip(4);
                     uint8_t bSymbol = 0;
                     uint8_t bDisplay = 0;
                     oIn.fU8(bSymbol);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/number_text.h"
+#include "store/records.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ int32_t lMetresToFeet(double dMetres) {
 }
 
 int32_t lRoundedAltitude(float fAltitude) {
-    if (fAltitude < -700.0f) {
+    if (!fHasAltitude(fAltitude)) {
         return 0;
     }
     return lRoundHalfUp(static_cast<double>(fAltitude));

@@ -34,7 +34,7 @@ int32_t lMetresToFeet(double dMetres);
 constexpr double kMetresPerFoot = 0.3048;
 
 // Altitude in whole metres for KML and barograph files: 0 for the program's
-// "no altitude" marks (below -700 m), otherwise rounded half up.
+// "no altitude" marks (-700 m and below), otherwise rounded half up.
 int32_t lRoundedAltitude(float fAltitude);
 
 // Cuts a line at every comma into views of the line (no copy); a line without

@@ -1,5 +1,7 @@
 #include "formats/field_reader.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "base/number_text.h"
@@ -48,4 +50,22 @@ int64_t llFieldInteger(const char *pszField) {
 
 double dFieldDecimal(const char *pszField) {
     return dParseDouble(pszField);
+}
+
+const char *pszUnreadablePosition(std::string_view svText) {
+    static char szReason[160];
+    while (!svText.empty() && (svText.front() == ' ' || svText.front() == '\t')) {
+        svText.remove_prefix(1);
+    }
+    while (!svText.empty() && (svText.back() == ' ' || svText.back() == '\t')) {
+        svText.remove_suffix(1);
+    }
+    constexpr size_t kShown = 60;
+    if (svText.empty()) {
+        return "the position is missing";
+    }
+    std::snprintf(szReason, sizeof(szReason), "the position \"%.*s%s\" cannot be read",
+                  static_cast<int>(std::min(svText.size(), kShown)), svText.data(),
+                  svText.size() > kShown ? "..." : "");
+    return szReason;
 }

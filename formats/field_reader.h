@@ -27,3 +27,7 @@ void vSkipField(std::string_view &svRest, std::string_view svDelimiters, bool fQ
 // clamped to the 64-bit range; callers narrow them as their field demands.
 int64_t llFieldInteger(const char *pszField);
 double dFieldDecimal(const char *pszField);
+
+// The reason a reader gives for a line whose position cannot be read, with the
+// text (blanks trimmed, long texts cut); valid until the next call.
+const char *pszUnreadablePosition(std::string_view svText);

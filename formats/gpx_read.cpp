@@ -35,7 +35,6 @@ constexpr size_t kMaxFieldText = 4096;
 constexpr size_t kReadChunk = 1 << 16;
 constexpr int kSymbolFormat = 108;
 constexpr int kDeviceSymbolWaypoint = 18;
-constexpr float kNoAltitude = -777.0f;
 constexpr int64_t kReceiverEpochUnix = 631065600; // 1989-12-31T00:00:00Z
 
 constexpr std::string_view kGarminNamespace = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";

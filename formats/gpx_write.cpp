@@ -22,8 +22,6 @@
 namespace {
 
 constexpr size_t kFlushSize = 1 << 16;
-// The store's "no altitude" is -777 m; anything at or below -700 m counts as none.
-constexpr float kNoAltitudeBelow = -700.0f;
 // |latitude| beyond 2^30 semicircles is beyond 90 degrees, which GPX cannot hold.
 constexpr int32_t kMaxLatitude = 1 << 30;
 // Receiver time 0 is 1989-12-31T00:00:00Z, 631065600 seconds after 1970.
@@ -65,8 +63,10 @@ bool fLatitudeWritable(int32_t lLatitude) {
 // schema checkers refuse decimals of that many digits.
 constexpr float kImplausible = 1e9f;
 
-bool fHasAltitude(float fAltitude) {
-    return fAltitude > kNoAltitudeBelow && fAltitude < kImplausible;
+// An altitude GPX can carry: one the store holds (not its "no altitude") and
+// within what a receiver knows.
+bool fWritableAltitude(float fAltitude) {
+    return fHasAltitude(fAltitude) && fAltitude < kImplausible;
 }
 
 bool fWritableRadius(float fProximity) {
@@ -156,7 +156,7 @@ void vAppendWaypoint(std::string &s, const Waypoint &o, const char *pszElement,
     s += pszElement;
     vAppendPosition(s, o.lLatitude, o.lLongitude);
     s += ">\n";
-    if (fHasAltitude(o.fAltitude)) {
+    if (fWritableAltitude(o.fAltitude)) {
         s += svIndent;
         s += "  <ele>";
         vAppendFloat(s, o.fAltitude);
@@ -421,7 +421,7 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
     s += "      <trkpt";
     vAppendPosition(s, oPoint.lLatitude, oPoint.lLongitude);
     s += '>';
-    if (fHasAltitude(oPoint.fAltitude)) {
+    if (fWritableAltitude(oPoint.fAltitude)) {
         s += "<ele>";
         vAppendFloat(s, oPoint.fAltitude);
         s += "</ele>";

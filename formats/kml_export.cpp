@@ -9,6 +9,7 @@
 #include "geo/time_format.h"
 #include "geo/units.h"
 #include "store/records.h"
+#include "store/workspace.h"
 
 char *szFormatKmlPoint(const TrackPoint &oPoint) {
     char *pszLine = pszGetTempString();
@@ -26,7 +27,24 @@ int iWriteKmlHeader(ExportContext &oContext) {
                                       "    <visibility>1</visibility>\n");
 }
 
+namespace {
+
+// A track of which no point has an altitude (a D300 track, or a file that
+// carries none) is drawn on the terrain, not at sea level beneath it.
+bool fOnTerrain(const ExportContext &oContext) {
+    const TrackPointList &oPoints = oContext.pWorkspace->pStore->pTrackPoints;
+    for (const TrackPoint &oPoint : oPoints) {
+        if (fHasAltitude(oPoint.fAltitude)) {
+            return false;
+        }
+    }
+    return !oPoints.empty();
+}
+
+} // namespace
+
 int iPrepareKmlTrack(ExportContext &oContext) {
+    const bool fTerrain = fOnTerrain(oContext);
     // Colours are alpha, blue, green, red: half-transparent green for the
     // line, half-transparent grey for the area below it.
     return oContext.pFile->iWriteText("    <Style id=\"polyVKD\">\n"
@@ -42,10 +60,13 @@ int iPrepareKmlTrack(ExportContext &oContext) {
                                       "      <name>Quillox Track</name>\n"
                                       "      <styleUrl>#polyVKD</styleUrl>\n"
                                       "      <LineString>\n"
-                                      "        <tessellate>1</tessellate>\n"
-                                      "        <extrude>1</extrude>\n"
-                                      "        <altitudeMode>absolute</altitudeMode>\n"
-                                      "        <coordinates>\n");
+                                      "        <tessellate>1</tessellate>\n") &&
+           oContext.pFile->iWriteText(
+               !fTerrain ? "        <extrude>1</extrude>\n"
+                           "        <altitudeMode>absolute</altitudeMode>\n"
+                         : "        <extrude>0</extrude>\n"
+                           "        <altitudeMode>clampToGround</altitudeMode>\n") &&
+           oContext.pFile->iWriteText("        <coordinates>\n");
 }
 
 int iWriteKmlTrackPoint(ExportContext &oContext, const TrackPoint &oPoint) {

@@ -1,6 +1,8 @@
 #include "formats/overlay.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "base/report.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
+#include "formats/field_reader.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
@@ -22,15 +25,31 @@ bool fStartsWith(std::string_view svLine, std::string_view svPrefix) {
 }
 
 // The value of a coordinate key: the text after the first '=' at or after the
-// seventh character, so "XKoord=" and the numbered "XKoord12=" both read.
-// A key without '=' has no value.
+// seventh character, so "XKoord=" and the numbered "XKoord12=" both read. A
+// key without '=', or whose value is not wholly an angle in decimal degrees
+// ("8,5" would read as 8), has none.
 bool fCoordinateValue(std::string_view svLine, double &dValue) {
     size_t nEquals = svLine.find('=', 6);
     if (nEquals == std::string_view::npos) {
         return false;
     }
-    dValue = dReadDecimal(svLine.substr(nEquals + 1));
-    return true;
+    char szToken[128];
+    vCopyFieldText(svLine.substr(nEquals + 1), szToken, sizeof(szToken));
+    char *pszEnd = nullptr;
+    dValue = std::strtod(szToken, &pszEnd);
+    if (pszEnd == szToken || !std::isfinite(dValue) || std::fabs(dValue) > 360.0) {
+        return false;
+    }
+    while (*pszEnd == ' ' || *pszEnd == '\t') {
+        ++pszEnd;
+    }
+    return *pszEnd == '\0' && svLine.size() - nEquals - 1 < sizeof(szToken);
+}
+
+bool fHasFormatKey(std::string_view svLine) {
+    return fStartsWith(svLine, "[Symbol") || fStartsWith(svLine, "Typ=") ||
+           fStartsWith(svLine, "XKoord") || fStartsWith(svLine, "YKoord") ||
+           fStartsWith(svLine, "[Overlay]");
 }
 
 OverlayState &oStateOf(ExportContext &oContext) {
@@ -112,11 +131,19 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
     Waypoint oWaypoint = oEmptyWaypoint();
     std::snprintf(oWaypoint.szName, sizeof(oWaypoint.szName), "SYM%03d", lSymbol);
     TrackPoint oPoint{};
+    // A coordinate pair is stored at its YKoord; one without its XKoord would
+    // be stored at a longitude of 0 or of the point before.
+    bool fHaveX = false;
+    size_t nFormatLines = 0;
     LineReader oReader(svData);
     std::string_view svLine;
     while (oReader.fNextLine(svLine)) {
+        if (fHasFormatKey(svLine)) {
+            ++nFormatLines;
+        }
         if (fStartsWith(svLine, "[Symbol")) {
             lSymbol = lReadInteger(svLine.substr(7));
+            fHaveX = false;
         }
         if (fStartsWith(svLine, "Typ=")) {
             char cType = svLine.size() > 4 ? svLine[4] : '\0';
@@ -131,10 +158,24 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
             }
         }
         double dValue = 0.0;
-        if (fStartsWith(svLine, "XKoord") && fCoordinateValue(svLine, dValue)) {
-            (fTrackMode ? oPoint.lLongitude : oWaypoint.lLongitude) = lDegreesToSemicircles(dValue);
+        const bool fX = fStartsWith(svLine, "XKoord");
+        const bool fY = fStartsWith(svLine, "YKoord");
+        if ((fX || fY) && !fCoordinateValue(svLine, dValue)) {
+            vReportError("cannot read '%s': line %zu: %s", pszFileName, oReader.nLineNumber(),
+                         pszUnreadablePosition(svLine));
+            return 0;
         }
-        if (fStartsWith(svLine, "YKoord") && fCoordinateValue(svLine, dValue)) {
+        if (fX) {
+            (fTrackMode ? oPoint.lLongitude : oWaypoint.lLongitude) = lDegreesToSemicircles(dValue);
+            fHaveX = true;
+        }
+        if (fY && !fHaveX) {
+            vReportError("cannot read '%s': line %zu: the position has no XKoord before its YKoord",
+                         pszFileName, oReader.nLineNumber());
+            return 0;
+        }
+        if (fY) {
+            fHaveX = false;
             int iStored;
             if (fTrackMode) {
                 oPoint.lLatitude = lDegreesToSemicircles(dValue);
@@ -165,6 +206,12 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
                 return 0;
             }
         }
+    }
+    // A file without one line of the format (a file of another kind given this
+    // extension) is not an empty overlay.
+    if (nFormatLines == 0) {
+        vReportError("'%s' holds no TOP50 overlay lines", pszFileName);
+        return 0;
     }
     return 1;
 }

@@ -9,6 +9,7 @@
 #include "base/temp_string.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
+#include "formats/field_reader.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
@@ -50,15 +51,40 @@ void vReadOziText(char (&szTarget)[kNameSize], std::string_view svField) {
     szTarget[nLength] = '\0';
 }
 
-// Reads one signed decimal angle; an unreadable field leaves the angle at 0.
-int32_t lReadOziAngle(std::string_view svField, int fLatitude) {
+// Reads one signed decimal angle; 0 when the field holds none.
+int iReadOziAngle(std::string_view svField, int fLatitude, int32_t &lAngle) {
     char szToken[128];
     vCopyFieldText(svField, szToken, sizeof(szToken));
     double dDegrees = 0.0;
     if (!iParseLatLon(szToken, kOziCoordFormat, fLatitude, &dDegrees)) {
         return 0;
     }
-    return lDegreesToSemicircles(dDegrees);
+    lAngle = lDegreesToSemicircles(dDegrees);
+    return 1;
+}
+
+// Reads the latitude and longitude fields; 0 and the reason when either holds
+// no angle, so that no record lands at 0 degrees 0 degrees.
+int iReadOziPosition(std::string_view svLatitude, std::string_view svLongitude, int32_t &lLatitude,
+                     int32_t &lLongitude, const char **ppszReason) {
+    if (iReadOziAngle(svLatitude, 1, lLatitude) && iReadOziAngle(svLongitude, 0, lLongitude)) {
+        return 1;
+    }
+    if (ppszReason != nullptr) {
+        std::string sText(svLatitude.substr(0, 80));
+        sText += ',';
+        sText.append(svLongitude.substr(0, 80));
+        *ppszReason = pszUnreadablePosition(sText == "," ? std::string_view() : sText);
+    }
+    return 0;
+}
+
+const char *pszStoreReason() {
+    return "the store cannot take the record (out of memory)";
+}
+
+bool fIsBlank(std::string_view svLine) {
+    return svLine.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 std::string_view svField(const std::vector<std::string_view> &aFields, size_t nIndex) {
@@ -81,11 +107,11 @@ std::vector<std::string_view> &aLineFields() {
     return aFields;
 }
 
-using LineParser = int (*)(Workspace *, std::string_view);
+using LineParser = int (*)(Workspace *, std::string_view, const char **);
 
 int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszFileName,
                      std::string_view svFirstLine, int nSkippedLines, LineParser pParseLine,
-                     const char *pszWhat, const char *pszRecord) {
+                     const char *pszWhat) {
     if (pWorkspace == nullptr || !pWorkspace->pStore) {
         return 0;
     }
@@ -105,9 +131,14 @@ int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char 
         }
     }
     while (oReader.fNextLine(svLine)) {
-        if (!pParseLine(pWorkspace, svLine)) {
-            vReportError("cannot read '%s': line %zu: the store refused the %s", pszFileName,
-                         oReader.nLineNumber(), pszRecord);
+        // A blank line carries no record (it would be one without a position).
+        if (fIsBlank(svLine)) {
+            continue;
+        }
+        const char *pszReason = nullptr;
+        if (!pParseLine(pWorkspace, svLine, &pszReason)) {
+            vReportError("cannot read '%s': line %zu: %s", pszFileName, oReader.nLineNumber(),
+                         pszReason != nullptr ? pszReason : pszStoreReason());
             return 0;
         }
     }
@@ -140,13 +171,15 @@ char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
     return pszLine;
 }
 
-int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine) {
+int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine, const char **ppszReason) {
     std::vector<std::string_view> &aFields = aLineFields();
     vSplitCommas(svLine, aFields);
     Waypoint oWaypoint = oEmptyWaypoint();
     vReadOziText(oWaypoint.szName, svField(aFields, 1));
-    oWaypoint.lLatitude = lReadOziAngle(svField(aFields, 2), 1);
-    oWaypoint.lLongitude = lReadOziAngle(svField(aFields, 3), 0);
+    if (!iReadOziPosition(svField(aFields, 2), svField(aFields, 3), oWaypoint.lLatitude,
+                          oWaypoint.lLongitude, ppszReason)) {
+        return 0;
+    }
     oWaypoint.sSymbol = static_cast<int16_t>(lReadInteger(svField(aFields, 5)));
     vReadOziText(oWaypoint.szComment, svField(aFields, 10));
     oWaypoint.bDisplay = static_cast<uint8_t>(lReadInteger(svField(aFields, 12)));
@@ -160,15 +193,21 @@ int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine) {
         std::printf("wpt \"%s\",%s\n", oWaypoint.szName,
                     szUserPosition(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude));
     }
-    return iAddWaypoint(pWorkspace, oWaypoint);
+    const int iResult = iAddWaypoint(pWorkspace, oWaypoint);
+    if (!iResult && ppszReason != nullptr) {
+        *ppszReason = pszStoreReason();
+    }
+    return iResult;
 }
 
-int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine) {
+int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine, const char **ppszReason) {
     std::vector<std::string_view> &aFields = aLineFields();
     vSplitCommas(svLine, aFields);
     TrackPoint oPoint{};
-    oPoint.lLatitude = lReadOziAngle(svField(aFields, 0), 1);
-    oPoint.lLongitude = lReadOziAngle(svField(aFields, 1), 0);
+    if (!iReadOziPosition(svField(aFields, 0), svField(aFields, 1), oPoint.lLatitude,
+                          oPoint.lLongitude, ppszReason)) {
+        return 0;
+    }
     oPoint.fNewSegment = lReadInteger(svField(aFields, 2));
     double dAltitude = dReadDecimal(svField(aFields, 3));
     oPoint.fAltitude = static_cast<float>(dAltitude >= -770.0 ? dAltitude * kMetresPerFoot : 0.0);
@@ -179,19 +218,23 @@ int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine) {
         std::printf("trk %s,%d\n", szUserPosition(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
                     oPoint.fNewSegment);
     }
-    return iAddTrackPoint(pWorkspace, oPoint);
+    const int iResult = iAddTrackPoint(pWorkspace, oPoint);
+    if (!iResult && ppszReason != nullptr) {
+        *ppszReason = pszStoreReason();
+    }
+    return iResult;
 }
 
 int iImportOziWaypointsFromBuffer(Workspace *pWorkspace, std::string_view svData,
                                   const char *pszFileName) {
     return iImportOziBuffer(pWorkspace, svData, pszFileName, kWaypointFirstLine, 3,
-                            iParseOziWaypoint, "waypoint", "waypoint");
+                            iParseOziWaypoint, "waypoint");
 }
 
 int iImportOziTrackFromBuffer(Workspace *pWorkspace, std::string_view svData,
                               const char *pszFileName) {
     return iImportOziBuffer(pWorkspace, svData, pszFileName, kTrackFirstLine, 5,
-                            iParseOziTrackPoint, "track", "track point");
+                            iParseOziTrackPoint, "track");
 }
 
 int iImportOziWaypoints(Workspace *pWorkspace, const char *pszFileName) {

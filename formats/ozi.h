@@ -15,9 +15,13 @@ struct ExportContext;
 char *szFormatOziWaypoint(const Waypoint &oWaypoint);
 char *szFormatOziTrackPoint(const TrackPoint &oPoint);
 
-// One line of a file after its header; the result of the store's add operation.
-int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine);
-int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine);
+// One line of a file after its header; the result of the store's add
+// operation, or 0 without storing anything when the position cannot be read.
+// With ppszReason, a failure points it to the reason, valid until the next call.
+int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine,
+                      const char **ppszReason = nullptr);
+int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine,
+                        const char **ppszReason = nullptr);
 
 // Readers over a file held in memory; pszFileName only names it in reports.
 // 1 when every line was read; 0 (with one line on standard error) when the

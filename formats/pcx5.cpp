@@ -187,21 +187,33 @@ const char *pszColumns(std::string_view svLine, size_t nStart, size_t nLength, c
     return pszOut;
 }
 
-void vReadPosition(std::string_view svLine, size_t nStart, int iNotation, int32_t &lLatitude,
-                   int32_t &lLongitude) {
+// Reads the position columns; 0 and the reason when they hold no position the
+// notation can read.
+int iReadPosition(std::string_view svLine, size_t nStart, int iNotation, int32_t &lLatitude,
+                  int32_t &lLongitude, const char **ppszReason) {
     char szText[32];
     pszColumns(svLine, nStart, fIsUtm(iNotation) ? 21 : 24, szText);
     double dLatitude = 0.0;
     double dLongitude = 0.0;
-    if (iParsePosition(szText, kWgs84, static_cast<int16_t>(iNotation), &dLatitude, &dLongitude)) {
-        lLatitude = lDegreesToSemicircles(dLatitude);
-        lLongitude = lDegreesToSemicircles(dLongitude);
+    if (!iParsePosition(szText, kWgs84, static_cast<int16_t>(iNotation), &dLatitude, &dLongitude)) {
+        if (ppszReason != nullptr) {
+            *ppszReason = pszUnreadablePosition(szText);
+        }
+        return 0;
     }
+    lLatitude = lDegreesToSemicircles(dLatitude);
+    lLongitude = lDegreesToSemicircles(dLongitude);
+    return 1;
+}
+
+const char *pszStoreReason() {
+    return "the store cannot take the record (out of memory)";
 }
 
 } // namespace
 
-int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNotation) {
+int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNotation,
+                       const char **ppszReason) {
     if (svLine.substr(0, 3) != "W  ") {
         return 0;
     }
@@ -210,7 +222,10 @@ int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNota
     char szText[48];
     std::strcpy(oWaypoint.szName, pszColumns(svLine, 3, 6, szText));
     std::strcpy(oWaypoint.szComment, pszColumns(svLine, d + 25, 40, szText));
-    vReadPosition(svLine, 10, iNotation, oWaypoint.lLatitude, oWaypoint.lLongitude);
+    if (!iReadPosition(svLine, 10, iNotation, oWaypoint.lLatitude, oWaypoint.lLongitude,
+                       ppszReason)) {
+        return 0;
+    }
     oWaypoint.lTime = lParseTime(pszColumns(svLine, d, 18, szText), 0);
     double dProximity = dFieldDecimal(pszColumns(svLine, d + 66, 13, szText));
     if (dProximity != 0.0) {
@@ -228,17 +243,22 @@ int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNota
                     szPcx5Date(oWaypoint.lTime), static_cast<double>(oWaypoint.fProximity),
                     oWaypoint.sSymbol);
     }
+    if (!iResult && ppszReason != nullptr) {
+        *ppszReason = pszStoreReason();
+    }
     return iResult;
 }
 
 int iParsePcx5TrackPoint(Workspace *pWorkspace, std::string_view svLine, int iNotation,
-                         int fNewSegment) {
+                         int fNewSegment, const char **ppszReason) {
     if (svLine.substr(0, 3) != "T  ") {
         return 0;
     }
     TrackPoint oPoint{};
     char szText[24];
-    vReadPosition(svLine, 3, iNotation, oPoint.lLatitude, oPoint.lLongitude);
+    if (!iReadPosition(svLine, 3, iNotation, oPoint.lLatitude, oPoint.lLongitude, ppszReason)) {
+        return 0;
+    }
     oPoint.lTime = lParseTime(pszColumns(svLine, fIsUtm(iNotation) ? 25 : 28, 18, szText), 0);
     oPoint.fNewSegment = fNewSegment;
     int iResult = iAddTrackPoint(pWorkspace, oPoint);
@@ -246,6 +266,9 @@ int iParsePcx5TrackPoint(Workspace *pWorkspace, std::string_view svLine, int iNo
         std::printf("trk %s,%s,%d\n",
                     szPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
                     szPcx5Date(oPoint.lTime), oPoint.fNewSegment);
+    }
+    if (!iResult && ppszReason != nullptr) {
+        *ppszReason = pszStoreReason();
     }
     return iResult;
 }
@@ -290,16 +313,17 @@ int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char
         case 'T':
             if (svLine.substr(0, 3) != "T  ") {
                 pszReason = "a T line must begin with T and two blanks";
-            } else if (!iParsePcx5TrackPoint(pWorkspace, svLine, iNotation, fNewSegment)) {
-                pszReason = "the store cannot take the record (out of memory)";
+            } else if (!iParsePcx5TrackPoint(pWorkspace, svLine, iNotation, fNewSegment,
+                                             &pszReason)) {
+                pszReason = pszReason != nullptr ? pszReason : pszStoreReason();
             }
             fNewSegment = 0;
             break;
         case 'W':
             if (svLine.substr(0, 3) != "W  ") {
                 pszReason = "a W line must begin with W and two blanks";
-            } else if (!iParsePcx5Waypoint(pWorkspace, svLine, iNotation)) {
-                pszReason = "the store cannot take the record (out of memory)";
+            } else if (!iParsePcx5Waypoint(pWorkspace, svLine, iNotation, &pszReason)) {
+                pszReason = pszReason != nullptr ? pszReason : pszStoreReason();
             }
             break;
         default:

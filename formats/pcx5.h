@@ -39,7 +39,10 @@ int iImportPcx5(Workspace *pWorkspace, const char *pszFileName);
 int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char *pszName);
 
 // One W or T line with the notation (0 = none seen yet); the result of the
-// store's add, or 0 for a line without its keyword and two blanks.
-int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNotation);
+// store's add, or 0 for a line without its keyword and two blanks, or whose
+// position cannot be read (nothing is stored then). With ppszReason, a failure
+// after the keyword points it to the reason, valid until the next call.
+int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNotation,
+                       const char **ppszReason = nullptr);
 int iParsePcx5TrackPoint(Workspace *pWorkspace, std::string_view svLine, int iNotation,
-                         int fNewSegment);
+                         int fNewSegment, const char **ppszReason = nullptr);

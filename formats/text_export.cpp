@@ -297,21 +297,28 @@ uint32_t lHexField(std::string_view &svRest) {
     return static_cast<uint32_t>(lParseHex32(szField));
 }
 
-// Reads a position field; a text the notations cannot read leaves the position
-// at 0,0 (the record is kept, as the reader keeps every record line).
-void vPositionField(std::string_view &svRest, int16_t sDatum, int32_t &lLatitude,
-                    int32_t &lLongitude) {
+const char *pszStoreReason() {
+    return "the store cannot take the record (out of memory)";
+}
+
+// Reads a position field. A text no notation can read (a notation written
+// with /f that has no reader, or degrees without their signs) is no position:
+// 0 and the reason, rather than a record at 0 degrees 0 degrees.
+int iPositionField(std::string_view &svRest, int16_t sDatum, int32_t &lLatitude,
+                   int32_t &lLongitude, const char **ppszReason) {
     char szField[kFieldSize];
     nReadField(szField, sizeof(szField), svRest, ",", false);
     double dLatitude = 0.0;
     double dLongitude = 0.0;
-    if (iParsePosition(szField, sDatum, 0, &dLatitude, &dLongitude)) {
-        lLatitude = lDegreesToSemicircles(dLatitude);
-        lLongitude = lDegreesToSemicircles(dLongitude);
-    } else {
-        lLatitude = 0;
-        lLongitude = 0;
+    if (!iParsePosition(szField, sDatum, 0, &dLatitude, &dLongitude)) {
+        if (ppszReason != nullptr) {
+            *ppszReason = pszUnreadablePosition(szField);
+        }
+        return 0;
     }
+    lLatitude = lDegreesToSemicircles(dLatitude);
+    lLongitude = lDegreesToSemicircles(dLongitude);
+    return 1;
 }
 
 int32_t lTimeField(std::string_view &svRest, int32_t lUtcOffset) {
@@ -380,7 +387,7 @@ int iParseDatumLine(std::string_view svLine, int16_t &sDatum) {
 }
 
 int iParseWaypointLine(Workspace *pWorkspace, std::string_view svLine, int iVersion, int16_t sDatum,
-                       int32_t lUtcOffset) {
+                       int32_t lUtcOffset, const char **ppszReason) {
     bool fHex = fStartsWith(svLine, "WPH");
     if (!fHex && !fStartsWith(svLine, "WPT")) {
         return 0;
@@ -403,7 +410,10 @@ int iParseWaypointLine(Workspace *pWorkspace, std::string_view svLine, int iVers
         oWaypoint.bColor = cParseHex8(szField);
         oWaypoint.fAltitude = std::bit_cast<float>(lHexField(svRest));
     } else {
-        vPositionField(svRest, sDatum, oWaypoint.lLatitude, oWaypoint.lLongitude);
+        if (!iPositionField(svRest, sDatum, oWaypoint.lLatitude, oWaypoint.lLongitude,
+                            ppszReason)) {
+            return 0;
+        }
         oWaypoint.lTime = lTimeField(svRest, lUtcOffset);
         if (iVersion == 0) {
             // Files before the first version held the receiver's own codes.
@@ -426,11 +436,14 @@ int iParseWaypointLine(Workspace *pWorkspace, std::string_view svLine, int iVers
     if (iResult && sGetDebugModes() != 0) {
         vEchoWaypoint(pWorkspace, oWaypoint);
     }
+    if (!iResult && ppszReason != nullptr) {
+        *ppszReason = pszStoreReason();
+    }
     return iResult;
 }
 
 int iParseTrackLine(Workspace *pWorkspace, std::string_view svLine, int iVersion, int16_t sDatum,
-                    int32_t lUtcOffset) {
+                    int32_t lUtcOffset, const char **ppszReason) {
     bool fHex = fStartsWith(svLine, "TRH");
     if (!fHex && !fStartsWith(svLine, "TRK")) {
         return 0;
@@ -448,7 +461,9 @@ int iParseTrackLine(Workspace *pWorkspace, std::string_view svLine, int iVersion
         nReadField(szField, sizeof(szField), svRest, ",", false);
         oPoint.fNewSegment = static_cast<int32_t>(std::strtoul(szField, nullptr, 16));
     } else {
-        vPositionField(svRest, sDatum, oPoint.lLatitude, oPoint.lLongitude);
+        if (!iPositionField(svRest, sDatum, oPoint.lLatitude, oPoint.lLongitude, ppszReason)) {
+            return 0;
+        }
         oPoint.lTime = lTimeField(svRest, lUtcOffset);
         if (iVersion > 0) {
             oPoint.fAltitude = static_cast<float>(dDecimalField(svRest));
@@ -460,6 +475,9 @@ int iParseTrackLine(Workspace *pWorkspace, std::string_view svLine, int iVersion
         std::string sLine;
         szFormatTrkLine(pWorkspace, oPoint, sLine);
         std::printf("trk %s\n", sLine.c_str() + 4);
+    }
+    if (!iResult && ppszReason != nullptr) {
+        *ppszReason = pszStoreReason();
     }
     return iResult;
 }
@@ -501,6 +519,7 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
     int32_t lUtcOffset = 0;
     LineReader oLines(svData);
     std::string_view svLine;
+    size_t nFormatLines = 0;
     while (oLines.fNextLine(svLine)) {
         // Blanks that an editor leaves at a line's end would make the last
         // hexadecimal field too long to read; they carry nothing.
@@ -518,6 +537,10 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
         std::string_view svKeyword(szKeyword, 3);
         int iResult = 1;
         const char *pszReason = nullptr;
+        if (svKeyword == "VER" || svKeyword == "DAT" || svKeyword == "UTC" || svKeyword == "WPT" ||
+            svKeyword == "WPH" || svKeyword == "TRK" || svKeyword == "TRH" || svKeyword == "RTE") {
+            ++nFormatLines;
+        }
         if (svKeyword == "VER") {
             iResult = iParseVersionLine(svLine, iVersion);
         } else if (svKeyword == "DAT") {
@@ -534,20 +557,28 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
                 iResult = 0;
                 pszReason = "a record keyword must be written in upper case";
             } else {
+                pszReason = pszStoreReason();
                 if (svKeyword[0] == 'W') {
-                    iResult = iParseWaypointLine(pWorkspace, svLine, iVersion, sDatum, lUtcOffset);
+                    iResult = iParseWaypointLine(pWorkspace, svLine, iVersion, sDatum, lUtcOffset,
+                                                 &pszReason);
                 } else if (svKeyword[0] == 'T') {
-                    iResult = iParseTrackLine(pWorkspace, svLine, iVersion, sDatum, lUtcOffset);
+                    iResult = iParseTrackLine(pWorkspace, svLine, iVersion, sDatum, lUtcOffset,
+                                              &pszReason);
                 } else {
                     iResult = iParseRouteLine(pWorkspace, svLine);
                 }
-                pszReason = "the store cannot take the record (out of memory)";
             }
         }
         if (!iResult) {
             vReportError("'%s' line %zu: %s", pszName, oLines.nLineNumber(), pszReason);
             return 0;
         }
+    }
+    // A file without one line of the format (a file of another kind given this
+    // extension) is not an empty export.
+    if (nFormatLines == 0) {
+        vReportError("'%s' holds no Quillox text export lines", pszName);
+        return 0;
     }
     return 1;
 }

@@ -35,9 +35,9 @@ const char *szFormatWptLine(const Workspace *pWorkspace, const Waypoint &oWaypoi
 const char *szFormatWphLine(const Waypoint &oWaypoint, std::string &sLine);
 
 // Reads a .VKE or .VKH file into the store. 1 when the whole file was read; 0
-// when it could not be opened or a line stopped the import (one line on
-// standard error names the file, the line number and the reason). Records
-// stored before the stop remain.
+// when it could not be opened, a line stopped the import (one line on
+// standard error names the file, the line number and the reason), or no line
+// of the format was found. Records stored before the stop remain.
 int iImportTextExport(Workspace *pWorkspace, const char *pszFileName);
 // The same over text in memory; pszName names it in messages.
 int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName);
@@ -46,8 +46,11 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
 int iParseVersionLine(std::string_view svLine, int &iVersion);
 // 1 and the datum number set when number and both names match the datum table.
 int iParseDatumLine(std::string_view svLine, int16_t &sDatum);
+// The record parsers return 0 without storing anything for a line whose
+// position cannot be read, and 0 when the store refuses the record; when
+// ppszReason is given it then points to the reason, valid until the next call.
 int iParseWaypointLine(Workspace *pWorkspace, std::string_view svLine, int iVersion, int16_t sDatum,
-                       int32_t lUtcOffset);
+                       int32_t lUtcOffset, const char **ppszReason = nullptr);
 int iParseTrackLine(Workspace *pWorkspace, std::string_view svLine, int iVersion, int16_t sDatum,
-                    int32_t lUtcOffset);
+                    int32_t lUtcOffset, const char **ppszReason = nullptr);
 int iParseRouteLine(Workspace *pWorkspace, std::string_view svLine);

@@ -1,5 +1,6 @@
 #include "geo/time_format.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -237,9 +238,12 @@ int32_t lParseTime(const char *pszText, int32_t lOffset) {
     }
     if (std::strchr(pszText, '.') != nullptr) {
         // A day count since 30 December 1899; it carries no zone, so no offset.
-        long double dSeconds =
-            (static_cast<long double>(dParseDouble(pszText)) - kDayCountOffset) * kSecondsPerDay;
-        if (!(dSeconds > -2147483649.0L && dSeconds < 2147483648.0L)) {
+        // Read to the nearest second: seven decimals of a day are a hundredth
+        // of a second apart, so a written time comes back exactly, while
+        // cutting toward zero would move about half of them a second early.
+        long double dSeconds = std::round(
+            (static_cast<long double>(dParseDouble(pszText)) - kDayCountOffset) * kSecondsPerDay);
+        if (!(dSeconds >= -2147483648.0L && dSeconds <= 2147483647.0L)) {
             return 0;
         }
         return static_cast<int32_t>(dSeconds);

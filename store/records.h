@@ -41,5 +41,13 @@ struct Route {
     char aszPoints[kMaxRoutePoints][kNameSize];
 };
 
+// The store's mark for "no altitude". Any altitude of -700 m or below counts
+// as none (files written by other programs carry their own marks down there),
+// and so does a NaN.
+constexpr float kNoAltitude = -777.0f;
+inline bool fHasAltitude(float fAltitude) {
+    return fAltitude > -700.0f;
+}
+
 // A waypoint as every reader starts it: all zero, colour 255 (none).
 Waypoint oEmptyWaypoint();

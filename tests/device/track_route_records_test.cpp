@@ -75,6 +75,18 @@ TEST(TrackRecordDecode, FieldsAndMarkers) {
     EXPECT_EQ(iDecodeTrackPoint(a, 310, o), 0);
 }
 
+TEST(TrackRecordLayout, NoAltitudeGoesOutAsTheReceiversUnknown) {
+    TrackPoint o = oPoint();
+    o.fAltitude = kNoAltitude;
+    std::vector<uint8_t> a;
+    for (int iFormat : {301, 302}) {
+        ASSERT_EQ(iEncodeTrackPoint(o, iFormat, a), 1);
+        EXPECT_EQ(std::vector<uint8_t>(a.begin() + 12, a.begin() + 16),
+                  std::vector<uint8_t>({F_1E25}))
+            << iFormat;
+    }
+}
+
 TEST(RouteHeaderLayout, NumbersAndComments) {
     Route o{};
     o.lNumber = 256;

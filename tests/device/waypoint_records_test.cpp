@@ -114,6 +114,28 @@ TEST(WaypointRecordLayout, VariableLayouts) {
     EXPECT_EQ(a[48 + 50], 0);
 }
 
+TEST(WaypointRecordLayout, NoAltitudeGoesOutAsTheReceiversUnknown) {
+    // The float altitude sits at 32 in 108, 109 and 110. -777 m is the
+    // store's "no altitude", and so is anything at -700 m or below.
+    Waypoint o = oSample();
+    for (int iFormat : {108, 109, 110}) {
+        SCOPED_TRACE(iFormat);
+        for (float fNone : {-777.0f, -700.0f, -1.0e6f}) {
+            o.fAltitude = fNone;
+            const std::vector<uint8_t> a = aEncode(o, iFormat);
+            EXPECT_EQ(std::vector<uint8_t>(a.begin() + 32, a.begin() + 36),
+                      std::vector<uint8_t>({F_1E25}));
+            Waypoint oBack;
+            ASSERT_EQ(eDecodeWaypointRecord(a, iFormat, oBack), WaypointDecode::kUserWaypoint);
+            EXPECT_EQ(oBack.fAltitude, kNoAltitude);
+        }
+        o.fAltitude = -699.0f; // deep, but an altitude
+        const std::vector<uint8_t> a = aEncode(o, iFormat);
+        EXPECT_EQ(std::vector<uint8_t>(a.begin() + 32, a.begin() + 36),
+                  std::vector<uint8_t>({0x00, 0xC0, 0x2E, 0xC4}));
+    }
+}
+
 TEST(WaypointRecordLayout, D150Family) {
     Waypoint o = oSample();
     o.fAltitude = -12.9f; // cut toward zero: -12

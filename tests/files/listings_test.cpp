@@ -135,6 +135,30 @@ TEST(Listings, FirstPointWithoutSegmentFlagHasNothingToMeasureFrom) {
         << as[1];
 }
 
+TEST(Listings, PointsWithoutAltitudeLeaveBothAltitudeColumnsBlank) {
+    TempFolder oFolder;
+    Workspace w;
+    w.sCoordFormat = 1;
+    // -777 m is the store's mark for "no altitude"; -700 m and below count as none.
+    iAddTrackPoint(&w, oPoint(48.5, 9.0, 86400, 1, -777.0f));
+    iAddTrackPoint(&w, oPoint(48.5, 9.001, 86410, 0, -700.0f));
+    iAddTrackPoint(&w, oPoint(48.5, 9.002, 86420, 0, -699.0f));
+    std::string sName = oFolder.sPath("t.txt");
+    ASSERT_EQ(1, iListTrackPoints(&w, sName.c_str()));
+    std::vector<std::string> as = asLines(sReadFile(sName));
+    ASSERT_EQ(4u, as.size());
+    auto it = w.pStore->pTrackPoints.begin();
+    std::string sFirst = sCommon(w, *it, "Yes", "         |          |");
+    sFirst.replace(0, 19, "01/01/1990 00:00:00");
+    EXPECT_EQ(sFirst + "          |           |             |\r\n", as[1]);
+    std::string sSecond = sCommon(w, *++it, "No", "         |          |");
+    sSecond.replace(0, 19, "01/01/1990 00:00:10");
+    EXPECT_EQ(as[2].substr(0, sSecond.size()), sSecond);
+    EXPECT_NE(as[2].find(" km/h |"), std::string::npos) << as[2];
+    // A deep but real altitude is shown.
+    EXPECT_NE(as[3].find("|   -699 m | -2293 ft |"), std::string::npos) << as[3];
+}
+
 TEST(Listings, FolderThatDoesNotExistFails) {
     Workspace w;
     testing::internal::CaptureStderr();

@@ -313,25 +313,44 @@ TEST(NativeRead, Version11WaypointIs74BytesAndRouteCountIsClamped) {
     for (int i = 0; i < 30; ++i) {
         vPutText(a, "P", 7);
     }
-    vPut32(a, 2);
-    for (const char *psz : {"W1", "W2"}) {
+    vPut32(a, 3);
+    // 0: name; 7: comment; 48: latitude; 52: longitude; 56: time; 60: four
+    // bytes not read; 64: radius; 68: four bytes not read; 72: symbol and 73:
+    // display, both D103 numbers.
+    const uint8_t abSymbols[3] = {2, 7, 12};
+    int k = 0;
+    for (const char *psz : {"W1", "W2", "W3"}) {
         vPutText(a, psz, 7);
-        vPutText(a, "", 41);
-        vPut32(a, 1);
-        vPut32(a, 2);
-        vPut32(a, 3);
-        vPut32(a, 0);
-        vPutFloat(a, 0.0f);
-        a.push_back(0); // symbol
-        a.push_back(0); // display
+        vPutText(a, "old", 41);
+        vPut32(a, 1000 + k);
+        vPut32(a, 2000 + k);
+        vPut32(a, 3 + k);
+        vPut32(a, 0xDEADBEEF);
+        vPutFloat(a, 25.0f * static_cast<float>(k));
+        vPut32(a, 0xFFFFFFFF);
+        a.push_back(abSymbols[k]);
+        a.push_back(static_cast<uint8_t>(k)); // 0 symbol and name, 1 symbol, 2 comment
+        ++k;
     }
     vPut32(a, 0);
     Workspace w;
     ASSERT_EQ(iRead(w, a), 1);
     EXPECT_EQ(w.pStore->pRoutes.begin()->second.lPointCount, 30u);
-    EXPECT_EQ(w.pStore->lWaypointCount, 2);
-    ASSERT_NE(pFindWaypoint(&w, "W2"), nullptr);
-    EXPECT_EQ(pFindWaypoint(&w, "W2")->lTime, 3);
+    ASSERT_EQ(w.pStore->lWaypointCount, 3);
+    for (k = 0; k < 3; ++k) {
+        const std::string sName = "W" + std::to_string(k + 1);
+        const Waypoint *p = pFindWaypoint(&w, sName.c_str());
+        ASSERT_NE(p, nullptr) << sName;
+        EXPECT_STREQ(p->szComment, "old");
+        EXPECT_EQ(p->lLatitude, 1000 + k);
+        EXPECT_EQ(p->lLongitude, 2000 + k);
+        EXPECT_EQ(p->lTime, 3 + k);
+        EXPECT_EQ(p->fProximity, 25.0f * static_cast<float>(k));
+        EXPECT_EQ(p->sSymbol, abSymbols[k]);
+        EXPECT_EQ(p->bDisplay, k);
+        EXPECT_EQ(p->bColor, 255);
+    }
+    EXPECT_EQ(w.pStore->lTrackPointCount, 0);
 }
 
 TEST_F(NativeFileTest, LoadingTwiceReplacesWaypointsAndDoublesTrack) {

@@ -59,6 +59,24 @@ TEST(KmlExport, StoreWithoutTrackStillHoldsTheWholeDocument) {
                      "</kml>\r\n");
 }
 
+TEST(KmlExport, TrackWithoutAnyAltitudeIsDrawnOnTheTerrain) {
+    ScratchFolder oFolder;
+    Workspace w;
+    iAddTrackPoint(&w, oPoint(50.625, 11.25, 10, -777.0f, 1));
+    iAddTrackPoint(&w, oPoint(50.626, 11.25, 20, -700.0f));
+    std::string sText = sExport(w, oFolder, kFileKml, "t.kml");
+    EXPECT_THAT(sText, HasSubstr("        <tessellate>1</tessellate>\r\n"
+                                 "        <extrude>0</extrude>\r\n"
+                                 "        <altitudeMode>clampToGround</altitudeMode>\r\n"
+                                 "        <coordinates>\r\n"
+                                 "          11.250000000,50.625000000,0\r\n"));
+    // One point with an altitude keeps the track in the air, as recorded.
+    iAddTrackPoint(&w, oPoint(50.627, 11.25, 30, 420.0f));
+    sText = sExport(w, oFolder, kFileKml, "u.kml");
+    EXPECT_THAT(sText, HasSubstr("        <extrude>1</extrude>\r\n"
+                                 "        <altitudeMode>absolute</altitudeMode>\r\n"));
+}
+
 TEST(KmlExport, PointsGoBetweenTheCoordinatesTags) {
     ScratchFolder oFolder;
     Workspace w;

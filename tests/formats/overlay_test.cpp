@@ -130,13 +130,15 @@ TEST(OverlayImport, OtherBlockTypesContinueTheModeBefore) {
     EXPECT_NEAR(pFindWaypoint(&w, "SYM003")->lLatitude * kSemicircleDegrees, 53.0, 1e-7);
 }
 
-TEST(OverlayImport, CoordinateKeyWithoutEqualsSignIsSkipped) {
+TEST(OverlayImport, CoordinateKeyWithoutEqualsSignStopsTheImport) {
     Workspace w;
-    ASSERT_EQ(iImportOverlayFromBuffer(&w,
-                                       "[Symbol 7]\nTyp=2\nXKoord=8.5\nYKoord\nXKoord"
-                                       "\nYKoord=47.25\nYKoord12345",
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(iImportOverlayFromBuffer(&w,
+                                       "[Symbol 7]\nTyp=2\nXKoord=8.5\nYKoord=47.25\n\n"
+                                       "[Symbol 8]\nTyp=2\nXKoord=8.5\nYKoord\n",
                                        "o.ovl"),
-              1);
+              0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("'o.ovl': line 9:"), std::string::npos);
     ASSERT_EQ(w.pStore->pWaypoints.size(), 1u);
     const Waypoint *p = pFindWaypoint(&w, "SYM007");
     ASSERT_NE(p, nullptr);
@@ -168,9 +170,12 @@ TEST(OverlayImport, FuzzShapedInputNeitherCrashesNorHangs) {
         sKeys += apszPieces[oRandom() % std::size(apszPieces)];
         sKeys += '\n';
     }
+    ::testing::internal::CaptureStderr();
     for (const std::string &sBody : {sGarbage, sKeys, std::string(10 * 1024 * 1024, 'Y'),
                                      std::string("YKoord=") + std::string(5000, '9')}) {
         Workspace w;
-        EXPECT_EQ(iImportOverlayFromBuffer(&w, sBody, "f.ovl"), 1);
+        // None of them is an overlay a reader can take whole.
+        EXPECT_EQ(iImportOverlayFromBuffer(&w, sBody, "f.ovl"), 0);
     }
+    ::testing::internal::GetCapturedStderr();
 }

@@ -188,15 +188,14 @@ TEST(OziImport, WrongFirstLineStoresNothingAndSaysSo) {
 
 TEST(OziImport, HeaderLinesAreSkippedWhateverTheyHold) {
     Workspace w;
-    // LF line ends, a foreign datum line, and an empty line read as a waypoint without a name.
+    // LF line ends and a foreign datum line.
     ASSERT_EQ(iImportOziWaypointsFromBuffer(&w,
                                             "OziExplorer Waypoint File Version 1.1\n"
                                             "-1,NOTME,5,5\n-1,NOTME2,5,5\n-1,NOTME3,5,5\n"
-                                            "\n-1,YES,10,20\n",
+                                            "-1,YES,10,20\n",
                                             "w.ozi"),
               1);
-    EXPECT_EQ(w.pStore->pWaypoints.size(), 2u);
-    EXPECT_NE(pFindWaypoint(&w, ""), nullptr);
+    EXPECT_EQ(w.pStore->pWaypoints.size(), 1u);
     EXPECT_NE(pFindWaypoint(&w, "YES"), nullptr);
     EXPECT_EQ(pFindWaypoint(&w, "NOTME"), nullptr);
     // A file that ends inside its header holds nothing, and that is no failure.

@@ -168,20 +168,33 @@ TEST(Pcx5Writer, RouteBlocksListTheirWaypointsAndLeaveOutMissingOnes) {
 TEST(Pcx5Reader, ColumnsAndShiftedLines) {
     Workspace w;
     const std::string sHeader = "I  PCX5 2.09\nU  LAT LON DEG\n";
-    // Radius 250 is read; a name longer than six characters pushes the rest
-    // of the line: the first six characters are the name.
+    // Radius 250 is read; a line that ends after its position has no time.
     char szProx[160];
     std::snprintf(szProx, sizeof(szProx), "W  %-6s %-24s %-18s -9999 %-40s %s %8d", "PROX1",
                   "N48.5000000 E009.2500000", "01-JAN-90 00:00:00", "comment", "2.50000e+02", 0);
     std::string sText = sHeader + szProx +
                         "\n"
-                        "W  LONGNAME N48.5000000 E009.2500000 01-JAN-90 00:00:00 -9999 x\n"
-                        "W  SHORT\n";
+                        "W  SHORT  N48.5000000 E009.2500000\n";
     ASSERT_EQ(1, iImportPcx5Buffer(&w, sText, "t.grm"));
     EXPECT_FLOAT_EQ(250.0f, w.pStore->pWaypoints.at("PROX1").fProximity);
-    EXPECT_EQ(1u, w.pStore->pWaypoints.count("LONGNA"));
     EXPECT_EQ(1u, w.pStore->pWaypoints.count("SHORT"));
     EXPECT_EQ(0, w.pStore->pWaypoints.at("SHORT").lTime);
+    EXPECT_NEAR(dSemicirclesToDegrees(w.pStore->pWaypoints.at("SHORT").lLatitude), 48.5, 1e-7);
+}
+
+TEST(Pcx5Reader, NameLongerThanItsColumnsShiftsThePositionOutOfReach) {
+    // The writer puts long names out whole; the columns after them then hold
+    // no position, and the import stops there instead of storing 0 degrees.
+    Workspace w;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(0,
+              iImportPcx5Buffer(&w,
+                                "U  LAT LON DEG\n"
+                                "W  LONGNAME N48.5000000 E009.2500000 01-JAN-90 00:00:00 -9999 x\n",
+                                "t.grm"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("'t.grm' line 2: the position"),
+              std::string::npos);
+    EXPECT_TRUE(w.pStore->pWaypoints.empty());
 }
 
 TEST(Pcx5Reader, LinesOfAnotherKindStopTheImport) {

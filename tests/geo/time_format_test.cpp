@@ -126,6 +126,21 @@ TEST(ParseTime, DayCountForm) {
     EXPECT_EQ(lParseTime("32873.5", 7200), 43200);
     EXPECT_EQ(lParseTime("32872.5", 0), -43200);
     EXPECT_EQ(lParseTime("32883.0000000", 0), 864000);
+    // Two seconds are 0.0000231 of a day in seven decimals, a little short of
+    // 2 s: the nearest second is 2, not 1.
+    EXPECT_EQ(lParseTime("32873.0000231", 0), 2);
+    EXPECT_EQ(lParseTime("32872.9999769", 0), -2);
+}
+
+TEST(ParseTime, DayCountsWrittenWithSevenDecimalsReadBackExactly) {
+    int nWrong = 0;
+    for (int32_t l = 0; l < 100000; ++l) {
+        nWrong += lParseTime(szFormatTime(l, 0, 5), 0) != l ? 1 : 0;
+    }
+    for (int32_t l = 1000000000; l < 1000100000; ++l) {
+        nWrong += lParseTime(szFormatTime(l, 0, 5), 0) != l ? 1 : 0;
+    }
+    EXPECT_EQ(nWrong, 0);
 }
 
 TEST(ParseTime, RoundTripsItsOwnTexts) {

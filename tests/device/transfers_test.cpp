@@ -1,0 +1,266 @@
+// Transfers over a fake serial line that answers like a unit: the warnings of
+// an upload to a unit that keeps short names, where the progress bar stops
+// when a record fails, and when a receiver counts as gone.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "device/link_layer.h"
+#include "device/protocol_selection.h"
+#include "device/transfers.h"
+#include "device/waypoint_records.h"
+#include "fake_transports.h"
+#include "store/workspace.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Waypoint oNamed(const char *pszName, float fProximity = 0.0f) {
+    Waypoint o = oEmptyWaypoint();
+    std::snprintf(o.szName, sizeof(o.szName), "%s", pszName);
+    o.lLatitude = 1000;
+    o.lLongitude = 2000;
+    o.fProximity = fProximity;
+    return o;
+}
+
+int iAdd(Workspace &w, Waypoint o) {
+    return iAddWaypoint(&w, o);
+}
+
+// Frames the host wrote with the given record id.
+int iWritesOf(const FakeSerialPort &o, uint8_t bId) {
+    int n = 0;
+    for (const Bytes &a : o.aWrites) {
+        n += a.size() > 1 && a[1] == bId;
+    }
+    return n;
+}
+
+// A unit that acknowledges every frame except those the test picks.
+void vAckAll(FakeSerialPort &o, const Bytes &aFrame) {
+    if (aFrame.size() > 1 && aFrame[1] != kPidAck && aFrame[1] != kPidNak) {
+        o.vQueueAck(aFrame[1]);
+    }
+}
+
+// The part of standard output from the last progress bar's "[" on.
+std::string sBar(const std::string &sOut) {
+    const size_t n = sOut.rfind("   [");
+    return n == std::string::npos ? std::string() : sOut.substr(n + 4);
+}
+
+class TransferTest : public FakeLinkTest<FakeSerialPort> {
+  protected:
+    Workspace w;
+};
+
+TEST_F(TransferTest, ShortNameUnitIsToldOfNamesThatCollideAfterTheCut) {
+    for (const char *psz : {"Grand Hotel Zurich", "Grand Hotel Bern", "Grand", "Grand Hotel Basel",
+                            "Other", "GrandX"}) {
+        ASSERT_EQ(iAdd(w, oNamed(psz)), 1);
+    }
+    oProtocolSelection().iWptFormat = 103;
+    pFake->pOnWrite = vAckAll;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iUploadWaypoints(&w, pLink, 0), 1);
+    ::testing::internal::GetCapturedStdout();
+    // In upload order (ascending names), each name against the one before it
+    // that the unit cannot tell apart from it.
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "quillox: 'Grand' and 'Grand Hotel Basel' are both 'Grand ' on this receiver; it "
+              "keeps only the last\n"
+              "quillox: 'Grand Hotel Basel' and 'Grand Hotel Bern' are both 'Grand ' on this "
+              "receiver; it keeps only the last\n"
+              "quillox: 'Grand Hotel Bern' and 'Grand Hotel Zurich' are both 'Grand ' on this "
+              "receiver; it keeps only the last\n");
+    // The upload itself is the same: every waypoint goes.
+    EXPECT_EQ(iWritesOf(*pFake, kPidWaypoint), 6);
+}
+
+TEST_F(TransferTest, LongNameUnitsAndProximityListsWarnOnlyWhereNamesCollide) {
+    for (const char *psz : {"Grand Hotel Zurich", "Grand Hotel Bern"}) {
+        ASSERT_EQ(iAdd(w, oNamed(psz)), 1);
+    }
+    ASSERT_EQ(iAdd(w, oNamed("Grand Canyon", 100.0f)), 1);
+    ASSERT_EQ(iAdd(w, oNamed("Gate", 50.0f)), 1);
+    pFake->pOnWrite = vAckAll;
+    oProtocolSelection().iWptFormat = 108; // whole names
+    oProtocolSelection().iPrxProtocol = 400;
+    oProtocolSelection().iPrxFormat = 403;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iUploadWaypoints(&w, pLink, 0), 1);
+    // Among the proximity waypoints only Grand Canyon is 'Grand '.
+    EXPECT_EQ(iUploadWaypoints(&w, pLink, 1), 1);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(TransferTest, FailedWaypointDownloadStopsTheBarAtTheLastRecordThatArrived) {
+    oProtocolSelection().iWptFormat = 103;
+    pFake->pOnWrite = [](FakeSerialPort &o, const Bytes &aFrame) {
+        if (aFrame.size() > 1 && aFrame[1] == kPidCommandData) {
+            o.vQueueAck(kPidCommandData);
+            o.vQueueMessage(kPidRecords, {3, 0});
+            for (const char *psz : {"A", "B"}) {
+                Bytes aData;
+                iEncodeWaypointRecord(oNamed(psz), 103, aData);
+                o.vQueueMessage(kPidWaypoint, aData);
+            }
+            // The third record never comes.
+        }
+    };
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iDownloadWaypoints(&w, pLink, 0), 0);
+    const std::string sOut = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "quillox: waypoint download failed after 2 of 3 records\n");
+    // Two of three records: 66 %, 46 marks, and no closing bracket.
+    EXPECT_EQ(sBar(sOut), std::string(46, '#') + "\n");
+    EXPECT_EQ(w.pStore->pWaypoints.size(), 2u);
+}
+
+TEST_F(TransferTest, FailedUploadsStopTheBarAtTheLastRecordThatWent) {
+    for (const char *psz : {"A", "B", "C"}) {
+        ASSERT_EQ(iAdd(w, oNamed(psz)), 1);
+    }
+    for (int32_t l : {10, 20, 30}) {
+        TrackPoint o{};
+        o.lTime = l;
+        iAddTrackPoint(&w, o);
+    }
+    oProtocolSelection().iWptFormat = 103;
+    // The unit takes two records of each kind; the third gets no ACK.
+    int iRecords = 0;
+    pFake->pOnWrite = [&iRecords](FakeSerialPort &o, const Bytes &aFrame) {
+        const uint8_t bId = aFrame.size() > 1 ? aFrame[1] : 0;
+        if ((bId == kPidWaypoint || bId == kPidTrackPoint) && ++iRecords > 2) {
+            return;
+        }
+        vAckAll(o, aFrame);
+    };
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iUploadWaypoints(&w, pLink, 0), 0);
+    std::string sOut = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sBar(sOut), std::string(46, '#') + "\n");
+    pFake->aWrites.clear();
+    iRecords = 0;
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(iUploadTracks(&w, pLink), 0);
+    sOut = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sBar(sOut), std::string(46, '#') + "\n");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("track upload failed after 2 of 3"),
+              std::string::npos);
+}
+
+TEST_F(TransferTest, TrackDownloadBarMovesOnlyWithPointsThatArrived) {
+    pFake->pOnWrite = [](FakeSerialPort &o, const Bytes &aFrame) {
+        if (aFrame.size() > 1 && aFrame[1] == kPidCommandData) {
+            o.vQueueAck(kPidCommandData);
+            o.vQueueMessage(kPidRecords, {3, 0});
+            Bytes aPoint(13, 0);
+            o.vQueueMessage(kPidTrackPoint, aPoint);
+            o.vQueueMessage(kPidWaypoint, aPoint); // not a track record: this one fails
+            o.vQueueMessage(kPidTrackPoint, aPoint);
+            o.vQueueMessage(kPidTransferComplete, {6, 0});
+        }
+    };
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iDownloadTracks(&w, 1, pLink), 0);
+    const std::string sOut = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("1 of 3 records could not be read"),
+              std::string::npos);
+    // The bar skips the bad record and reaches the end with the last point.
+    EXPECT_EQ(sBar(sOut), std::string(70, '#') + "]\n\n");
+    EXPECT_EQ(w.pStore->pTrackPoints.size(), 2u);
+}
+
+// ---------------------------------------------------------------- gone
+
+TEST_F(TransferTest, NoAnswerToThreeSendsMeansTheReceiverIsGone) {
+    const Bytes aCommand = {kPidCommandData, 2, 7, 0};
+    EXPECT_EQ(iSendMessage(pLink, aCommand.data(), aCommand.size()), 0);
+    EXPECT_EQ(pFake->aWrites.size(), 3u);
+    EXPECT_EQ(iReceiverGone(pLink), 1);
+}
+
+TEST_F(TransferTest, AReceiverThatAnswersSomehowIsNotGone) {
+    const Bytes aCommand = {kPidCommandData, 2, 7, 0};
+    // NAKs, an ACK of another record and a record of another kind are answers.
+    const std::vector<std::function<void(FakeSerialPort &, const Bytes &)>> aAnswers = {
+        [](FakeSerialPort &o, const Bytes &a) {
+            if (a[1] != kPidAck) {
+                o.vQueueMessage(kPidNak, {a[1], 0});
+            }
+        },
+        [](FakeSerialPort &o, const Bytes &a) {
+            if (a[1] != kPidAck) {
+                o.vQueueAck(0x23);
+            }
+        },
+        [](FakeSerialPort &o, const Bytes &a) {
+            if (a[1] != kPidAck) {
+                o.vQueueBytes({0x55, 0xAA}); // line noise
+            }
+        },
+    };
+    for (const auto &pAnswer : aAnswers) {
+        pFake->pOnWrite = pAnswer;
+        pFake->aWrites.clear();
+        EXPECT_EQ(iSendMessage(pLink, aCommand.data(), aCommand.size()), 0);
+        EXPECT_EQ(iWritesOf(*pFake, kPidCommandData), 3);
+        EXPECT_EQ(iReceiverGone(pLink), 0);
+    }
+    // A unit that takes the command and then sends nothing lacks a record; it
+    // has not gone.
+    pFake->pOnWrite = vAckAll;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iDownloadWaypoints(&w, pLink, 0), 0);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("did not announce its records"),
+              std::string::npos);
+    EXPECT_EQ(iReceiverGone(pLink), 0);
+}
+
+TEST_F(TransferTest, APortThatRefusesWritesIsGoneAtOnce) {
+    pFake->fFailWrites = true;
+    const Bytes aCommand = {kPidCommandData, 2, 7, 0};
+    EXPECT_EQ(iSendMessage(pLink, aCommand.data(), aCommand.size()), 0);
+    EXPECT_EQ(pFake->aWrites.size(), 1u);
+    EXPECT_EQ(iReceiverGone(pLink), 1);
+}
+
+TEST_F(TransferTest, FiveSilentReadsOfATrackDownloadMeanTheReceiverIsGone) {
+    pFake->pOnWrite = [](FakeSerialPort &o, const Bytes &aFrame) {
+        if (aFrame.size() > 1 && aFrame[1] == kPidCommandData) {
+            o.vQueueAck(kPidCommandData);
+            o.vQueueMessage(kPidRecords, {3, 0});
+            o.vQueueMessage(kPidTrackPoint, Bytes(13, 0));
+        }
+    };
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iDownloadTracks(&w, 1, pLink), 0);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("the receiver stopped answering"),
+              std::string::npos);
+    EXPECT_EQ(iReceiverGone(pLink), 1);
+    // A transfer that cannot start on a gone receiver leaves the words to the run.
+    pFake->pOnWrite = nullptr;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(iDownloadRoutes(&w, pLink), 0);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+} // namespace
