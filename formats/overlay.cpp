@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/debug.h"
+#include "base/number_text.h"
 #include "base/report.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
@@ -35,8 +36,8 @@ bool fCoordinateValue(std::string_view svLine, double &dValue) {
     }
     char szToken[128];
     vCopyFieldText(svLine.substr(nEquals + 1), szToken, sizeof(szToken));
-    char *pszEnd = nullptr;
-    dValue = std::strtod(szToken, &pszEnd);
+    const char *pszEnd = nullptr;
+    dValue = dParseDouble(szToken, &pszEnd);
     if (pszEnd == szToken || !std::isfinite(dValue) || std::fabs(dValue) > 360.0) {
         return false;
     }
