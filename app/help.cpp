@@ -74,7 +74,7 @@ void vShowHelp() {
     vPrintHelpPage1(stdout);
     // Only someone at a terminal can see the pause and answer it: with the
     // help piped into a pager or a file, nobody would know to press a key.
-    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+    if (iConsoleIsInteractive()) {
         vWaitForKey();
     }
     vPrintHelpPage2(stdout);

@@ -20,3 +20,7 @@ void vReadConsoleKey() {
     }
     static_cast<void>(read(STDIN_FILENO, &bKey, 1));
 }
+
+int iConsoleIsInteractive() {
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) ? 1 : 0;
+}

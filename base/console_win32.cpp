@@ -17,3 +17,13 @@ void vReadConsoleKey() {
     unsigned char bKey = 0;
     static_cast<void>(_read(0, &bKey, 1));
 }
+
+int iConsoleIsInteractive() {
+    // GetConsoleMode, not _isatty: the C runtime counts NUL and serial ports
+    // as terminals too.
+    DWORD lMode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &lMode) &&
+                   GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &lMode)
+               ? 1
+               : 0;
+}
