@@ -7,6 +7,7 @@
 // (nothing at its end). The key itself is not looked at.
 void vReadConsoleKey();
 
-// 1 when both standard input and standard output are the console (a terminal):
-// only then can someone see a pause and answer it.
+// 1 when standard input and standard output are both the user's console (a
+// terminal), so someone is there to see a pause and answer it; 0 when either
+// is a file, a pipe or a device such as NUL.
 int iConsoleIsInteractive();

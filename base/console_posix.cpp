@@ -22,5 +22,5 @@ void vReadConsoleKey() {
 }
 
 int iConsoleIsInteractive() {
-    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO);
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) ? 1 : 0;
 }

@@ -19,7 +19,11 @@ void vReadConsoleKey() {
 }
 
 int iConsoleIsInteractive() {
+    // GetConsoleMode, not _isatty: the C runtime counts NUL and serial ports
+    // as terminals too.
     DWORD lMode = 0;
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &lMode) &&
-           GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &lMode);
+                   GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &lMode)
+               ? 1
+               : 0;
 }

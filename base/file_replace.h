@@ -12,6 +12,11 @@
 // - a target that exists and is not a regular file (a terminal, /dev/null, a
 //   FIFO) is written in place, with no temporary file;
 // - a regular file the user may not write, and a folder, are refused.
+// On Windows the same rules take the platform's meaning: the new file keeps the
+// old one's hidden, system and not-indexed attributes (uMode holds them), a
+// read-only file is refused, links and junctions are followed where their file
+// exists, and the DOS device names (NUL, CON, COM1, in any folder and with any
+// extension) and \\.\ names are written in place.
 // Every function that can fail returns 1 on success and 0 on failure, with
 // errno telling why (the backends map their platform's codes to errno values).
 //
@@ -25,6 +30,7 @@ struct FileReplace {
     std::string sWritePath; // where the bytes go: "<sFile>.tmp", or the target itself in place
     bool fInPlace = false;  // the target is a device or a FIFO: written directly
     bool fExisted = false;  // a regular file was there; uMode holds its permission bits
+                            // (on Windows, its attributes kept)
     unsigned uMode = 0;
 };
 

@@ -210,6 +210,9 @@ TEST(GpxExport, PointsBeyondNinetyDegreesAreLeftOutAndSaid) {
 
 // Whatever the store holds, the file is GPX 1.1 with valid Garmin extensions.
 TEST(GpxExport, ValidatesAgainstTheSchema) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "xmllint is a tool of the native build, which validates the same writer";
+#endif
     ScratchFolder oFolder;
     Workspace w;
     gpx_test::vFillStore(w);
