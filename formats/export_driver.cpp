@@ -109,3 +109,13 @@ int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMas
     }
     return oFile.iCommit();
 }
+
+const Waypoint *pRoutePointOrReport(const ExportContext &oContext, const Route &oRoute,
+                                    uint32_t nPoint) {
+    const Waypoint *pWaypoint = pFindWaypoint(oContext.pWorkspace, oRoute.aszPoints[nPoint]);
+    if (pWaypoint == nullptr) {
+        vReportError("'%s': route %u names waypoint '%.50s', which is not stored; left out",
+                     oContext.pszFileName, oRoute.lNumber, oRoute.aszPoints[nPoint]);
+    }
+    return pWaypoint;
+}

@@ -11,6 +11,7 @@
 // format without a route hook writes no route section at all.
 
 #include <any>
+#include <cstdint>
 
 struct Workspace;
 struct TrackPoint;
@@ -55,6 +56,12 @@ struct ExportFormat {
     ExportWaypointHook pWriteWaypoint;
     ExportStepHook pWriteTrailer;
 };
+
+// The stored waypoint that point k of a route names. A point the store lacks
+// is not made up from its name (that would put a false point at 0,0 into the
+// route): nullptr, and one line on standard error names the route and point.
+const Waypoint *pRoutePointOrReport(const ExportContext &oContext, const Route &oRoute,
+                                    uint32_t nPoint);
 
 // The row for a file type number, or nullptr when no format of this build
 // writes that type.

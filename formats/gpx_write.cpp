@@ -276,12 +276,8 @@ int iWriteRoute(ExportContext &c, GpxWriter &w, const Route &oRoute) {
     s += "</number>\n";
     uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
     for (uint32_t k = 0; k < nPoints; ++k) {
-        const Waypoint *pWaypoint = pFindWaypoint(c.pWorkspace, oRoute.aszPoints[k]);
+        const Waypoint *pWaypoint = pRoutePointOrReport(c, oRoute, k);
         if (pWaypoint == nullptr) {
-            // A point made up from the name alone would put a false point at
-            // 0,0 into the route; it is left out and the user told.
-            vReportError("'%s': route %u names waypoint '%.50s', which is not stored; left out",
-                         c.pszFileName, oRoute.lNumber, oRoute.aszPoints[k]);
             continue;
         }
         if (!fLatitudeWritable(pWaypoint->lLatitude)) {

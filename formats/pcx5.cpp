@@ -149,12 +149,8 @@ int iWritePcx5Route(ExportContext &c, const Route &oRoute) {
     }
     uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
     for (uint32_t k = 0; k < nPoints; ++k) {
-        const Waypoint *pWaypoint = pFindWaypoint(c.pWorkspace, oRoute.aszPoints[k]);
+        const Waypoint *pWaypoint = pRoutePointOrReport(c, oRoute, k);
         if (pWaypoint == nullptr) {
-            // A line made up from the name alone would put a false point at
-            // 0,0 into the route; the point is left out and the user told.
-            vReportError("'%s': route %u names waypoint '%.50s', which is not stored; left out",
-                         c.pszFileName, oRoute.lNumber, oRoute.aszPoints[k]);
             continue;
         }
         szFormatPcx5Waypoint(c.pWorkspace, *pWaypoint, sLine);
