@@ -69,6 +69,11 @@ class SimProcess {
     const std::string &sPort() const { return m_sComNumber.empty() ? m_sPort : m_sComNumber; }
     // The simulator's terminal itself.
     const std::string &sTerminal() const { return m_sPort; }
+    // The device the program names in its messages for "/c" sPort(): the
+    // terminal itself, or the Windows device of the COM number.
+    std::string sDeviceName() const {
+        return m_sComNumber.empty() ? m_sPort : "\\\\.\\COM" + m_sComNumber;
+    }
 
   private:
     // COM<n> for /dev/pts/<n - 10>: terminals in use have different numbers,

@@ -38,7 +38,7 @@ TEST(ReceiverGone, SilenceAfterIdentificationIsOneLineAndNoFurtherWaits) {
     ProcessResult r = oRunQuillox({"/c", oSim.sPort(), "/d", "got.vkd"}, oDir.sFolder());
     EXPECT_EQ(r.iExitStatus, 1);
     // The waypoint command finds the unit gone; routes and tracks are not tried.
-    EXPECT_EQ(r.sErr, sGoneLine(oSim.sPort()));
+    EXPECT_EQ(r.sErr, sGoneLine(oSim.sDeviceName()));
     EXPECT_EQ(r.sOut.find("Downloading"), std::string::npos) << r.sOut;
     EXPECT_LT(r.dSeconds, kMostSeconds);
 }
@@ -55,8 +55,8 @@ TEST(ReceiverGone, UnitLostDuringAnUploadEndsTheRemainingUploads) {
               1);
     ProcessResult r = oRunQuillox({"/c", oSim.sPort(), "/u", "data.vkd"}, oDir.sFolder());
     EXPECT_EQ(r.iExitStatus, 1);
-    EXPECT_EQ(r.sErr,
-              "quillox: waypoint upload failed after 5 of 12 records\n" + sGoneLine(oSim.sPort()));
+    EXPECT_EQ(r.sErr, "quillox: waypoint upload failed after 5 of 12 records\n" +
+                          sGoneLine(oSim.sDeviceName()));
     EXPECT_EQ(r.sOut.find("Uploading Route Points"), std::string::npos) << r.sOut;
     EXPECT_EQ(r.sOut.find("Uploading Track Points"), std::string::npos) << r.sOut;
     EXPECT_LT(r.dSeconds, kMostSeconds);
@@ -76,7 +76,7 @@ TEST(ReceiverGone, TrackDownloadThatFallsSilentStopsAfterItsFiveReads) {
     EXPECT_EQ(r.iExitStatus, 1);
     EXPECT_EQ(r.sErr, "quillox: track download failed after 20 of 41 records: the receiver "
                       "stopped answering\n" +
-                          sGoneLine(oSim.sPort()));
+                          sGoneLine(oSim.sDeviceName()));
     EXPECT_LT(r.dSeconds, kMostSeconds);
 }
 
