@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/million_point_track.h"
 #include "files/file_types.h"
 #include "formats/export_driver.h"
 #include "formats/input_file.h"
@@ -16,52 +17,14 @@
 
 namespace {
 
-constexpr int kTrackPoints = 1000000;
-
-Workspace &oMillionPointTrack() {
-    static Workspace *pWorkspace = [] {
-        auto *p = new Workspace;
-        for (int k = 0; k < kTrackPoints; ++k) {
-            TrackPoint o{};
-            o.lLatitude = 578000000 + k * 37;
-            o.lLongitude = 110000000 - k * 53;
-            o.lTime = 500000000 + k;
-            o.fAltitude = 200.0f + static_cast<float>(k % 1000);
-            o.fNewSegment = k % 10000 == 0;
-            iAddTrackPoint(p, o);
-        }
-        return p;
-    }();
-    return *pWorkspace;
-}
-
-std::string sBenchPath(const char *pszName) {
-    return (std::filesystem::temp_directory_path() / pszName).string();
-}
-
-void vExport(benchmark::State &oState, int iFileType, const char *pszName) {
-    Workspace &w = oMillionPointTrack();
-    std::string sPath = sBenchPath(pszName);
-    for (auto _ : oState) {
-        if (!iExportTextFile(&w, sPath.c_str(), kKindAll, iFileType)) {
-            oState.SkipWithError("export failed");
-            break;
-        }
-    }
-    oState.SetItemsProcessed(oState.iterations() * kTrackPoints);
-    std::error_code oError;
-    oState.counters["bytes"] = static_cast<double>(std::filesystem::file_size(sPath, oError));
-    std::filesystem::remove(sPath, oError);
-}
-
 void BM_ExportPlt(benchmark::State &oState) {
-    vExport(oState, kFileOziTrack, "quillox-bench.plt");
+    vExportMillionPointTrack(oState, kFileOziTrack, "quillox-bench.plt");
 }
 void BM_ExportKml(benchmark::State &oState) {
-    vExport(oState, kFileKml, "quillox-bench.kml");
+    vExportMillionPointTrack(oState, kFileKml, "quillox-bench.kml");
 }
 void BM_ExportNme(benchmark::State &oState) {
-    vExport(oState, kFileNmea, "quillox-bench.nme");
+    vExportMillionPointTrack(oState, kFileNmea, "quillox-bench.nme");
 }
 
 void BM_ImportPlt(benchmark::State &oState) {
@@ -79,7 +42,7 @@ void BM_ImportPlt(benchmark::State &oState) {
         }
         benchmark::DoNotOptimize(w.pStore->pTrackPoints.size());
     }
-    oState.SetItemsProcessed(oState.iterations() * kTrackPoints);
+    oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/million_point_track.h"
 #include "files/file_types.h"
 #include "formats/export_driver.h"
 #include "formats/gpx.h"
@@ -24,38 +25,11 @@
 
 namespace {
 
-constexpr int kTrackPoints = 1000000;
-
-TrackPoint oTrackPoint(int k) {
-    TrackPoint o{};
-    o.lLatitude = 578000000 + k * 37;
-    o.lLongitude = 110000000 - k * 53;
-    o.lTime = 500000000 + k;
-    o.fAltitude = 200.0f + static_cast<float>(k % 1000) * 0.25f;
-    o.fNewSegment = k % 10000 == 0;
-    return o;
-}
-
-Workspace &oMillionPointTrack() {
-    static Workspace *pWorkspace = [] {
-        auto *p = new Workspace;
-        for (int k = 0; k < kTrackPoints; ++k) {
-            iAddTrackPoint(p, oTrackPoint(k));
-        }
-        return p;
-    }();
-    return *pWorkspace;
-}
-
-std::string sBenchPath(const char *pszName) {
-    return (std::filesystem::temp_directory_path() / pszName).string();
-}
-
 // The GPX file of the million-point track, written once.
 const std::string &sTrackFile() {
     static std::string sPath = [] {
         std::string s = sBenchPath("quillox-bench-in.gpx");
-        iExportTextFile(&oMillionPointTrack(), s.c_str(), 7, kFileGpx);
+        iExportTextFile(&oMillionPointTrack(), s.c_str(), kKindAll, kFileGpx);
         return s;
     }();
     return sPath;
@@ -92,18 +66,7 @@ template <typename Work> long lChildPeakBytes(Work fnWork) {
 }
 
 void BM_ExportGpx(benchmark::State &oState) {
-    Workspace &w = oMillionPointTrack();
-    std::string sPath = sBenchPath("quillox-bench.gpx");
-    for (auto _ : oState) {
-        if (!iExportTextFile(&w, sPath.c_str(), 7, kFileGpx)) {
-            oState.SkipWithError("export failed");
-            break;
-        }
-    }
-    oState.SetItemsProcessed(oState.iterations() * kTrackPoints);
-    std::error_code oError;
-    oState.counters["bytes"] = static_cast<double>(std::filesystem::file_size(sPath, oError));
-    std::filesystem::remove(sPath, oError);
+    vExportMillionPointTrack(oState, kFileGpx, "quillox-bench.gpx");
 }
 
 void BM_ImportGpx(benchmark::State &oState) {
@@ -111,13 +74,13 @@ void BM_ImportGpx(benchmark::State &oState) {
     for (auto _ : oState) {
         Workspace w;
         if (!iImportGpx(&w, sPath.c_str()) ||
-            w.pStore->pTrackPoints.size() != static_cast<size_t>(kTrackPoints)) {
+            w.pStore->pTrackPoints.size() != static_cast<size_t>(kMillionTrackPoints)) {
             oState.SkipWithError("import failed");
             break;
         }
         benchmark::DoNotOptimize(w.pStore->pTrackPoints.size());
     }
-    oState.SetItemsProcessed(oState.iterations() * kTrackPoints);
+    oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
 }
 
 // The reader's memory beyond the store: the peak of a process that reads the
@@ -132,13 +95,13 @@ void BM_ImportGpxMemory(benchmark::State &oState) {
         });
         lStore = lChildPeakBytes([] {
             Workspace w;
-            for (int k = 0; k < kTrackPoints; ++k) {
-                iAddTrackPoint(&w, oTrackPoint(k));
+            for (int k = 0; k < kMillionTrackPoints; ++k) {
+                iAddTrackPoint(&w, oBenchTrackPoint(k));
             }
         });
     }
     oState.counters["bytes_per_point_above_store"] =
-        static_cast<double>(lRead - lStore) / kTrackPoints;
+        static_cast<double>(lRead - lStore) / kMillionTrackPoints;
     oState.counters["store_peak_MB"] = static_cast<double>(lStore) / (1 << 20);
 }
 
