@@ -1,6 +1,7 @@
 #include "store/data_store.h"
 
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "store/workspace.h"
@@ -115,13 +116,18 @@ int iAddTrackPoint(Workspace *pWorkspace, const TrackPoint &oPoint) {
         return 0;
     }
     try {
+        TrackPointList &aPoints = pStore->pTrackPoints;
         if (oPoint.lTime == 0) {
             // Untimed points go after the untimed ones already stored.
-            pStore->pTrackPoints.insert(oPoint);
+            aPoints.insert(oPoint);
+        } else if (aPoints.empty() || std::prev(aPoints.end())->lTime < oPoint.lTime) {
+            // A track arrives in time order: a point later than every stored
+            // one goes at the end without a search down the tree.
+            aPoints.insert(aPoints.end(), oPoint);
         } else {
             // A timed point goes in front of the stored points of the same time;
             // the hint places it just before the first of them.
-            pStore->pTrackPoints.insert(pStore->pTrackPoints.lower_bound(oPoint), oPoint);
+            aPoints.insert(aPoints.lower_bound(oPoint), oPoint);
         }
     } catch (const std::bad_alloc &) {
         return 0;
