@@ -696,6 +696,14 @@ int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char 
     return oReader.iFinish(oReader.iFeed(svData.data(), svData.size(), true));
 }
 
+int iImportGpxBufferWith(Workspace *pWorkspace, std::string_view svData, const char *pszName,
+                         GpxParser eParser) {
+    if (eParser == GpxParser::kScanner) {
+        return -1;
+    }
+    return iImportGpxBuffer(pWorkspace, svData, pszName);
+}
+
 int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
         return 0;
