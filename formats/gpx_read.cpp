@@ -1,6 +1,7 @@
-// Reading GPX 1.1, GPX 1.0 and GPX without a namespace with expat, streaming:
-// the reader keeps one point, one route and the path of open elements, never
-// the file. No DTD or external entity is loaded (expat loads none unless asked
+// Reading GPX 1.1, GPX 1.0 and GPX without a namespace, streaming: the reader
+// keeps one point, one route and the path of open elements, never the file.
+// The fast scanner of plain XML reads first; whatever it does not read, expat
+// reads. No DTD or external entity is loaded (expat loads none unless asked
 // to), and expat's protection against entity amplification stays on.
 
 #include <expat.h>
@@ -11,14 +12,17 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "base/debug.h"
 #include "base/report.h"
 #include "formats/gpx.h"
+#include "formats/xml_scan.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "store/workspace.h"
@@ -202,19 +206,27 @@ int32_t lParseGpxTime(std::string_view svText) {
 
 namespace {
 
-class GpxReader {
+// Turns the elements of a GPX document into records. Two parsers feed it:
+// expat, which places every message by its own position in the file, and the
+// scanner, which reads tentatively: records wait in the reader until the
+// scanner has read the whole document, and whatever the reader would have to
+// say makes the scanner give up, so that expat reads the file again and says
+// it in its place.
+class GpxReader final : public XmlScanHandler {
   public:
-    GpxReader(Workspace *pWorkspace, const char *pszName)
-        : m_pWorkspace(pWorkspace), m_pszName(pszName) {}
+    GpxReader(Workspace *pWorkspace, const char *pszName, bool fTentative)
+        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_fTentative(fTentative) {}
     GpxReader(const GpxReader &) = delete;
     GpxReader &operator=(const GpxReader &) = delete;
-    ~GpxReader() {
+    ~GpxReader() override {
         if (m_pParser != nullptr) {
             XML_ParserFree(m_pParser);
         }
     }
 
-    int iStart() {
+    bool fStopped() const { return m_fStopped; }
+
+    int iStartExpat() {
         m_pParser = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
         if (m_pParser == nullptr) {
             vReportError("cannot read '%s': out of memory", m_pszName);
@@ -226,7 +238,7 @@ class GpxReader {
         return 1;
     }
 
-    // Feeds the next bytes; 0 once the parse has stopped (already reported).
+    // Feeds the next bytes to expat; 0 once the parse has stopped (already reported).
     int iFeed(const char *pData, size_t nSize, bool fFinal) {
         while (!m_fStopped) {
             int nPiece = static_cast<int>(std::min<size_t>(nSize, 1 << 30));
@@ -244,7 +256,7 @@ class GpxReader {
         return m_fStopped ? 0 : 1;
     }
 
-    // Feeds the file in pieces through expat's own buffer.
+    // Feeds the file to expat in pieces through expat's own buffer.
     int iFeedFile(std::FILE *pFile) {
         for (;;) {
             void *pBuffer = XML_GetBuffer(m_pParser, static_cast<int>(kReadChunk));
@@ -268,6 +280,29 @@ class GpxReader {
         }
     }
 
+    // Stores what the scanner read, in the order it read it.
+    int iCommit() {
+        for (; !m_aWaitingWaypoints.empty(); m_aWaitingWaypoints.pop_front()) {
+            if (!iStoreNow(m_aWaitingWaypoints.front())) {
+                vReportError("'%s': the store refused a waypoint (out of memory)", m_pszName);
+                return 0;
+            }
+        }
+        for (; !m_aWaitingRoutes.empty(); m_aWaitingRoutes.pop_front()) {
+            if (!iAddRoute(m_pWorkspace, m_aWaitingRoutes.front())) {
+                vReportError("'%s': the store refused a route (out of memory)", m_pszName);
+                return 0;
+            }
+        }
+        for (; !m_aWaitingTrack.empty(); m_aWaitingTrack.pop_front()) {
+            if (!iAddTrackPoint(m_pWorkspace, m_aWaitingTrack.front())) {
+                vReportError("'%s': the store refused a track point (out of memory)", m_pszName);
+                return 0;
+            }
+        }
+        return 1;
+    }
+
     // Says what was skipped; the import's result.
     int iFinish(int iResult) {
         if (m_nSkipped != 0) {
@@ -283,19 +318,100 @@ class GpxReader {
         return iResult;
     }
 
+    // The scanner's side.
+    bool fStartElement(std::string_view svUri, std::string_view svLocal,
+                       std::span<const XmlAttribute> aAttributes) override {
+        // Limits as in expat's side, which says what they stopped.
+        if ((svUri.empty() ? 0 : svUri.size() + 1) + svLocal.size() > kMaxAttributeLength) {
+            vStop("an element name longer than 65536 bytes");
+            return false;
+        }
+        std::string_view svLatitude, svLongitude;
+        for (const XmlAttribute &o : aAttributes) {
+            if (o.svValue.size() > kMaxAttributeLength) {
+                vStop("an attribute value longer than 65536 bytes");
+                return false;
+            }
+            if (o.svUri.empty() && o.svLocal == "lat") {
+                svLatitude = o.svValue;
+            } else if (o.svUri.empty() && o.svLocal == "lon") {
+                svLongitude = o.svValue;
+            }
+        }
+        vStartElement(svUri, svLocal, svLatitude, svLongitude);
+        return !m_fStopped;
+    }
+    bool fText(std::string_view svText) override {
+        vText(svText);
+        return true;
+    }
+    bool fWantsText() const override { return fInField(); }
+    bool fEndElement() override {
+        vEndElement();
+        return !m_fStopped;
+    }
+
   private:
     static void XMLCALL vOnStart(void *pUser, const XML_Char *pszName, const XML_Char **apszAttr) {
-        static_cast<GpxReader *>(pUser)->vStartElement(pszName, apszAttr);
+        static_cast<GpxReader *>(pUser)->vExpatStart(pszName, apszAttr);
     }
-    static void XMLCALL vOnEnd(void *pUser, const XML_Char *pszName) {
-        static_cast<GpxReader *>(pUser)->vEndElement(pszName);
+    static void XMLCALL vOnEnd(void *pUser, const XML_Char *) {
+        GpxReader *p = static_cast<GpxReader *>(pUser);
+        p->vEndElement();
+        if (!p->fInField()) {
+            XML_SetCharacterDataHandler(p->m_pParser, nullptr);
+        }
     }
     static void XMLCALL vOnText(void *pUser, const XML_Char *pText, int nLength) {
-        GpxReader *p = static_cast<GpxReader *>(pUser);
-        if (p->m_aePath[p->m_iDepth] == Element::kField && p->m_sText.size() < kMaxFieldText) {
-            size_t nTake =
-                std::min(static_cast<size_t>(nLength), kMaxFieldText - p->m_sText.size());
-            p->m_sText.append(pText, nTake);
+        static_cast<GpxReader *>(pUser)->vText(
+            std::string_view(pText, static_cast<size_t>(nLength)));
+    }
+
+    void vExpatStart(const XML_Char *pszName, const XML_Char **apszAttr) {
+        if (m_fStopped) {
+            return;
+        }
+        if (m_iDepth >= kMaxDepth) {
+            vStop("elements nested deeper than 64");
+            return;
+        }
+        std::string_view svLatitude, svLongitude;
+        for (const XML_Char **p = apszAttr; p[0] != nullptr; p += 2) {
+            size_t nLength = std::strlen(p[1]);
+            if (nLength > kMaxAttributeLength) {
+                vStop("an attribute value longer than 65536 bytes");
+                return;
+            }
+            if (std::strcmp(p[0], "lat") == 0) {
+                svLatitude = std::string_view(p[1], nLength);
+            } else if (std::strcmp(p[0], "lon") == 0) {
+                svLongitude = std::string_view(p[1], nLength);
+            }
+        }
+        std::string_view svName(pszName);
+        if (svName.size() > kMaxAttributeLength) {
+            vStop("an element name longer than 65536 bytes");
+            return;
+        }
+        size_t nSeparator = svName.rfind(kNamespaceSeparator);
+        std::string_view svUri = nSeparator == std::string_view::npos
+                                     ? std::string_view()
+                                     : svName.substr(0, nSeparator);
+        std::string_view svLocal =
+            nSeparator == std::string_view::npos ? svName : svName.substr(nSeparator + 1);
+        vStartElement(svUri, svLocal, svLatitude, svLongitude);
+        // Text matters only inside fields; expat skips the rest faster
+        // without a handler to call.
+        if (fInField()) {
+            XML_SetCharacterDataHandler(m_pParser, &vOnText);
+        }
+    }
+
+    bool fInField() const { return m_aePath[m_iDepth] == Element::kField; }
+
+    void vText(std::string_view svText) {
+        if (fInField() && m_sText.size() < kMaxFieldText) {
+            m_sText.append(svText.substr(0, kMaxFieldText - m_sText.size()));
         }
     }
 
@@ -306,10 +422,13 @@ class GpxReader {
         return static_cast<unsigned long>(XML_GetCurrentColumnNumber(m_pParser)) + 1;
     }
 
+    // Stops the read. Tentatively read, the scanner gives up and expat says why.
     void vStop(const char *pszReason) {
-        vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
         m_fStopped = true;
-        XML_StopParser(m_pParser, XML_FALSE);
+        if (!m_fTentative) {
+            vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
+            XML_StopParser(m_pParser, XML_FALSE);
+        }
     }
 
     void vStopOnParserError() {
@@ -404,7 +523,9 @@ class GpxReader {
         }
     }
 
-    void vStartElement(const XML_Char *pszName, const XML_Char **apszAttr) {
+    // An element begins; a view without data is an attribute not given.
+    void vStartElement(std::string_view svUri, std::string_view svLocal,
+                       std::string_view svLatitude, std::string_view svLongitude) {
         if (m_fStopped) {
             return;
         }
@@ -412,33 +533,9 @@ class GpxReader {
             vStop("elements nested deeper than 64");
             return;
         }
-        const char *pszLatitude = nullptr;
-        const char *pszLongitude = nullptr;
-        for (const XML_Char **p = apszAttr; p[0] != nullptr; p += 2) {
-            if (std::strlen(p[1]) > kMaxAttributeLength) {
-                vStop("an attribute value longer than 65536 bytes");
-                return;
-            }
-            if (std::strcmp(p[0], "lat") == 0) {
-                pszLatitude = p[1];
-            } else if (std::strcmp(p[0], "lon") == 0) {
-                pszLongitude = p[1];
-            }
-        }
-        std::string_view svName(pszName);
-        if (svName.size() > kMaxAttributeLength) {
-            vStop("an element name longer than 65536 bytes");
-            return;
-        }
         Element eParent = m_aePath[m_iDepth];
         Element e = Element::kSkip;
         if (eParent != Element::kSkip && eParent != Element::kField) {
-            size_t nSeparator = svName.rfind(kNamespaceSeparator);
-            std::string_view svUri = nSeparator == std::string_view::npos
-                                         ? std::string_view()
-                                         : svName.substr(0, nSeparator);
-            std::string_view svLocal =
-                nSeparator == std::string_view::npos ? svName : svName.substr(nSeparator + 1);
             e = eChild(eSpaceOf(svUri), svLocal);
             if (eParent == Element::kDocument && e != Element::kGpx) {
                 std::string sReason = "not a GPX file (the first element is <" +
@@ -452,7 +549,7 @@ class GpxReader {
         case Element::kWpt:
         case Element::kRtePt:
         case Element::kTrkPt:
-            vStartPoint(pszLatitude, pszLongitude);
+            vStartPoint(svLatitude, svLongitude);
             break;
         case Element::kRte:
             m_oRoute = Route{};
@@ -462,24 +559,26 @@ class GpxReader {
             m_fSegmentStart = true;
             break;
         case Element::kField:
-            // Text matters only inside fields; expat skips the rest faster
-            // without a handler to call.
             m_sText.clear();
             m_aeFields[m_iDepth] = m_eField;
-            XML_SetCharacterDataHandler(m_pParser, &vOnText);
             break;
         default:
             break;
         }
     }
 
-    void vStartPoint(const char *pszLatitude, const char *pszLongitude) {
+    void vStartPoint(std::string_view svLatitude, std::string_view svLongitude) {
         double dLatitude = 0, dLongitude = 0;
-        m_fPointValid = pszLatitude != nullptr && pszLongitude != nullptr &&
-                        fParseDecimal(pszLatitude, dLatitude) &&
-                        fParseDecimal(pszLongitude, dLongitude) && dLatitude >= -90.0 &&
+        m_fPointValid = svLatitude.data() != nullptr && svLongitude.data() != nullptr &&
+                        fParseDecimal(svLatitude, dLatitude) &&
+                        fParseDecimal(svLongitude, dLongitude) && dLatitude >= -90.0 &&
                         dLatitude <= 90.0 && dLongitude >= -180.0 && dLongitude <= 180.0;
         if (!m_fPointValid) {
+            if (m_fTentative) {
+                // The count's message names the line, which expat knows.
+                vStop("a point without a valid position");
+                return;
+            }
             if (m_nSkipped++ == 0) {
                 m_nFirstSkippedLine = lLine();
             }
@@ -496,7 +595,7 @@ class GpxReader {
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
     }
 
-    void vEndElement(const XML_Char *) {
+    void vEndElement() {
         if (m_fStopped || m_iDepth == 0) {
             return;
         }
@@ -505,7 +604,6 @@ class GpxReader {
         --m_iDepth;
         switch (e) {
         case Element::kField:
-            XML_SetCharacterDataHandler(m_pParser, nullptr);
             vEndField(eField);
             break;
         case Element::kWpt:
@@ -600,16 +698,23 @@ class GpxReader {
         return kDeviceSymbolWaypoint;
     }
 
+    int iStoreNow(Waypoint &oPoint) {
+        if (iDebugGeneral()) {
+            std::printf("wpt \"%s\",%d,%d\n", oPoint.szName, oPoint.lLatitude, oPoint.lLongitude);
+        }
+        return iAddWaypoint(m_pWorkspace, oPoint);
+    }
+
     int iStoreWaypoint() {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
         }
         m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
-        if (iDebugGeneral()) {
-            std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
-                        m_oPoint.lLongitude);
+        if (m_fTentative) {
+            m_aWaitingWaypoints.push_back(m_oPoint);
+            return 1;
         }
-        return iAddWaypoint(m_pWorkspace, m_oPoint);
+        return iStoreNow(m_oPoint);
     }
 
     void vEndRoutePoint() {
@@ -620,9 +725,11 @@ class GpxReader {
             vStop("the store refused a route point (out of memory)");
             return;
         }
-        // The store trims the name; the route names the point as stored.
         if (m_oRoute.lPointCount < kMaxRoutePoints) {
-            std::memcpy(m_oRoute.aszPoints[m_oRoute.lPointCount++], m_oPoint.szName, kNameSize);
+            // The route names the point as the store keeps it, trimmed.
+            char *pszName = m_oRoute.aszPoints[m_oRoute.lPointCount++];
+            std::memcpy(pszName, m_oPoint.szName, kNameSize);
+            vTrimField(pszName, kNameSize);
         } else {
             ++m_nRouteOverflow;
         }
@@ -636,7 +743,9 @@ class GpxReader {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (!iAddTrackPoint(m_pWorkspace, o)) {
+        if (m_fTentative) {
+            m_aWaitingTrack.push_back(o);
+        } else if (!iAddTrackPoint(m_pWorkspace, o)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
@@ -649,13 +758,16 @@ class GpxReader {
             m_oRoute.lNumber = m_lNextFree;
         }
         m_aUsedNumbers.insert(m_oRoute.lNumber);
-        if (!iAddRoute(m_pWorkspace, m_oRoute)) {
+        if (m_fTentative) {
+            m_aWaitingRoutes.push_back(m_oRoute);
+        } else if (!iAddRoute(m_pWorkspace, m_oRoute)) {
             vStop("the store refused a route (out of memory)");
         }
     }
 
     Workspace *m_pWorkspace;
     const char *m_pszName;
+    bool m_fTentative;
     XML_Parser m_pParser = nullptr;
     bool m_fStopped = false;
     int m_iDepth = 0;
@@ -681,27 +793,43 @@ class GpxReader {
 
     long m_nSkipped = 0;
     unsigned long m_nFirstSkippedLine = 0;
+
+    // What the scanner read, waiting for the end of the document. Blocks are
+    // given back as they are stored, so the store grows as they shrink.
+    std::deque<Waypoint> m_aWaitingWaypoints;
+    std::deque<Route> m_aWaitingRoutes;
+    std::deque<TrackPoint> m_aWaitingTrack;
 };
 
-} // namespace
-
-int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
-    if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
-        return 0;
-    }
-    GpxReader oReader(pWorkspace, pszName);
-    if (!oReader.iStart()) {
+int iReadWithExpat(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    GpxReader oReader(pWorkspace, pszName, false);
+    if (!oReader.iStartExpat()) {
         return 0;
     }
     return oReader.iFinish(oReader.iFeed(svData.data(), svData.size(), true));
 }
 
+} // namespace
+
 int iImportGpxBufferWith(Workspace *pWorkspace, std::string_view svData, const char *pszName,
                          GpxParser eParser) {
-    if (eParser == GpxParser::kScanner) {
-        return -1;
+    if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
+        return 0;
     }
-    return iImportGpxBuffer(pWorkspace, svData, pszName);
+    if (eParser != GpxParser::kExpat) {
+        GpxReader oReader(pWorkspace, pszName, true);
+        if (eScanXml(svData, oReader) == XmlScanResult::kDone) {
+            return oReader.iFinish(oReader.iCommit());
+        }
+        if (eParser == GpxParser::kScanner) {
+            return -1;
+        }
+    }
+    return iReadWithExpat(pWorkspace, svData, pszName);
+}
+
+int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    return iImportGpxBufferWith(pWorkspace, svData, pszName, GpxParser::kScannerThenExpat);
 }
 
 int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
@@ -714,8 +842,22 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
     }
-    GpxReader oReader(pWorkspace, pszFileName);
-    if (!oReader.iStart()) {
+    // The scanner reads first; where it gives up, expat reads the file again
+    // from its start. A file that cannot go back to its start (a pipe) is
+    // read by expat alone.
+    if (std::fseek(pFile.get(), 0, SEEK_SET) == 0) {
+        GpxReader oScan(pWorkspace, pszFileName, true);
+        if (eScanXmlFile(pFile.get(), oScan) == XmlScanResult::kDone) {
+            return oScan.iFinish(oScan.iCommit());
+        }
+        std::clearerr(pFile.get());
+        if (std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
+            vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
+            return 0;
+        }
+    }
+    GpxReader oReader(pWorkspace, pszFileName, false);
+    if (!oReader.iStartExpat()) {
         return 0;
     }
     return oReader.iFinish(oReader.iFeedFile(pFile.get()));
