@@ -4,10 +4,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include <thread>
+#endif
+
 #include <bit>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "exchange_test_support.h"
@@ -423,3 +430,55 @@ TEST(GpxHostile, TruncatedAnywhereFailsWithOneLine) {
         ASSERT_THAT(o.sErr, StartsWith("quillox: t.gpx:")) << nCut;
     }
 }
+
+// Files larger than the scanner's piece, read from disk: what the scanner
+// stores equals what expat stores, also where the scanner gives up late and
+// expat reads the file again, and from a pipe, which cannot go back.
+TEST(GpxReadFile, ScannerAndExpatAgreeAcrossPiecesAndAfterALateGiveUp) {
+    ScratchFolder oFolder;
+    Workspace w;
+    gpx_test::vFillStore(w);
+    for (int k = 0; k < 40000; ++k) {
+        iAddTrackPoint(&w,
+                       oPoint(10 + k * 1e-5, 20 - k * 1e-5, 100000 + k,
+                              k % 7 == 0 ? -777.0f : static_cast<float>(k) * 0.25f, k % 5000 == 0));
+    }
+    std::string sPlain = sExport(w, oFolder, kFileGpx, "big.gpx");
+    ASSERT_GT(sPlain.size(), size_t{3} << 20);
+    // CDATA is one of the things the scanner leaves to expat.
+    std::string sLate = sPlain;
+    sLate.insert(sLate.rfind("</trkseg>"), "<![CDATA[ignored]]>");
+    for (const std::string *pText : {&sPlain, &sLate}) {
+        SCOPED_TRACE(pText == &sPlain ? "plain" : "late CDATA");
+        Workspace oScanner;
+        EXPECT_EQ(iImportGpxBufferWith(&oScanner, *pText, "t.gpx", GpxParser::kScanner),
+                  pText == &sPlain ? 1 : -1);
+        std::string sPath = oFolder.sPath("read.gpx");
+        vWriteFile(sPath, *pText);
+        Workspace oFile, oExpat;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(iImportGpx(&oFile, sPath.c_str()), 1);
+        EXPECT_EQ(iImportGpxBufferWith(&oExpat, *pText, "t.gpx", GpxParser::kExpat), 1);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        gpx_test::vExpectSameStore(oFile, oExpat);
+        EXPECT_EQ(oFile.pStore->pTrackPoints.size(), w.pStore->pTrackPoints.size());
+    }
+}
+
+#ifndef _WIN32
+TEST(GpxReadFile, APipeIsReadByExpatAlone) {
+    ScratchFolder oFolder;
+    Workspace w;
+    gpx_test::vFillStore(w);
+    std::string sText = sExport(w, oFolder, kFileGpx, "tour.gpx");
+    std::string sPipe = oFolder.sPath("pipe.gpx");
+    ASSERT_EQ(mkfifo(sPipe.c_str(), 0600), 0);
+    std::thread oWriter([&] { vWriteFile(sPipe, sText + "<!-- after --><?pi at the end?>"); });
+    Workspace r;
+    EXPECT_EQ(iImportGpx(&r, sPipe.c_str()), 1);
+    oWriter.join();
+    Workspace oExpat;
+    iImportGpxBufferWith(&oExpat, sText, "t.gpx", GpxParser::kExpat);
+    gpx_test::vExpectSameStore(r, oExpat);
+}
+#endif
