@@ -14,7 +14,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "exchange_test_support.h"
