@@ -305,7 +305,7 @@ struct Binding {
 
 class Scanner {
   public:
-    Scanner(XmlScanHandler &oHandler) : m_oHandler(oHandler) {}
+    explicit Scanner(XmlScanHandler &oHandler) : m_oHandler(oHandler) {}
 
     XmlScanResult eScan(std::string_view svDocument) {
         m_p = svDocument.data();
@@ -388,8 +388,8 @@ class Scanner {
         if (sv.size() < 6 || sv.substr(0, 5) != "<?xml" || !fIsSpace(sv[5])) {
             return Step::kOk;
         }
-        size_t nEnd = sv.find("?>");
-        if (nEnd == std::string_view::npos || nEnd > 512) {
+        size_t nEnd = sv.substr(0, 512).find("?>");
+        if (nEnd == std::string_view::npos) {
             return Step::kGiveUp;
         }
         std::string_view svRest = sv.substr(5, nEnd - 5);
