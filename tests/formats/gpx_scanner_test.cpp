@@ -91,10 +91,11 @@ struct Import {
     std::string sErr;
 };
 
-Import oImport(Workspace &w, std::string_view svDoc, GpxParser eParser) {
+Import oImport(Workspace &w, std::string_view svDoc, GpxParser eParser,
+               const char *pszName = "t.gpx") {
     Import o;
     ::testing::internal::CaptureStderr();
-    o.iResult = iImportGpxBufferWith(&w, svDoc, "t.gpx", eParser);
+    o.iResult = iImportGpxBufferWith(&w, svDoc, pszName, eParser);
     o.sErr = ::testing::internal::GetCapturedStderr();
     return o;
 }
@@ -105,21 +106,32 @@ struct Both {
     std::string sExpatErr;
 };
 
+void vExpectSameImport(const Import &oGot, const Workspace &wGot, const Import &oExpat,
+                       const Workspace &wExpat) {
+    EXPECT_EQ(oGot.iResult, oExpat.iResult);
+    EXPECT_EQ(oGot.sErr, oExpat.sErr);
+    EXPECT_EQ(gpx_compare::sStoreDifference(*wGot.pStore, *wExpat.pStore), "")
+        << "(this store, then expat's)";
+}
+
 // Reads the document with each parser into a fresh store. A scanner that gave
 // up has stored and said nothing; one that did not agrees with expat in its
-// result, its standard error and every record.
+// result, its standard error and every record. The reader that tries the
+// scanner first always agrees with expat.
 Both oCompareWithExpat(std::string_view svDoc) {
-    Workspace s, e;
+    Workspace s, e, b;
     Import oScanner = oImport(s, svDoc, GpxParser::kScanner);
     Import oExpat = oImport(e, svDoc, GpxParser::kExpat);
+    {
+        SCOPED_TRACE("scanner, then expat when it gives up");
+        vExpectSameImport(oImport(b, svDoc, GpxParser::kScannerThenExpat), b, oExpat, e);
+    }
     if (oScanner.iResult == -1) {
         EXPECT_EQ(oScanner.sErr, "") << "the scanner gave up but spoke";
         EXPECT_TRUE(gpx_compare::fStoreEmpty(*s.pStore)) << "the scanner gave up but stored";
     } else {
-        EXPECT_EQ(oScanner.iResult, oExpat.iResult);
-        EXPECT_EQ(oScanner.sErr, oExpat.sErr);
-        EXPECT_EQ(gpx_compare::sStoreDifference(*s.pStore, *e.pStore), "")
-            << "(the scanner's store, then expat's)";
+        SCOPED_TRACE("scanner");
+        vExpectSameImport(oScanner, s, oExpat, e);
     }
     return {oScanner.iResult, oExpat.iResult, oExpat.sErr};
 }
@@ -136,11 +148,23 @@ struct Case {
     int iExpat;
 };
 
+// Each row through the parsers, and through the file reader, which agrees
+// with expat reading the same bytes from memory under the same name.
 void vRunTable(const std::vector<Case> &aCases) {
+    ScratchFolder oFolder;
+    std::string sPath = oFolder.sPath("t.gpx");
     for (const Case &c : aCases) {
         SCOPED_TRACE(c.pszWhat);
         Both o = oCompareWithExpat(c.sDoc);
         EXPECT_EQ(o.iExpat, c.iExpat) << "expat's verdict";
+        vWriteFile(sPath, c.sDoc);
+        Workspace f, e;
+        Import oFile;
+        ::testing::internal::CaptureStderr();
+        oFile.iResult = iImportGpx(&f, sPath.c_str());
+        oFile.sErr = ::testing::internal::GetCapturedStderr();
+        SCOPED_TRACE("the file reader");
+        vExpectSameImport(oFile, f, oImport(e, c.sDoc, GpxParser::kExpat, sPath.c_str()), e);
     }
 }
 
