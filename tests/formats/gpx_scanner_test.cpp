@@ -244,6 +244,14 @@ TEST(GpxScanner, XmlDeclarations) {
         {"UTF-16 data declared UTF-8", sUtf16(kDecl + sBody, true), 0},
         {"UTF-16 cut in the middle of a unit",
          sUtf16(sBody, false).substr(0, sUtf16(sBody, false).size() - 1), 0},
+        {"UTF-16 with a lone surrogate",
+         sUtf16(kRoot, false) + "<\0n\0>\0"s + "\x00\xD8"s + "<\0/\0n\0>\0"s +
+             sUtf16("</gpx>", false, false),
+         0},
+        {"UTF-16LE declared by that name, with a mark",
+         sUtf16("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>" + sBody, false), 1},
+        {"UTF-16LE declared by that name, without a mark",
+         sUtf16("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>" + sBody, false, false), 1},
     });
 }
 
@@ -386,6 +394,15 @@ TEST(GpxScanner, Namespaces) {
                "<wpt lat=\"1\" lon=\"2\"><extensions><gpxx:WaypointExtension><Proximity>4"
                "</Proximity></gpxx:WaypointExtension></extensions></wpt>"),
          1},
+        {"a prefix declared twice in one tag",
+         sRoot("xmlns=\"" + kGpx11 + "\" xmlns:a=\"urn:u\" xmlns:a=\"urn:u\"", sPoint), 0},
+        {"the default namespace declared twice in one tag",
+         sRoot("xmlns=\"" + kGpx11 + "\" xmlns=\"" + kGpx11 + "\"", sPoint), 0},
+        {"xmlns: with an empty prefix", sRoot("xmlns=\"" + kGpx11 + "\" xmlns:=\"urn:u\"", sPoint),
+         0},
+        {"an element named xmlns", sRoot("xmlns=\"" + kGpx11 + "\"", "<xmlns/>" + sPoint), 1},
+        {"an attribute named xmlnsx",
+         sRoot("xmlns=\"" + kGpx11 + "\"", "<wpt xmlnsx=\"1\" lat=\"1\" lon=\"2\"/>"), 1},
     });
 }
 
@@ -484,6 +501,8 @@ TEST(GpxScanner, TextReferencesAndMarkup) {
         {"predefined entities in a name", sGpx(sNamed("&lt;&gt;&amp;&quot;&apos;")), 1},
         {"decimal and hexadecimal character references", sGpx(sNamed("&#65;&#x42;&#x0043;")), 1},
         {"&#X41; with a capital X", sGpx(sNamed("&#X41;")), 0},
+        {"hexadecimal digits in both cases", sGpx(sNamed("&#x4a;&#x4A;")), 1},
+        {"a decimal reference with many leading zeros", sGpx(sNamed("&#00000000000000065;")), 1},
         {"&#233; (Latin-1)", sGpx(sNamed("caf&#233;")), 1},
         {"&#x80; (a C1 control)", sGpx(sNamed("a&#x80;b")), 1},
         {"&#x10FFFF;", sGpx(sNamed("a&#x10FFFF;b")), 1},
@@ -741,6 +760,17 @@ TEST(GpxScanner, Structure) {
         {"DOCTYPE not closed", kDecl + "<!DOCTYPE gpx [ " + kRoot + "</gpx>", 0},
         {"<!ENTITY outside a DOCTYPE", kDecl + "<!ENTITY e \"x\">" + kRoot + "</gpx>", 0},
         {"<!DOCTYPE inside the root", sGpx("<!DOCTYPE gpx>"), 0},
+        // The reports of a refused root name its column, which counts characters
+        // (a letter of two bytes is one, and so is the byte order mark).
+        {"root kml after a byte order mark", "\xef\xbb\xbf<kml/>", 0},
+        {"root kml after the declaration on its line", "<?xml version=\"1.0\"?><kml/>", 0},
+        {"root kml after a comment of two-byte letters on its line",
+         "<!--\xc3\xa9\xc3\xa9\xc3\xa9--><kml/>", 0},
+        {"root kml after an empty comment and a tab", "<!---->\t<kml/>", 0},
+        {"root kml in UTF-16",
+         sUtf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n\t<kml/>", true), 0},
+        {"blank between / and >", sGpx("<wpt lat=\"1\" lon=\"2\"/ >"), 0},
+        {"text between points", sGpx("some text" + sNamed("P") + "more &amp; text"), 1},
     });
 }
 
@@ -781,6 +811,8 @@ TEST(GpxScanner, GpxSemantics) {
          sGpx("<![CDATA[\n\n]]><wpt lat=\"\" lon=\"\"/>"), 0},
         {"a point without a position whose tag spans lines", sGpx("<wpt\nlat=\"x\"\nlon=\"y\"\n/>"),
          0},
+        {"line breaks inside attribute values before a point without a position",
+         sGpx("<x a=\"\r\n\r\n\" b='\n\r'/><wpt lat=\"1\"/>"), 0},
         {"what is inside a point without a position is not read",
          sGpx("<wpt lat=\"x\" lon=\"2\"><name>A</name><wpt lat=\"1\" lon=\"2\"><name>B</name>"
               "</wpt></wpt>"),
@@ -859,7 +891,10 @@ TEST(GpxScanner, GpxSemantics) {
               "<wpt lat=\"1\" lon=\"2\"><name>E3</name><ele>-1000</ele></wpt>"
               "<wpt lat=\"1\" lon=\"2\"><name>E4</name><ele>1e39</ele></wpt>"
               "<wpt lat=\"1\" lon=\"2\"><name>E5</name><ele>-0</ele></wpt>"
-              "<wpt lat=\"1\" lon=\"2\"><name>E6</name><ele>0.1</ele></wpt>"),
+              "<wpt lat=\"1\" lon=\"2\"><name>E6</name><ele>0.1</ele></wpt>"
+              "<wpt lat=\"1\" lon=\"2\"><name>E7</name><ele>1e-50</ele></wpt>"
+              "<wpt lat=\"1\" lon=\"2\"><name>E8</name><ele>12.5m</ele></wpt>"
+              "<wpt lat=\"1\" lon=\"2\"><name>E9</name><ele>-699.99</ele></wpt>"),
          1},
         {"proximity and display modes",
          sGpx("<wpt lat=\"1\" lon=\"2\"><name>X1</name><extensions><gpxx:WaypointExtension>"
