@@ -954,7 +954,7 @@ TEST(GpxScanner, RandomMutationsOfPlainFiles) {
 // The scanner exists to read what programs write without expat; these files
 // it must take whole, never give up on. (GPSBabel's own writing is held to the
 // same in peer_gpx_scanner_test.cpp.)
-TEST(GpxScanner, DISABLED_TakesThePlainFilesProgramsWrite) {
+TEST(GpxScanner, TakesThePlainFilesProgramsWrite) {
     std::vector<std::pair<std::string, std::string>> aFiles = {{"our writer", sWrittenStore()}};
     std::error_code oError;
     for (const auto &oEntry :

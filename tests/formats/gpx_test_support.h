@@ -2,10 +2,6 @@
 // Helpers for the GPX tests: records, a store with every field GPX carries,
 // and schema validation with xmllint.
 
-#include <gtest/gtest.h>
-
-#include <bit>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -83,48 +79,6 @@ inline void vFillStore(Workspace &w) {
         o.fAltitude = k % 4 == 1 ? -777.0f : 400.0f + 0.1f * static_cast<float>(k);
         o.fNewSegment = k == 0 || k == 3 || k == 20;
         iAddTrackPoint(&w, o);
-    }
-}
-
-// Both stores hold the same records, field by field, in the same order.
-inline void vExpectSameStore(const Workspace &a, const Workspace &b) {
-    const DataStore &x = *a.pStore, &y = *b.pStore;
-    ASSERT_EQ(x.pWaypoints.size(), y.pWaypoints.size());
-    for (auto i = x.pWaypoints.begin(), k = y.pWaypoints.begin(); i != x.pWaypoints.end();
-         ++i, ++k) {
-        SCOPED_TRACE(i->first);
-        const Waypoint &p = i->second, &q = k->second;
-        EXPECT_STREQ(p.szName, q.szName);
-        EXPECT_STREQ(p.szComment, q.szComment);
-        EXPECT_EQ(p.lLatitude, q.lLatitude);
-        EXPECT_EQ(p.lLongitude, q.lLongitude);
-        EXPECT_EQ(p.lTime, q.lTime);
-        EXPECT_EQ(p.fProximity, q.fProximity);
-        EXPECT_EQ(p.sSymbol, q.sSymbol);
-        EXPECT_EQ(p.bDisplay, q.bDisplay);
-        EXPECT_EQ(p.bColor, q.bColor);
-        EXPECT_EQ(p.fAltitude, q.fAltitude);
-    }
-    ASSERT_EQ(x.pRoutes.size(), y.pRoutes.size());
-    for (auto i = x.pRoutes.begin(), k = y.pRoutes.begin(); i != x.pRoutes.end(); ++i, ++k) {
-        SCOPED_TRACE(i->first);
-        EXPECT_EQ(i->first, k->first);
-        EXPECT_STREQ(i->second.szComment, k->second.szComment);
-        ASSERT_EQ(i->second.lPointCount, k->second.lPointCount);
-        for (uint32_t n = 0; n < i->second.lPointCount; ++n) {
-            EXPECT_STREQ(i->second.aszPoints[n], k->second.aszPoints[n]);
-        }
-    }
-    ASSERT_EQ(x.pTrackPoints.size(), y.pTrackPoints.size());
-    size_t n = 0;
-    for (auto i = x.pTrackPoints.begin(), k = y.pTrackPoints.begin(); i != x.pTrackPoints.end();
-         ++i, ++k, ++n) {
-        SCOPED_TRACE(n);
-        EXPECT_EQ(i->lLatitude, k->lLatitude);
-        EXPECT_EQ(i->lLongitude, k->lLongitude);
-        EXPECT_EQ(i->lTime, k->lTime);
-        EXPECT_EQ(std::bit_cast<uint32_t>(i->fAltitude), std::bit_cast<uint32_t>(k->fAltitude));
-        EXPECT_EQ(i->fNewSegment, k->fNewSegment);
     }
 }
 

@@ -10,7 +10,7 @@
 
 using namespace gpx_scanner_test;
 
-TEST(PeerGpsbabelGpxScanner, DISABLED_TakesWhatGpsbabelWrites) {
+TEST(PeerGpsbabelGpxScanner, TakesWhatGpsbabelWrites) {
     if (std::system("gpsbabel -V >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "gpsbabel is not installed";
     }
