@@ -358,9 +358,7 @@ class GpxReader final : public XmlScanHandler {
     static void XMLCALL vOnEnd(void *pUser, const XML_Char *) {
         GpxReader *p = static_cast<GpxReader *>(pUser);
         p->vEndElement();
-        if (!p->fInField()) {
-            XML_SetCharacterDataHandler(p->m_pParser, nullptr);
-        }
+        p->vListenForText();
     }
     static void XMLCALL vOnText(void *pUser, const XML_Char *pText, int nLength) {
         static_cast<GpxReader *>(pUser)->vText(
@@ -400,11 +398,13 @@ class GpxReader final : public XmlScanHandler {
         std::string_view svLocal =
             nSeparator == std::string_view::npos ? svName : svName.substr(nSeparator + 1);
         vStartElement(svUri, svLocal, svLatitude, svLongitude);
-        // Text matters only inside fields; expat skips the rest faster
-        // without a handler to call.
-        if (fInField()) {
-            XML_SetCharacterDataHandler(m_pParser, &vOnText);
-        }
+        vListenForText();
+    }
+
+    // Text matters only straight inside fields; expat skips the rest faster
+    // without a handler to call.
+    void vListenForText() {
+        XML_SetCharacterDataHandler(m_pParser, fInField() ? &vOnText : nullptr);
     }
 
     bool fInField() const { return m_aePath[m_iDepth] == Element::kField; }

@@ -520,6 +520,7 @@ TEST(GpxScanner, TextReferencesAndMarkup) {
         {"a second empty root", sGpx(sNamed("P")) + "<gpx/>", 0},
         {"an element inside a name", sGpx(sNamed("a<b>x</b>c")), 1},
         {"an empty element inside a name", sGpx(sNamed("a<b/>c")), 1},
+        {"an empty element two deep inside a name", sGpx(sNamed("a<b><c/></b>c")), 1},
         {"a name inside a name", sGpx(sNamed("a<name>x</name>c")), 1},
     });
 }
