@@ -14,6 +14,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <new>
 #include <set>
 #include <span>
 #include <string>
@@ -698,6 +699,16 @@ class GpxReader final : public XmlScanHandler {
         return kDeviceSymbolWaypoint;
     }
 
+    // Keeps a record the scanner read until the document has been read whole.
+    template <typename T> static bool fWait(std::deque<T> &aWaiting, const T &oRecord) {
+        try {
+            aWaiting.push_back(oRecord);
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        return true;
+    }
+
     int iStoreNow(Waypoint &oPoint) {
         if (iDebugGeneral()) {
             std::printf("wpt \"%s\",%d,%d\n", oPoint.szName, oPoint.lLatitude, oPoint.lLongitude);
@@ -711,8 +722,7 @@ class GpxReader final : public XmlScanHandler {
         }
         m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
         if (m_fTentative) {
-            m_aWaitingWaypoints.push_back(m_oPoint);
-            return 1;
+            return fWait(m_aWaitingWaypoints, m_oPoint) ? 1 : 0;
         }
         return iStoreNow(m_oPoint);
     }
@@ -743,9 +753,7 @@ class GpxReader final : public XmlScanHandler {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (m_fTentative) {
-            m_aWaitingTrack.push_back(o);
-        } else if (!iAddTrackPoint(m_pWorkspace, o)) {
+        if (m_fTentative ? !fWait(m_aWaitingTrack, o) : !iAddTrackPoint(m_pWorkspace, o)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
@@ -758,9 +766,8 @@ class GpxReader final : public XmlScanHandler {
             m_oRoute.lNumber = m_lNextFree;
         }
         m_aUsedNumbers.insert(m_oRoute.lNumber);
-        if (m_fTentative) {
-            m_aWaitingRoutes.push_back(m_oRoute);
-        } else if (!iAddRoute(m_pWorkspace, m_oRoute)) {
+        if (m_fTentative ? !fWait(m_aWaitingRoutes, m_oRoute)
+                         : !iAddRoute(m_pWorkspace, m_oRoute)) {
             vStop("the store refused a route (out of memory)");
         }
     }
