@@ -106,15 +106,15 @@ class SwitchParser {
             break;
         case 'U':
             o.fUpload = o.fIdentify = o.fLoad = true;
-            vParseTransfer(
-                pszSwitch, "upload",
-                {&o.fUploadWaypoints, &o.fUploadProximity, &o.fUploadRoutes, &o.fUploadTracks});
+            vParseTransfer(pszSwitch, "upload",
+                           {&o.fUploadWaypoints, &o.fUploadProximity, &o.fUploadRoutes,
+                            &o.fUploadTracks, &o.fUploadKindsNamed});
             break;
         case 'D':
             o.fDownload = o.fIdentify = o.fSave = true;
             vParseTransfer(pszSwitch, "download",
                            {&o.fDownloadWaypoints, &o.fDownloadProximity, &o.fDownloadRoutes,
-                            &o.fDownloadTracks});
+                            &o.fDownloadTracks, &o.fDownloadKindsNamed});
             break;
         case 'G':
             o.fIncludeUntimed = false;
@@ -245,7 +245,7 @@ class SwitchParser {
 
     // /d and /u: the kinds named by the letters after the switch letter (W
     // waypoints, P proximity waypoints, R routes, T tracks), all four without
-    // letters; then the data file.
+    // letters, and whether letters named them; then the data file.
     void vParseTransfer(const char *pszSwitch, const char *pszWhat,
                         std::initializer_list<bool *> apKinds) {
         bool *pWaypoints = apKinds.begin()[0], *pProximity = apKinds.begin()[1],
@@ -253,6 +253,7 @@ class SwitchParser {
         if (std::strlen(pszSwitch) == 2) {
             *pWaypoints = *pProximity = *pRoutes = *pTracks = true;
         } else {
+            *apKinds.begin()[4] = true;
             for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
                 switch (char c = cUpper(*p)) {
                 case 'W':

@@ -130,26 +130,47 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     if (o.fIdentify && fDeviceStep()) {
         iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
         iRunDeviceStep("reading the receiver's time", [&] { return iReadUnitTime(o.pLink); });
+        if (!iReceiverGone(o.pLink)) {
+            vStopPositionReports(o.pLink);
+        }
     }
+    auto fnTakes = [&](TransferKind eKind, int fUpload, bool fNamed) {
+        return iUnitTakes(&w, eKind, fUpload, fNamed ? 1 : 0);
+    };
+    const bool fDl = o.fDownloadKindsNamed;
+    const bool fUl = o.fUploadKindsNamed;
     if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
             iSource(iRunDeviceStep("waypoint download",
-                                   [&] { return iDownloadWaypoints(&w, o.pLink, 0); }),
+                                   [&] {
+                                       return fnTakes(TransferKind::kWaypoints, 0, fDl) &&
+                                              iDownloadWaypoints(&w, o.pLink, 0);
+                                   }),
                     "the waypoint download");
         }
         if (o.fDownloadProximity) {
             iSource(iRunDeviceStep("proximity waypoint download",
-                                   [&] { return iDownloadWaypoints(&w, o.pLink, 1); }),
+                                   [&] {
+                                       return fnTakes(TransferKind::kProximity, 0, fDl) &&
+                                              iDownloadWaypoints(&w, o.pLink, 1);
+                                   }),
                     "the proximity waypoint download");
         }
         if (o.fDownloadRoutes) {
-            iSource(iRunDeviceStep("route download", [&] { return iDownloadRoutes(&w, o.pLink); }),
+            iSource(iRunDeviceStep("route download",
+                                   [&] {
+                                       return fnTakes(TransferKind::kRoutes, 0, fDl) &&
+                                              iDownloadRoutes(&w, o.pLink);
+                                   }),
                     "the route download");
         }
         if (o.fDownloadTracks) {
-            iSource(iRunDeviceStep(
-                        "track download",
-                        [&] { return iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink); }),
+            iSource(iRunDeviceStep("track download",
+                                   [&] {
+                                       return fnTakes(TransferKind::kTracks, 0, fDl) &&
+                                              iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0,
+                                                              o.pLink);
+                                   }),
                     "the track download");
         }
     }
@@ -178,17 +199,26 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     }
     if (o.fUpload && fDeviceStep()) {
         if (o.fUploadWaypoints) {
-            iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
+            iRunDeviceStep("waypoint upload", [&] {
+                return fnTakes(TransferKind::kWaypoints, 1, fUl) &&
+                       iUploadWaypoints(&w, o.pLink, 0);
+            });
         }
         if (o.fUploadProximity) {
-            iRunDeviceStep("proximity waypoint upload",
-                           [&] { return iUploadWaypoints(&w, o.pLink, 1); });
+            iRunDeviceStep("proximity waypoint upload", [&] {
+                return fnTakes(TransferKind::kProximity, 1, fUl) &&
+                       iUploadWaypoints(&w, o.pLink, 1);
+            });
         }
         if (o.fUploadRoutes) {
-            iRunDeviceStep("route upload", [&] { return iUploadRoutes(&w, o.pLink); });
+            iRunDeviceStep("route upload", [&] {
+                return fnTakes(TransferKind::kRoutes, 1, fUl) && iUploadRoutes(&w, o.pLink);
+            });
         }
         if (o.fUploadTracks) {
-            iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
+            iRunDeviceStep("track upload", [&] {
+                return fnTakes(TransferKind::kTracks, 1, fUl) && iUploadTracks(&w, o.pLink);
+            });
         }
     }
     if (o.pLink != nullptr) {

@@ -192,6 +192,12 @@ void vMarkReceiverGone(DeviceLink *pLink) {
     }
 }
 
+void vClearReceiverGone(DeviceLink *pLink) {
+    if (pLink != nullptr) {
+        pLink->fReceiverGone = false;
+    }
+}
+
 int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
     if (pLink == nullptr || pMessage == nullptr || nLength < 2 || nLength > 255) {
         return 0;

@@ -56,6 +56,8 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId);
 // than the one asked for, is not gone. Once gone, it stays so for the link.
 int iReceiverGone(const DeviceLink *pLink);
 void vMarkReceiverGone(DeviceLink *pLink);
+// Takes back the mark, for a message whose answer is optional.
+void vClearReceiverGone(DeviceLink *pLink);
 
 // The checksum that makes id, size, data and checksum add up to 0 modulo 256.
 uint8_t bMessageChecksum(std::span<const uint8_t> aMessage);
