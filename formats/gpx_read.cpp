@@ -22,10 +22,12 @@
 
 #include "base/debug.h"
 #include "base/report.h"
+#include "formats/file_look.h"
 #include "formats/gpx.h"
 #include "formats/xml_scan.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -835,7 +837,26 @@ int iImportGpxBufferWith(Workspace *pWorkspace, std::string_view svData, const c
     return iReadWithExpat(pWorkspace, svData, pszName);
 }
 
+namespace {
+
+constexpr size_t kXmlLookSize = 4096;
+
+// Data without a single "<" as far as looked (a file of another program
+// given this extension) is said to be what it looks like, rather than an XML
+// syntax error at 1:1. Empty data and XML in any encoding are expat's to judge.
+bool fBeginsLikeXml(std::string_view svStart) {
+    svStart = svStart.substr(0, kXmlLookSize);
+    return svStart.find('<') != std::string_view::npos ||
+           svStart.find_first_not_of("\r\n \t") == std::string_view::npos;
+}
+
+} // namespace
+
 int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    if (pszName != nullptr && !fBeginsLikeXml(svData)) {
+        vReportNotOfFormat(pszName, svData, kFileGpx);
+        return 0;
+    }
     return iImportGpxBufferWith(pWorkspace, svData, pszName, GpxParser::kScannerThenExpat);
 }
 
@@ -853,6 +874,17 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
     // from its start. A file that cannot go back to its start (a pipe) is
     // read by expat alone.
     if (std::fseek(pFile.get(), 0, SEEK_SET) == 0) {
+        char acStart[kXmlLookSize];
+        std::string_view svStart(acStart, std::fread(acStart, 1, sizeof(acStart), pFile.get()));
+        if (!std::ferror(pFile.get()) && !fBeginsLikeXml(svStart)) {
+            vReportNotOfFormat(pszFileName, svStart, kFileGpx);
+            return 0;
+        }
+        std::clearerr(pFile.get());
+        if (std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
+            vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
+            return 0;
+        }
         GpxReader oScan(pWorkspace, pszFileName, true);
         if (eScanXmlFile(pFile.get(), oScan) == XmlScanResult::kDone) {
             return oScan.iFinish(oScan.iCommit());

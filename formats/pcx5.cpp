@@ -9,12 +9,14 @@
 #include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
+#include "formats/file_look.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/coordinates.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -275,11 +277,15 @@ int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char
     }
     int iNotation = 0;
     int fNewSegment = 1;
+    // Header and record lines of the format; a file without one is another
+    // kind of file (other lines are skipped, so it would read as nothing).
+    size_t nFormatLines = 0;
     LineReader oLines(svData);
     std::string_view svLine;
     while (oLines.fNextLine(svLine)) {
         const char *pszReason = nullptr;
-        switch (svLine.empty() ? '\0' : svLine[0]) {
+        char cKeyword = svLine.empty() ? '\0' : svLine[0];
+        switch (cKeyword) {
         case 'H':
             fNewSegment = 1;
             break;
@@ -326,9 +332,22 @@ int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char
             break; // R lines, empty lines, comments
         }
         if (pszReason != nullptr) {
+            // Before any line of the format, the line is more likely one of
+            // another kind of file than a faulty one.
+            if (nFormatLines == 0 && iReportForeignLook(pszName, svData, kFilePcx5)) {
+                return 0;
+            }
             vReportError("'%s' line %zu: %s", pszName, oLines.nLineNumber(), pszReason);
             return 0;
         }
+        if (std::strchr("HIMUTWR", cKeyword) != nullptr && cKeyword != '\0' &&
+            svLine.substr(1, 2) == "  ") {
+            ++nFormatLines;
+        }
+    }
+    if (nFormatLines == 0 && !fIsBlankData(svData)) {
+        vReportNotOfFormat(pszName, svData, kFilePcx5);
+        return 0;
     }
     return 1;
 }
