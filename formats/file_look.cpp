@@ -115,8 +115,7 @@ int iReportForeignLook(const char *pszName, std::string_view svData, int16_t sOw
     const KnownHeader *pHeader = pKnownHeader(svData);
     if (pHeader != nullptr && !fSameReader(pHeader->sType, sOwnType)) {
         if (pHeader->pszExtension == nullptr) {
-            vReportError("'%s' is %s, which this program does not read", pszName,
-                         pHeader->pszWhat);
+            vReportError("'%s' is %s, which this program does not read", pszName, pHeader->pszWhat);
         } else {
             vReportError("'%s' is %s, which this program reads under the extension %s", pszName,
                          pHeader->pszWhat, pHeader->pszExtension);
@@ -151,7 +150,8 @@ void vReportNotOfFormat(const char *pszName, std::string_view svData, int16_t sO
     // The first line up to its first field separator, as far as it is short.
     std::string_view svLine = svAfterBlankLines(svData);
     svLine = svLine.substr(0, std::min(svLine.find_first_of("\r\n"), svLine.size()));
-    std::string_view svHead = svLine.substr(0, std::min(svLine.find_first_of(",\t"), svLine.size()));
+    std::string_view svHead =
+        svLine.substr(0, std::min(svLine.find_first_of(",\t"), svLine.size()));
     if (svHead.empty()) {
         svHead = svLine;
     }
