@@ -19,10 +19,12 @@
 
 #include "base/debug.h"
 #include "base/report.h"
+#include "formats/file_look.h"
 #include "formats/gpx.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/calendar.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -704,8 +706,27 @@ class GpxReader final {
 
 } // namespace
 
+namespace {
+
+constexpr size_t kXmlLookSize = 4096;
+
+// Data without a single "<" as far as looked (a file of another program
+// given this extension) is said to be what it looks like, rather than an XML
+// syntax error at 1:1. Empty data and XML in any encoding are expat's to judge.
+bool fBeginsLikeXml(std::string_view svStart) {
+    svStart = svStart.substr(0, kXmlLookSize);
+    return svStart.find('<') != std::string_view::npos ||
+           svStart.find_first_not_of("\r\n \t") == std::string_view::npos;
+}
+
+} // namespace
+
 int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
+        return 0;
+    }
+    if (!fBeginsLikeXml(svData)) {
+        vReportNotOfFormat(pszName, svData, kFileGpx);
         return 0;
     }
     GpxReader oReader(pWorkspace, pszName);
@@ -724,6 +745,20 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
     if (!pFile) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
+    }
+    // A file that can go back to its start is looked at first.
+    if (std::fseek(pFile.get(), 0, SEEK_SET) == 0) {
+        char acStart[kXmlLookSize];
+        std::string_view svStart(acStart, std::fread(acStart, 1, sizeof(acStart), pFile.get()));
+        if (!std::ferror(pFile.get()) && !fBeginsLikeXml(svStart)) {
+            vReportNotOfFormat(pszFileName, svStart, kFileGpx);
+            return 0;
+        }
+        std::clearerr(pFile.get());
+        if (std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
+            vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
+            return 0;
+        }
     }
     GpxReader oReader(pWorkspace, pszFileName);
     if (!oReader.iStartExpat()) {
