@@ -9,20 +9,8 @@
 #include "device/protocol_selection.h"
 #include "garmin/protocol_numbers.h"
 
-namespace {
-char szUnit[256] = "";
-}
-
-const char *pszIdentifiedUnit() {
-    return szUnit;
-}
-
-void vResetIdentifiedUnit() {
-    szUnit[0] = '\0';
-}
-
 void vStopPositionReports(DeviceLink *pLink) {
-    if (pLink == nullptr || oProtocolSelection().iPvtProtocol != kA800) {
+    if (pLink == nullptr || pLink->oProtocolSelection.iPvtProtocol != kA800) {
         return;
     }
     const uint8_t aCommand[4] = {kPidCommandData, 2, static_cast<uint8_t>(kCommandStopPositionData),
@@ -45,7 +33,7 @@ int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
     if (!iReadMessage(pLink, kPidProductData)) {
         return 0;
     }
-    std::span<const uint8_t> aData = aReceivedData();
+    std::span<const uint8_t> aData = aReceivedData(pLink);
     int16_t sProductId = 0;
     int16_t sVersion = 0;
     if (aData.size() >= 2) {
@@ -62,9 +50,9 @@ int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
         szDescription[nLength++] = static_cast<char>(aData[n]);
     }
     szDescription[nLength] = '\0';
-    std::memcpy(szUnit, szDescription, nLength + 1);
+    pLink->sUnitDescription = szDescription;
 
-    vApplyProductTable(sProductId, sVersion, oProtocolSelection());
+    vApplyProductTable(sProductId, sVersion, pLink->oProtocolSelection);
 
     if (iDebugProtocol()) {
         std::printf("   ID Block read: ID=%s  Version=%d  ProductID=%d\n", szDescription, sVersion,
@@ -83,7 +71,7 @@ int iReadUnitTime(DeviceLink *pLink) {
     if (!iReadMessage(pLink, kPidDateTime)) {
         return 0;
     }
-    std::span<const uint8_t> a = aReceivedData();
+    std::span<const uint8_t> a = aReceivedData(pLink);
     if (a.size() < 8) {
         return 0; // too short to hold a date and time
     }

@@ -7,10 +7,6 @@ struct Workspace;
 int iIdentifyUnit(Workspace *pWorkspace, DeviceLink *pLink);
 int iReadUnitTime(DeviceLink *pLink);
 
-// The description of the unit the last identification found ("" before one).
-const char *pszIdentifiedUnit();
-// Forgets it; for tests.
-void vResetIdentifiedUnit();
 // After identification: a unit that lists A800 reports its position on its
 // own; it is told once to stop (command 50). It need not answer: some units
 // do not acknowledge the command, which is no fault.

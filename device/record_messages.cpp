@@ -22,13 +22,14 @@ int iSendWaypoint(DeviceLink *pLink, const Waypoint &oWaypoint, uint8_t bRecordI
     return iSendRecord(pLink, bRecordId, aData);
 }
 
-int iStoreReceivedWaypoint(Workspace *pWorkspace, int iFormat, char *pszName) {
+int iStoreReceivedWaypoint(Workspace *pWorkspace, const DeviceLink *pLink, int iFormat,
+                           char *pszName) {
     Waypoint oWaypoint;
-    const WaypointDecode eResult = eDecodeWaypointRecord(aReceivedData(), iFormat, oWaypoint);
+    const WaypointDecode eResult = eDecodeWaypointRecord(aReceivedData(pLink), iFormat, oWaypoint);
     if (eResult == WaypointDecode::kMalformed) {
         if (iDebugProtocol()) {
             std::printf("   Waypoint record of %d bytes does not fit format D%03d\n",
-                        bReceivedSize(), iFormat);
+                        bReceivedSize(pLink), iFormat);
         }
         return 0;
     }
@@ -56,7 +57,7 @@ int iStoreReceivedWaypoint(Workspace *pWorkspace, int iFormat, char *pszName) {
 
 int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint) {
     std::vector<uint8_t> aData;
-    if (!iEncodeTrackPoint(oPoint, oProtocolSelection().iTrkFormat, aData)) {
+    if (!iEncodeTrackPoint(oPoint, pLink->oProtocolSelection.iTrkFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidTrackPoint, aData);
@@ -64,20 +65,21 @@ int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint) {
 
 int iSendTrackHeader(DeviceLink *pLink) {
     std::vector<uint8_t> aData;
-    if (!iEncodeTrackHeader(oProtocolSelection().iTrkHdrFormat, aData)) {
+    if (!iEncodeTrackHeader(pLink->oProtocolSelection.iTrkHdrFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidTrackHeader, aData);
 }
 
-int iStoreReceivedTrackPoint(Workspace *pWorkspace, int fKeepAll, TrackDownloadState *pState) {
+int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll,
+                             TrackDownloadState *pState) {
     TrackPoint oPoint;
     TrackSensors oSensors;
-    const int iFormat = oProtocolSelection().iTrkFormat;
-    if (!iDecodeTrackPoint(aReceivedData(), iFormat, oPoint, &oSensors)) {
+    const int iFormat = pLink->oProtocolSelection.iTrkFormat;
+    if (!iDecodeTrackPoint(aReceivedData(pLink), iFormat, oPoint, &oSensors)) {
         if (iDebugProtocol()) {
             std::printf("   Track point record of %d bytes does not fit format D%03d\n",
-                        bReceivedSize(), iFormat);
+                        bReceivedSize(pLink), iFormat);
         }
         return 0;
     }
@@ -113,7 +115,7 @@ int iStoreReceivedTrackPoint(Workspace *pWorkspace, int fKeepAll, TrackDownloadS
 
 int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute) {
     std::vector<uint8_t> aData;
-    if (!iEncodeRouteHeader(oRoute, oProtocolSelection().iRteHdrFormat, aData)) {
+    if (!iEncodeRouteHeader(oRoute, pLink->oProtocolSelection.iRteHdrFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidRouteHeader, aData);
@@ -121,14 +123,14 @@ int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute) {
 
 int iSendRouteLink(DeviceLink *pLink) {
     std::vector<uint8_t> aData;
-    if (!iEncodeRouteLink(oStraightRouteLink(), oProtocolSelection().iRteLinkFormat, aData)) {
+    if (!iEncodeRouteLink(oStraightRouteLink(), pLink->oProtocolSelection.iRteLinkFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidRouteLink, aData);
 }
 
-void vReadRouteHeader(Route &oRoute) {
-    iDecodeRouteHeader(aReceivedData(), oProtocolSelection().iRteHdrFormat, oRoute);
+void vReadRouteHeader(const DeviceLink *pLink, Route &oRoute) {
+    iDecodeRouteHeader(aReceivedData(pLink), pLink->oProtocolSelection.iRteHdrFormat, oRoute);
     if (iDebugProtocol()) {
         std::printf("   Route Header Block read: route=%ld  comment=%s\n",
                     static_cast<long>(oRoute.lNumber), oRoute.szComment);

@@ -9,7 +9,6 @@
 
 #include "base/debug.h"
 #include "base/report.h"
-#include "device/identify.h"
 #include "device/link_layer.h"
 #include "device/progress_bar.h"
 #include "device/protocol_selection.h"
@@ -33,8 +32,8 @@ std::vector<uint8_t> aU16(uint16_t s) {
     return {static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8)};
 }
 
-uint16_t sReceivedU16() {
-    const auto a = aReceivedData();
+uint16_t sReceivedU16(const DeviceLink *pLink) {
+    const auto a = aReceivedData(pLink);
     return a.size() >= 2 ? static_cast<uint16_t>(a[0] | (a[1] << 8)) : 0;
 }
 
@@ -52,7 +51,7 @@ int iReadRecords(DeviceLink *pLink, int *piCount) {
     if (!iReadMessage(pLink, kPidRecords)) {
         return 0;
     }
-    *piCount = sReceivedU16();
+    *piCount = sReceivedU16(pLink);
     if (iDebugProtocol()) {
         std::printf("   Begin Of Transfer Block read for %d entries\n", *piCount);
     }
@@ -63,7 +62,7 @@ int iReadTransferComplete(DeviceLink *pLink, uint16_t sCommand) {
     if (!iReadMessage(pLink, kPidTransferComplete)) {
         return 0;
     }
-    const uint16_t sValue = sReceivedU16();
+    const uint16_t sValue = sReceivedU16(pLink);
     if (iDebugProtocol()) {
         std::printf("   End Of Transfer Block read for data type %2.2X\n", sValue);
     }
@@ -173,7 +172,10 @@ int iStoreRoute(Workspace *pWorkspace, Route &oRoute, int iDropped) {
 } // namespace
 
 int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (fProximity ? oSel.iPrxProtocol != kA400 : oSel.iWptProtocol != kA100) {
         return 1;
     }
@@ -195,7 +197,7 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
     bool fFailed = false;
     for (int i = 0; i < iCount && !fFailed; ++i) {
         if (iReadMessage(pLink, bRecordId) &&
-            iStoreReceivedWaypoint(pWorkspace, iFormat, nullptr)) {
+            iStoreReceivedWaypoint(pWorkspace, pLink, iFormat, nullptr)) {
             ++iDone;
             // The bar shows the records that arrived: a failed one leaves it short.
             vShowProgress(iProgressPercent(iDone, iCount));
@@ -211,7 +213,10 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
 }
 
 int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (fProximity ? oSel.iPrxProtocol != kA400 : oSel.iWptProtocol != kA100) {
         return 1;
     }
@@ -265,7 +270,10 @@ int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
 }
 
 int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (!iIsRouteProtocol(oSel.iRteProtocol)) {
         return 1;
     }
@@ -293,19 +301,19 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     for (int i = 0; i < iCount && !fFailed; ++i) {
         if (!iReadMessage(pLink, 0)) {
             fFailed = true;
-        } else if (bReceivedId() == kPidRouteHeader) {
+        } else if (bReceivedId(pLink) == kPidRouteHeader) {
             if (fHaveHeader && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
                 fFailed = true;
             }
-            vReadRouteHeader(oRoute);
+            vReadRouteHeader(pLink, oRoute);
             if (oSel.iRteHdrFormat == kD202) {
                 oRoute.lNumber = lNextNumber++;
             }
             fHaveHeader = true;
             iDropped = 0;
-        } else if (bReceivedId() == kPidRouteWaypoint) {
+        } else if (bReceivedId(pLink) == kPidRouteWaypoint) {
             char szName[kNameSize] = {};
-            if (iStoreReceivedWaypoint(pWorkspace, oSel.iRteWptFormat, szName)) {
+            if (iStoreReceivedWaypoint(pWorkspace, pLink, oSel.iRteWptFormat, szName)) {
                 vAppendRoutePoint(oRoute, szName, &iDropped);
                 if (iDebugProtocol()) {
                     std::printf("   Route Waypoint read: Name=%s\n", szName);
@@ -313,11 +321,11 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
             } else {
                 fFailed = true;
             }
-        } else if (bReceivedId() == kPidRouteLink && fLinks) {
+        } else if (bReceivedId(pLink) == kPidRouteLink && fLinks) {
             // The way between two points is the unit's business: a route
             // here is its points, and an upload sends straight links again.
             RouteLink oLink;
-            const int iRead = iDecodeRouteLink(aReceivedData(), oSel.iRteLinkFormat, oLink);
+            const int iRead = iDecodeRouteLink(aReceivedData(pLink), oSel.iRteLinkFormat, oLink);
             if (iDebugProtocol()) {
                 std::printf("   Route Link read: class=%d  ident=%s%s\n", oLink.sClass,
                             oLink.sIdent.c_str(), iRead ? "" : "  (not understood, skipped)");
@@ -342,7 +350,10 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
 }
 
 int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (!iIsRouteProtocol(oSel.iRteProtocol)) {
         return 1;
     }
@@ -429,7 +440,10 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
 }
 
 int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     const int iProtocol = oSel.iTrkProtocol;
     if (!iIsTrackProtocol(iProtocol)) {
         return 1;
@@ -452,7 +466,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
     int iHandled = 0;
     for (int i = 0; i < iCount && !fGaveUp; ++i) {
         bool fRead = false;
-        const int32_t lBytesReadBefore = oGetLinkStatistics().lBytesRead;
+        const int32_t lBytesReadBefore = pLink->oStatistics.lBytesRead;
         for (int iAttempt = 0; iAttempt < kTrackReadAttempts && !fRead; ++iAttempt) {
             fRead = iReadMessage(pLink, 0) != 0;
         }
@@ -460,16 +474,16 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
         if (!fRead) {
             fRecordFailed = true;
             fGaveUp = true;
-            if (oGetLinkStatistics().lBytesRead == lBytesReadBefore) {
+            if (pLink->oStatistics.lBytesRead == lBytesReadBefore) {
                 vMarkReceiverGone(pLink); // not one byte in five reads
             }
-        } else if (bReceivedId() == kPidTrackPoint) {
-            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, fKeepAll, &oState) == 0;
-        } else if (bReceivedId() == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
+        } else if (bReceivedId(pLink) == kPidTrackPoint) {
+            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, pLink, fKeepAll, &oState) == 0;
+        } else if (bReceivedId(pLink) == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
             // Segments are marked on the points; a fitness unit's points have
             // no such mark, and its header (311) starts the next track.
             uint16_t sIndex = 0;
-            if (iDecodeTrackIndex(aReceivedData(), oSel.iTrkHdrFormat, sIndex)) {
+            if (iDecodeTrackIndex(aReceivedData(pLink), oSel.iTrkHdrFormat, sIndex)) {
                 oState.fNextStartsSegment = true;
                 if (iDebugProtocol()) {
                     std::printf("   Track Header read: index=%d\n", sIndex);
@@ -507,7 +521,10 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
 }
 
 int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     const int iProtocol = oSel.iTrkProtocol;
     // A302 units (the fitness ones) take no tracks; iUnitTakes says so.
     if (iProtocol != kA300 && iProtocol != kA301) {
@@ -570,26 +587,30 @@ constexpr KindText kaKindTexts[] = {
     {"track download", "track upload", "A300, A301 or A302 (tracks)"},
 };
 
-std::string sUnitText() {
-    const char *pszName = pszIdentifiedUnit();
-    return pszName[0] != '\0' ? std::string("the unit '") + pszName + "'" : "the unit";
+std::string sUnitText(const DeviceLink *pLink) {
+    return pLink->sUnitDescription.empty() ? "the unit"
+                                           : "the unit '" + pLink->sUnitDescription + "'";
 }
 
 } // namespace
 
-int iUnitTakes(Workspace *pWorkspace, TransferKind eKind, int fUpload, int fNamed) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+int iUnitTakes(Workspace *pWorkspace, const DeviceLink *pLink, TransferKind eKind, int fUpload,
+               int fNamed) {
+    if (pLink == nullptr) {
+        return 1; // the transfer itself says what is wrong
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     const auto iKind = static_cast<int>(eKind);
     const char *pszWhat = fUpload ? kaKindTexts[iKind].pszUpload : kaKindTexts[iKind].pszDownload;
     if (eKind == TransferKind::kTracks && fUpload && oSel.iTrkProtocol == kA302) {
         if (fNamed) {
-            vReportError("%s: %s takes no tracks (A302)", pszWhat, sUnitText().c_str());
+            vReportError("%s: %s takes no tracks (A302)", pszWhat, sUnitText(pLink).c_str());
             return 0;
         }
         const size_t nPoints = pWorkspace->pStore->pTrackPoints.size();
         if (nPoints > 0) {
             vReportError("%s: %s takes no tracks (A302); its %zu track points were not sent",
-                         pszWhat, sUnitText().c_str(), nPoints);
+                         pszWhat, sUnitText(pLink).c_str(), nPoints);
         }
         return 1;
     }
@@ -619,9 +640,9 @@ int iUnitTakes(Workspace *pWorkspace, TransferKind eKind, int fUpload, int fName
     if (pRejected[1] != 0) {
         vReportError("%s: %s speaks A%03d with D%03d, a record format this program does not "
                      "support",
-                     pszWhat, sUnitText().c_str(), pRejected[0], pRejected[1]);
+                     pszWhat, sUnitText(pLink).c_str(), pRejected[0], pRejected[1]);
     } else {
-        vReportError("%s: %s has no %s", pszWhat, sUnitText().c_str(),
+        vReportError("%s: %s has no %s", pszWhat, sUnitText(pLink).c_str(),
                      kaKindTexts[iKind].pszProtocols);
     }
     return 0;

@@ -20,4 +20,5 @@ enum class TransferKind { kWaypoints, kProximity, kRoutes, kTracks };
 // the missing protocol, and the result is 0. A unit of track protocol A302
 // takes no tracks: a named track upload fails the same way; an unnamed one
 // says in one line that the store's tracks were not sent, and goes on (1).
-int iUnitTakes(Workspace *pWorkspace, TransferKind eKind, int fUpload, int fNamed);
+int iUnitTakes(Workspace *pWorkspace, const DeviceLink *pLink, TransferKind eKind, int fUpload,
+               int fNamed);

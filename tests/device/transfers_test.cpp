@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "device/identify.h"
 #include "device/link_layer.h"
 #include "device/protocol_selection.h"
 #include "device/route_records.h"
@@ -66,7 +65,7 @@ TEST_F(TransferTest, ShortNameUnitIsToldOfNamesThatCollideAfterTheCut) {
                             "Other", "GrandX"}) {
         ASSERT_EQ(iAdd(w, oNamed(psz)), 1);
     }
-    oProtocolSelection().iWptFormat = 103;
+    pLink->oProtocolSelection.iWptFormat = 103;
     pFake->pOnWrite = vAckAll;
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
@@ -92,9 +91,9 @@ TEST_F(TransferTest, LongNameUnitsAndProximityListsWarnOnlyWhereNamesCollide) {
     ASSERT_EQ(iAdd(w, oNamed("Grand Canyon", 100.0f)), 1);
     ASSERT_EQ(iAdd(w, oNamed("Gate", 50.0f)), 1);
     pFake->pOnWrite = vAckAll;
-    oProtocolSelection().iWptFormat = 108; // whole names
-    oProtocolSelection().iPrxProtocol = 400;
-    oProtocolSelection().iPrxFormat = 403;
+    pLink->oProtocolSelection.iWptFormat = 108; // whole names
+    pLink->oProtocolSelection.iPrxProtocol = 400;
+    pLink->oProtocolSelection.iPrxFormat = 403;
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(iUploadWaypoints(&w, pLink, 0), 1);
@@ -105,7 +104,7 @@ TEST_F(TransferTest, LongNameUnitsAndProximityListsWarnOnlyWhereNamesCollide) {
 }
 
 TEST_F(TransferTest, FailedWaypointDownloadStopsTheBarAtTheLastRecordThatArrived) {
-    oProtocolSelection().iWptFormat = 103;
+    pLink->oProtocolSelection.iWptFormat = 103;
     pFake->pOnWrite = [](FakeSerialPort &o, const Bytes &aFrame) {
         if (aFrame.size() > 1 && aFrame[1] == kPidCommandData) {
             o.vQueueAck(kPidCommandData);
@@ -138,7 +137,7 @@ TEST_F(TransferTest, FailedUploadsStopTheBarAtTheLastRecordThatWent) {
         o.lTime = l;
         iAddTrackPoint(&w, o);
     }
-    oProtocolSelection().iWptFormat = 103;
+    pLink->oProtocolSelection.iWptFormat = 103;
     // The unit takes two records of each kind; the third gets no ACK.
     int iRecords = 0;
     pFake->pOnWrite = [&iRecords](FakeSerialPort &o, const Bytes &aFrame) {
@@ -268,8 +267,8 @@ TEST_F(TransferTest, FiveSilentReadsOfATrackDownloadMeanTheReceiverIsGone) {
 
 // ---------------------------------------------------------------- A201, A302
 
-void vSelectA201() {
-    ProtocolSelection &o = oProtocolSelection();
+void vSelectA201(DeviceLink *pLink) {
+    ProtocolSelection &o = pLink->oProtocolSelection;
     o.iRteProtocol = 201;
     o.iRteHdrFormat = 202;
     o.iRteWptFormat = 110;
@@ -277,7 +276,7 @@ void vSelectA201() {
 }
 
 TEST_F(TransferTest, A201RoutesArriveNamedAndNumberedWithTheirLinksSkipped) {
-    vSelectA201();
+    vSelectA201(pLink);
     pFake->pOnWrite = [](FakeSerialPort &o, const Bytes &aFrame) {
         if (aFrame.size() > 1 && aFrame[1] == kPidCommandData) {
             o.vQueueAck(kPidCommandData);
@@ -337,9 +336,9 @@ TEST_F(TransferTest, RouteUploadPutsLinksBetweenPointsOnlyForA201) {
     const uint8_t H = kPidRouteHeader, P = kPidRouteWaypoint, L = kPidRouteLink;
     for (const Case &c :
          {Case{true, {H, P, L, P, H, P, L, P, L, P}}, Case{false, {H, P, P, H, P, P, P}}}) {
-        vResetProtocolSelection();
+        pLink->oProtocolSelection = ProtocolSelection{};
         if (c.fA201) {
-            vSelectA201();
+            vSelectA201(pLink);
         }
         pFake->aWrites.clear();
         pFake->pOnWrite = vAckAll;
@@ -369,7 +368,7 @@ TEST_F(TransferTest, RouteUploadPutsLinksBetweenPointsOnlyForA201) {
 // A302 units: a 311 header starts a track; a point without a fix is left
 // out, and two of them in a row (a pause) start a new segment.
 TEST_F(TransferTest, FitnessTrackDownloadStartsTracksAtHeadersAndPauses) {
-    ProtocolSelection &oSel = oProtocolSelection();
+    ProtocolSelection &oSel = pLink->oProtocolSelection;
     oSel.iTrkProtocol = 302;
     oSel.iTrkHdrFormat = 311;
     oSel.iTrkFormat = 304;
@@ -439,7 +438,6 @@ TEST_F(TransferTest, NamedKindsTheUnitLacksAreSaid) {
     };
     TrackPoint oPoint{};
     iAddTrackPoint(&w, oPoint);
-    vResetIdentifiedUnit();
     for (const Case &c : aCases) {
         Bytes aArray;
         for (const char *p = c.pszCapabilities; *p != '\0'; p += 4) {
@@ -447,9 +445,10 @@ TEST_F(TransferTest, NamedKindsTheUnitLacksAreSaid) {
             aArray.insert(aArray.end(), {static_cast<uint8_t>(*p), static_cast<uint8_t>(iNumber),
                                          static_cast<uint8_t>(iNumber >> 8)});
         }
-        vParseProtocolArray(aArray);
+        vParseProtocolArray(aArray, pLink->oProtocolSelection);
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(iUnitTakes(&w, c.eKind, c.fUpload, c.fNamed), c.iResult) << c.pszCapabilities;
+        EXPECT_EQ(iUnitTakes(&w, pLink, c.eKind, c.fUpload, c.fNamed), c.iResult)
+            << c.pszCapabilities;
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.pszErr) << c.pszCapabilities;
     }
 }
