@@ -22,7 +22,7 @@ int OutputFile::iOpen(const char *pszFileName, Mode eMode) {
         m_fFailed = true;
         return 0;
     }
-    m_pFile = std::fopen(m_oReplace.sWritePath.c_str(), "wb");
+    m_pFile = pCreateReplaceFile(m_oReplace);
     if (m_pFile == nullptr) {
         vReportError("cannot create '%s': %s", pszFileName, std::strerror(errno));
         m_fFailed = true;

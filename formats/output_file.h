@@ -1,6 +1,7 @@
 #pragma once
 // Output files that never destroy what was there before a failed save: the
-// data goes to "<name>.tmp" beside the target and is renamed over it only when
+// data goes to a temporary file of its own beside the target (named
+// "<name>.tmp" and six characters) and is renamed over it only when
 // every write succeeded (base/file_replace.h: links are followed, devices and
 // FIFOs written in place, permission bits kept). Text output turns every line
 // feed into CR LF, on every platform, because the files are read by Windows
