@@ -23,6 +23,7 @@
 #include "formats/gpx.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
+#include "geo/calendar.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
@@ -38,7 +39,6 @@ constexpr size_t kMaxFieldText = 4096;
 constexpr size_t kReadChunk = 1 << 16;
 constexpr int kSymbolFormat = 108;
 constexpr int kDeviceSymbolWaypoint = 18;
-constexpr int64_t kReceiverEpochUnix = 631065600; // 1989-12-31T00:00:00Z
 
 constexpr std::string_view kGarminNamespace = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
 
@@ -128,15 +128,6 @@ void vCopyLatin1(std::string_view svText, char *pszOut, size_t nSize) {
         i += nLength;
     }
     pszOut[n] = '\0';
-}
-
-int64_t llDaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;
-    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
 }
 
 bool fDigits(std::string_view sv, size_t nAt, size_t nCount, int &iValue) {
