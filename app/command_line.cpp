@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "base/report.h"
+#include "device/line_speed.h"
+#include "formats/live_position.h"
 #include "geo/utm.h"
 #include "store/workspace.h"
 
@@ -143,6 +145,35 @@ class SwitchParser {
             break;
         case 'V':
             o.fIdentify = true;
+            break;
+        case 'R':
+            if (fTakeArguments(1, pszSwitch)) {
+                const char *pszValue = pszArg(0);
+                ++m_iNext;
+                if (int iBaud; iParseSwitchNumber(pszValue, iBaud) && iIsLineSpeed(iBaud)) {
+                    o.lLineSpeed = static_cast<uint32_t>(iBaud);
+                } else {
+                    vReportError("%s takes a line speed of %s, not '%s'", pszSwitch,
+                                 kszLineSpeeds, pszValue);
+                    vError();
+                }
+            }
+            break;
+        case 'N':
+            if (fTakeArguments(1, pszSwitch)) {
+                const char *pszValue = pszArg(0);
+                ++m_iNext;
+                if (std::strlen(pszValue) >= sizeof(o.szLiveFile) ||
+                    eLiveFormatOf(pszValue) == LiveFormat::kNone) {
+                    vReportError("%s takes a file ending in .NME, .GPX or .KML, or - for NMEA on "
+                                 "standard output, not '%.255s'",
+                                 pszSwitch, pszValue);
+                    vError();
+                } else {
+                    std::snprintf(o.szLiveFile, sizeof(o.szLiveFile), "%s", pszValue);
+                    o.fLivePosition = o.fIdentify = true;
+                }
+            }
             break;
         case 'Z':
             if (int iZone; fTakeNumber(pszSwitch, 1, kMaxUtmZone, "a UTM zone", iZone)) {

@@ -3,9 +3,12 @@
 #include <cstdio>
 
 #include "app/command_line.h"
+#include "app/live_position.h"
 #include "base/file_replace.h"
+#include "base/interrupt.h"
 #include "base/report.h"
 #include "device/identify.h"
+#include "device/line_speed.h"
 #include "device/link_layer.h"
 #include "device/link_open.h"
 #include "device/transfers.h"
@@ -71,6 +74,10 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     };
 
     if (o.fIdentify) {
+        // Ctrl+C ends the transfer under way instead of the program, so
+        // that the unit can still be set back to 9600 baud and told to stop
+        // sending its position.
+        vCatchInterrupts();
         oTally.vStart();
         int iOpened;
         if (o.fUsb) {
@@ -96,13 +103,18 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     // run: the step that found out fails, one line says so with what to check,
     // and every later device step is counted failed without waiting again.
     bool fGoneReported = false;
+    bool fInterruptReported = false;
     auto iRunDeviceStep = [&](const char *pszWhat, auto fnStep) {
-        if (iReceiverGone(o.pLink)) {
+        if (iReceiverGone(o.pLink) || iLinkInterrupted(o.pLink)) {
             oTally.vCountSkipped();
             return 0;
         }
         oTally.vStart();
         const int iResult = fnStep();
+        if (!iResult && iLinkInterrupted(o.pLink) && !fInterruptReported) {
+            fInterruptReported = true;
+            vReportError("interrupted: the %s was cut short", pszWhat);
+        }
         if (iReceiverGone(o.pLink) && !fGoneReported) {
             fGoneReported = true;
             vReportError("no answer from the receiver on %s: check the cable, the port, that the "
@@ -130,6 +142,12 @@ int iRunSequence(Workspace &w, RunOptions &o) {
     if (o.fIdentify && fDeviceStep()) {
         iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
         iRunDeviceStep("reading the receiver's time", [&] { return iReadUnitTime(o.pLink); });
+        // A unit that keeps 9600 baud serves the run all the same: the
+        // change says why on its own and costs the status nothing.
+        if (o.lLineSpeed != kBaseLineSpeed && !iReceiverGone(o.pLink) &&
+            !iLinkInterrupted(o.pLink)) {
+            iChangeLineSpeed(o.pLink, o.lLineSpeed);
+        }
     }
     if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
@@ -191,7 +209,12 @@ int iRunSequence(Workspace &w, RunOptions &o) {
             iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
         }
     }
+    if (o.fLivePosition && fDeviceStep()) {
+        iRunDeviceStep("live position", [&] { return iRunLivePosition(w, o); });
+    }
     if (o.pLink != nullptr) {
+        vLetWindDownMessagesThrough(o.pLink);
+        iRestoreLineSpeed(o.pLink);
         if (o.fUsb) {
             iCloseUsbDevice(o.pLink);
         } else {
