@@ -1,6 +1,8 @@
 #include "device/position_report.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "base/debug.h"
 #include "base/interrupt.h"
@@ -11,6 +13,8 @@
 #include "store/little_endian.h"
 
 namespace {
+
+constexpr uint32_t kRetryPauseMs = 100;
 
 int iSendCommand(DeviceLink *pLink, uint16_t sCommand, int iAttempts) {
     const uint8_t aMessage[4] = {kPidCommandData, 2, static_cast<uint8_t>(sCommand),
@@ -90,7 +94,16 @@ int iReportPositions(DeviceLink *pLink, const std::function<int(const PositionFi
         }
         // Each read waits at most a second of silence; other records a unit
         // may send meanwhile are acknowledged and passed over.
-        if (!iReadMessage(pLink, 0) || bReceivedId() != kPidPvtData) {
+        const uint32_t lReadStart = lMonotonicMilliseconds();
+        if (!iReadMessage(pLink, 0)) {
+            // A line that fails at once (a unit unplugged) is not asked again
+            // in a tight loop.
+            if (lMonotonicMilliseconds() - lReadStart < kRetryPauseMs) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(kRetryPauseMs));
+            }
+            continue;
+        }
+        if (bReceivedId() != kPidPvtData) {
             continue;
         }
         PositionFix oFix;

@@ -38,6 +38,9 @@ class SimLink {
     // ACK or a second of silence, three attempts in all. Host data frames that
     // come in meanwhile are acknowledged and kept for iNextMessage.
     int iSend(uint8_t bId, const std::vector<uint8_t> &aData);
+    // Sends one message once, without waiting for its ACK (a host's ACK that
+    // comes later is dropped like any stray one).
+    void vSendOnce(uint8_t bId, const std::vector<uint8_t> &aData) { vWriteFrame(bId, aData); }
 
     int iSimFramesSent() const { return m_iSimFrames; }
     int iHostFramesRead() const { return m_iHostFrames; }

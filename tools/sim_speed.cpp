@@ -1,5 +1,5 @@
 // The unit's side of a line speed change: it answers a speed request with the
-// rate its clock makes, changes once the host has acknowledged that answer,
+// rate its clock makes, changes as soon as that answer has left,
 // and goes back to 9600 baud unless two pings come at the new speed within
 // two seconds. Test aids make it ignore the request, answer an odd rate, lose
 // pings or fall silent after the change.
@@ -80,10 +80,11 @@ void vAnswerSpeedRequest(SimReceiver &oReceiver, const SimMessage &oMessage) {
     std::vector<uint8_t> a;
     ByteWriter w(a);
     w.vU32(lAnswer);
-    if (oReceiver.pLink->iSend(kPidBaudAccept, a)) {
-        oReceiver.pLink->vBeginSpeedChange(lStandardSpeed(lAnswer), iDropPings, fMuteAfterChange);
-        iDropPings = 0;
-    }
+    // The unit changes as soon as its answer has left: hosts differ in
+    // whether they acknowledge it, and an ACK would come at the old speed.
+    oReceiver.pLink->vSendOnce(kPidBaudAccept, a);
+    oReceiver.pLink->vBeginSpeedChange(lStandardSpeed(lAnswer), iDropPings, fMuteAfterChange);
+    iDropPings = 0;
 }
 
 void vPing(SimReceiver &oReceiver, uint16_t) {
