@@ -152,6 +152,7 @@ class SwitchParser {
                 ++m_iNext;
                 if (int iBaud; iParseSwitchNumber(pszValue, iBaud) && iIsLineSpeed(iBaud)) {
                     o.lLineSpeed = static_cast<uint32_t>(iBaud);
+                    o.fChangeLineSpeed = o.lLineSpeed != kBaseLineSpeed;
                 } else {
                     vReportError("%s takes a line speed of %s, not '%s'", pszSwitch,
                                  kszLineSpeeds, pszValue);

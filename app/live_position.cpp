@@ -69,7 +69,7 @@ class StatusLine {
 
 } // namespace
 
-int iRunLivePosition(Workspace &w, RunOptions &o) {
+int iRunLivePosition(const Workspace &w, const RunOptions &o, DeviceLink *pLink) {
     LivePositionSink oSink;
     oSink.iOpen(o.szLiveFile, o.pLiveStream);
     StatusLine oStatus(w);
@@ -77,7 +77,7 @@ int iRunLivePosition(Workspace &w, RunOptions &o) {
                 std::strcmp(o.szLiveFile, "-") == 0 ? "standard output" : o.szLiveFile);
     PositionReportEnd eEnd = PositionReportEnd::kInterrupted;
     const int iResult = iReportPositions(
-        o.pLink,
+        pLink,
         [&](const PositionFix &oFix) {
             oStatus.vShow(oFix);
             return oSink.iWrite(oFix);
@@ -88,7 +88,7 @@ int iRunLivePosition(Workspace &w, RunOptions &o) {
     std::printf("Live position: %ld fixes written\n", oSink.lFixesWritten());
     if (eEnd == PositionReportEnd::kNoPvt) {
         vReportError("the receiver on %s does not report its position (it lists no A800)",
-                     o.pLink->sName.c_str());
+                     pLink->sName.c_str());
     }
     return iResult && iClosed ? 1 : 0;
 }

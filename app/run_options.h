@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 
-struct DeviceLink;
-
 constexpr size_t kFileNameSize = 256; // 255 characters and the terminator
 constexpr size_t kPortNameSize = 256; // "COM<n>" or a device path
 
@@ -40,6 +38,7 @@ struct RunOptions {
 
     bool fIncludeUntimed = true; // /g turns it off
     uint32_t lLineSpeed = 9600;  // /r: the serial speed asked of the unit
+    bool fChangeLineSpeed = false; // /r with a speed other than 9600
 
     // /n FILE: the live position, the last device step of the run. With "-"
     // the sentences go to pLiveStream, the standard output of the process,
@@ -48,6 +47,4 @@ struct RunOptions {
     char szLiveFile[kFileNameSize] = "";
     std::FILE *pLiveStream = nullptr;
     bool fError = false;
-
-    DeviceLink *pLink = nullptr;
 };
