@@ -204,6 +204,9 @@ class StepRunner {
         if (m_oContext.pLink == nullptr) {
             return;
         }
+        if (iLinkInterrupted(m_oContext.pLink) && m_oContext.pLink->lLineSpeed != kBaseLineSpeed) {
+            vWaitForQuietLine(m_oContext.pLink);
+        }
         vLetWindDownMessagesThrough(m_oContext.pLink);
         iRestoreLineSpeed(m_oContext.pLink);
         if (m_oContext.o.fUsb) {

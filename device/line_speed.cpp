@@ -161,3 +161,15 @@ int iRestoreLineSpeed(DeviceLink *pLink) {
     }
     return iResult;
 }
+
+void vWaitForQuietLine(DeviceLink *pLink) {
+    if (pLink == nullptr || !pLink->pSerial || iIsUsbLink()) {
+        return;
+    }
+    const uint32_t lStart = lMonotonicMilliseconds();
+    int iSilentSeconds = 0;
+    while (iSilentSeconds < 2 && lMonotonicMilliseconds() - lStart < kQuietMostMs) {
+        uint8_t b = 0;
+        iSilentSeconds = iReadComByte(pLink, &b) ? 0 : iSilentSeconds + 1;
+    }
+}

@@ -29,3 +29,9 @@ int iChangeLineSpeed(DeviceLink *pLink, uint32_t lBaud);
 // nothing at all once the receiver counts as gone. 1 when the unit took it
 // (or nothing had to be done).
 int iRestoreLineSpeed(DeviceLink *pLink);
+// After a transfer was cut short the unit may still be sending (resending the
+// record nobody acknowledged): its bytes are read and dropped, without ACKs,
+// until the line has been quiet for two seconds (at most kQuietMostMs), so
+// that what follows is heard.
+constexpr uint32_t kQuietMostMs = 8000;
+void vWaitForQuietLine(DeviceLink *pLink);

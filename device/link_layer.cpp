@@ -188,7 +188,8 @@ int iReceiverGone(const DeviceLink *pLink) {
 }
 
 void vMarkReceiverGone(DeviceLink *pLink) {
-    if (pLink != nullptr) {
+    // What failed because the user interrupted the run says nothing of the unit.
+    if (pLink != nullptr && !iLinkInterrupted(pLink)) {
         pLink->fReceiverGone = true;
     }
 }
