@@ -1,6 +1,7 @@
 #include "app/run_sequence.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
@@ -36,7 +37,7 @@ enum class StepFile { kNone, kFirst, kSecond };
 struct StepContext {
     Workspace &w;
     const RunOptions &o;
-    DeviceLink *pLink = nullptr;
+    std::unique_ptr<DeviceLink> pLink;
 };
 
 struct RunStep {
@@ -57,11 +58,11 @@ int iOpenLink(StepContext &c, const char *) {
     // position.
     vCatchInterrupts();
     if (c.o.fUsb) {
-        return iOpenUsbDevice(&c.pLink);
+        return iOpenUsbDevice(c.pLink);
     }
     char szPortName[kPortNameSize + 8];
     vFormatPortName(c.o, szPortName, sizeof(szPortName));
-    return iOpenComPort(szPortName, &c.pLink);
+    return iOpenComPort(szPortName, c.pLink);
 }
 
 int iLoadStep(StepContext &c, const char *pszFile) {
@@ -84,29 +85,31 @@ constexpr RunStep kaSteps[] = {
     {&RunOptions::fLoad, StepKind::kSource, "load", "Load data from %s\n", StepFile::kFirst,
      iLoadStep},
     {&RunOptions::fIdentify, StepKind::kDevice, "identifying the receiver", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink); }},
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink.get()); }},
     {&RunOptions::fIdentify, StepKind::kDevice, "reading the receiver's time", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink); }},
+     StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink.get()); }},
     // A unit that keeps 9600 baud serves the run all the same: the change
     // says why on its own and costs the status nothing.
     {&RunOptions::fChangeLineSpeed, StepKind::kDevice, "line speed change", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) {
-         iChangeLineSpeed(c.pLink, c.o.lLineSpeed);
+         iChangeLineSpeed(c.pLink.get(), c.o.lLineSpeed);
          return 1;
      }},
     {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink, 0); }},
+     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 0); }},
     {&RunOptions::fDownloadProximity, StepKind::kDeviceSource, "proximity waypoint download",
      nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink, 1); }},
+     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 1); }},
     {&RunOptions::fDownloadRoutes, StepKind::kDeviceSource, "route download", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iDownloadRoutes(&c.w, c.pLink); }},
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iDownloadRoutes(&c.w, c.pLink.get()); }},
     {&RunOptions::fDownloadTracks, StepKind::kDeviceSource, "track download", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) {
-         return iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink);
+         return iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink.get());
      }},
     {&RunOptions::fSave, StepKind::kSink, "save", "Save data to %s\n", StepFile::kFirst, iSaveStep},
     {&RunOptions::fExport, StepKind::kSink, "export", "Export data to %s\n", StepFile::kSecond,
@@ -118,17 +121,17 @@ constexpr RunStep kaSteps[] = {
      "Listing trackpoints to %s\n", StepFile::kSecond,
      [](StepContext &c, const char *pszFile) { return iListTrackPoints(&c.w, pszFile); }},
     {&RunOptions::fUploadWaypoints, StepKind::kDevice, "waypoint upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink, 0); }},
+     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 0); }},
     {&RunOptions::fUploadProximity, StepKind::kDevice, "proximity waypoint upload", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink, 1); }},
+     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 1); }},
     {&RunOptions::fUploadRoutes, StepKind::kDevice, "route upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink); }},
+     [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink.get()); }},
     {&RunOptions::fUploadTracks, StepKind::kDevice, "track upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink); }},
+     [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink.get()); }},
     // The last device step: it lasts until the user ends it.
     {&RunOptions::fLivePosition, StepKind::kDevice, "live position", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iRunLivePosition(c.w, c.o, c.pLink); }},
+     [](StepContext &c, const char *) { return iRunLivePosition(c.w, c.o, c.pLink.get()); }},
 };
 
 bool fIsDeviceStep(const RunStep &oStep) {
@@ -138,7 +141,7 @@ bool fIsDeviceStep(const RunStep &oStep) {
 // The rules every step follows, applied in one place.
 class StepRunner {
   public:
-    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o} {}
+    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o, nullptr} {}
 
     void vRun(const RunStep &oStep) {
         const char *pszFile = oStep.eFile == StepFile::kFirst    ? m_oContext.o.szFirstFile
@@ -153,7 +156,7 @@ class StepRunner {
                 return;
             }
             // After Ctrl+C the same: the user asked the run to end.
-            if (iReceiverGone(m_oContext.pLink) || iLinkInterrupted(m_oContext.pLink)) {
+            if (iReceiverGone(m_oContext.pLink.get()) || iLinkInterrupted(m_oContext.pLink.get())) {
                 ++m_iFailed;
                 vNoteSource(oStep, 0);
                 return;
@@ -170,7 +173,7 @@ class StepRunner {
         if (oStep.eKind == StepKind::kLink && m_oContext.pLink == nullptr) {
             iResult = 0;
         }
-        if (fIsDeviceStep(oStep) && iReceiverGone(m_oContext.pLink) && !m_fGoneReported) {
+        if (fIsDeviceStep(oStep) && iReceiverGone(m_oContext.pLink.get()) && !m_fGoneReported) {
             m_fGoneReported = true;
             vReportError("no answer from the receiver on %s: check the cable, the port, that the "
                          "unit is on and set to its Garmin interface",
@@ -179,7 +182,7 @@ class StepRunner {
         if (iResult != 0) {
             return;
         }
-        if (fIsDeviceStep(oStep) && iLinkInterrupted(m_oContext.pLink) &&
+        if (fIsDeviceStep(oStep) && iLinkInterrupted(m_oContext.pLink.get()) &&
             !m_fInterruptReported) {
             m_fInterruptReported = true;
             vReportError("interrupted: the %s was cut short", oStep.pszName);
@@ -201,20 +204,14 @@ class StepRunner {
     // Closes the link if one is open (printing its statistics line), after
     // setting the unit back to 9600 baud, also after Ctrl+C.
     void vCloseLink() {
-        if (m_oContext.pLink == nullptr) {
-            return;
+        if (DeviceLink *pLink = m_oContext.pLink.get()) {
+            if (iLinkInterrupted(pLink) && pLink->lLineSpeed != kBaseLineSpeed) {
+                vWaitForQuietLine(pLink);
+            }
+            vLetWindDownMessagesThrough(pLink);
+            iRestoreLineSpeed(pLink);
         }
-        if (iLinkInterrupted(m_oContext.pLink) && m_oContext.pLink->lLineSpeed != kBaseLineSpeed) {
-            vWaitForQuietLine(m_oContext.pLink);
-        }
-        vLetWindDownMessagesThrough(m_oContext.pLink);
-        iRestoreLineSpeed(m_oContext.pLink);
-        if (m_oContext.o.fUsb) {
-            iCloseUsbDevice(m_oContext.pLink);
-        } else {
-            iCloseComPort(m_oContext.pLink);
-        }
-        m_oContext.pLink = nullptr;
+        iCloseLink(m_oContext.pLink);
     }
 
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }

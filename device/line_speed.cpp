@@ -49,10 +49,10 @@ int iAskForSpeed(DeviceLink *pLink, uint32_t lBaud, int iAttempts, uint32_t *plA
         return 0;
     }
     // Reading the answer acknowledges it: the unit changes speed after that ACK.
-    if (!iReadMessage(pLink, kPidBaudAccept) || bReceivedSize() < 4) {
+    if (!iReadMessage(pLink, kPidBaudAccept) || bReceivedSize(pLink) < 4) {
         return 0;
     }
-    std::span<const uint8_t> a = aReceivedData();
+    std::span<const uint8_t> a = aReceivedData(pLink);
     *plAnswered = static_cast<uint32_t>(a[0]) | (static_cast<uint32_t>(a[1]) << 8) |
                   (static_cast<uint32_t>(a[2]) << 16) | (static_cast<uint32_t>(a[3]) << 24);
     vTrace("the unit answered", *plAnswered);
@@ -101,7 +101,7 @@ int iRateStandsFor(uint32_t lAnswered, uint32_t lBaud) {
 }
 
 int iChangeLineSpeed(DeviceLink *pLink, uint32_t lBaud) {
-    if (pLink == nullptr || !pLink->pSerial || iIsUsbLink() || lBaud == pLink->lLineSpeed) {
+    if (pLink == nullptr || !pLink->pSerial || iIsUsbLink(pLink) || lBaud == pLink->lLineSpeed) {
         return 1;
     }
     if (iReceiverGone(pLink) || iLinkInterrupted(pLink)) {
@@ -163,7 +163,7 @@ int iRestoreLineSpeed(DeviceLink *pLink) {
 }
 
 void vWaitForQuietLine(DeviceLink *pLink) {
-    if (pLink == nullptr || !pLink->pSerial || iIsUsbLink()) {
+    if (pLink == nullptr || !pLink->pSerial || iIsUsbLink(pLink)) {
         return;
     }
     const uint32_t lStart = lMonotonicMilliseconds();

@@ -71,7 +71,7 @@ void vEncodeD800(const PositionFix &o, uint8_t aOut[kD800Size]) {
 
 int iReportPositions(DeviceLink *pLink, const std::function<int(const PositionFix &)> &fnFix,
                      PositionReportEnd *peEnd) {
-    if (oProtocolSelection().iPvtProtocol != kA800) {
+    if (pLink->oProtocolSelection.iPvtProtocol != kA800) {
         *peEnd = PositionReportEnd::kNoPvt;
         return 0;
     }
@@ -103,13 +103,13 @@ int iReportPositions(DeviceLink *pLink, const std::function<int(const PositionFi
             }
             continue;
         }
-        if (bReceivedId() != kPidPvtData) {
+        if (bReceivedId(pLink) != kPidPvtData) {
             continue;
         }
         PositionFix oFix;
-        if (!iDecodeD800(aReceivedData(), oFix)) {
+        if (!iDecodeD800(aReceivedData(pLink), oFix)) {
             if (iDebugProtocol()) {
-                std::printf("   PVT record of %u bytes is too short\n", bReceivedSize());
+                std::printf("   PVT record of %u bytes is too short\n", bReceivedSize(pLink));
             }
             continue;
         }

@@ -126,7 +126,7 @@ class PositionUnit : public FakeLinkTest<FakeSerialPort> {
   protected:
     void SetUp() override {
         FakeLinkTest::SetUp();
-        oProtocolSelection().iPvtProtocol = 800;
+        pLink->oProtocolSelection.iPvtProtocol = 800;
         pFake->pOnWrite = [this](FakeSerialPort &o, const Bytes &a) {
             if (a[1] == 0x06) {
                 return;
@@ -182,7 +182,7 @@ TEST_F(PositionUnit, InterruptEndsTheReportAsASuccessAndTheStopStillGoesOut) {
 }
 
 TEST_F(PositionUnit, UnitWithoutA800IsNotAsked) {
-    oProtocolSelection().iPvtProtocol = 0;
+    pLink->oProtocolSelection.iPvtProtocol = 0;
     EXPECT_EQ(iReportPositions(pLink, [](const PositionFix &) { return 1; }, &eEnd), 0);
     EXPECT_EQ(eEnd, PositionReportEnd::kNoPvt);
     EXPECT_TRUE(pFake->aWrites.empty());
