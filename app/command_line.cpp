@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "base/report.h"
+#include "device/line_speed.h"
+#include "formats/live_position.h"
 #include "geo/utm.h"
 #include "store/workspace.h"
 
@@ -120,6 +122,29 @@ bool fSetTabbed(const SwitchCall &c) {
     return true;
 }
 
+bool fSetLineSpeed(const SwitchCall &c) {
+    if (int iBaud; iParseSwitchNumber(c.pszValue, iBaud) && iIsLineSpeed(iBaud)) {
+        c.o.lLineSpeed = static_cast<uint32_t>(iBaud);
+        c.o.fChangeLineSpeed = c.o.lLineSpeed != kBaseLineSpeed;
+        return true;
+    }
+    vReportError("%s takes a line speed of %s, not '%s'", c.pszSwitch, kszLineSpeeds, c.pszValue);
+    return false;
+}
+
+// The live position's file is its own argument, not one of the two file slots.
+bool fSetLiveFile(const SwitchCall &c) {
+    if (std::strlen(c.pszValue) >= sizeof(c.o.szLiveFile) ||
+        eLiveFormatOf(c.pszValue) == LiveFormat::kNone) {
+        vReportError("%s takes a file ending in .NME, .GPX or .KML, or - for NMEA on standard "
+                     "output, not '%.255s'",
+                     c.pszSwitch, c.pszValue);
+        return false;
+    }
+    std::snprintf(c.o.szLiveFile, sizeof(c.o.szLiveFile), "%s", c.pszValue);
+    return true;
+}
+
 using O = RunOptions;
 using W = Workspace;
 
@@ -148,6 +173,8 @@ constexpr SwitchRow kaSwitches[] = {
     {"W", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fListWaypoints}, nullptr, {}, nullptr},
     {"L", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fListTrackPoints}, nullptr, {}, nullptr},
     {"V", 0, {}, {&O::fIdentify}, nullptr, {}, nullptr},
+    {"R", 1, {}, {}, nullptr, {}, fSetLineSpeed},
+    {"N", 1, {}, {&O::fLivePosition, &O::fIdentify}, nullptr, {}, fSetLiveFile},
     {"Z", 1, {}, {}, nullptr, {"a UTM zone", 1, kMaxUtmZone, nullptr}, fSetUtmZone},
     {"B", 0, {}, {}, nullptr, {}, fSetTabbed},
     {"S", 1, {}, {}, nullptr, {}, fSetSymbolSet},

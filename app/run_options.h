@@ -2,6 +2,8 @@
 // What the command line asks of one run, besides the Workspace settings.
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 
 constexpr size_t kFileNameSize = 256; // 255 characters and the terminator
 constexpr size_t kPortNameSize = 256; // "COM<n>" or a device path
@@ -35,5 +37,14 @@ struct RunOptions {
     bool fUploadTracks = false;
 
     bool fIncludeUntimed = true; // /g turns it off
+    uint32_t lLineSpeed = 9600;  // /r: the serial speed asked of the unit
+    bool fChangeLineSpeed = false; // /r with a speed other than 9600
+
+    // /n FILE: the live position, the last device step of the run. With "-"
+    // the sentences go to pLiveStream, the standard output of the process,
+    // and everything else to standard error.
+    bool fLivePosition = false;
+    char szLiveFile[kFileNameSize] = "";
+    std::FILE *pLiveStream = nullptr;
     bool fError = false;
 };

@@ -5,9 +5,12 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/live_position.h"
 #include "base/file_replace.h"
+#include "base/interrupt.h"
 #include "base/report.h"
 #include "device/identify.h"
+#include "device/line_speed.h"
 #include "device/link_layer.h"
 #include "device/link_open.h"
 #include "device/transfers.h"
@@ -50,6 +53,10 @@ struct RunStep {
 };
 
 int iOpenLink(StepContext &c, const char *) {
+    // Ctrl+C ends the transfer under way instead of the program, so that the
+    // unit can still be set back to 9600 baud and told to stop sending its
+    // position.
+    vCatchInterrupts();
     if (c.o.fUsb) {
         return iOpenUsbDevice(c.pLink);
     }
@@ -82,6 +89,14 @@ constexpr RunStep kaSteps[] = {
      [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink.get()); }},
     {&RunOptions::fIdentify, StepKind::kDevice, "reading the receiver's time", nullptr,
      StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink.get()); }},
+    // A unit that keeps 9600 baud serves the run all the same: the change
+    // says why on its own and costs the status nothing.
+    {&RunOptions::fChangeLineSpeed, StepKind::kDevice, "line speed change", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         iChangeLineSpeed(c.pLink.get(), c.o.lLineSpeed);
+         return 1;
+     }},
     {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 0); }},
@@ -114,6 +129,9 @@ constexpr RunStep kaSteps[] = {
      [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink.get()); }},
     {&RunOptions::fUploadTracks, StepKind::kDevice, "track upload", nullptr, StepFile::kNone,
      [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink.get()); }},
+    // The last device step: it lasts until the user ends it.
+    {&RunOptions::fLivePosition, StepKind::kDevice, "live position", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iRunLivePosition(c.w, c.o, c.pLink.get()); }},
 };
 
 bool fIsDeviceStep(const RunStep &oStep) {
@@ -137,7 +155,8 @@ class StepRunner {
             if (m_oContext.pLink == nullptr) {
                 return;
             }
-            if (iReceiverGone(m_oContext.pLink.get())) {
+            // After Ctrl+C the same: the user asked the run to end.
+            if (iReceiverGone(m_oContext.pLink.get()) || iLinkInterrupted(m_oContext.pLink.get())) {
                 ++m_iFailed;
                 vNoteSource(oStep, 0);
                 return;
@@ -163,6 +182,11 @@ class StepRunner {
         if (iResult != 0) {
             return;
         }
+        if (fIsDeviceStep(oStep) && iLinkInterrupted(m_oContext.pLink.get()) &&
+            !m_fInterruptReported) {
+            m_fInterruptReported = true;
+            vReportError("interrupted: the %s was cut short", oStep.pszName);
+        }
         ++m_iFailed;
         // A failure that its step did not explain gets a generic line so that
         // no failure passes without a word on standard error.
@@ -177,8 +201,18 @@ class StepRunner {
         vNoteSource(oStep, iResult);
     }
 
-    // Closes the link if one is open (printing its statistics line).
-    void vCloseLink() { iCloseLink(m_oContext.pLink); }
+    // Closes the link if one is open (printing its statistics line), after
+    // setting the unit back to 9600 baud, also after Ctrl+C.
+    void vCloseLink() {
+        if (DeviceLink *pLink = m_oContext.pLink.get()) {
+            if (iLinkInterrupted(pLink) && pLink->lLineSpeed != kBaseLineSpeed) {
+                vWaitForQuietLine(pLink);
+            }
+            vLetWindDownMessagesThrough(pLink);
+            iRestoreLineSpeed(pLink);
+        }
+        iCloseLink(m_oContext.pLink);
+    }
 
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }
 
@@ -221,6 +255,7 @@ class StepRunner {
     std::string m_sSourceFailed;
     int m_iFailed = 0;
     bool m_fGoneReported = false;
+    bool m_fInterruptReported = false;
 };
 
 } // namespace
