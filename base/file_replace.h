@@ -23,6 +23,7 @@
 // One backend per platform, chosen by the build: file_replace_posix.cpp,
 // file_replace_win32.cpp.
 
+#include <cstdio>
 #include <string>
 
 struct FileReplace {
@@ -32,6 +33,7 @@ struct FileReplace {
     bool fExisted = false;  // a regular file was there; uMode holds its permission bits
                             // (on Windows, its attributes kept)
     unsigned uMode = 0;
+    bool fNew = false; // iPrepareNewFile: synced before closing, never renamed over a file
 };
 
 // Decides where a save of pszTarget writes. 0 when the save must be refused.
@@ -42,6 +44,16 @@ int iPrepareReplace(const char *pszTarget, FileReplace &oReplace);
 int iCommitReplace(const FileReplace &oReplace);
 // Removes the temporary file of a save that failed (nothing for one in place).
 void vAbandonReplace(const FileReplace &oReplace);
+
+// A file that must not exist yet, as on a unit that is a USB drive: written to
+// "<file>.tmp" beside it, synced to the medium before it is closed
+// (iSyncFile), then renamed to its name only if nothing took that name in the
+// meantime (EEXIST otherwise) and the folder synced too. 0 with EEXIST when
+// pszTarget or its temporary name exists already.
+int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace);
+// Writes what the C library holds of the file and what the system holds of it
+// to the medium.
+int iSyncFile(std::FILE *pFile);
 
 // 1 when pszPath names an existing regular file, links followed.
 int iRegularFileExists(const char *pszPath);
