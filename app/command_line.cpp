@@ -5,6 +5,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 #include "base/report.h"
 #include "geo/utm.h"
@@ -19,6 +23,14 @@ constexpr int kMaxPortNumber = 255;
 
 char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string sUpper(std::string_view sv) {
+    std::string s;
+    for (char c : sv) {
+        s += cUpper(c);
+    }
+    return s;
 }
 
 class SwitchParser {
@@ -214,28 +226,36 @@ class SwitchParser {
         }
     }
 
+    // In this order: U or USB; the folder a unit that is a USB drive is
+    // mounted at (a Windows drive "U:\\" among them); a device path; a port
+    // number.
     void vParsePort(const char *pszPort) {
         RunOptions &o = m_oOptions;
-        if (cUpper(pszPort[0]) == 'U') {
+        std::string_view svPort = pszPort;
+        o.fUsb = o.fUnitFolder = false;
+        if (sUpper(svPort) == "U" || sUpper(svPort) == "USB") {
             o.fUsb = true;
             return;
         }
-        o.fUsb = false;
-        if (std::strpbrk(pszPort, "/\\") != nullptr) {
+        std::error_code oError;
+        const bool fFolder = !svPort.empty() && std::filesystem::is_directory(pszPort, oError);
+        if (fFolder || std::strpbrk(pszPort, "/\\") != nullptr) {
             size_t nLength = std::strlen(pszPort);
             if (nLength >= sizeof(o.szPortPath)) {
-                vReportError("device path too long: '%.40s...'", pszPort);
+                vReportError("%s too long: '%.40s...'", fFolder ? "folder name" : "device path",
+                             pszPort);
                 vError();
                 return;
             }
             std::memcpy(o.szPortPath, pszPort, nLength + 1);
+            o.fUnitFolder = fFolder;
             return;
         }
         o.szPortPath[0] = '\0';
         int iPort;
         if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-            vReportError("/c takes a port number from 1 to %d, U for USB or a device path "
-                         "containing '/', not '%s'",
+            vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
+                         "that is a USB drive or a device path containing '/', not '%s'",
                          kMaxPortNumber, pszPort);
             vError();
             return;

@@ -11,6 +11,7 @@
 #include "device/transfers.h"
 #include "files/listings.h"
 #include "files/load_save.h"
+#include "files/unit_folder.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
@@ -70,22 +71,32 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         return false;
     };
 
+    // A unit that is a USB drive is a folder of files, not a link: /c names
+    // the folder, and the device steps read and write its files.
+    UnitFolder oUnit;
+    const bool fUnit = o.fUnitFolder;
     if (o.fIdentify) {
         oTally.vStart();
         int iOpened;
-        if (o.fUsb) {
+        if (fUnit) {
+            iOpened = iOpenUnitFolder(o.szPortPath, oUnit);
+        } else if (o.fUsb) {
             iOpened = iOpenUsbDevice(&o.pLink);
+            if (iOpened == 0 || o.pLink == nullptr) {
+                iExplainGarminDrives();
+            }
         } else {
             char szPortName[kPortNameSize + 8];
             vFormatPortName(o, szPortName, sizeof(szPortName));
             iOpened = iOpenComPort(szPortName, &o.pLink);
         }
-        if (iOpened == 0 || o.pLink == nullptr) {
+        if (iOpened == 0 || (!fUnit && o.pLink == nullptr)) {
             o.pLink = nullptr;
             fLinkFailed = true;
-            oTally.vCount(0, "opening the receiver link");
+            const char *pszWhat = fUnit ? "opening the unit" : "opening the receiver link";
+            oTally.vCount(0, pszWhat);
             if (o.fDownload) {
-                iSource(0, "opening the receiver link");
+                iSource(0, pszWhat);
             }
         }
     }
@@ -127,11 +138,19 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         oTally.vCount(iSource(iLoadFile(&w, o.szFirstFile), "the load"), "load from",
                       o.szFirstFile);
     }
-    if (o.fIdentify && fDeviceStep()) {
+    if (o.fIdentify && fDeviceStep() && fUnit) {
+        std::printf("%s\n", sUnitVersionLine(oUnit).c_str());
+    } else if (o.fIdentify && fDeviceStep()) {
         iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
         iRunDeviceStep("reading the receiver's time", [&] { return iReadUnitTime(o.pLink); });
     }
-    if (o.fDownload && fDeviceStep()) {
+    if (o.fDownload && fDeviceStep() && fUnit) {
+        const UnitKinds oKinds{o.fDownloadWaypoints, o.fDownloadProximity, o.fDownloadRoutes,
+                               o.fDownloadTracks};
+        oTally.vStart();
+        oTally.vCount(iSource(iDownloadFromUnit(&w, oUnit, oKinds), "the download from the unit"),
+                      "download from", o.szPortPath);
+    } else if (o.fDownload && fDeviceStep()) {
         if (o.fDownloadWaypoints) {
             iSource(iRunDeviceStep("waypoint download",
                                    [&] { return iDownloadWaypoints(&w, o.pLink, 0); }),
@@ -176,7 +195,12 @@ int iRunSequence(Workspace &w, RunOptions &o) {
         oTally.vCount(iListTrackPoints(&w, o.szSecondFile), "trackpoint listing to",
                       o.szSecondFile);
     }
-    if (o.fUpload && fDeviceStep()) {
+    if (o.fUpload && fDeviceStep() && fUnit) {
+        const UnitKinds oKinds{o.fUploadWaypoints, o.fUploadProximity, o.fUploadRoutes,
+                               o.fUploadTracks};
+        oTally.vStart();
+        oTally.vCount(iUploadToUnit(&w, oUnit, oKinds, o.szFirstFile), "upload to", o.szPortPath);
+    } else if (o.fUpload && fDeviceStep()) {
         if (o.fUploadWaypoints) {
             iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
         }
