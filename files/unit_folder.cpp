@@ -381,13 +381,27 @@ void vCountFitFiles(const UnitFolder &oUnit) {
 }
 
 // Copies the selected kinds of one store into another. Routes bring the
-// waypoints they name, so that they stay whole.
-void vCopySelected(const Workspace &oFrom, Workspace &oTo, const UnitKinds &k) {
+// waypoints they name, so that they stay whole. With pTaken, a route whose
+// number an earlier file of the unit gave a route already gets a free one:
+// each file numbers its routes from 1, and none may replace another's.
+void vCopySelected(const Workspace &oFrom, Workspace &oTo, const UnitKinds &k,
+                   std::set<uint32_t> *pTaken = nullptr) {
     const DataStore &s = *oFrom.pStore;
     std::set<std::string, std::less<>> asRouteNames;
     if (k.fRoutes) {
+        uint32_t lNextFree = 1;
         for (const auto &[lNumber, oRoute] : s.pRoutes) {
             Route o = oRoute;
+            if (pTaken != nullptr && pTaken->count(o.lNumber) != 0) {
+                while (pTaken->count(lNextFree) != 0 || oTo.pStore->pRoutes.count(lNextFree) != 0 ||
+                       s.pRoutes.count(lNextFree) != 0) {
+                    ++lNextFree;
+                }
+                o.lNumber = lNextFree++;
+            }
+            if (pTaken != nullptr) {
+                pTaken->insert(o.lNumber);
+            }
             for (uint32_t i = 0; i < std::min<uint32_t>(o.lPointCount, kMaxRoutePoints); ++i) {
                 asRouteNames.emplace(o.aszPoints[i]);
             }
@@ -406,10 +420,6 @@ void vCopySelected(const Workspace &oFrom, Workspace &oTo, const UnitKinds &k) {
             iAddTrackPoint(&oTo, o);
         }
     }
-}
-
-bool fAllKinds(const UnitKinds &k) {
-    return k.fWaypoints && k.fProximity && k.fRoutes && k.fTracks;
 }
 
 // FAT refuses these in names; a name from another system may carry them.
@@ -556,20 +566,18 @@ int iDownloadFromUnit(Workspace *pWorkspace, const UnitFolder &oUnit, const Unit
         vReportError("'%s' names no folder the unit writes GPX files to", oUnit.sXmlFile.c_str());
         return 0;
     }
-    // Reading into the run's store keeps what each file holds as it is; only a
-    // choice of kinds takes the detour through a store of its own.
-    Workspace oScratch;
-    Workspace *pInto = fAllKinds(oKinds) ? pWorkspace : &oScratch;
+    // Each file goes through a store of its own, which takes the kinds
+    // asked for into the run's store and keeps the files' routes apart.
+    std::set<uint32_t> aRouteNumbers;
     int iResult = 1;
     for (const fs::path &oFile : aFiles) {
         const std::string sName = oFile.string();
         std::printf("Download data from %s\n", sName.c_str());
-        if (!iImportGpx(pInto, sName.c_str())) {
+        Workspace oRead;
+        if (!iImportGpx(&oRead, sName.c_str())) {
             iResult = 0;
         }
-    }
-    if (pInto != pWorkspace) {
-        vCopySelected(oScratch, *pWorkspace, oKinds);
+        vCopySelected(oRead, *pWorkspace, oKinds, &aRouteNumbers);
     }
     if (aFiles.empty()) {
         std::printf("No GPX files on the unit\n");
