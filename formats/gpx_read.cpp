@@ -1,8 +1,8 @@
 // Reading GPX 1.1, GPX 1.0 and GPX without a namespace, streaming: the reader
 // keeps one point, one route and the path of open elements, never the file.
-// The fast scanner of plain XML reads first; whatever it does not read, expat
-// reads. No DTD or external entity is loaded (expat loads none unless asked
-// to), and expat's protection against entity amplification stays on.
+// expat reads the XML. No DTD or external entity is loaded (expat loads none
+// unless asked to), and expat's protection against entity amplification stays
+// on.
 
 #include <expat.h>
 
@@ -12,18 +12,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <memory>
-#include <new>
 #include <set>
-#include <span>
 #include <string>
 #include <string_view>
 
 #include "base/debug.h"
 #include "base/report.h"
 #include "formats/gpx.h"
-#include "formats/xml_scan.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "store/workspace.h"
@@ -207,25 +203,19 @@ int32_t lParseGpxTime(std::string_view svText) {
 
 namespace {
 
-// Turns the elements of a GPX document into records. Two parsers feed it:
-// expat, which places every message by its own position in the file, and the
-// scanner, which reads tentatively: records wait in the reader until the
-// scanner has read the whole document, and whatever the reader would have to
-// say makes the scanner give up, so that expat reads the file again and says
-// it in its place.
-class GpxReader final : public XmlScanHandler {
+// Turns the elements of a GPX document, as expat finds them, into records;
+// every message names the place in the file where expat stands.
+class GpxReader final {
   public:
-    GpxReader(Workspace *pWorkspace, const char *pszName, bool fTentative)
-        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_fTentative(fTentative) {}
+    GpxReader(Workspace *pWorkspace, const char *pszName)
+        : m_pWorkspace(pWorkspace), m_pszName(pszName) {}
     GpxReader(const GpxReader &) = delete;
     GpxReader &operator=(const GpxReader &) = delete;
-    ~GpxReader() override {
+    ~GpxReader() {
         if (m_pParser != nullptr) {
             XML_ParserFree(m_pParser);
         }
     }
-
-    bool fStopped() const { return m_fStopped; }
 
     int iStartExpat() {
         m_pParser = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
@@ -281,29 +271,6 @@ class GpxReader final : public XmlScanHandler {
         }
     }
 
-    // Stores what the scanner read, in the order it read it.
-    int iCommit() {
-        for (; !m_aWaitingWaypoints.empty(); m_aWaitingWaypoints.pop_front()) {
-            if (!iStoreNow(m_aWaitingWaypoints.front())) {
-                vReportError("'%s': the store refused a waypoint (out of memory)", m_pszName);
-                return 0;
-            }
-        }
-        for (; !m_aWaitingRoutes.empty(); m_aWaitingRoutes.pop_front()) {
-            if (!iAddRoute(m_pWorkspace, m_aWaitingRoutes.front())) {
-                vReportError("'%s': the store refused a route (out of memory)", m_pszName);
-                return 0;
-            }
-        }
-        for (; !m_aWaitingTrack.empty(); m_aWaitingTrack.pop_front()) {
-            if (!iAddTrackPoint(m_pWorkspace, m_aWaitingTrack.front())) {
-                vReportError("'%s': the store refused a track point (out of memory)", m_pszName);
-                return 0;
-            }
-        }
-        return 1;
-    }
-
     // Says what was skipped; the import's result.
     int iFinish(int iResult) {
         if (m_nSkipped != 0) {
@@ -317,39 +284,6 @@ class GpxReader final : public XmlScanHandler {
                          m_pszName, m_nRouteOverflow);
         }
         return iResult;
-    }
-
-    // The scanner's side.
-    bool fStartElement(std::string_view svUri, std::string_view svLocal,
-                       std::span<const XmlAttribute> aAttributes) override {
-        // Limits as in expat's side, which says what they stopped.
-        if ((svUri.empty() ? 0 : svUri.size() + 1) + svLocal.size() > kMaxAttributeLength) {
-            vStop("an element name longer than 65536 bytes");
-            return false;
-        }
-        std::string_view svLatitude, svLongitude;
-        for (const XmlAttribute &o : aAttributes) {
-            if (o.svValue.size() > kMaxAttributeLength) {
-                vStop("an attribute value longer than 65536 bytes");
-                return false;
-            }
-            if (o.svUri.empty() && o.svLocal == "lat") {
-                svLatitude = o.svValue;
-            } else if (o.svUri.empty() && o.svLocal == "lon") {
-                svLongitude = o.svValue;
-            }
-        }
-        vStartElement(svUri, svLocal, svLatitude, svLongitude);
-        return !m_fStopped;
-    }
-    bool fText(std::string_view svText) override {
-        vText(svText);
-        return true;
-    }
-    bool fWantsText() const override { return fInField(); }
-    bool fEndElement() override {
-        vEndElement();
-        return !m_fStopped;
     }
 
   private:
@@ -423,13 +357,11 @@ class GpxReader final : public XmlScanHandler {
         return static_cast<unsigned long>(XML_GetCurrentColumnNumber(m_pParser)) + 1;
     }
 
-    // Stops the read. Tentatively read, the scanner gives up and expat says why.
+    // Stops the read and says why, where expat stands.
     void vStop(const char *pszReason) {
         m_fStopped = true;
-        if (!m_fTentative) {
-            vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
-            XML_StopParser(m_pParser, XML_FALSE);
-        }
+        vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
+        XML_StopParser(m_pParser, XML_FALSE);
     }
 
     void vStopOnParserError() {
@@ -575,11 +507,6 @@ class GpxReader final : public XmlScanHandler {
                         fParseDecimal(svLongitude, dLongitude) && dLatitude >= -90.0 &&
                         dLatitude <= 90.0 && dLongitude >= -180.0 && dLongitude <= 180.0;
         if (!m_fPointValid) {
-            if (m_fTentative) {
-                // The count's message names the line, which expat knows.
-                vStop("a point without a valid position");
-                return;
-            }
             if (m_nSkipped++ == 0) {
                 m_nFirstSkippedLine = lLine();
             }
@@ -699,32 +626,16 @@ class GpxReader final : public XmlScanHandler {
         return kDeviceSymbolWaypoint;
     }
 
-    // Keeps a record the scanner read until the document has been read whole.
-    template <typename T> static bool fWait(std::deque<T> &aWaiting, const T &oRecord) {
-        try {
-            aWaiting.push_back(oRecord);
-        } catch (const std::bad_alloc &) {
-            return false;
-        }
-        return true;
-    }
-
-    int iStoreNow(Waypoint &oPoint) {
-        if (iDebugGeneral()) {
-            std::printf("wpt \"%s\",%d,%d\n", oPoint.szName, oPoint.lLatitude, oPoint.lLongitude);
-        }
-        return iAddWaypoint(m_pWorkspace, oPoint);
-    }
-
     int iStoreWaypoint() {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
         }
         m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
-        if (m_fTentative) {
-            return fWait(m_aWaitingWaypoints, m_oPoint) ? 1 : 0;
+        if (iDebugGeneral()) {
+            std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
+                        m_oPoint.lLongitude);
         }
-        return iStoreNow(m_oPoint);
+        return iAddWaypoint(m_pWorkspace, m_oPoint);
     }
 
     void vEndRoutePoint() {
@@ -753,7 +664,7 @@ class GpxReader final : public XmlScanHandler {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (m_fTentative ? !fWait(m_aWaitingTrack, o) : !iAddTrackPoint(m_pWorkspace, o)) {
+        if (!iAddTrackPoint(m_pWorkspace, o)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
@@ -766,15 +677,13 @@ class GpxReader final : public XmlScanHandler {
             m_oRoute.lNumber = m_lNextFree;
         }
         m_aUsedNumbers.insert(m_oRoute.lNumber);
-        if (m_fTentative ? !fWait(m_aWaitingRoutes, m_oRoute)
-                         : !iAddRoute(m_pWorkspace, m_oRoute)) {
+        if (!iAddRoute(m_pWorkspace, m_oRoute)) {
             vStop("the store refused a route (out of memory)");
         }
     }
 
     Workspace *m_pWorkspace;
     const char *m_pszName;
-    bool m_fTentative;
     XML_Parser m_pParser = nullptr;
     bool m_fStopped = false;
     int m_iDepth = 0;
@@ -800,43 +709,19 @@ class GpxReader final : public XmlScanHandler {
 
     long m_nSkipped = 0;
     unsigned long m_nFirstSkippedLine = 0;
-
-    // What the scanner read, waiting for the end of the document. Blocks are
-    // given back as they are stored, so the store grows as they shrink.
-    std::deque<Waypoint> m_aWaitingWaypoints;
-    std::deque<Route> m_aWaitingRoutes;
-    std::deque<TrackPoint> m_aWaitingTrack;
 };
 
-int iReadWithExpat(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
-    GpxReader oReader(pWorkspace, pszName, false);
+} // namespace
+
+int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
+        return 0;
+    }
+    GpxReader oReader(pWorkspace, pszName);
     if (!oReader.iStartExpat()) {
         return 0;
     }
     return oReader.iFinish(oReader.iFeed(svData.data(), svData.size(), true));
-}
-
-} // namespace
-
-int iImportGpxBufferWith(Workspace *pWorkspace, std::string_view svData, const char *pszName,
-                         GpxParser eParser) {
-    if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
-        return 0;
-    }
-    if (eParser != GpxParser::kExpat) {
-        GpxReader oReader(pWorkspace, pszName, true);
-        if (eScanXml(svData, oReader) == XmlScanResult::kDone) {
-            return oReader.iFinish(oReader.iCommit());
-        }
-        if (eParser == GpxParser::kScanner) {
-            return -1;
-        }
-    }
-    return iReadWithExpat(pWorkspace, svData, pszName);
-}
-
-int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
-    return iImportGpxBufferWith(pWorkspace, svData, pszName, GpxParser::kScannerThenExpat);
 }
 
 int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
@@ -849,21 +734,7 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
     }
-    // The scanner reads first; where it gives up, expat reads the file again
-    // from its start. A file that cannot go back to its start (a pipe) is
-    // read by expat alone.
-    if (std::fseek(pFile.get(), 0, SEEK_SET) == 0) {
-        GpxReader oScan(pWorkspace, pszFileName, true);
-        if (eScanXmlFile(pFile.get(), oScan) == XmlScanResult::kDone) {
-            return oScan.iFinish(oScan.iCommit());
-        }
-        std::clearerr(pFile.get());
-        if (std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
-            vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
-            return 0;
-        }
-    }
-    GpxReader oReader(pWorkspace, pszFileName, false);
+    GpxReader oReader(pWorkspace, pszFileName);
     if (!oReader.iStartExpat()) {
         return 0;
     }
