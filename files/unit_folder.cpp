@@ -100,6 +100,24 @@ bool fFindPath(const fs::path &oBase, std::string_view svPath, fs::path &oFound)
     return true;
 }
 
+// A path of the description that stays below the volume: relative, no "..".
+bool fInsideVolume(std::string_view svPath) {
+    if (!svPath.empty() && (svPath[0] == '/' || svPath[0] == '\\')) {
+        return false;
+    }
+    if (svPath.find(':') != std::string_view::npos) {
+        return false; // a Windows drive or stream
+    }
+    while (!svPath.empty()) {
+        size_t nSlash = svPath.find_first_of("/\\");
+        if (svPath.substr(0, nSlash) == "..") {
+            return false;
+        }
+        svPath.remove_prefix(nSlash == std::string_view::npos ? svPath.size() : nSlash + 1);
+    }
+    return true;
+}
+
 // ---- GarminDevice.xml ----
 
 class DeviceXmlReader {
@@ -208,6 +226,14 @@ class DeviceXmlReader {
         } else if (fAt({"Device", "MassStorageMode", "DataType"})) {
             // The name may follow the files in a file that strays from the schema.
             for (UnitLocation &o : m_aFiles) {
+                if (!fInsideVolume(o.sPath)) {
+                    // A description must not send reads and writes off the unit.
+                    if (!m_fQuiet) {
+                        vReportError("'%s': the folder '%s' is not on the unit; passed over",
+                                     m_pszName, o.sPath.c_str());
+                    }
+                    continue;
+                }
                 o.sDataType = m_sDataType;
                 (m_sDataType == kGpsData ? m_aGpx : m_aOther).push_back(std::move(o));
             }
@@ -601,13 +627,20 @@ int iUploadToUnit(Workspace *pWorkspace, const UnitFolder &oUnit, const UnitKind
         vReportError("'%s' names no folder the unit takes GPX files from", oUnit.sXmlFile.c_str());
         return 0;
     }
-    fs::path oFolder;
-    if (!fFindPath(oUnit.sVolume, pInput->sPath, oFolder)) {
-        // The unit reads the folder it names once it exists.
-        oFolder = fs::path(oUnit.sVolume) / pInput->sPath;
+    // The unit reads the folder it names once it exists; the parts that are
+    // there keep their spelling.
+    fs::path oFolder = oUnit.sVolume;
+    std::string_view svPath = pInput->sPath;
+    while (!svPath.empty()) {
+        size_t nSlash = svPath.find_first_of("/\\");
+        std::string sPart(svPath.substr(0, nSlash));
+        svPath.remove_prefix(nSlash == std::string_view::npos ? svPath.size() : nSlash + 1);
+        if (sPart.empty() || sPart == "." || fFindEntry(oFolder, sPart, oFolder)) {
+            continue;
+        }
+        oFolder /= sPart;
         std::error_code e;
-        fs::create_directories(oFolder, e);
-        if (e) {
+        if (!fs::create_directory(oFolder, e) && e) {
             vReportError("cannot create '%s': %s", oFolder.string().c_str(), e.message().c_str());
             return 0;
         }
