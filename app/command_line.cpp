@@ -5,6 +5,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 #include "base/report.h"
 #include "device/line_speed.h"
@@ -16,6 +20,14 @@ namespace {
 
 char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string sUpper(std::string_view sv) {
+    std::string s;
+    for (char c : sv) {
+        s += cUpper(c);
+    }
+    return s;
 }
 
 enum Slot { kNoFile, kFirstFile, kSecondFile };
@@ -72,25 +84,30 @@ constexpr int kMaxPortNumber = 255;
 bool fParsePort(const SwitchCall &c) {
     RunOptions &o = c.o;
     const char *pszPort = c.pszValue;
-    if (cUpper(pszPort[0]) == 'U') {
+    std::string_view svPort = pszPort;
+    o.fUsb = o.fUnitFolder = false;
+    if (sUpper(svPort) == "U" || sUpper(svPort) == "USB") {
         o.fUsb = true;
         return true;
     }
-    o.fUsb = false;
-    if (std::strpbrk(pszPort, "/\\") != nullptr) {
+    std::error_code oError;
+    const bool fFolder = !svPort.empty() && std::filesystem::is_directory(pszPort, oError);
+    if (fFolder || std::strpbrk(pszPort, "/\\") != nullptr) {
         size_t nLength = std::strlen(pszPort);
         if (nLength >= sizeof(o.szPortPath)) {
-            vReportError("device path too long: '%.40s...'", pszPort);
+            vReportError("%s too long: '%.40s...'", fFolder ? "folder name" : "device path",
+                         pszPort);
             return false;
         }
         std::memcpy(o.szPortPath, pszPort, nLength + 1);
+        o.fUnitFolder = fFolder;
         return true;
     }
     o.szPortPath[0] = '\0';
     int iPort;
     if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-        vReportError("/c takes a port number from 1 to %d, U for USB or a device path "
-                     "containing '/', not '%s'",
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
+                     "that is a USB drive or a device path containing '/', not '%s'",
                      kMaxPortNumber, pszPort);
         return false;
     }

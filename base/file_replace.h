@@ -39,6 +39,7 @@ struct FileReplace {
     unsigned uMode = 0;
     long lOwner = -1; // the replaced file's owner and group (POSIX)
     long lGroup = -1;
+    bool fNew = false; // iPrepareNewFile: synced before closing, never renamed over a file
 };
 
 // Decides where a save of pszTarget writes. 0 when the save must be refused.
@@ -53,6 +54,16 @@ std::FILE *pCreateReplaceFile(FileReplace &oReplace);
 int iCommitReplace(const FileReplace &oReplace);
 // Removes the temporary file of a save that failed (nothing for one in place).
 void vAbandonReplace(const FileReplace &oReplace);
+
+// A file that must not exist yet, as on a unit that is a USB drive: written to
+// "<file>.tmp" beside it, synced to the medium before it is closed
+// (iSyncFile), then renamed to its name only if nothing took that name in the
+// meantime (EEXIST otherwise) and the folder synced too. 0 with EEXIST when
+// pszTarget or its temporary name exists already.
+int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace);
+// Writes what the C library holds of the file and what the system holds of it
+// to the medium.
+int iSyncFile(std::FILE *pFile);
 
 // 1 when pszPath names an existing regular file, links followed.
 int iRegularFileExists(const char *pszPath);

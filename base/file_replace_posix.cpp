@@ -50,7 +50,62 @@ bool fResolveLinks(std::string sPath, std::string &sResolved) {
     return false;
 }
 
+bool fExists(const std::string &sPath) {
+    struct stat oStat {};
+    return lstat(sPath.c_str(), &oStat) == 0 || errno != ENOENT;
+}
+
+// Renames sFrom to sTo unless sTo exists. The kernel checks and renames in one
+// step where the file system can (vfat, exfat and ext4 all can); elsewhere the
+// check comes just before the rename.
+int iRenameNew(const std::string &sFrom, const std::string &sTo) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (renameat2(AT_FDCWD, sFrom.c_str(), AT_FDCWD, sTo.c_str(), RENAME_NOREPLACE) == 0) {
+        return 1;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return 0;
+    }
+#endif
+    if (fExists(sTo)) {
+        errno = EEXIST;
+        return 0;
+    }
+    return std::rename(sFrom.c_str(), sTo.c_str()) == 0 ? 1 : 0;
+}
+
+// Makes the new name itself last: the folder's entry reaches the medium too.
+int iSyncFolderOf(const std::string &sFile) {
+    size_t nSlash = sFile.rfind('/');
+    std::string sFolder = nSlash == std::string::npos ? "." : sFile.substr(0, nSlash + 1);
+    int iFd = open(sFolder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (iFd < 0) {
+        return 0;
+    }
+    // Some file systems cannot sync a folder (EINVAL); the entry is then as
+    // safe as they make it.
+    int iResult = fsync(iFd) == 0 || errno == EINVAL ? 1 : 0;
+    close(iFd);
+    return iResult;
+}
+
 } // namespace
+
+int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace) {
+    oReplace = FileReplace{};
+    std::string sTarget = pszTarget;
+    if (fExists(sTarget)) {
+        errno = EEXIST;
+        return 0;
+    }
+    oReplace.sFile = sTarget;
+    oReplace.fNew = true;
+    return 1;
+}
+
+int iSyncFile(std::FILE *pFile) {
+    return std::fflush(pFile) == 0 && fsync(fileno(pFile)) == 0 ? 1 : 0;
+}
 
 int iPrepareReplace(const char *pszTarget, FileReplace &oReplace) {
     oReplace = FileReplace{};
@@ -131,6 +186,9 @@ int iCommitReplace(const FileReplace &oReplace) {
     }
     if (chmod(oReplace.sWritePath.c_str(), static_cast<mode_t>(uMode)) != 0) {
         return 0;
+    }
+    if (oReplace.fNew) {
+        return iRenameNew(oReplace.sWritePath, oReplace.sFile) && iSyncFolderOf(oReplace.sFile);
     }
     return std::rename(oReplace.sWritePath.c_str(), oReplace.sFile.c_str()) == 0 ? 1 : 0;
 }

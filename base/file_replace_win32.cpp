@@ -231,6 +231,14 @@ int iCommitReplace(const FileReplace &oReplace) {
     if (oReplace.fInPlace) {
         return 1;
     }
+    if (oReplace.fNew) {
+        // Without MOVEFILE_REPLACE_EXISTING the move refuses an existing name.
+        if (!MoveFileExA(oReplace.sWritePath.c_str(), oReplace.sFile.c_str(),
+                         MOVEFILE_WRITE_THROUGH)) {
+            return iFail(GetLastError());
+        }
+        return 1;
+    }
     if (oReplace.fExisted && oReplace.uMode != 0) {
         DWORD lAttributes = GetFileAttributesA(oReplace.sWritePath.c_str());
         if (lAttributes == INVALID_FILE_ATTRIBUTES ||
@@ -241,6 +249,29 @@ int iCommitReplace(const FileReplace &oReplace) {
     // The C library's rename refuses an existing target here.
     if (!MoveFileExA(oReplace.sWritePath.c_str(), oReplace.sFile.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return iFail(GetLastError());
+    }
+    return 1;
+}
+
+int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace) {
+    oReplace = FileReplace{};
+    std::string sTarget = pszTarget;
+    if (GetFileAttributesA(sTarget.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        errno = EEXIST;
+        return 0;
+    }
+    oReplace.sFile = sTarget;
+    oReplace.fNew = true;
+    return 1;
+}
+
+int iSyncFile(std::FILE *pFile) {
+    if (std::fflush(pFile) != 0) {
+        return 0;
+    }
+    HANDLE hFile = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(pFile)));
+    if (hFile == INVALID_HANDLE_VALUE || !FlushFileBuffers(hFile)) {
         return iFail(GetLastError());
     }
     return 1;

@@ -29,6 +29,10 @@ class OutputFile {
     // standard error and returns 0 on failure, also when the target may not be
     // written ("cannot write 'x': Permission denied").
     int iOpen(const char *pszFileName, Mode eMode);
+    // As iOpen, for a file that must not exist yet (base/file_replace.h,
+    // iPrepareNewFile): synced before it is closed, never renamed over a file
+    // that took its name meanwhile.
+    int iOpenNew(const char *pszFileName, Mode eMode);
     // Each returns 1 while every write so far succeeded; the first failure is
     // reported once and all later writes are skipped.
     int iWrite(const void *pData, size_t nSize);
@@ -45,6 +49,7 @@ class OutputFile {
 
   private:
     void vFail(const char *pszWhat);
+    int iCreate(const char *pszFileName, Mode eMode, bool fNew);
 
     std::FILE *m_pFile = nullptr;
     std::string m_sTarget;
