@@ -22,6 +22,7 @@
 
 #include "base/debug.h"
 #include "base/report.h"
+#include "base/text_codec.h"
 #include "formats/gpx.h"
 #include "formats/xml_scan.h"
 #include "garmin/symbol_names.h"
@@ -112,26 +113,6 @@ int32_t lRoundToSemicircles(double dDegrees) {
     return static_cast<int32_t>(d);
 }
 
-// UTF-8 (as expat hands it over, always valid) to Latin-1: a character Latin-1
-// lacks becomes "?". At most nSize - 1 bytes, terminated.
-void vCopyLatin1(std::string_view svText, char *pszOut, size_t nSize) {
-    size_t n = 0;
-    for (size_t i = 0; i < svText.size() && n + 1 < nSize;) {
-        unsigned char c = static_cast<unsigned char>(svText[i]);
-        size_t nLength = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        if (nLength == 1) {
-            pszOut[n++] = static_cast<char>(c);
-        } else if (nLength == 2 && c <= 0xC3 && i + 1 < svText.size()) {
-            pszOut[n++] = static_cast<char>(((c & 0x03) << 6) |
-                                            (static_cast<unsigned char>(svText[i + 1]) & 0x3F));
-        } else {
-            pszOut[n++] = '?';
-        }
-        i += nLength;
-    }
-    pszOut[n] = '\0';
-}
-
 int64_t llDaysFromCivil(int64_t y, int64_t m, int64_t d) {
     y -= m <= 2;
     int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -207,6 +188,14 @@ int32_t lParseGpxTime(std::string_view svText) {
 
 namespace {
 
+// The texts of a waypoint or route where its fields cannot hold them whole;
+// empty where they can.
+struct PointTexts {
+    size_t nRecord = 0; // its place among the records the scanner keeps waiting
+    std::string sName;
+    std::string sComment;
+};
+
 // Turns the elements of a GPX document into records. Two parsers feed it:
 // expat, which places every message by its own position in the file, and the
 // scanner, which reads tentatively: records wait in the reader until the
@@ -216,7 +205,8 @@ namespace {
 class GpxReader final : public XmlScanHandler {
   public:
     GpxReader(Workspace *pWorkspace, const char *pszName, bool fTentative)
-        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_fTentative(fTentative) {}
+        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_fTentative(fTentative),
+          m_iCodePage(pWorkspace->sCodePage) {}
     GpxReader(const GpxReader &) = delete;
     GpxReader &operator=(const GpxReader &) = delete;
     ~GpxReader() override {
@@ -283,14 +273,30 @@ class GpxReader final : public XmlScanHandler {
 
     // Stores what the scanner read, in the order it read it.
     int iCommit() {
-        for (; !m_aWaitingWaypoints.empty(); m_aWaitingWaypoints.pop_front()) {
-            if (!iStoreNow(m_aWaitingWaypoints.front())) {
+        for (size_t i = 0; !m_aWaitingWaypoints.empty(); m_aWaitingWaypoints.pop_front(), ++i) {
+            const PointTexts *pTexts = nullptr;
+            if (!m_aWaitingTexts.empty() && m_aWaitingTexts.front().nRecord == i) {
+                pTexts = &m_aWaitingTexts.front();
+            }
+            int iStored = iStoreNow(m_aWaitingWaypoints.front(), pTexts);
+            if (pTexts != nullptr) {
+                m_aWaitingTexts.pop_front();
+            }
+            if (!iStored) {
                 vReportError("'%s': the store refused a waypoint (out of memory)", m_pszName);
                 return 0;
             }
         }
-        for (; !m_aWaitingRoutes.empty(); m_aWaitingRoutes.pop_front()) {
-            if (!iAddRoute(m_pWorkspace, m_aWaitingRoutes.front())) {
+        for (size_t i = 0; !m_aWaitingRoutes.empty(); m_aWaitingRoutes.pop_front(), ++i) {
+            const PointTexts *pTexts = nullptr;
+            if (!m_aWaitingRouteTexts.empty() && m_aWaitingRouteTexts.front().nRecord == i) {
+                pTexts = &m_aWaitingRouteTexts.front();
+            }
+            int iStored = iStoreRouteNow(m_aWaitingRoutes.front(), pTexts);
+            if (pTexts != nullptr) {
+                m_aWaitingRouteTexts.pop_front();
+            }
+            if (!iStored) {
                 vReportError("'%s': the store refused a route (out of memory)", m_pszName);
                 return 0;
             }
@@ -306,6 +312,11 @@ class GpxReader final : public XmlScanHandler {
 
     // Says what was skipped; the import's result.
     int iFinish(int iResult) {
+        if (m_nUnholdable != 0) {
+            vReportNotice("'%s': %ld name%s characters that code page %d cannot hold; try /a",
+                          m_pszName, m_nUnholdable, m_nUnholdable == 1 ? " holds" : "s hold",
+                          m_iCodePage);
+        }
         if (m_nSkipped != 0) {
             vReportError("'%s': %ld points without a valid position skipped, the first on line %lu",
                          m_pszName, m_nSkipped, m_nFirstSkippedLine);
@@ -412,7 +423,8 @@ class GpxReader final : public XmlScanHandler {
 
     void vText(std::string_view svText) {
         if (fInField() && m_sText.size() < kMaxFieldText) {
-            m_sText.append(svText.substr(0, kMaxFieldText - m_sText.size()));
+            // Whole characters only, so that a long text keeps valid UTF-8.
+            m_sText.append(svText.substr(0, nUtf8Prefix(svText, kMaxFieldText - m_sText.size())));
         }
     }
 
@@ -555,6 +567,8 @@ class GpxReader final : public XmlScanHandler {
         case Element::kRte:
             m_oRoute = Route{};
             m_fRouteNumber = false;
+            m_oRouteTexts = PointTexts{};
+            m_fRouteNameLost = false;
             break;
         case Element::kTrkSeg:
             m_fSegmentStart = true;
@@ -593,6 +607,10 @@ class GpxReader final : public XmlScanHandler {
         m_oPoint.fAltitude = kNoAltitude;
         m_fHasComment = false;
         m_szDescription[0] = '\0';
+        m_oTexts.sName.clear();
+        m_oTexts.sComment.clear();
+        m_sDescription.clear();
+        m_fNameLost = m_fCommentLost = m_fDescriptionLost = false;
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
     }
 
@@ -636,7 +654,10 @@ class GpxReader final : public XmlScanHandler {
         std::string_view svText = svTrim(m_sText);
         if (eOwner == Element::kRte) {
             if (eField == Field::kName) {
-                vCopyLatin1(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
+                m_oRouteTexts.sName.assign(svText);
+                m_fRouteNameLost = oUtf8ToCodePage(m_iCodePage, svText, m_oRoute.szComment,
+                                                   sizeof(m_oRoute.szComment))
+                                       .nReplaced != 0;
             } else if (eField == Field::kNumber) {
                 uint32_t lNumber = 0;
                 auto [pEnd, eError] =
@@ -658,14 +679,17 @@ class GpxReader final : public XmlScanHandler {
             m_oPoint.lTime = lParseGpxTime(svText);
             break;
         case Field::kName:
-            vCopyLatin1(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
+            m_oTexts.sName.assign(svText);
+            m_fNameLost = fConvert(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
             break;
         case Field::kCmt:
-            vCopyLatin1(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
+            m_oTexts.sComment.assign(svText);
+            m_fCommentLost = fConvert(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
             m_fHasComment = true;
             break;
         case Field::kDesc:
-            vCopyLatin1(svText, m_szDescription, sizeof(m_szDescription));
+            m_sDescription.assign(svText);
+            m_fDescriptionLost = fConvert(svText, m_szDescription, sizeof(m_szDescription));
             break;
         case Field::kSym:
             m_iDeviceSymbol = iDeviceSymbol(svText);
@@ -709,22 +733,85 @@ class GpxReader final : public XmlScanHandler {
         return true;
     }
 
-    int iStoreNow(Waypoint &oPoint) {
+    // UTF-8 into a field in the run's code page; true when characters became '?'.
+    bool fConvert(std::string_view svText, char *pszField, size_t nSize) const {
+        return oUtf8ToCodePage(m_iCodePage, svText, pszField, nSize).nReplaced != 0;
+    }
+
+    // Whether the field, as the store will keep it, reads back as other than svText.
+    bool fNeedsOriginal(const char *pszField, size_t nSize, std::string_view svText) const {
+        char szStored[kNameSize];
+        std::snprintf(szStored, sizeof(szStored), "%.*s", static_cast<int>(nSize), pszField);
+        vTrimField(szStored, sizeof(szStored));
+        std::string sRead;
+        nAppendCodePageAsUtf8(m_iCodePage, szStored, sRead);
+        return sRead != svText;
+    }
+
+    // Keeps the original text of one field, or forgets an earlier one of the
+    // same record; 0 when memory ran out.
+    int iKeepText(const std::string &sKey, const char *pszStored, std::string_view svOriginal) {
+        OriginalTexts &oTexts = m_pWorkspace->pStore->oOriginalTexts;
+        if (!svOriginal.empty()) {
+            return iKeepOriginalText(oTexts, sKey, pszStored, svOriginal, m_iCodePage);
+        }
+        if (!oTexts.aTexts.empty()) {
+            oTexts.aTexts.erase(sKey);
+        }
+        return 1;
+    }
+
+    int iStoreNow(Waypoint &oPoint, const PointTexts *pTexts) {
         if (iDebugGeneral()) {
             std::printf("wpt \"%s\",%d,%d\n", oPoint.szName, oPoint.lLatitude, oPoint.lLongitude);
         }
-        return iAddWaypoint(m_pWorkspace, oPoint);
+        if (!iAddWaypoint(m_pWorkspace, oPoint)) {
+            return 0;
+        }
+        std::string_view svName = pTexts != nullptr ? pTexts->sName : std::string_view();
+        std::string_view svComment = pTexts != nullptr ? pTexts->sComment : std::string_view();
+        return iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kName, oPoint.szName),
+                         oPoint.szName, svName) &&
+               iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kComment, oPoint.szName),
+                         oPoint.szComment, svComment);
+    }
+
+    int iStoreRouteNow(Route &oRoute, const PointTexts *pTexts) {
+        if (!iAddRoute(m_pWorkspace, oRoute)) {
+            return 0;
+        }
+        return iKeepText(sTextKey(TextOwner::kRoute, TextField::kName, oRoute.lNumber),
+                         oRoute.szComment, pTexts != nullptr ? pTexts->sName : std::string_view());
     }
 
     int iStoreWaypoint() {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
+            m_oTexts.sComment = std::move(m_sDescription);
+            m_fCommentLost = m_fDescriptionLost;
         }
+        m_nUnholdable += (m_fNameLost ? 1 : 0) + (m_fCommentLost ? 1 : 0);
         m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
+        // Only the texts the fields cannot hold whole are kept beside the record.
+        if (!m_oTexts.sName.empty() &&
+            !fNeedsOriginal(m_oPoint.szName, sizeof(m_oPoint.szName), m_oTexts.sName)) {
+            m_oTexts.sName.clear();
+        }
+        if (!m_oTexts.sComment.empty() &&
+            !fNeedsOriginal(m_oPoint.szComment, sizeof(m_oPoint.szComment), m_oTexts.sComment)) {
+            m_oTexts.sComment.clear();
+        }
+        bool fTexts = !m_oTexts.sName.empty() || !m_oTexts.sComment.empty();
         if (m_fTentative) {
+            if (fTexts) {
+                m_oTexts.nRecord = m_aWaitingWaypoints.size();
+                if (!fWait(m_aWaitingTexts, m_oTexts)) {
+                    return 0;
+                }
+            }
             return fWait(m_aWaitingWaypoints, m_oPoint) ? 1 : 0;
         }
-        return iStoreNow(m_oPoint);
+        return iStoreNow(m_oPoint, fTexts ? &m_oTexts : nullptr);
     }
 
     void vEndRoutePoint() {
@@ -759,6 +846,12 @@ class GpxReader final : public XmlScanHandler {
     }
 
     void vEndRoute() {
+        m_nUnholdable += m_fRouteNameLost ? 1 : 0;
+        if (!m_oRouteTexts.sName.empty() &&
+            !fNeedsOriginal(m_oRoute.szComment, sizeof(m_oRoute.szComment), m_oRouteTexts.sName)) {
+            m_oRouteTexts.sName.clear();
+        }
+        const PointTexts *pTexts = m_oRouteTexts.sName.empty() ? nullptr : &m_oRouteTexts;
         if (!m_fRouteNumber || m_aUsedNumbers.count(m_oRoute.lNumber) != 0) {
             while (m_aUsedNumbers.count(m_lNextFree) != 0) {
                 ++m_lNextFree;
@@ -766,8 +859,14 @@ class GpxReader final : public XmlScanHandler {
             m_oRoute.lNumber = m_lNextFree;
         }
         m_aUsedNumbers.insert(m_oRoute.lNumber);
-        if (m_fTentative ? !fWait(m_aWaitingRoutes, m_oRoute)
-                         : !iAddRoute(m_pWorkspace, m_oRoute)) {
+        if (m_fTentative && pTexts != nullptr) {
+            m_oRouteTexts.nRecord = m_aWaitingRoutes.size();
+            if (!fWait(m_aWaitingRouteTexts, m_oRouteTexts)) {
+                vStop("the store refused a route (out of memory)");
+                return;
+            }
+        }
+        if (m_fTentative ? !fWait(m_aWaitingRoutes, m_oRoute) : !iStoreRouteNow(m_oRoute, pTexts)) {
             vStop("the store refused a route (out of memory)");
         }
     }
@@ -775,6 +874,7 @@ class GpxReader final : public XmlScanHandler {
     Workspace *m_pWorkspace;
     const char *m_pszName;
     bool m_fTentative;
+    int m_iCodePage;
     XML_Parser m_pParser = nullptr;
     bool m_fStopped = false;
     int m_iDepth = 0;
@@ -787,6 +887,13 @@ class GpxReader final : public XmlScanHandler {
     bool m_fPointValid = false;
     bool m_fHasComment = false;
     char m_szDescription[kNameSize] = {};
+    // The texts of the point and its route as the file has them.
+    PointTexts m_oTexts;
+    std::string m_sDescription;
+    bool m_fNameLost = false, m_fCommentLost = false, m_fDescriptionLost = false;
+    PointTexts m_oRouteTexts;
+    bool m_fRouteNameLost = false;
+    long m_nUnholdable = 0; // stored texts with characters the code page lacks
     int m_iDeviceSymbol = kDeviceSymbolWaypoint;
     bool m_fSegmentStart = false;
 
@@ -806,6 +913,9 @@ class GpxReader final : public XmlScanHandler {
     std::deque<Waypoint> m_aWaitingWaypoints;
     std::deque<Route> m_aWaitingRoutes;
     std::deque<TrackPoint> m_aWaitingTrack;
+    // The original texts of waiting waypoints and routes, by their place there.
+    std::deque<PointTexts> m_aWaitingTexts;
+    std::deque<PointTexts> m_aWaitingRouteTexts;
 };
 
 int iReadWithExpat(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
