@@ -16,6 +16,7 @@ enum class TextField : uint8_t { kName = 1, kComment = 2 };
 struct OriginalText {
     std::string sStored;   // the field as it was stored
     std::string sOriginal; // UTF-8
+    bool operator==(const OriginalText &) const = default;
 };
 
 struct OriginalTexts {
