@@ -3,8 +3,6 @@
 
 #include <cstddef>
 
-struct DeviceLink;
-
 constexpr size_t kFileNameSize = 256; // 255 characters and the terminator
 constexpr size_t kPortNameSize = 256; // "COM<n>" or a device path
 
@@ -38,6 +36,4 @@ struct RunOptions {
 
     bool fIncludeUntimed = true; // /g turns it off
     bool fError = false;
-
-    DeviceLink *pLink = nullptr;
 };

@@ -30,17 +30,6 @@ int iWriteGpxTrailer(ExportContext &c);
 int iImportGpx(Workspace *pWorkspace, const char *pszFileName);
 int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName);
 
-// The reader's two parsers, exposed for tests that hold them to the same
-// results. The scanner reads the plain XML that programs write (UTF-8, no
-// DTD, no CDATA, no processing instruction, no entity but the five XML
-// predefines and character references) and gives up at anything else, having
-// stored and said nothing; expat reads every XML document. The readers above
-// use the scanner and let expat read the file again when it gives up.
-enum class GpxParser { kScannerThenExpat, kExpat, kScanner };
-// As iImportGpxBuffer; with kScanner, -1 when the scanner gave up.
-int iImportGpxBufferWith(Workspace *pWorkspace, std::string_view svData, const char *pszName,
-                         GpxParser eParser);
-
 // Text forms the writer uses, exposed for tests: decimal degrees with nine
 // decimals of a semicircle value; the UTC time "YYYY-MM-DDThh:mm:ssZ" of a
 // receiver time. Each writes into the buffer and returns the length.

@@ -1,8 +1,8 @@
 // Reading GPX 1.1, GPX 1.0 and GPX without a namespace, streaming: the reader
 // keeps one point, one route and the path of open elements, never the file.
-// The fast scanner of plain XML reads first; whatever it does not read, expat
-// reads. No DTD or external entity is loaded (expat loads none unless asked
-// to), and expat's protection against entity amplification stays on.
+// expat reads the XML. No DTD or external entity is loaded (expat loads none
+// unless asked to), and expat's protection against entity amplification stays
+// on.
 
 #include <expat.h>
 
@@ -12,21 +12,20 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <memory>
-#include <new>
 #include <set>
-#include <span>
 #include <string>
 #include <string_view>
 
 #include "base/debug.h"
 #include "base/report.h"
 #include "base/text_codec.h"
+#include "formats/file_look.h"
 #include "formats/gpx.h"
-#include "formats/xml_scan.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
+#include "geo/calendar.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -41,7 +40,6 @@ constexpr size_t kMaxFieldText = 4096;
 constexpr size_t kReadChunk = 1 << 16;
 constexpr int kSymbolFormat = 108;
 constexpr int kDeviceSymbolWaypoint = 18;
-constexpr int64_t kReceiverEpochUnix = 631065600; // 1989-12-31T00:00:00Z
 
 constexpr std::string_view kGarminNamespace = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
 
@@ -113,14 +111,6 @@ int32_t lRoundToSemicircles(double dDegrees) {
     return static_cast<int32_t>(d);
 }
 
-int64_t llDaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;
-    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 bool fDigits(std::string_view sv, size_t nAt, size_t nCount, int &iValue) {
     if (nAt + nCount > sv.size()) {
@@ -188,34 +178,19 @@ int32_t lParseGpxTime(std::string_view svText) {
 
 namespace {
 
-// The texts of a waypoint or route where its fields cannot hold them whole;
-// empty where they can.
-struct PointTexts {
-    size_t nRecord = 0; // its place among the records the scanner keeps waiting
-    std::string sName;
-    std::string sComment;
-};
-
-// Turns the elements of a GPX document into records. Two parsers feed it:
-// expat, which places every message by its own position in the file, and the
-// scanner, which reads tentatively: records wait in the reader until the
-// scanner has read the whole document, and whatever the reader would have to
-// say makes the scanner give up, so that expat reads the file again and says
-// it in its place.
-class GpxReader final : public XmlScanHandler {
+// Turns the elements of a GPX document, as expat finds them, into records;
+// every message names the place in the file where expat stands.
+class GpxReader final {
   public:
-    GpxReader(Workspace *pWorkspace, const char *pszName, bool fTentative)
-        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_fTentative(fTentative),
-          m_iCodePage(pWorkspace->sCodePage) {}
+    GpxReader(Workspace *pWorkspace, const char *pszName)
+        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_iCodePage(pWorkspace->sCodePage) {}
     GpxReader(const GpxReader &) = delete;
     GpxReader &operator=(const GpxReader &) = delete;
-    ~GpxReader() override {
+    ~GpxReader() {
         if (m_pParser != nullptr) {
             XML_ParserFree(m_pParser);
         }
     }
-
-    bool fStopped() const { return m_fStopped; }
 
     int iStartExpat() {
         m_pParser = XML_ParserCreateNS(nullptr, kNamespaceSeparator);
@@ -271,45 +246,6 @@ class GpxReader final : public XmlScanHandler {
         }
     }
 
-    // Stores what the scanner read, in the order it read it.
-    int iCommit() {
-        for (size_t i = 0; !m_aWaitingWaypoints.empty(); m_aWaitingWaypoints.pop_front(), ++i) {
-            const PointTexts *pTexts = nullptr;
-            if (!m_aWaitingTexts.empty() && m_aWaitingTexts.front().nRecord == i) {
-                pTexts = &m_aWaitingTexts.front();
-            }
-            int iStored = iStoreNow(m_aWaitingWaypoints.front(), pTexts);
-            if (pTexts != nullptr) {
-                m_aWaitingTexts.pop_front();
-            }
-            if (!iStored) {
-                vReportError("'%s': the store refused a waypoint (out of memory)", m_pszName);
-                return 0;
-            }
-        }
-        for (size_t i = 0; !m_aWaitingRoutes.empty(); m_aWaitingRoutes.pop_front(), ++i) {
-            const PointTexts *pTexts = nullptr;
-            if (!m_aWaitingRouteTexts.empty() && m_aWaitingRouteTexts.front().nRecord == i) {
-                pTexts = &m_aWaitingRouteTexts.front();
-            }
-            int iStored = iStoreRouteNow(m_aWaitingRoutes.front(), pTexts);
-            if (pTexts != nullptr) {
-                m_aWaitingRouteTexts.pop_front();
-            }
-            if (!iStored) {
-                vReportError("'%s': the store refused a route (out of memory)", m_pszName);
-                return 0;
-            }
-        }
-        for (; !m_aWaitingTrack.empty(); m_aWaitingTrack.pop_front()) {
-            if (!iAddTrackPoint(m_pWorkspace, m_aWaitingTrack.front())) {
-                vReportError("'%s': the store refused a track point (out of memory)", m_pszName);
-                return 0;
-            }
-        }
-        return 1;
-    }
-
     // Says what was skipped; the import's result.
     int iFinish(int iResult) {
         if (m_nUnholdable != 0) {
@@ -328,39 +264,6 @@ class GpxReader final : public XmlScanHandler {
                          m_pszName, m_nRouteOverflow);
         }
         return iResult;
-    }
-
-    // The scanner's side.
-    bool fStartElement(std::string_view svUri, std::string_view svLocal,
-                       std::span<const XmlAttribute> aAttributes) override {
-        // Limits as in expat's side, which says what they stopped.
-        if ((svUri.empty() ? 0 : svUri.size() + 1) + svLocal.size() > kMaxAttributeLength) {
-            vStop("an element name longer than 65536 bytes");
-            return false;
-        }
-        std::string_view svLatitude, svLongitude;
-        for (const XmlAttribute &o : aAttributes) {
-            if (o.svValue.size() > kMaxAttributeLength) {
-                vStop("an attribute value longer than 65536 bytes");
-                return false;
-            }
-            if (o.svUri.empty() && o.svLocal == "lat") {
-                svLatitude = o.svValue;
-            } else if (o.svUri.empty() && o.svLocal == "lon") {
-                svLongitude = o.svValue;
-            }
-        }
-        vStartElement(svUri, svLocal, svLatitude, svLongitude);
-        return !m_fStopped;
-    }
-    bool fText(std::string_view svText) override {
-        vText(svText);
-        return true;
-    }
-    bool fWantsText() const override { return fInField(); }
-    bool fEndElement() override {
-        vEndElement();
-        return !m_fStopped;
     }
 
   private:
@@ -435,13 +338,11 @@ class GpxReader final : public XmlScanHandler {
         return static_cast<unsigned long>(XML_GetCurrentColumnNumber(m_pParser)) + 1;
     }
 
-    // Stops the read. Tentatively read, the scanner gives up and expat says why.
+    // Stops the read and says why, where expat stands.
     void vStop(const char *pszReason) {
         m_fStopped = true;
-        if (!m_fTentative) {
-            vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
-            XML_StopParser(m_pParser, XML_FALSE);
-        }
+        vReportError("%s:%lu:%lu: %s", m_pszName, lLine(), lColumn(), pszReason);
+        XML_StopParser(m_pParser, XML_FALSE);
     }
 
     void vStopOnParserError() {
@@ -567,7 +468,7 @@ class GpxReader final : public XmlScanHandler {
         case Element::kRte:
             m_oRoute = Route{};
             m_fRouteNumber = false;
-            m_oRouteTexts = PointTexts{};
+            m_sRouteName.clear();
             m_fRouteNameLost = false;
             break;
         case Element::kTrkSeg:
@@ -589,11 +490,6 @@ class GpxReader final : public XmlScanHandler {
                         fParseDecimal(svLongitude, dLongitude) && dLatitude >= -90.0 &&
                         dLatitude <= 90.0 && dLongitude >= -180.0 && dLongitude <= 180.0;
         if (!m_fPointValid) {
-            if (m_fTentative) {
-                // The count's message names the line, which expat knows.
-                vStop("a point without a valid position");
-                return;
-            }
             if (m_nSkipped++ == 0) {
                 m_nFirstSkippedLine = lLine();
             }
@@ -607,8 +503,8 @@ class GpxReader final : public XmlScanHandler {
         m_oPoint.fAltitude = kNoAltitude;
         m_fHasComment = false;
         m_szDescription[0] = '\0';
-        m_oTexts.sName.clear();
-        m_oTexts.sComment.clear();
+        m_sName.clear();
+        m_sComment.clear();
         m_sDescription.clear();
         m_fNameLost = m_fCommentLost = m_fDescriptionLost = false;
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
@@ -654,10 +550,9 @@ class GpxReader final : public XmlScanHandler {
         std::string_view svText = svTrim(m_sText);
         if (eOwner == Element::kRte) {
             if (eField == Field::kName) {
-                m_oRouteTexts.sName.assign(svText);
-                m_fRouteNameLost = oUtf8ToCodePage(m_iCodePage, svText, m_oRoute.szComment,
-                                                   sizeof(m_oRoute.szComment))
-                                       .nReplaced != 0;
+                m_sRouteName.assign(svText);
+                m_fRouteNameLost =
+                    fConvert(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
             } else if (eField == Field::kNumber) {
                 uint32_t lNumber = 0;
                 auto [pEnd, eError] =
@@ -679,11 +574,11 @@ class GpxReader final : public XmlScanHandler {
             m_oPoint.lTime = lParseGpxTime(svText);
             break;
         case Field::kName:
-            m_oTexts.sName.assign(svText);
+            m_sName.assign(svText);
             m_fNameLost = fConvert(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
             break;
         case Field::kCmt:
-            m_oTexts.sComment.assign(svText);
+            m_sComment.assign(svText);
             m_fCommentLost = fConvert(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
             m_fHasComment = true;
             break;
@@ -723,33 +618,14 @@ class GpxReader final : public XmlScanHandler {
         return kDeviceSymbolWaypoint;
     }
 
-    // Keeps a record the scanner read until the document has been read whole.
-    template <typename T> static bool fWait(std::deque<T> &aWaiting, const T &oRecord) {
-        try {
-            aWaiting.push_back(oRecord);
-        } catch (const std::bad_alloc &) {
-            return false;
-        }
-        return true;
-    }
-
     // UTF-8 into a field in the run's code page; true when characters became '?'.
     bool fConvert(std::string_view svText, char *pszField, size_t nSize) const {
         return oUtf8ToCodePage(m_iCodePage, svText, pszField, nSize).nReplaced != 0;
     }
 
-    // Whether the field, as the store will keep it, reads back as other than svText.
-    bool fNeedsOriginal(const char *pszField, size_t nSize, std::string_view svText) const {
-        char szStored[kNameSize];
-        std::snprintf(szStored, sizeof(szStored), "%.*s", static_cast<int>(nSize), pszField);
-        vTrimField(szStored, sizeof(szStored));
-        std::string sRead;
-        nAppendCodePageAsUtf8(m_iCodePage, szStored, sRead);
-        return sRead != svText;
-    }
-
-    // Keeps the original text of one field, or forgets an earlier one of the
-    // same record; 0 when memory ran out.
+    // Keeps the text of one field as the file has it where the field, as
+    // stored, reads back as something else; forgets the text an earlier record
+    // of the same key left otherwise. 0 when memory ran out.
     int iKeepText(const std::string &sKey, const char *pszStored, std::string_view svOriginal) {
         OriginalTexts &oTexts = m_pWorkspace->pStore->oOriginalTexts;
         if (!svOriginal.empty()) {
@@ -761,57 +637,26 @@ class GpxReader final : public XmlScanHandler {
         return 1;
     }
 
-    int iStoreNow(Waypoint &oPoint, const PointTexts *pTexts) {
-        if (iDebugGeneral()) {
-            std::printf("wpt \"%s\",%d,%d\n", oPoint.szName, oPoint.lLatitude, oPoint.lLongitude);
-        }
-        if (!iAddWaypoint(m_pWorkspace, oPoint)) {
-            return 0;
-        }
-        std::string_view svName = pTexts != nullptr ? pTexts->sName : std::string_view();
-        std::string_view svComment = pTexts != nullptr ? pTexts->sComment : std::string_view();
-        return iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kName, oPoint.szName),
-                         oPoint.szName, svName) &&
-               iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kComment, oPoint.szName),
-                         oPoint.szComment, svComment);
-    }
-
-    int iStoreRouteNow(Route &oRoute, const PointTexts *pTexts) {
-        if (!iAddRoute(m_pWorkspace, oRoute)) {
-            return 0;
-        }
-        return iKeepText(sTextKey(TextOwner::kRoute, TextField::kName, oRoute.lNumber),
-                         oRoute.szComment, pTexts != nullptr ? pTexts->sName : std::string_view());
-    }
-
     int iStoreWaypoint() {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
-            m_oTexts.sComment = std::move(m_sDescription);
+            m_sComment = std::move(m_sDescription);
             m_fCommentLost = m_fDescriptionLost;
         }
         m_nUnholdable += (m_fNameLost ? 1 : 0) + (m_fCommentLost ? 1 : 0);
         m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
-        // Only the texts the fields cannot hold whole are kept beside the record.
-        if (!m_oTexts.sName.empty() &&
-            !fNeedsOriginal(m_oPoint.szName, sizeof(m_oPoint.szName), m_oTexts.sName)) {
-            m_oTexts.sName.clear();
+        if (iDebugGeneral()) {
+            std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
+                        m_oPoint.lLongitude);
         }
-        if (!m_oTexts.sComment.empty() &&
-            !fNeedsOriginal(m_oPoint.szComment, sizeof(m_oPoint.szComment), m_oTexts.sComment)) {
-            m_oTexts.sComment.clear();
+        if (!iAddWaypoint(m_pWorkspace, m_oPoint)) {
+            return 0;
         }
-        bool fTexts = !m_oTexts.sName.empty() || !m_oTexts.sComment.empty();
-        if (m_fTentative) {
-            if (fTexts) {
-                m_oTexts.nRecord = m_aWaitingWaypoints.size();
-                if (!fWait(m_aWaitingTexts, m_oTexts)) {
-                    return 0;
-                }
-            }
-            return fWait(m_aWaitingWaypoints, m_oPoint) ? 1 : 0;
-        }
-        return iStoreNow(m_oPoint, fTexts ? &m_oTexts : nullptr);
+        // The record is trimmed now: its name is the key the store knows it by.
+        return iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kName, m_oPoint.szName),
+                         m_oPoint.szName, m_sName) &&
+               iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kComment, m_oPoint.szName),
+                         m_oPoint.szComment, m_sComment);
     }
 
     void vEndRoutePoint() {
@@ -840,18 +685,12 @@ class GpxReader final : public XmlScanHandler {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (m_fTentative ? !fWait(m_aWaitingTrack, o) : !iAddTrackPoint(m_pWorkspace, o)) {
+        if (!iAddTrackPoint(m_pWorkspace, o)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
 
     void vEndRoute() {
-        m_nUnholdable += m_fRouteNameLost ? 1 : 0;
-        if (!m_oRouteTexts.sName.empty() &&
-            !fNeedsOriginal(m_oRoute.szComment, sizeof(m_oRoute.szComment), m_oRouteTexts.sName)) {
-            m_oRouteTexts.sName.clear();
-        }
-        const PointTexts *pTexts = m_oRouteTexts.sName.empty() ? nullptr : &m_oRouteTexts;
         if (!m_fRouteNumber || m_aUsedNumbers.count(m_oRoute.lNumber) != 0) {
             while (m_aUsedNumbers.count(m_lNextFree) != 0) {
                 ++m_lNextFree;
@@ -859,21 +698,16 @@ class GpxReader final : public XmlScanHandler {
             m_oRoute.lNumber = m_lNextFree;
         }
         m_aUsedNumbers.insert(m_oRoute.lNumber);
-        if (m_fTentative && pTexts != nullptr) {
-            m_oRouteTexts.nRecord = m_aWaitingRoutes.size();
-            if (!fWait(m_aWaitingRouteTexts, m_oRouteTexts)) {
-                vStop("the store refused a route (out of memory)");
-                return;
-            }
-        }
-        if (m_fTentative ? !fWait(m_aWaitingRoutes, m_oRoute) : !iStoreRouteNow(m_oRoute, pTexts)) {
+        m_nUnholdable += m_fRouteNameLost ? 1 : 0;
+        if (!iAddRoute(m_pWorkspace, m_oRoute) ||
+            !iKeepText(sTextKey(TextOwner::kRoute, TextField::kName, m_oRoute.lNumber),
+                       m_oRoute.szComment, m_sRouteName)) {
             vStop("the store refused a route (out of memory)");
         }
     }
 
     Workspace *m_pWorkspace;
     const char *m_pszName;
-    bool m_fTentative;
     int m_iCodePage;
     XML_Parser m_pParser = nullptr;
     bool m_fStopped = false;
@@ -887,11 +721,10 @@ class GpxReader final : public XmlScanHandler {
     bool m_fPointValid = false;
     bool m_fHasComment = false;
     char m_szDescription[kNameSize] = {};
-    // The texts of the point and its route as the file has them.
-    PointTexts m_oTexts;
-    std::string m_sDescription;
+    // The texts of the point and of its route as the file has them, and
+    // whether the run's code page lacks characters of them.
+    std::string m_sName, m_sComment, m_sDescription, m_sRouteName;
     bool m_fNameLost = false, m_fCommentLost = false, m_fDescriptionLost = false;
-    PointTexts m_oRouteTexts;
     bool m_fRouteNameLost = false;
     long m_nUnholdable = 0; // stored texts with characters the code page lacks
     int m_iDeviceSymbol = kDeviceSymbolWaypoint;
@@ -907,46 +740,38 @@ class GpxReader final : public XmlScanHandler {
 
     long m_nSkipped = 0;
     unsigned long m_nFirstSkippedLine = 0;
-
-    // What the scanner read, waiting for the end of the document. Blocks are
-    // given back as they are stored, so the store grows as they shrink.
-    std::deque<Waypoint> m_aWaitingWaypoints;
-    std::deque<Route> m_aWaitingRoutes;
-    std::deque<TrackPoint> m_aWaitingTrack;
-    // The original texts of waiting waypoints and routes, by their place there.
-    std::deque<PointTexts> m_aWaitingTexts;
-    std::deque<PointTexts> m_aWaitingRouteTexts;
 };
 
-int iReadWithExpat(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
-    GpxReader oReader(pWorkspace, pszName, false);
-    if (!oReader.iStartExpat()) {
-        return 0;
-    }
-    return oReader.iFinish(oReader.iFeed(svData.data(), svData.size(), true));
+} // namespace
+
+namespace {
+
+constexpr size_t kXmlLookSize = 4096;
+
+// Data without a single "<" as far as looked (a file of another program
+// given this extension) is said to be what it looks like, rather than an XML
+// syntax error at 1:1. Empty data and XML in any encoding are expat's to judge.
+bool fBeginsLikeXml(std::string_view svStart) {
+    svStart = svStart.substr(0, kXmlLookSize);
+    return svStart.find('<') != std::string_view::npos ||
+           svStart.find_first_not_of("\r\n \t") == std::string_view::npos;
 }
 
 } // namespace
 
-int iImportGpxBufferWith(Workspace *pWorkspace, std::string_view svData, const char *pszName,
-                         GpxParser eParser) {
+int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
         return 0;
     }
-    if (eParser != GpxParser::kExpat) {
-        GpxReader oReader(pWorkspace, pszName, true);
-        if (eScanXml(svData, oReader) == XmlScanResult::kDone) {
-            return oReader.iFinish(oReader.iCommit());
-        }
-        if (eParser == GpxParser::kScanner) {
-            return -1;
-        }
+    if (!fBeginsLikeXml(svData)) {
+        vReportNotOfFormat(pszName, svData, kFileGpx);
+        return 0;
     }
-    return iReadWithExpat(pWorkspace, svData, pszName);
-}
-
-int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
-    return iImportGpxBufferWith(pWorkspace, svData, pszName, GpxParser::kScannerThenExpat);
+    GpxReader oReader(pWorkspace, pszName);
+    if (!oReader.iStartExpat()) {
+        return 0;
+    }
+    return oReader.iFinish(oReader.iFeed(svData.data(), svData.size(), true));
 }
 
 int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
@@ -959,13 +784,13 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
     }
-    // The scanner reads first; where it gives up, expat reads the file again
-    // from its start. A file that cannot go back to its start (a pipe) is
-    // read by expat alone.
+    // A file that can go back to its start is looked at first.
     if (std::fseek(pFile.get(), 0, SEEK_SET) == 0) {
-        GpxReader oScan(pWorkspace, pszFileName, true);
-        if (eScanXmlFile(pFile.get(), oScan) == XmlScanResult::kDone) {
-            return oScan.iFinish(oScan.iCommit());
+        char acStart[kXmlLookSize];
+        std::string_view svStart(acStart, std::fread(acStart, 1, sizeof(acStart), pFile.get()));
+        if (!std::ferror(pFile.get()) && !fBeginsLikeXml(svStart)) {
+            vReportNotOfFormat(pszFileName, svStart, kFileGpx);
+            return 0;
         }
         std::clearerr(pFile.get());
         if (std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
@@ -973,7 +798,7 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
             return 0;
         }
     }
-    GpxReader oReader(pWorkspace, pszFileName, false);
+    GpxReader oReader(pWorkspace, pszFileName);
     if (!oReader.iStartExpat()) {
         return 0;
     }

@@ -431,10 +431,9 @@ TEST(GpxHostile, TruncatedAnywhereFailsWithOneLine) {
     }
 }
 
-// Files larger than the scanner's piece, read from disk: what the scanner
-// stores equals what expat stores, also where the scanner gives up late and
-// expat reads the file again, and from a pipe, which cannot go back.
-TEST(GpxReadFile, ScannerAndExpatAgreeAcrossPiecesAndAfterALateGiveUp) {
+// Files larger than the reader's piece, read from disk, store what the same
+// text read from memory stores, also with a CDATA section late in the file.
+TEST(GpxReadFile, AFileReadInPiecesStoresWhatItsTextStores) {
     ScratchFolder oFolder;
     Workspace w;
     gpx_test::vFillStore(w);
@@ -445,28 +444,24 @@ TEST(GpxReadFile, ScannerAndExpatAgreeAcrossPiecesAndAfterALateGiveUp) {
     }
     std::string sPlain = sExport(w, oFolder, kFileGpx, "big.gpx");
     ASSERT_GT(sPlain.size(), size_t{3} << 20);
-    // CDATA is one of the things the scanner leaves to expat.
     std::string sLate = sPlain;
     sLate.insert(sLate.rfind("</trkseg>"), "<![CDATA[ignored]]>");
     for (const std::string *pText : {&sPlain, &sLate}) {
         SCOPED_TRACE(pText == &sPlain ? "plain" : "late CDATA");
-        Workspace oScanner;
-        EXPECT_EQ(iImportGpxBufferWith(&oScanner, *pText, "t.gpx", GpxParser::kScanner),
-                  pText == &sPlain ? 1 : -1);
         std::string sPath = oFolder.sPath("read.gpx");
         vWriteFile(sPath, *pText);
-        Workspace oFile, oExpat;
+        Workspace oFile, oBuffer;
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(iImportGpx(&oFile, sPath.c_str()), 1);
-        EXPECT_EQ(iImportGpxBufferWith(&oExpat, *pText, "t.gpx", GpxParser::kExpat), 1);
+        EXPECT_EQ(iImportGpxBuffer(&oBuffer, *pText, "t.gpx"), 1);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-        EXPECT_EQ(gpx_compare::sStoreDifference(*oFile.pStore, *oExpat.pStore), "");
+        EXPECT_EQ(gpx_compare::sStoreDifference(*oFile.pStore, *oBuffer.pStore), "");
         EXPECT_EQ(oFile.pStore->pTrackPoints.size(), w.pStore->pTrackPoints.size());
     }
 }
 
 #ifndef _WIN32
-TEST(GpxReadFile, APipeIsReadByExpatAlone) {
+TEST(GpxReadFile, APipeIsRead) {
     ScratchFolder oFolder;
     Workspace w;
     gpx_test::vFillStore(w);
@@ -477,8 +472,8 @@ TEST(GpxReadFile, APipeIsReadByExpatAlone) {
     Workspace r;
     EXPECT_EQ(iImportGpx(&r, sPipe.c_str()), 1);
     oWriter.join();
-    Workspace oExpat;
-    iImportGpxBufferWith(&oExpat, sText, "t.gpx", GpxParser::kExpat);
-    EXPECT_EQ(gpx_compare::sStoreDifference(*r.pStore, *oExpat.pStore), "");
+    Workspace oBuffer;
+    iImportGpxBuffer(&oBuffer, sText, "t.gpx");
+    EXPECT_EQ(gpx_compare::sStoreDifference(*r.pStore, *oBuffer.pStore), "");
 }
 #endif

@@ -1,6 +1,6 @@
 #pragma once
-// Two stores compared record by record, field by field, for the tests and the
-// fuzz target that hold the GPX reader's two parsers to the same results.
+// Two stores compared record by record, field by field, for the tests that
+// hold two reads of one GPX document to the same results.
 // Names and comments are compared over their whole arrays, bytes past the
 // terminator included: the native data file writes all of them.
 
@@ -127,11 +127,6 @@ inline std::string sStoreDifference(const DataStore &a, const DataStore &b) {
         }
     }
     return std::string();
-}
-
-inline bool fStoreEmpty(const DataStore &a) {
-    return a.pWaypoints.empty() && a.pRoutes.empty() && a.pTrackPoints.empty() &&
-           a.lWaypointCount == 0 && a.lRouteCount == 0 && a.lTrackPointCount == 0;
 }
 
 } // namespace gpx_compare
