@@ -111,7 +111,6 @@ int32_t lRoundToSemicircles(double dDegrees) {
     return static_cast<int32_t>(d);
 }
 
-
 bool fDigits(std::string_view sv, size_t nAt, size_t nCount, int &iValue) {
     if (nAt + nCount > sv.size()) {
         return false;
@@ -551,8 +550,7 @@ class GpxReader final {
         if (eOwner == Element::kRte) {
             if (eField == Field::kName) {
                 m_sRouteName.assign(svText);
-                m_fRouteNameLost =
-                    fConvert(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
+                m_fRouteNameLost = fConvert(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
             } else if (eField == Field::kNumber) {
                 uint32_t lNumber = 0;
                 auto [pEnd, eError] =

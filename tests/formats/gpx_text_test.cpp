@@ -25,9 +25,9 @@ std::string sWpt(const std::string &sInside, double dLatitude = 1) {
     return "<wpt lat=\"" + std::to_string(dLatitude) + "\" lon=\"2\">" + sInside + "</wpt>\n";
 }
 
-std::string sRead(Workspace &w, const std::string &sBody, GpxParser eParser) {
+std::string sRead(Workspace &w, const std::string &sBody) {
     ::testing::internal::CaptureStderr();
-    int iResult = iImportGpxBufferWith(&w, kHead + sBody + "</gpx>\n", "x.gpx", eParser);
+    int iResult = iImportGpxBuffer(&w, kHead + sBody + "</gpx>\n", "x.gpx");
     std::string sErr = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(iResult, 1) << sErr;
     return sErr;
@@ -54,9 +54,7 @@ TEST(GpxText, NamesInTheRunsCodePage) {
     for (const auto &o : aCases) {
         Workspace w;
         w.sCodePage = static_cast<int16_t>(o.iCodePage);
-        EXPECT_EQ(sRead(w, sWpt(std::string("<name>") + o.pszUtf8 + "</name>"),
-                        GpxParser::kScannerThenExpat),
-                  "");
+        EXPECT_EQ(sRead(w, sWpt(std::string("<name>") + o.pszUtf8 + "</name>")), "");
         EXPECT_NE(pFindWaypoint(&w, o.pszStored), nullptr) << o.iCodePage;
         EXPECT_TRUE(w.pStore->oOriginalTexts.aTexts.empty()) << o.iCodePage;
     }
@@ -64,13 +62,13 @@ TEST(GpxText, NamesInTheRunsCodePage) {
     std::string sBody =
         sWpt(std::string("<name>") + kMoscow + "</name><cmt>" + kBeijing + "</cmt>") +
         "<rte><name>" + kBeijing + "</name></rte>";
-    EXPECT_EQ(sRead(w, sBody, GpxParser::kScannerThenExpat),
+    EXPECT_EQ(sRead(w, sBody),
               "quillox: 'x.gpx': 3 names hold characters that code page 1252 cannot hold; try "
               "/a\n");
 }
 
-// What a field cannot hold whole comes back from the store as the file had it,
-// from either parser; what it holds leaves nothing beside the record.
+// What a field cannot hold whole comes back from the store as the file had it;
+// what it holds leaves nothing beside the record.
 TEST(GpxText, OriginalTextsComeBack) {
     const std::string sLong(90, 'x');
     const std::string sBody =
@@ -79,9 +77,9 @@ TEST(GpxText, OriginalTextsComeBack) {
         sWpt("<name>LONG</name><desc>" + sLong + "</desc>", 4) + sWpt("<name>SHORT</name>", 5) +
         "<rte><name>A route name past twenty characters</name><rtept lat=\"1\" lon=\"2\"><name>" +
         kBeijing + "</name></rtept></rte>";
-    for (GpxParser eParser : {GpxParser::kScanner, GpxParser::kExpat}) {
+    {
         Workspace w;
-        sRead(w, sBody, eParser);
+        sRead(w, sBody);
         EXPECT_EQ(w.pStore->oOriginalTexts.aTexts.size(), 4u);
         ScratchFolder oFolder;
         std::string sText = sExport(w, oFolder, kFileGpx, "o.gpx");
@@ -92,7 +90,7 @@ TEST(GpxText, OriginalTextsComeBack) {
         // Read again, the file gives the same store.
         Workspace w2;
         size_t nBody = sText.find("<metadata>");
-        sRead(w2, sText.substr(nBody, sText.rfind("</gpx>") - nBody), eParser);
+        sRead(w2, sText.substr(nBody, sText.rfind("</gpx>") - nBody));
         EXPECT_EQ(w2.pStore->oOriginalTexts.aTexts, w.pStore->oOriginalTexts.aTexts);
     }
 }
@@ -100,8 +98,7 @@ TEST(GpxText, OriginalTextsComeBack) {
 // A record that a later source replaced writes its own texts.
 TEST(GpxText, AReplacedRecordWritesItsOwn) {
     Workspace w;
-    sRead(w, sWpt(std::string("<name>") + kBeijing + "</name><cmt>" + kMoscow + "</cmt>"),
-          GpxParser::kExpat);
+    sRead(w, sWpt(std::string("<name>") + kBeijing + "</name><cmt>" + kMoscow + "</cmt>"));
     Waypoint o = oEmptyWaypoint();
     std::snprintf(o.szName, sizeof(o.szName), "??");
     std::snprintf(o.szComment, sizeof(o.szComment), "from a text file");
