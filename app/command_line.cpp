@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "base/report.h"
+#include "base/text_codec.h"
 #include "device/line_speed.h"
 #include "formats/live_position.h"
 #include "geo/utm.h"
@@ -124,6 +125,16 @@ bool fSetSymbolSet(const SwitchCall &c) {
     return false;
 }
 
+bool fSetCodePage(const SwitchCall &c) {
+    if (int iCodePage; iParseSwitchNumber(c.pszValue, iCodePage) && iKnownCodePage(iCodePage)) {
+        c.w.sCodePage = static_cast<int16_t>(iCodePage);
+        return true;
+    }
+    vReportError("%s takes a code page, %s, not '%s'", c.pszSwitch, pszKnownCodePages(),
+                 c.pszValue);
+    return false;
+}
+
 bool fKeepOnlyTimed(const SwitchCall &c) {
     c.o.fIncludeUntimed = false;
     return true;
@@ -195,6 +206,7 @@ constexpr SwitchRow kaSwitches[] = {
     {"Z", 1, {}, {}, nullptr, {"a UTM zone", 1, kMaxUtmZone, nullptr}, fSetUtmZone},
     {"B", 0, {}, {}, nullptr, {}, fSetTabbed},
     {"S", 1, {}, {}, nullptr, {}, fSetSymbolSet},
+    {"A", 1, {}, {}, nullptr, {}, fSetCodePage},
     {"TC", 1, {}, {}, nullptr, {"a track colour", 1, 6, &W::sOvlTrackColor}, nullptr},
     {"TW", 1, {}, {}, nullptr, {"a track width", 1, 4, &W::sOvlTrackWidth}, nullptr},
     {"TS", 1, {}, {}, nullptr, {"a track style", 1, 4, &W::sOvlTrackStyle}, nullptr},

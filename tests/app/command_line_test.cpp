@@ -245,7 +245,8 @@ TEST(CommandLine, NumbersAreWholeAndInTheirRange) {
         {{"/pc", "0"}, false},   {{"/ps", "1"}, true},      {{"/ps", "0"}, false},
         {{"/ps", "-4"}, false},  {{"/ps", "40000"}, false}, {{"/ph", "5"}, false},
         {{"/pf", "4"}, true},    {{"/pf", "5"}, false},     {{"/pb", "2"}, true},
-        {{"/pb", "3"}, false},   {{"/f", " +3"}, true},
+        {{"/pb", "3"}, false},   {{"/f", " +3"}, true},     {{"/a", "1257"}, true},
+        {{"/a", "1255"}, false}, {{"/a", "437"}, false},    {{"/A", "1251x"}, false},
     };
     for (const Case &c : aCases) {
         auto p = pParse(c.asArgs);
@@ -258,6 +259,10 @@ TEST(CommandLine, NumbersAreWholeAndInTheirRange) {
     }
     auto p = pParse({"/tc", "99"});
     EXPECT_EQ(p->sErr, "quillox: /tc takes a track colour from 1 to 6, not '99'\n");
+    p = pParse({"/a", "1255"});
+    EXPECT_EQ(p->sErr, "quillox: /a takes a code page, 1250, 1251, 1252, 1253, 1254 or 1257, not "
+                       "'1255'\n");
+    EXPECT_EQ(pParse({"/a", "1251"})->oWorkspace.sCodePage, 1251);
     EXPECT_EQ(p->oWorkspace.sOvlTrackColor, 1);
     p = pParse({"/f", "5", "/m", "28", "/pS", "3"});
     ASSERT_EQ(p->iResult, 1);
