@@ -107,6 +107,12 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             vTrace("  unsupported Proximity Wpt Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
+    case kA800:
+        if (lNumber != kD800) {
+            o.iPvtProtocol = 0;
+            vTrace("  unsupported PVT type: %c%03.3d\n", cTag, lNumber);
+        }
+        break;
     default:
         break; // no transfer protocol the program speaks: the entry does not concern us
     }
