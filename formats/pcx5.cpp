@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/debug.h"
+#include "base/number_text.h"
 #include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
@@ -223,11 +224,11 @@ int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNota
         return 0;
     }
     oWaypoint.lTime = lParseTime(pszColumns(svLine, d, 18, szText), 0);
-    double dProximity = dFieldDecimal(pszColumns(svLine, d + 66, 13, szText));
+    double dProximity = dParseDouble(pszColumns(svLine, d + 66, 13, szText));
     if (dProximity != 0.0) {
         oWaypoint.fProximity = static_cast<float>(dProximity);
     }
-    int64_t llSymbol = llFieldInteger(pszColumns(svLine, d + 80, 8, szText));
+    int64_t llSymbol = llParseInteger(pszColumns(svLine, d + 80, 8, szText));
     if ((llSymbol & 0xFFFF) != 0) {
         oWaypoint.sSymbol =
             sGetStoredSymbol(static_cast<int16_t>(llSymbol & 0xFFFF), pWorkspace->sSymbolSet);
