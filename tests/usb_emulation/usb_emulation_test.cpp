@@ -54,7 +54,7 @@ class UsbEmulation : public ::testing::Test {
 #endif
         if (sFindUmockdevRun().empty()) {
             GTEST_SKIP() << "umockdev-run not found: install the Debian package umockdev "
-                            "(scripts/install-deps does) to run the USB emulation tests";
+                            "(scripts/install-deps test does) to run the USB emulation tests";
         }
     }
 
