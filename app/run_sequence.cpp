@@ -1,204 +1,333 @@
 #include "app/run_sequence.h"
 
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "app/command_line.h"
+#include "app/live_position.h"
 #include "base/file_replace.h"
+#include "base/interrupt.h"
 #include "base/report.h"
 #include "device/identify.h"
+#include "device/line_speed.h"
 #include "device/link_layer.h"
 #include "device/link_open.h"
 #include "device/transfers.h"
 #include "files/listings.h"
 #include "files/load_save.h"
+#include "files/unit_folder.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
 
-class StepTally {
+// What a step is to the rules of the run.
+enum class StepKind {
+    kLink,         // opens the receiver link; the device steps need it
+    kSource,       // brings records into the store from a file
+    kDevice,       // talks to the receiver
+    kDeviceSource, // talks to the receiver and brings records into the store
+    kSink,         // writes the store into a file
+    // A unit that is a USB drive is a folder of files, not a link: when /c
+    // names a folder, these take the place of the receiver's steps above.
+    kUnitOpen,   // finds and reads the unit's description; the unit steps need it
+    kUnitDevice, // reads or writes the unit's files
+    kUnitSource, // reads the unit's files into the store
+};
+
+enum class StepFile { kNone, kFirst, kSecond };
+
+// What a step works with: the run's settings and store, what the command line
+// asks, and the receiver link while it is open.
+struct StepContext {
+    Workspace &w;
+    const RunOptions &o;
+    std::unique_ptr<DeviceLink> pLink;
+    UnitFolder oUnit;
+    bool fUnitOpen = false;
+};
+
+struct RunStep {
+    bool RunOptions::*pfSelected; // the step runs when the command line set this
+    StepKind eKind;
+    // The step as the messages name it: "<name> failed", "<name> from 'file'
+    // failed" (a source) or "<name> to 'file' failed" (a sink), and "the
+    // <name> failed" where a failed source keeps a file from being replaced.
+    const char *pszName;
+    const char *pszAnnounce; // printed with the file name before the step runs, or nullptr
+    StepFile eFile;          // the file the step reads or writes
+    int (*iRun)(StepContext &c, const char *pszFile);
+};
+
+int iOpenLink(StepContext &c, const char *) {
+    // Ctrl+C ends the transfer under way instead of the program, so that the
+    // unit can still be set back to 9600 baud and told to stop sending its
+    // position.
+    vCatchInterrupts();
+    if (c.o.fUsb) {
+        // A unit that is a USB drive may be what the user has: say where.
+        const int iOpened = iOpenUsbDevice(c.pLink);
+        if (iOpened == 0 || c.pLink == nullptr) {
+            iExplainGarminDrives();
+        }
+        return iOpened;
+    }
+    char szPortName[kPortNameSize + 8];
+    vFormatPortName(c.o, szPortName, sizeof(szPortName));
+    return iOpenComPort(szPortName, c.pLink);
+}
+
+UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
+    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
+}
+
+int iLoadStep(StepContext &c, const char *pszFile) {
+    c.w.pStore->sFileType = -1;
+    return iLoadFile(&c.w, pszFile);
+}
+
+int iSaveStep(StepContext &c, const char *pszFile) {
+    c.w.pStore->sFileType = -1;
+    return iSaveFile(&c.w, pszFile, kKindAll);
+}
+
+// One row per step, in the order a run does them whatever the order of the
+// switches.
+constexpr RunStep kaSteps[] = {
+    {&RunOptions::fIdentify, StepKind::kLink, "opening the receiver link", nullptr, StepFile::kNone,
+     iOpenLink},
+    {&RunOptions::fIdentify, StepKind::kUnitOpen, "opening the unit", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) {
+         c.fUnitOpen = iOpenUnitFolder(c.o.szPortPath, c.oUnit) != 0;
+         return c.fUnitOpen ? 1 : 0;
+     }},
+    {&RunOptions::fImport, StepKind::kSource, "import", "Import data from %s\n", StepFile::kSecond,
+     iLoadStep},
+    {&RunOptions::fLoad, StepKind::kSource, "load", "Load data from %s\n", StepFile::kFirst,
+     iLoadStep},
+    {&RunOptions::fIdentify, StepKind::kDevice, "identifying the receiver", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink.get()); }},
+    {&RunOptions::fIdentify, StepKind::kDevice, "reading the receiver's time", nullptr,
+     StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink.get()); }},
+    // A unit that keeps 9600 baud serves the run all the same: the change
+    // says why on its own and costs the status nothing.
+    {&RunOptions::fChangeLineSpeed, StepKind::kDevice, "line speed change", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         iChangeLineSpeed(c.pLink.get(), c.o.lLineSpeed);
+         return 1;
+     }},
+    {&RunOptions::fIdentify, StepKind::kUnitDevice, "identifying the unit", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         return std::printf("%s\n", sUnitVersionLine(c.oUnit).c_str()) > 0 ? 1 : 0;
+     }},
+    {&RunOptions::fDownload, StepKind::kUnitSource, "download from the unit", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         const RunOptions &o = c.o;
+         return iDownloadFromUnit(&c.w, c.oUnit,
+                                  oKinds(o.fDownloadWaypoints, o.fDownloadProximity,
+                                         o.fDownloadRoutes, o.fDownloadTracks));
+     }},
+    {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 0); }},
+    {&RunOptions::fDownloadProximity, StepKind::kDeviceSource, "proximity waypoint download",
+     nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 1); }},
+    {&RunOptions::fDownloadRoutes, StepKind::kDeviceSource, "route download", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iDownloadRoutes(&c.w, c.pLink.get()); }},
+    {&RunOptions::fDownloadTracks, StepKind::kDeviceSource, "track download", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         return iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink.get());
+     }},
+    {&RunOptions::fSave, StepKind::kSink, "save", "Save data to %s\n", StepFile::kFirst, iSaveStep},
+    {&RunOptions::fExport, StepKind::kSink, "export", "Export data to %s\n", StepFile::kSecond,
+     iSaveStep},
+    {&RunOptions::fListWaypoints, StepKind::kSink, "waypoint listing", "Listing waypoints to %s\n",
+     StepFile::kSecond,
+     [](StepContext &c, const char *pszFile) { return iListWaypoints(&c.w, pszFile); }},
+    {&RunOptions::fListTrackPoints, StepKind::kSink, "trackpoint listing",
+     "Listing trackpoints to %s\n", StepFile::kSecond,
+     [](StepContext &c, const char *pszFile) { return iListTrackPoints(&c.w, pszFile); }},
+    {&RunOptions::fUpload, StepKind::kUnitDevice, "upload to the unit", nullptr, StepFile::kFirst,
+     [](StepContext &c, const char *pszFile) {
+         const RunOptions &o = c.o;
+         return iUploadToUnit(
+             &c.w, c.oUnit,
+             oKinds(o.fUploadWaypoints, o.fUploadProximity, o.fUploadRoutes, o.fUploadTracks),
+             pszFile);
+     }},
+    {&RunOptions::fUploadWaypoints, StepKind::kDevice, "waypoint upload", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 0); }},
+    {&RunOptions::fUploadProximity, StepKind::kDevice, "proximity waypoint upload", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 1); }},
+    {&RunOptions::fUploadRoutes, StepKind::kDevice, "route upload", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink.get()); }},
+    {&RunOptions::fUploadTracks, StepKind::kDevice, "track upload", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink.get()); }},
+    // The last device step: it lasts until the user ends it.
+    {&RunOptions::fLivePosition, StepKind::kDevice, "live position", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iRunLivePosition(c.w, c.o, c.pLink.get()); }},
+};
+
+bool fIsDeviceStep(const RunStep &oStep) {
+    return oStep.eKind == StepKind::kDevice || oStep.eKind == StepKind::kDeviceSource;
+}
+
+bool fIsUnitStep(const RunStep &oStep) {
+    return oStep.eKind == StepKind::kUnitDevice || oStep.eKind == StepKind::kUnitSource;
+}
+
+// The receiver's steps, or those of a unit that is a USB drive.
+bool fForThisUnit(const RunStep &oStep, const RunOptions &o) {
+    const bool fUnitRow = fIsUnitStep(oStep) || oStep.eKind == StepKind::kUnitOpen;
+    const bool fReceiverRow = fIsDeviceStep(oStep) || oStep.eKind == StepKind::kLink;
+    return o.fUnitFolder ? !fReceiverRow : !fUnitRow;
+}
+
+// The rules every step follows, applied in one place.
+class StepRunner {
   public:
-    // Counts a step's result; a failure that its step did not explain gets a
-    // generic line so that no failure passes without a word on standard error.
-    void vCount(int iResult, const char *pszWhat, const char *pszName = nullptr) {
+    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o, nullptr, {}, false} {}
+
+    void vRun(const RunStep &oStep) {
+        const char *pszFile = oStep.eFile == StepFile::kFirst    ? m_oContext.o.szFirstFile
+                              : oStep.eFile == StepFile::kSecond ? m_oContext.o.szSecondFile
+                                                                 : nullptr;
+        if (fIsDeviceStep(oStep)) {
+            // Without a link every device step would fail: the failed open
+            // has been counted and said. A receiver that stopped answering
+            // altogether ends the device part of the run: every later device
+            // step is counted failed without waiting again.
+            if (m_oContext.pLink == nullptr) {
+                return;
+            }
+            // After Ctrl+C the same: the user asked the run to end.
+            if (iReceiverGone(m_oContext.pLink.get()) || iLinkInterrupted(m_oContext.pLink.get())) {
+                ++m_iFailed;
+                vNoteSource(oStep, 0);
+                return;
+            }
+        }
+        if (fIsUnitStep(oStep) && !m_oContext.fUnitOpen) {
+            return; // the failed open has been counted and said
+        }
+        if (oStep.eKind == StepKind::kSink && !fMayWrite(pszFile)) {
+            return;
+        }
+        if (oStep.pszAnnounce != nullptr) {
+            std::printf(oStep.pszAnnounce, pszFile);
+        }
+        const int iReportsBefore = iReportedErrorCount();
+        int iResult = oStep.iRun(m_oContext, pszFile);
+        if (oStep.eKind == StepKind::kLink && m_oContext.pLink == nullptr) {
+            iResult = 0;
+        }
+        if (fIsDeviceStep(oStep) && iReceiverGone(m_oContext.pLink.get()) && !m_fGoneReported) {
+            m_fGoneReported = true;
+            vReportError("no answer from the receiver on %s: check the cable, the port, that the "
+                         "unit is on and set to its Garmin interface",
+                         m_oContext.pLink->sName.c_str());
+        }
         if (iResult != 0) {
             return;
         }
+        if (fIsDeviceStep(oStep) && iLinkInterrupted(m_oContext.pLink.get()) &&
+            !m_fInterruptReported) {
+            m_fInterruptReported = true;
+            vReportError("interrupted: the %s was cut short", oStep.pszName);
+        }
         ++m_iFailed;
-        if (iReportedErrorCount() == m_iReportsBefore) {
-            if (pszName != nullptr) {
-                vReportError("%s '%s' failed", pszWhat, pszName);
+        // A failure that its step did not explain gets a generic line so that
+        // no failure passes without a word on standard error.
+        if (iReportedErrorCount() == iReportsBefore) {
+            if (pszFile != nullptr) {
+                vReportError("%s %s '%s' failed", oStep.pszName,
+                             oStep.eKind == StepKind::kSink ? "to" : "from", pszFile);
             } else {
-                vReportError("%s failed", pszWhat);
+                vReportError("%s failed", oStep.pszName);
             }
         }
+        vNoteSource(oStep, iResult);
     }
-    void vStart() { m_iReportsBefore = iReportedErrorCount(); }
-    // A step that was not run because it could not succeed: failed, and
-    // already explained.
-    void vCountSkipped() { ++m_iFailed; }
+
+    // Closes the link if one is open (printing its statistics line), after
+    // setting the unit back to 9600 baud, also after Ctrl+C.
+    void vCloseLink() {
+        if (DeviceLink *pLink = m_oContext.pLink.get()) {
+            if (iLinkInterrupted(pLink) && pLink->lLineSpeed != kBaseLineSpeed) {
+                vWaitForQuietLine(pLink);
+            }
+            vLetWindDownMessagesThrough(pLink);
+            iRestoreLineSpeed(pLink);
+        }
+        iCloseLink(m_oContext.pLink);
+    }
+
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }
 
   private:
+    // The first import, load or download that failed. What the store holds
+    // after it is less than the run was meant to bring, so no later step may
+    // replace an existing file with it; a new file is still written, since
+    // nothing can be lost that way. A link that did not open is such a failure
+    // when the run downloads.
+    void vNoteSource(const RunStep &oStep, int iResult) {
+        if (iResult != 0 || !m_sSourceFailed.empty()) {
+            return;
+        }
+        if (oStep.eKind == StepKind::kSource || oStep.eKind == StepKind::kDeviceSource ||
+            oStep.eKind == StepKind::kUnitSource) {
+            m_sSourceFailed = std::string("the ") + oStep.pszName;
+        } else if ((oStep.eKind == StepKind::kLink || oStep.eKind == StepKind::kUnitOpen) &&
+                   fDownloads()) {
+            m_sSourceFailed = oStep.pszName;
+        }
+    }
+
+    bool fDownloads() const {
+        for (const RunStep &oStep : kaSteps) {
+            if ((oStep.eKind == StepKind::kDeviceSource || oStep.eKind == StepKind::kUnitSource) &&
+                m_oContext.o.*oStep.pfSelected) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool fMayWrite(const char *pszFile) const {
+        if (m_sSourceFailed.empty() || !iRegularFileExists(pszFile)) {
+            return true;
+        }
+        vReportError("'%s' not saved: %s failed; the file keeps its previous content", pszFile,
+                     m_sSourceFailed.c_str());
+        return false;
+    }
+
+    StepContext m_oContext;
+    std::string m_sSourceFailed;
     int m_iFailed = 0;
-    int m_iReportsBefore = 0;
+    bool m_fGoneReported = false;
+    bool m_fInterruptReported = false;
 };
 
 } // namespace
 
-int iRunSequence(Workspace &w, RunOptions &o) {
-    StepTally oTally;
-    DataStore &oStore = *w.pStore;
-    bool fLinkFailed = false;
-    // The first import, load or download that failed. What the store holds
-    // after it is less than the run was meant to bring, so no later step may
-    // replace an existing file with it; a new file is still written, since
-    // nothing can be lost that way.
-    const char *pszSourceFailed = nullptr;
-    auto iSource = [&](int iResult, const char *pszStep) {
-        if (iResult == 0 && pszSourceFailed == nullptr) {
-            pszSourceFailed = pszStep;
-        }
-        return iResult;
-    };
-    auto fMayWrite = [&](const char *pszFile) {
-        if (pszSourceFailed == nullptr || !iRegularFileExists(pszFile)) {
-            return true;
-        }
-        vReportError("'%s' not saved: %s failed; the file keeps its previous content", pszFile,
-                     pszSourceFailed);
-        return false;
-    };
-
-    if (o.fIdentify) {
-        oTally.vStart();
-        int iOpened;
-        if (o.fUsb) {
-            iOpened = iOpenUsbDevice(&o.pLink);
-        } else {
-            char szPortName[kPortNameSize + 8];
-            vFormatPortName(o, szPortName, sizeof(szPortName));
-            iOpened = iOpenComPort(szPortName, &o.pLink);
-        }
-        if (iOpened == 0 || o.pLink == nullptr) {
-            o.pLink = nullptr;
-            fLinkFailed = true;
-            oTally.vCount(0, "opening the receiver link");
-            if (o.fDownload) {
-                iSource(0, "opening the receiver link");
-            }
+int iRunSequence(Workspace &w, const RunOptions &o) {
+    StepRunner oRunner(w, o);
+    for (const RunStep &oStep : kaSteps) {
+        if (o.*oStep.pfSelected && fForThisUnit(oStep, o)) {
+            oRunner.vRun(oStep);
         }
     }
-    // Without a link every device step would fail; they are counted as failed
-    // at once instead of each waiting on a receiver that is not there.
-    auto fDeviceStep = [&]() { return !fLinkFailed; };
-    // A receiver that stopped answering altogether ends the device part of the
-    // run: the step that found out fails, one line says so with what to check,
-    // and every later device step is counted failed without waiting again.
-    bool fGoneReported = false;
-    auto iRunDeviceStep = [&](const char *pszWhat, auto fnStep) {
-        if (iReceiverGone(o.pLink)) {
-            oTally.vCountSkipped();
-            return 0;
-        }
-        oTally.vStart();
-        const int iResult = fnStep();
-        if (iReceiverGone(o.pLink) && !fGoneReported) {
-            fGoneReported = true;
-            vReportError("no answer from the receiver on %s: check the cable, the port, that the "
-                         "unit is on and set to its Garmin interface",
-                         o.pLink->sName.c_str());
-        }
-        oTally.vCount(iResult, pszWhat);
-        return iResult;
-    };
-
-    if (o.fImport) {
-        std::printf("Import data from %s\n", o.szSecondFile);
-        oStore.sFileType = -1;
-        oTally.vStart();
-        oTally.vCount(iSource(iLoadFile(&w, o.szSecondFile), "the import"), "import from",
-                      o.szSecondFile);
-    }
-    if (o.fLoad) {
-        std::printf("Load data from %s\n", o.szFirstFile);
-        oStore.sFileType = -1;
-        oTally.vStart();
-        oTally.vCount(iSource(iLoadFile(&w, o.szFirstFile), "the load"), "load from",
-                      o.szFirstFile);
-    }
-    if (o.fIdentify && fDeviceStep()) {
-        iRunDeviceStep("identifying the receiver", [&] { return iIdentifyUnit(&w, o.pLink); });
-        iRunDeviceStep("reading the receiver's time", [&] { return iReadUnitTime(o.pLink); });
-    }
-    if (o.fDownload && fDeviceStep()) {
-        if (o.fDownloadWaypoints) {
-            iSource(iRunDeviceStep("waypoint download",
-                                   [&] { return iDownloadWaypoints(&w, o.pLink, 0); }),
-                    "the waypoint download");
-        }
-        if (o.fDownloadProximity) {
-            iSource(iRunDeviceStep("proximity waypoint download",
-                                   [&] { return iDownloadWaypoints(&w, o.pLink, 1); }),
-                    "the proximity waypoint download");
-        }
-        if (o.fDownloadRoutes) {
-            iSource(iRunDeviceStep("route download", [&] { return iDownloadRoutes(&w, o.pLink); }),
-                    "the route download");
-        }
-        if (o.fDownloadTracks) {
-            iSource(iRunDeviceStep(
-                        "track download",
-                        [&] { return iDownloadTracks(&w, o.fIncludeUntimed ? 1 : 0, o.pLink); }),
-                    "the track download");
-        }
-    }
-    if (o.fSave && fMayWrite(o.szFirstFile)) {
-        std::printf("Save data to %s\n", o.szFirstFile);
-        oStore.sFileType = -1;
-        oTally.vStart();
-        oTally.vCount(iSaveFile(&w, o.szFirstFile, kKindAll), "save to", o.szFirstFile);
-    }
-    if (o.fExport && fMayWrite(o.szSecondFile)) {
-        std::printf("Export data to %s\n", o.szSecondFile);
-        oStore.sFileType = -1;
-        oTally.vStart();
-        oTally.vCount(iSaveFile(&w, o.szSecondFile, kKindAll), "export to", o.szSecondFile);
-    }
-    if (o.fListWaypoints && fMayWrite(o.szSecondFile)) {
-        std::printf("Listing waypoints to %s\n", o.szSecondFile);
-        oTally.vStart();
-        oTally.vCount(iListWaypoints(&w, o.szSecondFile), "waypoint listing to", o.szSecondFile);
-    }
-    if (o.fListTrackPoints && fMayWrite(o.szSecondFile)) {
-        std::printf("Listing trackpoints to %s\n", o.szSecondFile);
-        oTally.vStart();
-        oTally.vCount(iListTrackPoints(&w, o.szSecondFile), "trackpoint listing to",
-                      o.szSecondFile);
-    }
-    if (o.fUpload && fDeviceStep()) {
-        if (o.fUploadWaypoints) {
-            iRunDeviceStep("waypoint upload", [&] { return iUploadWaypoints(&w, o.pLink, 0); });
-        }
-        if (o.fUploadProximity) {
-            iRunDeviceStep("proximity waypoint upload",
-                           [&] { return iUploadWaypoints(&w, o.pLink, 1); });
-        }
-        if (o.fUploadRoutes) {
-            iRunDeviceStep("route upload", [&] { return iUploadRoutes(&w, o.pLink); });
-        }
-        if (o.fUploadTracks) {
-            iRunDeviceStep("track upload", [&] { return iUploadTracks(&w, o.pLink); });
-        }
-    }
-    if (o.pLink != nullptr) {
-        if (o.fUsb) {
-            iCloseUsbDevice(o.pLink);
-        } else {
-            iCloseComPort(o.pLink);
-        }
-        o.pLink = nullptr;
-    }
+    oRunner.vCloseLink();
     std::fflush(stdout);
-    return oTally.iExitStatus();
+    return oRunner.iExitStatus();
 }

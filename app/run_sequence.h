@@ -7,4 +7,4 @@ struct Workspace;
 
 // Runs every selected step, each whatever the others did. Returns the exit
 // status: 0 when every selected step succeeded, 1 when any failed.
-int iRunSequence(Workspace &oWorkspace, RunOptions &oOptions);
+int iRunSequence(Workspace &oWorkspace, const RunOptions &oOptions);

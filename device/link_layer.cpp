@@ -4,23 +4,18 @@
 #include <cstring>
 
 #include "base/debug.h"
+#include "base/interrupt.h"
 #include "device/protocol_selection.h"
 #include "device/serial_frame.h"
 #include "device/transport.h"
 #include "device/usb_packets.h"
 
-uint8_t abReceiveBuffer[kReceiveBufferSize];
-
 static_assert(kMaxFrameBytes == kSerialFrameMaxKept && kMaxFrameBytes <= kReceiveBufferSize);
+static_assert(kUsbSendPacketSize == kUsbHeaderSize + 255);
 
 namespace {
 
-// The USB packet being sent; its reserved header bytes stay zero. The serial
-// frame lives on the sender's stack: reading the acknowledgement sends ACKs of
-// its own, which must not overwrite the frame that may have to go again.
-uint8_t abUsbSendPacket[kUsbHeaderSize + 255];
-
-int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength, int iAttempts) {
     if (iDebugComIo()) {
         std::printf("   Sending %d Byte Message to GPS (plus Escape, etc.):\n",
                     static_cast<int>(nLength));
@@ -31,8 +26,8 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
         std::printf("   Calculated checksum: %2.2X\n", bMessageChecksum({pMessage, nLength}));
     }
     int iResult = 0;
-    const int32_t lBytesReadBefore = oGetLinkStatistics().lBytesRead;
-    for (int iAttempt = 0; iAttempt < kSendAttempts; ++iAttempt) {
+    const int32_t lBytesReadBefore = pLink->oStatistics.lBytesRead;
+    for (int iAttempt = 0; iAttempt < iAttempts; ++iAttempt) {
         if (!iWriteComBytes(pLink, aFrame.data(), aFrame.size())) {
             vMarkReceiverGone(pLink);
             return 0;
@@ -45,13 +40,14 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
             break;
         }
     }
-    if (!iResult && oGetLinkStatistics().lBytesRead == lBytesReadBefore) {
+    if (!iResult && pLink->oStatistics.lBytesRead == lBytesReadBefore) {
         vMarkReceiverGone(pLink);
     }
     return iResult;
 }
 
 int iSendUsb(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    uint8_t *abUsbSendPacket = pLink->abUsbSendPacket;
     UsbPacketHeader oHeader;
     oHeader.bType = kUsbApplicationLayer;
     oHeader.sId = pMessage[0];
@@ -89,6 +85,7 @@ int iReadSerialFrame(DeviceLink *pLink) {
         eStep == SerialFrameStep::kComplete ||
         (eStep == SerialFrameStep::kSpoiled && oReader.eFault == SerialFrameFault::kBadChecksum);
     const size_t nKept = oReader.nKept;
+    uint8_t *abReceiveBuffer = pLink->abReceiveBuffer;
     std::memcpy(abReceiveBuffer, oReader.aKept, nKept);
     if (iDebugComIo()) {
         if (fFramed) {
@@ -142,14 +139,14 @@ int iReadUsbMessage(DeviceLink *pLink) {
         }
         return 0;
     }
-    abReceiveBuffer[1] = static_cast<uint8_t>(oHeader.sId);
-    abReceiveBuffer[2] = static_cast<uint8_t>(oHeader.lDataSize);
-    std::memcpy(abReceiveBuffer + 3, pPacket + kUsbHeaderSize, oHeader.lDataSize);
+    pLink->abReceiveBuffer[1] = static_cast<uint8_t>(oHeader.sId);
+    pLink->abReceiveBuffer[2] = static_cast<uint8_t>(oHeader.lDataSize);
+    std::memcpy(pLink->abReceiveBuffer + 3, pPacket + kUsbHeaderSize, oHeader.lDataSize);
     return 1;
 }
 
 int iReadOne(DeviceLink *pLink) {
-    return iIsUsbLink() ? iReadUsbMessage(pLink) : iReadSerialFrame(pLink);
+    return iIsUsbLink(pLink) ? iReadUsbMessage(pLink) : iReadSerialFrame(pLink);
 }
 
 } // namespace
@@ -187,17 +184,37 @@ int iReceiverGone(const DeviceLink *pLink) {
 }
 
 void vMarkReceiverGone(DeviceLink *pLink) {
-    if (pLink != nullptr) {
+    // What failed because the user interrupted the run says nothing of the unit.
+    if (pLink != nullptr && !iLinkInterrupted(pLink)) {
         pLink->fReceiverGone = true;
     }
 }
 
-int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+int iLinkInterrupted(const DeviceLink *pLink) {
+    return pLink != nullptr && !pLink->fWindingDown && iInterruptRequested() ? 1 : 0;
+}
+
+void vLetWindDownMessagesThrough(DeviceLink *pLink) {
+    if (pLink != nullptr) {
+        pLink->fWindingDown = true;
+    }
+}
+
+int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength,
+                         int iAttempts) {
     if (pLink == nullptr || pMessage == nullptr || nLength < 2 || nLength > 255) {
         return 0;
     }
-    return iIsUsbLink() ? iSendUsb(pLink, pMessage, nLength)
-                        : iSendSerial(pLink, pMessage, nLength);
+    // An acknowledgement still answers what was read before the interrupt.
+    if (pMessage[0] != kPidAck && pMessage[0] != kPidNak && iLinkInterrupted(pLink)) {
+        return 0;
+    }
+    return iIsUsbLink(pLink) ? iSendUsb(pLink, pMessage, nLength)
+                             : iSendSerial(pLink, pMessage, nLength, iAttempts);
+}
+
+int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    return iSendMessageAttempts(pLink, pMessage, nLength, kSendAttempts);
 }
 
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData) {
@@ -228,25 +245,25 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId) {
     if (!iReadMessage(pLink, kPidAck)) {
         return 0;
     }
-    return bReceivedSize() >= 1 && abReceiveBuffer[3] == bSentId ? 1 : 0;
+    return bReceivedSize(pLink) >= 1 && pLink->abReceiveBuffer[3] == bSentId ? 1 : 0;
 }
 
 int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId) {
-    if (pLink == nullptr) {
+    if (pLink == nullptr || iLinkInterrupted(pLink)) {
         return 0;
     }
     int iResult = iReadOne(pLink);
-    while (iResult &&
-           (bReceivedId() == kPidProtocolArray || bReceivedId() == kPidExtendedProductData)) {
-        if (bReceivedId() == kPidProtocolArray) {
-            vParseProtocolArray(aReceivedData());
+    while (iResult && (bReceivedId(pLink) == kPidProtocolArray ||
+                       bReceivedId(pLink) == kPidExtendedProductData)) {
+        if (bReceivedId(pLink) == kPidProtocolArray) {
+            vParseProtocolArray(aReceivedData(pLink), pLink->oProtocolSelection);
         }
         iResult = iReadOne(pLink);
     }
-    if (iResult && bExpectedId != 0 && bReceivedId() != bExpectedId) {
+    if (iResult && bExpectedId != 0 && bReceivedId(pLink) != bExpectedId) {
         if (iDebugProtocol()) {
             std::printf("   Unexpected record type read. Expected - %2.2X  Read - %2.2X\n",
-                        bExpectedId, bReceivedId());
+                        bExpectedId, bReceivedId(pLink));
         }
         return 0;
     }

@@ -6,8 +6,6 @@
 
 namespace {
 
-ProtocolSelection oSelection;
-
 bool fIn(int32_t l, std::initializer_list<int32_t> al) {
     for (int32_t lAccepted : al) {
         if (l == lAccepted) {
@@ -84,6 +82,12 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             vTrace("  unsupported Proximity Wpt Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
+    case kA800:
+        if (lNumber != kD800) {
+            o.iPvtProtocol = 0;
+            vTrace("  unsupported PVT type: %c%03.3d\n", cTag, lNumber);
+        }
+        break;
     default:
         break; // no transfer protocol the program speaks: the entry does not concern us
     }
@@ -91,17 +95,8 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
 
 } // namespace
 
-ProtocolSelection &oProtocolSelection() {
-    return oSelection;
-}
-
-void vResetProtocolSelection() {
-    oSelection = ProtocolSelection{};
-}
-
-void vParseProtocolArray(std::span<const uint8_t> aData) {
-    ProtocolSelection &o = oSelection;
-    o = ProtocolSelection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &o) {
+    o = ProtocolSelection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     if (iDebugProtocol()) {
         std::printf("Protocol Capabilities Block read. Supported protocols are:\n");
     }
@@ -130,6 +125,9 @@ void vParseProtocolArray(std::span<const uint8_t> aData) {
                 break;
             case kA400:
                 o.iPrxProtocol = lNumber;
+                break;
+            case kA800:
+                o.iPvtProtocol = lNumber;
                 break;
             default:
                 vTrace("  %c%03.3d - unsupported transfer protocol\n", cTag, lNumber);
