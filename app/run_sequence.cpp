@@ -59,12 +59,10 @@ int iOpenLink(StepContext &c, const char *) {
 }
 
 int iLoadStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iLoadFile(&c.w, pszFile);
 }
 
 int iSaveStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iSaveFile(&c.w, pszFile, kKindAll);
 }
 

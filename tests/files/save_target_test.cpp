@@ -72,7 +72,6 @@ class SaveTargetTest : public ::testing::Test {
     }
 
     int iSave(const std::string &sName) {
-        m_oWorkspace.pStore->sFileType = -1;
         return iSaveFile(&m_oWorkspace, sName.c_str(), 7);
     }
 
