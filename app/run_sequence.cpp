@@ -83,12 +83,10 @@ UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
 }
 
 int iLoadStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iLoadFile(&c.w, pszFile);
 }
 
 int iSaveStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iSaveFile(&c.w, pszFile, kKindAll);
 }
 
