@@ -56,9 +56,11 @@ struct NumberRule {
 };
 
 // /d and /u: the flags set by the letters W, P, R, T after the switch letter
-// (all four without letters), and the word of "Invalid <what> type".
+// (all four without letters), the flag that says letters named them, and the
+// word of "Invalid <what> type".
 struct KindLetters {
     RunFlag apfKinds[4];
+    RunFlag pfNamed;
     const char *pszWhat;
 };
 
@@ -177,9 +179,12 @@ using O = RunOptions;
 using W = Workspace;
 
 constexpr KindLetters kUploadKinds = {
-    {&O::fUploadWaypoints, &O::fUploadProximity, &O::fUploadRoutes, &O::fUploadTracks}, "upload"};
+    {&O::fUploadWaypoints, &O::fUploadProximity, &O::fUploadRoutes, &O::fUploadTracks},
+    &O::fUploadKindsNamed,
+    "upload"};
 constexpr KindLetters kDownloadKinds = {
     {&O::fDownloadWaypoints, &O::fDownloadProximity, &O::fDownloadRoutes, &O::fDownloadTracks},
+    &O::fDownloadKindsNamed,
     "download"};
 
 // name, arguments, file slots, operations, kind letters, number, effect
@@ -324,6 +329,7 @@ class SwitchParser {
             }
             return;
         }
+        m_oOptions.*oKinds.pfNamed = true;
         for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
             const char c = cUpper(*p);
             const char *pszFound = std::strchr(kszKindLetters, c);
