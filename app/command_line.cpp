@@ -16,14 +16,60 @@
 
 namespace {
 
+char cUpper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+enum Slot { kNoFile, kFirstFile, kSecondFile };
+
+using RunFlag = bool RunOptions::*;
+using Setting = int16_t Workspace::*;
+
+// What a switch's effect in code is handed: the argument as given and, for a
+// switch that takes a number, its value (already checked against the range).
+struct SwitchCall {
+    Workspace &w;
+    RunOptions &o;
+    const char *pszSwitch;
+    const char *pszValue;
+    int iValue;
+};
+
+// A switch whose argument is a number: what it is, its range, and the setting
+// it goes to (none when the switch's effect takes it).
+struct NumberRule {
+    const char *pszWhat = nullptr;
+    int iMin = 0;
+    int iMax = 0;
+    Setting psSetting = nullptr;
+};
+
+// /d and /u: the flags set by the letters W, P, R, T after the switch letter
+// (all four without letters), and the word of "Invalid <what> type".
+struct KindLetters {
+    RunFlag apfKinds[4];
+    const char *pszWhat;
+};
+
+// One switch. The switch is named by the letters after "/" or "-" in any case;
+// further characters are ignored, except the kind letters of /d and /u. A row
+// of two letters ("TC") belongs to a family (/t, /p) whose third character
+// picks the member.
+struct SwitchRow {
+    const char *pszName;
+    int iArguments;
+    Slot aeFiles[2];    // the slot each of the first arguments fills
+    RunFlag apfSets[3]; // the operations the switch asks for
+    const KindLetters *pKinds;
+    NumberRule oNumber;
+    // What must stay in code; false when it noted an error (and said why).
+    bool (*fnEffect)(const SwitchCall &c);
+};
+
 constexpr int kMaxDatum = 101;
 constexpr int kMaxCoordFormat = 17;
 constexpr int kMaxUtmZone = 60;
 constexpr int kMaxPortNumber = 255;
-
-char cUpper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
 
 std::string sUpper(std::string_view sv) {
     std::string s;
@@ -31,6 +77,127 @@ std::string sUpper(std::string_view sv) {
         s += cUpper(c);
     }
     return s;
+}
+
+// In this order: U or USB; the folder a unit that is a USB drive is mounted
+// at (a Windows drive "U:\\" among them); a device path; a port number.
+bool fParsePort(const SwitchCall &c) {
+    RunOptions &o = c.o;
+    const char *pszPort = c.pszValue;
+    std::string_view svPort = pszPort;
+    o.fUsb = o.fUnitFolder = false;
+    if (sUpper(svPort) == "U" || sUpper(svPort) == "USB") {
+        o.fUsb = true;
+        return true;
+    }
+    std::error_code oError;
+    const bool fFolder = !svPort.empty() && std::filesystem::is_directory(pszPort, oError);
+    if (fFolder || std::strpbrk(pszPort, "/\\") != nullptr) {
+        size_t nLength = std::strlen(pszPort);
+        if (nLength >= sizeof(o.szPortPath)) {
+            vReportError("%s too long: '%.40s...'", fFolder ? "folder name" : "device path",
+                         pszPort);
+            return false;
+        }
+        std::memcpy(o.szPortPath, pszPort, nLength + 1);
+        o.fUnitFolder = fFolder;
+        return true;
+    }
+    o.szPortPath[0] = '\0';
+    int iPort;
+    if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit that "
+                     "is a USB drive or a device path containing '/', not '%s'",
+                     kMaxPortNumber, pszPort);
+        return false;
+    }
+    o.iPortNumber = iPort;
+    return true;
+}
+
+bool fSetSymbolSet(const SwitchCall &c) {
+    if (int iSet; iParseSwitchNumber(c.pszValue, iSet) && (iSet == 1 || iSet == 2)) {
+        c.w.sSymbolSet = iSet == 1 ? 103 : 102;
+        return true;
+    }
+    vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not '%s'", c.pszValue);
+    return false;
+}
+
+bool fKeepOnlyTimed(const SwitchCall &c) {
+    c.o.fIncludeUntimed = false;
+    return true;
+}
+
+bool fSetUtmZone(const SwitchCall &c) {
+    vSetUtmZoneOverride(c.iValue);
+    return true;
+}
+
+bool fSetTabbed(const SwitchCall &c) {
+    c.w.fTabbedExport = 1;
+    return true;
+}
+
+using O = RunOptions;
+using W = Workspace;
+
+constexpr KindLetters kUploadKinds = {
+    {&O::fUploadWaypoints, &O::fUploadProximity, &O::fUploadRoutes, &O::fUploadTracks}, "upload"};
+constexpr KindLetters kDownloadKinds = {
+    {&O::fDownloadWaypoints, &O::fDownloadProximity, &O::fDownloadRoutes, &O::fDownloadTracks},
+    "download"};
+
+// name, arguments, file slots, operations, kind letters, number, effect
+constexpr SwitchRow kaSwitches[] = {
+    {"C", 1, {}, {}, nullptr, {}, fParsePort},
+    {"M", 1, {}, {}, nullptr, {"a map datum", 0, kMaxDatum, &W::sDatum}, nullptr},
+    {"F",
+     1,
+     {},
+     {},
+     nullptr,
+     {"a coordinate format", 1, kMaxCoordFormat, &W::sCoordFormat},
+     nullptr},
+    {"U", 1, {kFirstFile}, {&O::fUpload, &O::fIdentify, &O::fLoad}, &kUploadKinds, {}, nullptr},
+    {"D", 1, {kFirstFile}, {&O::fDownload, &O::fIdentify, &O::fSave}, &kDownloadKinds, {}, nullptr},
+    {"G", 0, {}, {}, nullptr, {}, fKeepOnlyTimed},
+    {"I", 2, {kSecondFile, kFirstFile}, {&O::fImport, &O::fSave}, nullptr, {}, nullptr},
+    {"E", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fExport}, nullptr, {}, nullptr},
+    {"W", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fListWaypoints}, nullptr, {}, nullptr},
+    {"L", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fListTrackPoints}, nullptr, {}, nullptr},
+    {"V", 0, {}, {&O::fIdentify}, nullptr, {}, nullptr},
+    {"Z", 1, {}, {}, nullptr, {"a UTM zone", 1, kMaxUtmZone, nullptr}, fSetUtmZone},
+    {"B", 0, {}, {}, nullptr, {}, fSetTabbed},
+    {"S", 1, {}, {}, nullptr, {}, fSetSymbolSet},
+    {"TC", 1, {}, {}, nullptr, {"a track colour", 1, 6, &W::sOvlTrackColor}, nullptr},
+    {"TW", 1, {}, {}, nullptr, {"a track width", 1, 4, &W::sOvlTrackWidth}, nullptr},
+    {"TS", 1, {}, {}, nullptr, {"a track style", 1, 4, &W::sOvlTrackStyle}, nullptr},
+    {"PC", 1, {}, {}, nullptr, {"a waypoint colour", 1, 6, &W::sOvlWptColor}, nullptr},
+    {"PS", 1, {}, {}, nullptr, {"a dot size in pixels", 1, INT16_MAX, &W::sOvlWptDotSize}, nullptr},
+    {"PH", 1, {}, {}, nullptr, {"a font height", 1, 4, &W::sOvlWptFontHeight}, nullptr},
+    {"PF", 1, {}, {}, nullptr, {"a font", 1, 4, &W::sOvlWptFont}, nullptr},
+    {"PB", 1, {}, {}, nullptr, {"a background", 1, 2, &W::sOvlWptBackground}, nullptr},
+};
+
+// The row of a switch: one letter, or a family's letter and its modifier.
+const SwitchRow *pFindSwitch(char cLetter, char cModifier) {
+    for (const SwitchRow &oRow : kaSwitches) {
+        if (oRow.pszName[0] == cLetter &&
+            (oRow.pszName[1] == '\0' || oRow.pszName[1] == cModifier)) {
+            return &oRow;
+        }
+    }
+    return nullptr;
+}
+
+bool fIsFamily(char cLetter) {
+    for (const SwitchRow &oRow : kaSwitches) {
+        if (oRow.pszName[0] == cLetter && oRow.pszName[1] != '\0') {
+            return true;
+        }
+    }
+    return false;
 }
 
 class SwitchParser {
@@ -46,8 +213,6 @@ class SwitchParser {
     }
 
   private:
-    enum Slot { kFirstFile, kSecondFile };
-
     // Copies a file-name argument into its slot. A name that does not fit is
     // an error rather than a silently shortened name that would touch another
     // file; so is a different name for a slot that an earlier switch filled,
@@ -61,7 +226,7 @@ class SwitchParser {
                          kFileNameSize - 1, pszName);
             return false;
         }
-        const char *&pszOwner = m_apszSlotSwitch[eSlot];
+        const char *&pszOwner = m_apszSlotSwitch[eSlot == kFirstFile ? 0 : 1];
         if (pszOwner != nullptr && std::strcmp(pszSlot, pszName) != 0) {
             vReportError("%s names '%s' and %s names '%s' where a run keeps one %s; give them "
                          "in separate runs",
@@ -74,18 +239,6 @@ class SwitchParser {
         return true;
     }
 
-    // The switch's own arguments, or nullptr (error noted) when fewer follow.
-    bool fTakeArguments(int k, const char *pszSwitch) {
-        if (m_iNext + k > m_argc) {
-            vReportError("%s needs %d argument%s", pszSwitch, k, k == 1 ? "" : "s");
-            m_oOptions.fError = true;
-            return false;
-        }
-        return true;
-    }
-
-    const char *pszArg(int i) const { return m_argv[m_iNext + i]; }
-
     void vError() { m_oOptions.fError = true; }
 
     // "Invalid switch" on standard output as always; standard error names the argument.
@@ -95,239 +248,104 @@ class SwitchParser {
         vError();
     }
 
-    void vParseOne() {
-        const char *pszSwitch = m_argv[m_iNext++];
+    // The row of the switch, or nullptr when it is none (the error noted).
+    const SwitchRow *pLookUp(const char *pszSwitch) {
         if (pszSwitch[0] != '/' && pszSwitch[0] != '-') {
             vInvalidSwitch(pszSwitch);
-            return;
+            return nullptr;
         }
-        RunOptions &o = m_oOptions;
-        Workspace &w = m_oWorkspace;
-        switch (cUpper(pszSwitch[1])) {
-        case 'C':
-            if (fTakeArguments(1, pszSwitch)) {
-                vParsePort(pszArg(0));
-                ++m_iNext;
+        const char cLetter = cUpper(pszSwitch[1]);
+        if (cLetter == '\0' || !fIsFamily(cLetter)) {
+            const SwitchRow *pRow = cLetter != '\0' ? pFindSwitch(cLetter, '\0') : nullptr;
+            if (pRow == nullptr) {
+                vInvalidSwitch(pszSwitch);
             }
-            break;
-        case 'M':
-            vSetNumber(pszSwitch, w.sDatum, 0, kMaxDatum, "a map datum");
-            break;
-        case 'F':
-            vSetNumber(pszSwitch, w.sCoordFormat, 1, kMaxCoordFormat, "a coordinate format");
-            break;
-        case 'U':
-            o.fUpload = o.fIdentify = o.fLoad = true;
-            vParseTransfer(
-                pszSwitch, "upload",
-                {&o.fUploadWaypoints, &o.fUploadProximity, &o.fUploadRoutes, &o.fUploadTracks});
-            break;
-        case 'D':
-            o.fDownload = o.fIdentify = o.fSave = true;
-            vParseTransfer(pszSwitch, "download",
-                           {&o.fDownloadWaypoints, &o.fDownloadProximity, &o.fDownloadRoutes,
-                            &o.fDownloadTracks});
-            break;
-        case 'G':
-            o.fIncludeUntimed = false;
-            break;
-        case 'I':
-            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(kSecondFile, pszArg(0), pszSwitch) &&
-                fSetFileSlot(kFirstFile, pszArg(1), pszSwitch)) {
-                o.fImport = o.fSave = true;
-            } else {
-                vError();
-            }
-            m_iNext += 2;
-            break;
-        case 'E':
-        case 'W':
-        case 'L':
-            if (fTakeArguments(2, pszSwitch) && fSetFileSlot(kFirstFile, pszArg(0), pszSwitch) &&
-                fSetFileSlot(kSecondFile, pszArg(1), pszSwitch)) {
-                o.fLoad = true;
-                char c = cUpper(pszSwitch[1]);
-                (c == 'E' ? o.fExport : c == 'W' ? o.fListWaypoints : o.fListTrackPoints) = true;
-            } else {
-                vError();
-            }
-            m_iNext += 2;
-            break;
-        case 'V':
-            o.fIdentify = true;
-            break;
-        case 'Z':
-            if (int iZone; fTakeNumber(pszSwitch, 1, kMaxUtmZone, "a UTM zone", iZone)) {
-                vSetUtmZoneOverride(iZone);
-            }
-            break;
-        case 'B':
-            w.fTabbedExport = 1;
-            break;
-        case 'S':
-            if (fTakeArguments(1, pszSwitch)) {
-                const char *pszValue = pszArg(0);
-                ++m_iNext;
-                if (int iSet; iParseSwitchNumber(pszValue, iSet) && (iSet == 1 || iSet == 2)) {
-                    w.sSymbolSet = iSet == 1 ? 103 : 102;
-                } else {
-                    vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not '%s'",
-                                 pszValue);
-                    vError();
-                }
-            }
-            break;
-        case 'T':
-            vParseModifier(pszSwitch, "CWS",
-                           {{&w.sOvlTrackColor, 6, "a track colour"},
-                            {&w.sOvlTrackWidth, 4, "a track width"},
-                            {&w.sOvlTrackStyle, 4, "a track style"}});
-            break;
-        case 'P':
-            vParseModifier(pszSwitch, "CSHFB",
-                           {{&w.sOvlWptColor, 6, "a waypoint colour"},
-                            {&w.sOvlWptDotSize, INT16_MAX, "a dot size in pixels"},
-                            {&w.sOvlWptFontHeight, 4, "a font height"},
-                            {&w.sOvlWptFont, 4, "a font"},
-                            {&w.sOvlWptBackground, 2, "a background"}});
-            break;
-        default:
-            vInvalidSwitch(pszSwitch);
-            break;
+            return pRow;
         }
-    }
-
-    // Takes the switch's one argument as a whole number from iMin to iMax;
-    // anything else is an error that names the switch, the range and the text.
-    bool fTakeNumber(const char *pszSwitch, int iMin, int iMax, const char *pszWhat, int &iValue) {
-        if (!fTakeArguments(1, pszSwitch)) {
-            return false;
-        }
-        const char *pszValue = pszArg(0);
-        ++m_iNext;
-        return fCheckNumber(pszSwitch, pszValue, iMin, iMax, pszWhat, iValue);
-    }
-
-    bool fCheckNumber(const char *pszSwitch, const char *pszValue, int iMin, int iMax,
-                      const char *pszWhat, int &iValue) {
-        if (iParseSwitchNumber(pszValue, iValue) && iValue >= iMin && iValue <= iMax) {
-            return true;
-        }
-        vReportError("%s takes %s from %d to %d, not '%s'", pszSwitch, pszWhat, iMin, iMax,
-                     pszValue);
-        vError();
-        return false;
-    }
-
-    void vSetNumber(const char *pszSwitch, int16_t &sField, int iMin, int iMax,
-                    const char *pszWhat) {
-        if (int iValue; fTakeNumber(pszSwitch, iMin, iMax, pszWhat, iValue)) {
-            sField = static_cast<int16_t>(iValue);
-        }
-    }
-
-    // In this order: U or USB; the folder a unit that is a USB drive is
-    // mounted at (a Windows drive "U:\\" among them); a device path; a port
-    // number.
-    void vParsePort(const char *pszPort) {
-        RunOptions &o = m_oOptions;
-        std::string_view svPort = pszPort;
-        o.fUsb = o.fUnitFolder = false;
-        if (sUpper(svPort) == "U" || sUpper(svPort) == "USB") {
-            o.fUsb = true;
-            return;
-        }
-        std::error_code oError;
-        const bool fFolder = !svPort.empty() && std::filesystem::is_directory(pszPort, oError);
-        if (fFolder || std::strpbrk(pszPort, "/\\") != nullptr) {
-            size_t nLength = std::strlen(pszPort);
-            if (nLength >= sizeof(o.szPortPath)) {
-                vReportError("%s too long: '%.40s...'", fFolder ? "folder name" : "device path",
-                             pszPort);
-                vError();
-                return;
-            }
-            std::memcpy(o.szPortPath, pszPort, nLength + 1);
-            o.fUnitFolder = fFolder;
-            return;
-        }
-        o.szPortPath[0] = '\0';
-        int iPort;
-        if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-            vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
-                         "that is a USB drive or a device path containing '/', not '%s'",
-                         kMaxPortNumber, pszPort);
-            vError();
-            return;
-        }
-        o.iPortNumber = iPort;
-    }
-
-    // /d and /u: the kinds named by the letters after the switch letter (W
-    // waypoints, P proximity waypoints, R routes, T tracks), all four without
-    // letters; then the data file.
-    void vParseTransfer(const char *pszSwitch, const char *pszWhat,
-                        std::initializer_list<bool *> apKinds) {
-        bool *pWaypoints = apKinds.begin()[0], *pProximity = apKinds.begin()[1],
-             *pRoutes = apKinds.begin()[2], *pTracks = apKinds.begin()[3];
-        if (std::strlen(pszSwitch) == 2) {
-            *pWaypoints = *pProximity = *pRoutes = *pTracks = true;
-        } else {
-            for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
-                switch (char c = cUpper(*p)) {
-                case 'W':
-                    *pWaypoints = true;
-                    break;
-                case 'P':
-                    *pProximity = true;
-                    break;
-                case 'R':
-                    *pRoutes = true;
-                    break;
-                case 'T':
-                    *pTracks = true;
-                    break;
-                default:
-                    std::printf("Invalid %s type: %c\n", pszWhat, c);
-                    vError();
-                    break;
-                }
-            }
-        }
-        if (fTakeArguments(1, pszSwitch)) {
-            if (!fSetFileSlot(kFirstFile, pszArg(0), pszSwitch)) {
-                vError();
-            }
-            ++m_iNext;
-        }
-    }
-
-    struct StyleField {
-        int16_t *pField;
-        int iMax; // the values run from 1 to iMax
-        const char *pszWhat;
-    };
-
-    void vParseModifier(const char *pszSwitch, const char *pszLetters,
-                        std::initializer_list<StyleField> aFields) {
         if (m_iNext >= m_argc || std::strlen(pszSwitch) < 3) {
             vReportError("%s needs a modifier letter and a number", pszSwitch);
             vError();
+            return nullptr;
+        }
+        const char cModifier = cUpper(pszSwitch[2]);
+        const SwitchRow *pRow = pFindSwitch(cLetter, cModifier);
+        if (pRow == nullptr) {
+            std::printf("Invalid track modifier: %c\n", cModifier);
+            vError();
+            ++m_iNext; // its number
+        }
+        return pRow;
+    }
+
+    // /d and /u: the kinds named by the letters after the switch letter, all
+    // four without letters.
+    void vParseKinds(const KindLetters &oKinds, const char *pszSwitch) {
+        constexpr char kszKindLetters[] = "WPRT";
+        if (std::strlen(pszSwitch) == 2) {
+            for (RunFlag pfKind : oKinds.apfKinds) {
+                m_oOptions.*pfKind = true;
+            }
             return;
         }
-        char c = cUpper(pszSwitch[2]);
-        const char *pszFound = c != '\0' ? std::strchr(pszLetters, c) : nullptr;
-        if (pszFound == nullptr) {
-            std::printf("Invalid track modifier: %c\n", c);
-            vError();
-        } else {
-            const StyleField &oField = aFields.begin()[pszFound - pszLetters];
-            if (int iValue;
-                fCheckNumber(pszSwitch, pszArg(0), 1, oField.iMax, oField.pszWhat, iValue)) {
-                *oField.pField = static_cast<int16_t>(iValue);
+        for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
+            const char c = cUpper(*p);
+            const char *pszFound = std::strchr(kszKindLetters, c);
+            if (pszFound != nullptr) {
+                m_oOptions.*oKinds.apfKinds[pszFound - kszKindLetters] = true;
+            } else {
+                std::printf("Invalid %s type: %c\n", oKinds.pszWhat, c);
+                vError();
             }
         }
-        ++m_iNext;
+    }
+
+    void vParseOne() {
+        const char *pszSwitch = m_argv[m_iNext++];
+        const SwitchRow *pRow = pLookUp(pszSwitch);
+        if (pRow == nullptr) {
+            return;
+        }
+        const SwitchRow &oRow = *pRow;
+        if (oRow.pKinds != nullptr) {
+            vParseKinds(*oRow.pKinds, pszSwitch);
+        }
+        if (m_iNext + oRow.iArguments > m_argc) {
+            vReportError("%s needs %d argument%s", pszSwitch, oRow.iArguments,
+                         oRow.iArguments == 1 ? "" : "s");
+            vError();
+            return;
+        }
+        char **apszArgs = m_argv + m_iNext;
+        m_iNext += oRow.iArguments;
+        for (int i = 0; i < 2 && oRow.aeFiles[i] != kNoFile; ++i) {
+            if (!fSetFileSlot(oRow.aeFiles[i], apszArgs[i], pszSwitch)) {
+                vError();
+                return;
+            }
+        }
+        SwitchCall oCall{m_oWorkspace, m_oOptions, pszSwitch,
+                         oRow.iArguments > 0 ? apszArgs[0] : nullptr, 0};
+        if (const NumberRule &oNumber = oRow.oNumber; oNumber.pszWhat != nullptr) {
+            if (!iParseSwitchNumber(oCall.pszValue, oCall.iValue) || oCall.iValue < oNumber.iMin ||
+                oCall.iValue > oNumber.iMax) {
+                vReportError("%s takes %s from %d to %d, not '%s'", pszSwitch, oNumber.pszWhat,
+                             oNumber.iMin, oNumber.iMax, oCall.pszValue);
+                vError();
+                return;
+            }
+            if (oNumber.psSetting != nullptr) {
+                m_oWorkspace.*oNumber.psSetting = static_cast<int16_t>(oCall.iValue);
+            }
+        }
+        if (oRow.fnEffect != nullptr && !oRow.fnEffect(oCall)) {
+            vError();
+            return;
+        }
+        for (RunFlag pfSets : oRow.apfSets) {
+            if (pfSets != nullptr) {
+                m_oOptions.*pfSets = true;
+            }
+        }
     }
 
     int m_argc;

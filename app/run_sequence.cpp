@@ -1,6 +1,7 @@
 #include "app/run_sequence.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
@@ -39,7 +40,7 @@ enum class StepFile { kNone, kFirst, kSecond };
 struct StepContext {
     Workspace &w;
     const RunOptions &o;
-    DeviceLink *pLink = nullptr;
+    std::unique_ptr<DeviceLink> pLink;
     UnitFolder oUnit;
     bool fUnitOpen = false;
 };
@@ -59,7 +60,7 @@ struct RunStep {
 int iOpenLink(StepContext &c, const char *) {
     if (c.o.fUsb) {
         // A unit that is a USB drive may be what the user has: say where.
-        const int iOpened = iOpenUsbDevice(&c.pLink);
+        const int iOpened = iOpenUsbDevice(c.pLink);
         if (iOpened == 0 || c.pLink == nullptr) {
             iExplainGarminDrives();
         }
@@ -67,7 +68,7 @@ int iOpenLink(StepContext &c, const char *) {
     }
     char szPortName[kPortNameSize + 8];
     vFormatPortName(c.o, szPortName, sizeof(szPortName));
-    return iOpenComPort(szPortName, &c.pLink);
+    return iOpenComPort(szPortName, c.pLink);
 }
 
 UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
@@ -99,9 +100,10 @@ constexpr RunStep kaSteps[] = {
     {&RunOptions::fLoad, StepKind::kSource, "load", "Load data from %s\n", StepFile::kFirst,
      iLoadStep},
     {&RunOptions::fIdentify, StepKind::kDevice, "identifying the receiver", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink); }},
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink.get()); }},
     {&RunOptions::fIdentify, StepKind::kDevice, "reading the receiver's time", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink); }},
+     StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink.get()); }},
     {&RunOptions::fIdentify, StepKind::kUnitDevice, "identifying the unit", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) {
@@ -117,16 +119,17 @@ constexpr RunStep kaSteps[] = {
      }},
     {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink, 0); }},
+     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 0); }},
     {&RunOptions::fDownloadProximity, StepKind::kDeviceSource, "proximity waypoint download",
      nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink, 1); }},
+     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 1); }},
     {&RunOptions::fDownloadRoutes, StepKind::kDeviceSource, "route download", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iDownloadRoutes(&c.w, c.pLink); }},
+     StepFile::kNone,
+     [](StepContext &c, const char *) { return iDownloadRoutes(&c.w, c.pLink.get()); }},
     {&RunOptions::fDownloadTracks, StepKind::kDeviceSource, "track download", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) {
-         return iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink);
+         return iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink.get());
      }},
     {&RunOptions::fSave, StepKind::kSink, "save", "Save data to %s\n", StepFile::kFirst, iSaveStep},
     {&RunOptions::fExport, StepKind::kSink, "export", "Export data to %s\n", StepFile::kSecond,
@@ -146,14 +149,14 @@ constexpr RunStep kaSteps[] = {
              pszFile);
      }},
     {&RunOptions::fUploadWaypoints, StepKind::kDevice, "waypoint upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink, 0); }},
+     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 0); }},
     {&RunOptions::fUploadProximity, StepKind::kDevice, "proximity waypoint upload", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink, 1); }},
+     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 1); }},
     {&RunOptions::fUploadRoutes, StepKind::kDevice, "route upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink); }},
+     [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink.get()); }},
     {&RunOptions::fUploadTracks, StepKind::kDevice, "track upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink); }},
+     [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink.get()); }},
 };
 
 bool fIsDeviceStep(const RunStep &oStep) {
@@ -188,7 +191,7 @@ class StepRunner {
             if (m_oContext.pLink == nullptr) {
                 return;
             }
-            if (iReceiverGone(m_oContext.pLink)) {
+            if (iReceiverGone(m_oContext.pLink.get())) {
                 ++m_iFailed;
                 vNoteSource(oStep, 0);
                 return;
@@ -208,7 +211,7 @@ class StepRunner {
         if (oStep.eKind == StepKind::kLink && m_oContext.pLink == nullptr) {
             iResult = 0;
         }
-        if (fIsDeviceStep(oStep) && iReceiverGone(m_oContext.pLink) && !m_fGoneReported) {
+        if (fIsDeviceStep(oStep) && iReceiverGone(m_oContext.pLink.get()) && !m_fGoneReported) {
             m_fGoneReported = true;
             vReportError("no answer from the receiver on %s: check the cable, the port, that the "
                          "unit is on and set to its Garmin interface",
@@ -232,17 +235,7 @@ class StepRunner {
     }
 
     // Closes the link if one is open (printing its statistics line).
-    void vCloseLink() {
-        if (m_oContext.pLink == nullptr) {
-            return;
-        }
-        if (m_oContext.o.fUsb) {
-            iCloseUsbDevice(m_oContext.pLink);
-        } else {
-            iCloseComPort(m_oContext.pLink);
-        }
-        m_oContext.pLink = nullptr;
-    }
+    void vCloseLink() { iCloseLink(m_oContext.pLink); }
 
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }
 

@@ -79,7 +79,7 @@ void vDownload(benchmark::State &oState, DeviceLink *pLink, const std::function<
         oState.PauseTiming();
         pBefore();
         Workspace w;
-        const long lBytesBefore = oGetLinkStatistics().lBytesRead;
+        const long lBytesBefore = pLink->oStatistics.lBytesRead;
         const long lReadsBefore = lReadCalls();
         oState.ResumeTiming();
         int iResult = 0;
@@ -88,7 +88,7 @@ void vDownload(benchmark::State &oState, DeviceLink *pLink, const std::function<
             iResult = iDownloadTracks(&w, 1, pLink);
         }
         lReads += lReadCalls() - lReadsBefore;
-        lBytes += oGetLinkStatistics().lBytesRead - lBytesBefore;
+        lBytes += pLink->oStatistics.lBytesRead - lBytesBefore;
         if (!iResult || w.pStore->lTrackPointCount != kTrackPoints) {
             oState.SkipWithError("the download failed");
             break;
@@ -141,24 +141,20 @@ class Simulator {
 
 void BM_TrackDownloadFromSimulator(benchmark::State &oState) {
     Simulator oSim;
-    vResetLinkState();
-    vResetProtocolSelection();
-    DeviceLink *pLink = nullptr;
+    std::unique_ptr<DeviceLink> pLink;
     Workspace w;
     int iIdentified = 0;
-    if (!oSim.sPort().empty() && iOpenComPort(oSim.sPort().c_str(), &pLink)) {
+    if (!oSim.sPort().empty() && iOpenComPort(oSim.sPort().c_str(), pLink)) {
         QuietStdout oQuiet;
         // As a run does: the capability array comes after the product data,
         // while the unit's time is asked for.
-        iIdentified = iIdentifyUnit(&w, pLink) && iReadUnitTime(pLink);
+        iIdentified = iIdentifyUnit(&w, pLink.get()) && iReadUnitTime(pLink.get());
     }
     if (!iIdentified) {
         oState.SkipWithError("the simulator did not answer");
-        vDestroyLink(pLink);
         return;
     }
-    vDownload(oState, pLink, [] {});
-    vDestroyLink(pLink);
+    vDownload(oState, pLink.get(), [] {});
 }
 BENCHMARK(BM_TrackDownloadFromSimulator)->Unit(benchmark::kMillisecond)->Iterations(2);
 #endif
@@ -230,28 +226,28 @@ void BM_TrackDownloadStreamed(benchmark::State &oState) {
         oState.SkipWithError("no pseudo-terminal");
         return;
     }
-    vResetLinkState();
-    DeviceLink *pLink = nullptr;
-    if (!iOpenComPort(ptsname(iMaster), &pLink)) {
+    std::unique_ptr<DeviceLink> pLink;
+    if (!iOpenComPort(ptsname(iMaster), pLink)) {
         oState.SkipWithError("opening the pseudo-terminal failed");
         close(iMaster);
         return;
     }
     std::thread oFeeder;
-    vDownload(oState, pLink, [&] {
+    vDownload(oState, pLink.get(), [&] {
         if (oFeeder.joinable()) {
             oFeeder.join();
         }
-        vResetProtocolSelection();
-        oProtocolSelection().iTrkProtocol = 301;
-        oProtocolSelection().iTrkHdrFormat = 310;
-        oProtocolSelection().iTrkFormat = 301;
+        ProtocolSelection &oSelection = pLink->oProtocolSelection;
+        oSelection = ProtocolSelection{};
+        oSelection.iTrkProtocol = 301;
+        oSelection.iTrkHdrFormat = 310;
+        oSelection.iTrkFormat = 301;
         oFeeder = std::thread(vFeed, iMaster, &aLine);
     });
     if (oFeeder.joinable()) {
         oFeeder.join();
     }
-    vDestroyLink(pLink);
+    pLink.reset();
     close(iMaster);
 }
 BENCHMARK(BM_TrackDownloadStreamed)->Unit(benchmark::kMillisecond)->Iterations(2);

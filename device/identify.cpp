@@ -17,7 +17,7 @@ int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
     if (!iReadMessage(pLink, kPidProductData)) {
         return 0;
     }
-    std::span<const uint8_t> aData = aReceivedData();
+    std::span<const uint8_t> aData = aReceivedData(pLink);
     int16_t sProductId = 0;
     int16_t sVersion = 0;
     if (aData.size() >= 2) {
@@ -35,7 +35,7 @@ int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
     }
     szDescription[nLength] = '\0';
 
-    vApplyProductTable(sProductId, sVersion, oProtocolSelection());
+    vApplyProductTable(sProductId, sVersion, pLink->oProtocolSelection);
 
     if (iDebugProtocol()) {
         std::printf("   ID Block read: ID=%s  Version=%d  ProductID=%d\n", szDescription, sVersion,
@@ -54,7 +54,7 @@ int iReadUnitTime(DeviceLink *pLink) {
     if (!iReadMessage(pLink, kPidDateTime)) {
         return 0;
     }
-    std::span<const uint8_t> a = aReceivedData();
+    std::span<const uint8_t> a = aReceivedData(pLink);
     if (a.size() < 8) {
         return 0; // too short to hold a date and time
     }

@@ -9,16 +9,10 @@
 #include "device/transport.h"
 #include "device/usb_packets.h"
 
-uint8_t abReceiveBuffer[kReceiveBufferSize];
-
 static_assert(kMaxFrameBytes == kSerialFrameMaxKept && kMaxFrameBytes <= kReceiveBufferSize);
+static_assert(kUsbSendPacketSize == kUsbHeaderSize + 255);
 
 namespace {
-
-// The USB packet being sent; its reserved header bytes stay zero. The serial
-// frame lives on the sender's stack: reading the acknowledgement sends ACKs of
-// its own, which must not overwrite the frame that may have to go again.
-uint8_t abUsbSendPacket[kUsbHeaderSize + 255];
 
 int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
     if (iDebugComIo()) {
@@ -31,7 +25,7 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
         std::printf("   Calculated checksum: %2.2X\n", bMessageChecksum({pMessage, nLength}));
     }
     int iResult = 0;
-    const int32_t lBytesReadBefore = oGetLinkStatistics().lBytesRead;
+    const int32_t lBytesReadBefore = pLink->oStatistics.lBytesRead;
     for (int iAttempt = 0; iAttempt < kSendAttempts; ++iAttempt) {
         if (!iWriteComBytes(pLink, aFrame.data(), aFrame.size())) {
             vMarkReceiverGone(pLink);
@@ -45,13 +39,14 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
             break;
         }
     }
-    if (!iResult && oGetLinkStatistics().lBytesRead == lBytesReadBefore) {
+    if (!iResult && pLink->oStatistics.lBytesRead == lBytesReadBefore) {
         vMarkReceiverGone(pLink);
     }
     return iResult;
 }
 
 int iSendUsb(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    uint8_t *abUsbSendPacket = pLink->abUsbSendPacket;
     UsbPacketHeader oHeader;
     oHeader.bType = kUsbApplicationLayer;
     oHeader.sId = pMessage[0];
@@ -89,6 +84,7 @@ int iReadSerialFrame(DeviceLink *pLink) {
         eStep == SerialFrameStep::kComplete ||
         (eStep == SerialFrameStep::kSpoiled && oReader.eFault == SerialFrameFault::kBadChecksum);
     const size_t nKept = oReader.nKept;
+    uint8_t *abReceiveBuffer = pLink->abReceiveBuffer;
     std::memcpy(abReceiveBuffer, oReader.aKept, nKept);
     if (iDebugComIo()) {
         if (fFramed) {
@@ -142,14 +138,14 @@ int iReadUsbMessage(DeviceLink *pLink) {
         }
         return 0;
     }
-    abReceiveBuffer[1] = static_cast<uint8_t>(oHeader.sId);
-    abReceiveBuffer[2] = static_cast<uint8_t>(oHeader.lDataSize);
-    std::memcpy(abReceiveBuffer + 3, pPacket + kUsbHeaderSize, oHeader.lDataSize);
+    pLink->abReceiveBuffer[1] = static_cast<uint8_t>(oHeader.sId);
+    pLink->abReceiveBuffer[2] = static_cast<uint8_t>(oHeader.lDataSize);
+    std::memcpy(pLink->abReceiveBuffer + 3, pPacket + kUsbHeaderSize, oHeader.lDataSize);
     return 1;
 }
 
 int iReadOne(DeviceLink *pLink) {
-    return iIsUsbLink() ? iReadUsbMessage(pLink) : iReadSerialFrame(pLink);
+    return iIsUsbLink(pLink) ? iReadUsbMessage(pLink) : iReadSerialFrame(pLink);
 }
 
 } // namespace
@@ -196,8 +192,8 @@ int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
     if (pLink == nullptr || pMessage == nullptr || nLength < 2 || nLength > 255) {
         return 0;
     }
-    return iIsUsbLink() ? iSendUsb(pLink, pMessage, nLength)
-                        : iSendSerial(pLink, pMessage, nLength);
+    return iIsUsbLink(pLink) ? iSendUsb(pLink, pMessage, nLength)
+                             : iSendSerial(pLink, pMessage, nLength);
 }
 
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData) {
@@ -228,7 +224,7 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId) {
     if (!iReadMessage(pLink, kPidAck)) {
         return 0;
     }
-    return bReceivedSize() >= 1 && abReceiveBuffer[3] == bSentId ? 1 : 0;
+    return bReceivedSize(pLink) >= 1 && pLink->abReceiveBuffer[3] == bSentId ? 1 : 0;
 }
 
 int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId) {
@@ -236,17 +232,17 @@ int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId) {
         return 0;
     }
     int iResult = iReadOne(pLink);
-    while (iResult &&
-           (bReceivedId() == kPidProtocolArray || bReceivedId() == kPidExtendedProductData)) {
-        if (bReceivedId() == kPidProtocolArray) {
-            vParseProtocolArray(aReceivedData());
+    while (iResult && (bReceivedId(pLink) == kPidProtocolArray ||
+                       bReceivedId(pLink) == kPidExtendedProductData)) {
+        if (bReceivedId(pLink) == kPidProtocolArray) {
+            vParseProtocolArray(aReceivedData(pLink), pLink->oProtocolSelection);
         }
         iResult = iReadOne(pLink);
     }
-    if (iResult && bExpectedId != 0 && bReceivedId() != bExpectedId) {
+    if (iResult && bExpectedId != 0 && bReceivedId(pLink) != bExpectedId) {
         if (iDebugProtocol()) {
             std::printf("   Unexpected record type read. Expected - %2.2X  Read - %2.2X\n",
-                        bExpectedId, bReceivedId());
+                        bExpectedId, bReceivedId(pLink));
         }
         return 0;
     }

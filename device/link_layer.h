@@ -1,38 +1,34 @@
 #pragma once
 // Garmin messages over the link: framing, stuffing, checksum and ACK/NAK with
 // resending on a serial line; application packets on USB. Every read lands in
-// the one receive buffer, which the next read or send overwrites.
+// the link's one receive buffer, which the next read or send overwrites.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "device/transport.h"
 #include "garmin/protocol_numbers.h"
-
-struct DeviceLink;
 
 // The bytes that open (DLE) and close (DLE ETX) a serial frame.
 constexpr uint8_t kDle = 0x10;
 constexpr uint8_t kEtx = 0x03;
 
-constexpr size_t kReceiveBufferSize = 5000;
 // DLE, id, size, 255 data bytes, checksum, DLE, ETX: the most a serial frame keeps.
 constexpr size_t kMaxFrameBytes = 261;
 constexpr int kSendAttempts = 3;
 
-// The last message read: byte 0 the DLE of a serial frame (not set for USB),
-// byte 1 the record id, byte 2 the data size, then the data (unstuffed).
-extern uint8_t abReceiveBuffer[kReceiveBufferSize];
-
-inline uint8_t bReceivedId() {
-    return abReceiveBuffer[1];
+// The last message read (the link's abReceiveBuffer): its record id, its
+// data size and its data (unstuffed).
+inline uint8_t bReceivedId(const DeviceLink *pLink) {
+    return pLink->abReceiveBuffer[1];
 }
-inline uint8_t bReceivedSize() {
-    return abReceiveBuffer[2];
+inline uint8_t bReceivedSize(const DeviceLink *pLink) {
+    return pLink->abReceiveBuffer[2];
 }
-inline std::span<const uint8_t> aReceivedData() {
-    return {abReceiveBuffer + 3, abReceiveBuffer[2]};
+inline std::span<const uint8_t> aReceivedData(const DeviceLink *pLink) {
+    return {pLink->abReceiveBuffer + 3, pLink->abReceiveBuffer[2]};
 }
 
 // Sends one message: byte 0 record id, byte 1 data size, then the data;
@@ -40,7 +36,7 @@ inline std::span<const uint8_t> aReceivedData() {
 int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength);
 // Builds the message from an id and its data (at most 253 bytes) and sends it.
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData);
-// Reads the next message into abReceiveBuffer and acknowledges it (serial).
+// Reads the next message into the link's receive buffer and acknowledges it (serial).
 // Capability arrays and extended product data are consumed on the way. An
 // expected id of 0 accepts any record id.
 int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId);

@@ -7,49 +7,22 @@
 #include "device/usb_backend.h"
 #include "device/usb_packets.h"
 
-namespace {
-
-void vPrintStatistics() {
-    vNoteLinkClosed();
-    const LinkStatistics &oStatistics = oGetLinkStatistics();
-    std::printf("Elapsed time: %ld ms, Bytes read: %ld, Bytes sent: %ld\n",
-                static_cast<long>(oStatistics.lTimeClosed - oStatistics.lTimeOpened),
-                static_cast<long>(oStatistics.lBytesRead),
-                static_cast<long>(oStatistics.lBytesSent));
-}
-
-} // namespace
-
-void vResetLinkState() {
-    vResetLinkCounters();
-    vResetUsbReader();
-}
-
-DeviceLink *pAttachSerialLink(std::unique_ptr<SerialPort> pPort) {
-    auto *pLink = new DeviceLink;
+std::unique_ptr<DeviceLink> pAttachSerialLink(std::unique_ptr<SerialPort> pPort) {
+    auto pLink = std::make_unique<DeviceLink>();
     pLink->pSerial = std::move(pPort);
-    vSetUsbLinkOpen(0);
-    vNoteLinkOpened();
+    pLink->oStatistics.lTimeOpened = lMonotonicMilliseconds();
     return pLink;
 }
 
-DeviceLink *pAttachUsbLink(std::unique_ptr<UsbPipes> pPipes) {
-    auto *pLink = new DeviceLink;
-    pLink->pUsb = std::move(pPipes);
-    vSetUsbLinkOpen(0); // becomes USB once the session has started
-    vResetUsbReader();
-    vNoteLinkOpened();
+std::unique_ptr<DeviceLink> pAttachUsbLink(std::unique_ptr<UsbPipes> pPipes) {
+    auto pLink = std::make_unique<DeviceLink>();
+    pLink->pUsb = std::move(pPipes); // the link becomes USB once the session has started
+    pLink->oStatistics.lTimeOpened = lMonotonicMilliseconds();
     return pLink;
 }
 
-void vDestroyLink(DeviceLink *pLink) {
-    vSetUsbLinkOpen(0);
-    vResetUsbReader();
-    delete pLink;
-}
-
-int iOpenComPort(const char *pszPortName, DeviceLink **ppLink) {
-    *ppLink = nullptr;
+int iOpenComPort(const char *pszPortName, std::unique_ptr<DeviceLink> &pLink) {
+    pLink.reset();
     char szPath[512];
     if (!iSerialDevicePath(pszPortName, szPath, sizeof(szPath))) {
         vReportError("cannot open '%s': not a serial port name (COM1, COM2, ... or a device path)",
@@ -62,38 +35,42 @@ int iOpenComPort(const char *pszPortName, DeviceLink **ppLink) {
         vReportError("cannot open '%s': %s", szPath, szReason);
         return 0;
     }
-    *ppLink = pAttachSerialLink(std::move(pPort));
-    (*ppLink)->sName = szPath;
+    pLink = pAttachSerialLink(std::move(pPort));
+    pLink->sName = szPath;
     return 1;
 }
 
-int iOpenUsbDevice(DeviceLink **ppLink) {
-    *ppLink = nullptr;
+int iOpenUsbDevice(std::unique_ptr<DeviceLink> &pLink) {
+    pLink.reset();
     std::unique_ptr<UsbPipes> pPipes;
     if (!iOpenUsbBackend(&pPipes)) {
         return 0; // the backend has said why
     }
-    DeviceLink *pLink = pAttachUsbLink(std::move(pPipes));
-    if (!iStartUsbSession(pLink)) {
+    std::unique_ptr<DeviceLink> pOpened = pAttachUsbLink(std::move(pPipes));
+    if (!iStartUsbSession(pOpened.get())) {
         // A unit that never starts a session cannot carry any message; keeping
         // the link would only make every later step wait and fail.
         vReportError("cannot open USB: the unit did not answer the session start");
-        vDestroyLink(pLink);
         return 0;
     }
-    pLink->sName = "USB";
-    *ppLink = pLink;
+    pOpened->sName = "USB";
+    pLink = std::move(pOpened);
     return 1;
 }
 
-int iCloseComPort(DeviceLink *pLink) {
-    vDestroyLink(pLink);
-    vPrintStatistics();
-    return 1;
-}
-
-int iCloseUsbDevice(DeviceLink *pLink) {
-    vDestroyLink(pLink);
-    vPrintStatistics();
+int iCloseLink(std::unique_ptr<DeviceLink> &pLink) {
+    if (!pLink) {
+        return 1;
+    }
+    // The port is closed (its buffers purged) before the clock is read.
+    pLink->pSerial.reset();
+    pLink->pUsb.reset();
+    LinkStatistics &oStatistics = pLink->oStatistics;
+    oStatistics.lTimeClosed = lMonotonicMilliseconds();
+    std::printf("Elapsed time: %ld ms, Bytes read: %ld, Bytes sent: %ld\n",
+                static_cast<long>(oStatistics.lTimeClosed - oStatistics.lTimeOpened),
+                static_cast<long>(oStatistics.lBytesRead),
+                static_cast<long>(oStatistics.lBytesSent));
+    pLink.reset();
     return 1;
 }

@@ -9,20 +9,14 @@
 
 // Opens a serial link. The name is either "COM<n>" (the platform's n-th port)
 // or the path of a serial device such as /dev/ttyUSB0 or a pseudo-terminal.
-// On failure *ppLink is set to nullptr, one line goes to standard error and 0 is returned.
-int iOpenComPort(const char *pszPortName, DeviceLink **ppLink);
+// On failure pLink stays empty, one line goes to standard error and 0 is returned.
+int iOpenComPort(const char *pszPortName, std::unique_ptr<DeviceLink> &pLink);
 // Opens the first Garmin USB unit and starts a session.
-int iOpenUsbDevice(DeviceLink **ppLink);
-// Close the link and print the statistics line; always 1.
-int iCloseComPort(DeviceLink *pLink);
-int iCloseUsbDevice(DeviceLink *pLink);
+int iOpenUsbDevice(std::unique_ptr<DeviceLink> &pLink);
+// Closes the link, serial or USB, and prints the statistics line; always 1.
+int iCloseLink(std::unique_ptr<DeviceLink> &pLink);
 
 // Wraps an opened backend into a link and takes the time of opening. Used by
 // the open functions and by tests that drive the link layer over fakes.
-DeviceLink *pAttachSerialLink(std::unique_ptr<SerialPort> pPort);
-DeviceLink *pAttachUsbLink(std::unique_ptr<UsbPipes> pPipes);
-// Ends a link without printing anything (tests); iClose* is the program's way.
-void vDestroyLink(DeviceLink *pLink);
-
-// Clears counters, clock readings, the link kind and the USB reader; for tests.
-void vResetLinkState();
+std::unique_ptr<DeviceLink> pAttachSerialLink(std::unique_ptr<SerialPort> pPort);
+std::unique_ptr<DeviceLink> pAttachUsbLink(std::unique_ptr<UsbPipes> pPipes);

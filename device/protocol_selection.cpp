@@ -6,8 +6,6 @@
 
 namespace {
 
-ProtocolSelection oSelection;
-
 bool fIn(int32_t l, std::initializer_list<int32_t> al) {
     for (int32_t lAccepted : al) {
         if (l == lAccepted) {
@@ -91,16 +89,7 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
 
 } // namespace
 
-ProtocolSelection &oProtocolSelection() {
-    return oSelection;
-}
-
-void vResetProtocolSelection() {
-    oSelection = ProtocolSelection{};
-}
-
-void vParseProtocolArray(std::span<const uint8_t> aData) {
-    ProtocolSelection &o = oSelection;
+void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &o) {
     o = ProtocolSelection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     if (iDebugProtocol()) {
         std::printf("Protocol Capabilities Block read. Supported protocols are:\n");

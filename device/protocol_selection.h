@@ -1,6 +1,7 @@
 #pragma once
 // Which transfer protocols and record formats the receiver speaks: built-in
 // defaults, changed by the product table and replaced by the capability array.
+// Each link keeps its own (device/transport.h).
 
 #include <cstdint>
 #include <span>
@@ -20,11 +21,6 @@ struct ProtocolSelection {
     int32_t iPrxFormat = 0;
 };
 
-// The process-wide selection the transfers read.
-ProtocolSelection &oProtocolSelection();
-// Back to the defaults; for tests.
-void vResetProtocolSelection();
-
 // Rebuilds the selection from a capability array (the data part of a kPidProtocolArray
 // message: entries of a tag letter and a 16-bit number).
-void vParseProtocolArray(std::span<const uint8_t> aData);
+void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &oSelection);

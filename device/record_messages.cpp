@@ -22,13 +22,14 @@ int iSendWaypoint(DeviceLink *pLink, const Waypoint &oWaypoint, uint8_t bRecordI
     return iSendRecord(pLink, bRecordId, aData);
 }
 
-int iStoreReceivedWaypoint(Workspace *pWorkspace, int iFormat, char *pszName) {
+int iStoreReceivedWaypoint(Workspace *pWorkspace, const DeviceLink *pLink, int iFormat,
+                           char *pszName) {
     Waypoint oWaypoint;
-    const WaypointDecode eResult = eDecodeWaypointRecord(aReceivedData(), iFormat, oWaypoint);
+    const WaypointDecode eResult = eDecodeWaypointRecord(aReceivedData(pLink), iFormat, oWaypoint);
     if (eResult == WaypointDecode::kMalformed) {
         if (iDebugProtocol()) {
             std::printf("   Waypoint record of %d bytes does not fit format D%03d\n",
-                        bReceivedSize(), iFormat);
+                        bReceivedSize(pLink), iFormat);
         }
         return 0;
     }
@@ -56,7 +57,7 @@ int iStoreReceivedWaypoint(Workspace *pWorkspace, int iFormat, char *pszName) {
 
 int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint) {
     std::vector<uint8_t> aData;
-    if (!iEncodeTrackPoint(oPoint, oProtocolSelection().iTrkFormat, aData)) {
+    if (!iEncodeTrackPoint(oPoint, pLink->oProtocolSelection.iTrkFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidTrackPoint, aData);
@@ -64,18 +65,18 @@ int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint) {
 
 int iSendTrackHeader(DeviceLink *pLink) {
     std::vector<uint8_t> aData;
-    if (!iEncodeTrackHeader(oProtocolSelection().iTrkHdrFormat, aData)) {
+    if (!iEncodeTrackHeader(pLink->oProtocolSelection.iTrkHdrFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidTrackHeader, aData);
 }
 
-int iStoreReceivedTrackPoint(Workspace *pWorkspace, int fKeepAll) {
+int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll) {
     TrackPoint oPoint;
-    if (!iDecodeTrackPoint(aReceivedData(), oProtocolSelection().iTrkFormat, oPoint)) {
+    if (!iDecodeTrackPoint(aReceivedData(pLink), pLink->oProtocolSelection.iTrkFormat, oPoint)) {
         if (iDebugProtocol()) {
             std::printf("   Track point record of %d bytes does not fit format D%03d\n",
-                        bReceivedSize(), oProtocolSelection().iTrkFormat);
+                        bReceivedSize(pLink), pLink->oProtocolSelection.iTrkFormat);
         }
         return 0;
     }
@@ -95,14 +96,14 @@ int iStoreReceivedTrackPoint(Workspace *pWorkspace, int fKeepAll) {
 
 int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute) {
     std::vector<uint8_t> aData;
-    if (!iEncodeRouteHeader(oRoute, oProtocolSelection().iRteHdrFormat, aData)) {
+    if (!iEncodeRouteHeader(oRoute, pLink->oProtocolSelection.iRteHdrFormat, aData)) {
         return 1;
     }
     return iSendRecord(pLink, kPidRouteHeader, aData);
 }
 
-void vReadRouteHeader(Route &oRoute) {
-    iDecodeRouteHeader(aReceivedData(), oProtocolSelection().iRteHdrFormat, oRoute);
+void vReadRouteHeader(const DeviceLink *pLink, Route &oRoute) {
+    iDecodeRouteHeader(aReceivedData(pLink), pLink->oProtocolSelection.iRteHdrFormat, oRoute);
     if (iDebugProtocol()) {
         std::printf("   Route Header Block read: route=%ld  comment=%s\n",
                     static_cast<long>(oRoute.lNumber), oRoute.szComment);

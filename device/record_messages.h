@@ -1,7 +1,7 @@
 #pragma once
 // Records over the link: sending waypoints, track points, track and route
 // headers in the formats the receiver speaks, and storing what was received.
-// A received record is read from the link layer's receive buffer.
+// A received record is read from the link's receive buffer.
 
 #include <cstdint>
 
@@ -19,7 +19,8 @@ int iSendWaypoint(DeviceLink *pLink, const Waypoint &oWaypoint, uint8_t bRecordI
 // a receiver's own waypoint (which is not stored) too, so that routes keep
 // every point. 1 for a stored or a skipped receiver waypoint; 0 when the add
 // failed or the record does not fit its format.
-int iStoreReceivedWaypoint(Workspace *pWorkspace, int iFormat, char *pszName);
+int iStoreReceivedWaypoint(Workspace *pWorkspace, const DeviceLink *pLink, int iFormat,
+                           char *pszName);
 
 // Sends a track point in the selected track point format; 1 without sending
 // when the format is not 300, 301 or 302.
@@ -29,10 +30,10 @@ int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint);
 int iSendTrackHeader(DeviceLink *pLink);
 // Stores the track point in the receive buffer. With fKeepAll 0 a point
 // without a time is left out, which is not a failure.
-int iStoreReceivedTrackPoint(Workspace *pWorkspace, int fKeepAll);
+int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll);
 
 // Sends the route header in the selected header format; 1 without sending
 // when it is neither 200 nor 201.
 int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute);
 // Fills a cleared route from the route header in the receive buffer.
-void vReadRouteHeader(Route &oRoute);
+void vReadRouteHeader(const DeviceLink *pLink, Route &oRoute);

@@ -30,8 +30,8 @@ std::vector<uint8_t> aU16(uint16_t s) {
     return {static_cast<uint8_t>(s), static_cast<uint8_t>(s >> 8)};
 }
 
-uint16_t sReceivedU16() {
-    const auto a = aReceivedData();
+uint16_t sReceivedU16(const DeviceLink *pLink) {
+    const auto a = aReceivedData(pLink);
     return a.size() >= 2 ? static_cast<uint16_t>(a[0] | (a[1] << 8)) : 0;
 }
 
@@ -49,7 +49,7 @@ int iReadRecords(DeviceLink *pLink, int *piCount) {
     if (!iReadMessage(pLink, kPidRecords)) {
         return 0;
     }
-    *piCount = sReceivedU16();
+    *piCount = sReceivedU16(pLink);
     if (iDebugProtocol()) {
         std::printf("   Begin Of Transfer Block read for %d entries\n", *piCount);
     }
@@ -60,7 +60,7 @@ int iReadTransferComplete(DeviceLink *pLink, uint16_t sCommand) {
     if (!iReadMessage(pLink, kPidTransferComplete)) {
         return 0;
     }
-    const uint16_t sValue = sReceivedU16();
+    const uint16_t sValue = sReceivedU16(pLink);
     if (iDebugProtocol()) {
         std::printf("   End Of Transfer Block read for data type %2.2X\n", sValue);
     }
@@ -170,7 +170,10 @@ int iStoreRoute(Workspace *pWorkspace, Route &oRoute, int iDropped) {
 } // namespace
 
 int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (fProximity ? oSel.iPrxProtocol != kA400 : oSel.iWptProtocol != kA100) {
         return 1;
     }
@@ -192,7 +195,7 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
     bool fFailed = false;
     for (int i = 0; i < iCount && !fFailed; ++i) {
         if (iReadMessage(pLink, bRecordId) &&
-            iStoreReceivedWaypoint(pWorkspace, iFormat, nullptr)) {
+            iStoreReceivedWaypoint(pWorkspace, pLink, iFormat, nullptr)) {
             ++iDone;
             // The bar shows the records that arrived: a failed one leaves it short.
             vShowProgress(iProgressPercent(iDone, iCount));
@@ -208,7 +211,10 @@ int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity)
 }
 
 int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (fProximity ? oSel.iPrxProtocol != kA400 : oSel.iWptProtocol != kA100) {
         return 1;
     }
@@ -262,7 +268,10 @@ int iUploadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
 }
 
 int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (oSel.iRteProtocol != kA200) {
         return 1;
     }
@@ -285,16 +294,16 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     for (int i = 0; i < iCount && !fFailed; ++i) {
         if (!iReadMessage(pLink, 0)) {
             fFailed = true;
-        } else if (bReceivedId() == kPidRouteHeader) {
+        } else if (bReceivedId(pLink) == kPidRouteHeader) {
             if (fHaveHeader && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
                 fFailed = true;
             }
-            vReadRouteHeader(oRoute);
+            vReadRouteHeader(pLink, oRoute);
             fHaveHeader = true;
             iDropped = 0;
-        } else if (bReceivedId() == kPidRouteWaypoint) {
+        } else if (bReceivedId(pLink) == kPidRouteWaypoint) {
             char szName[kNameSize] = {};
-            if (iStoreReceivedWaypoint(pWorkspace, oSel.iRteWptFormat, szName)) {
+            if (iStoreReceivedWaypoint(pWorkspace, pLink, oSel.iRteWptFormat, szName)) {
                 vAppendRoutePoint(oRoute, szName, &iDropped);
                 if (iDebugProtocol()) {
                     std::printf("   Route Waypoint read: Name=%s\n", szName);
@@ -322,7 +331,10 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
 }
 
 int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     if (oSel.iRteProtocol != kA200) {
         return 1;
     }
@@ -393,7 +405,10 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
 }
 
 int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     const int iProtocol = oSel.iTrkProtocol;
     if (!iIsTrackProtocol(iProtocol)) {
         return 1;
@@ -415,7 +430,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
     int iHandled = 0;
     for (int i = 0; i < iCount && !fGaveUp; ++i) {
         bool fRead = false;
-        const int32_t lBytesReadBefore = oGetLinkStatistics().lBytesRead;
+        const int32_t lBytesReadBefore = pLink->oStatistics.lBytesRead;
         for (int iAttempt = 0; iAttempt < kTrackReadAttempts && !fRead; ++iAttempt) {
             fRead = iReadMessage(pLink, 0) != 0;
         }
@@ -423,12 +438,12 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
         if (!fRead) {
             fRecordFailed = true;
             fGaveUp = true;
-            if (oGetLinkStatistics().lBytesRead == lBytesReadBefore) {
+            if (pLink->oStatistics.lBytesRead == lBytesReadBefore) {
                 vMarkReceiverGone(pLink); // not one byte in five reads
             }
-        } else if (bReceivedId() == kPidTrackPoint) {
-            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, fKeepAll) == 0;
-        } else if (bReceivedId() == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
+        } else if (bReceivedId(pLink) == kPidTrackPoint) {
+            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, pLink, fKeepAll) == 0;
+        } else if (bReceivedId(pLink) == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
             // Segments are marked on the points; the header carries nothing kept.
         } else {
             fRecordFailed = true;
@@ -462,7 +477,10 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
 }
 
 int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
-    const ProtocolSelection &oSel = oProtocolSelection();
+    if (pLink == nullptr) {
+        return 0;
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
     const int iProtocol = oSel.iTrkProtocol;
     if (iProtocol != kA300 && iProtocol != kA301) {
         return 1;

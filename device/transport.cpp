@@ -2,52 +2,30 @@
 
 #include <chrono>
 
-namespace {
-
-LinkStatistics oStatistics;
-int fUsbLinkOpen = 0;
-
-} // namespace
-
 uint32_t lMonotonicMilliseconds() {
     auto oNow = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(oNow).count());
 }
 
-const LinkStatistics &oGetLinkStatistics() {
-    return oStatistics;
+namespace {
+
+int32_t lAdd(int32_t lCount, size_t nBytes) {
+    return static_cast<int32_t>(static_cast<uint32_t>(lCount) + static_cast<uint32_t>(nBytes));
 }
 
-void vCountBytesRead(size_t nBytes) {
-    oStatistics.lBytesRead = static_cast<int32_t>(static_cast<uint32_t>(oStatistics.lBytesRead) +
-                                                  static_cast<uint32_t>(nBytes));
+} // namespace
+
+void vCountBytesRead(DeviceLink *pLink, size_t nBytes) {
+    pLink->oStatistics.lBytesRead = lAdd(pLink->oStatistics.lBytesRead, nBytes);
 }
 
-void vCountBytesSent(size_t nBytes) {
-    oStatistics.lBytesSent = static_cast<int32_t>(static_cast<uint32_t>(oStatistics.lBytesSent) +
-                                                  static_cast<uint32_t>(nBytes));
+void vCountBytesSent(DeviceLink *pLink, size_t nBytes) {
+    pLink->oStatistics.lBytesSent = lAdd(pLink->oStatistics.lBytesSent, nBytes);
 }
 
-void vNoteLinkOpened() {
-    oStatistics.lTimeOpened = lMonotonicMilliseconds();
-}
-
-void vNoteLinkClosed() {
-    oStatistics.lTimeClosed = lMonotonicMilliseconds();
-}
-
-void vResetLinkCounters() {
-    oStatistics = LinkStatistics{};
-    fUsbLinkOpen = 0;
-}
-
-int iIsUsbLink() {
-    return fUsbLinkOpen;
-}
-
-void vSetUsbLinkOpen(int fOpen) {
-    fUsbLinkOpen = fOpen;
+int iIsUsbLink(const DeviceLink *pLink) {
+    return pLink != nullptr ? pLink->fUsbLinkOpen : 0;
 }
 
 int iReadComByte(DeviceLink *pLink, uint8_t *pbByte) {
@@ -56,7 +34,7 @@ int iReadComByte(DeviceLink *pLink, uint8_t *pbByte) {
     }
     int iResult = pLink->pSerial->iReadByte(pbByte);
     if (iResult) {
-        vCountBytesRead(1);
+        vCountBytesRead(pLink, 1);
     }
     return iResult;
 }
@@ -65,6 +43,6 @@ int iWriteComBytes(DeviceLink *pLink, const uint8_t *pData, size_t nLength) {
     if (pLink == nullptr || !pLink->pSerial) {
         return 0;
     }
-    vCountBytesSent(nLength);
+    vCountBytesSent(pLink, nLength);
     return pLink->pSerial->iWrite(pData, nLength);
 }

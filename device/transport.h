@@ -1,6 +1,7 @@
 #pragma once
 // The one connection a run has to a receiver (a serial port or the USB
-// interface), its byte counters and the byte functions the link layer uses.
+// interface), the state the link keeps and the byte functions the link layer
+// uses.
 //
 // Under the link layer sit two small seams: a serial byte pipe and the USB pipes.
 // Backends (serial_backend.h and usb_backend.h: one file per platform, and the
@@ -11,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "device/protocol_selection.h"
 
 // A serial line opened at 9600 baud, 8N1, raw, with a one-second read time-out.
 // Destroying it purges both buffers and closes the line.
@@ -38,17 +41,7 @@ class UsbPipes {
     virtual uint32_t lPacketSize() = 0;
 };
 
-struct DeviceLink {
-    std::unique_ptr<SerialPort> pSerial; // set for a serial link
-    std::unique_ptr<UsbPipes> pUsb;      // set for a USB link
-    std::string sName;                   // the device path, or "USB", for messages
-    // Set once the receiver gave no answer at all to a message sent to it
-    // (see link_layer.h); every later exchange would wait for nothing.
-    bool fReceiverGone = false;
-};
-
-// Byte counters and clock readings of the link; process-wide, never reset by
-// the program itself, so a second link in one run adds to them.
+// Byte counters and clock readings of a link, printed when it closes.
 struct LinkStatistics {
     int32_t lBytesRead = 0;
     int32_t lBytesSent = 0;
@@ -56,9 +49,42 @@ struct LinkStatistics {
     uint32_t lTimeClosed = 0;
 };
 
+// The receive buffer of the link layer, and what the USB reader gathers one
+// packet in (the 12-byte header, a bulk read of 4096 bytes, one spare).
+constexpr size_t kReceiveBufferSize = 5000;
+constexpr size_t kUsbReceiveBufferSize = 4109;
+constexpr size_t kUsbSendPacketSize = 12 + 255;
+
+// The one connection a run has to a receiver and everything the layers above
+// the transport keep about it; it lives from the open to the close.
+struct DeviceLink {
+    std::unique_ptr<SerialPort> pSerial; // set for a serial link
+    std::unique_ptr<UsbPipes> pUsb;      // set for a USB link
+    std::string sName;                   // the device path, or "USB", for messages
+    // Set once the receiver gave no answer at all to a message sent to it
+    // (see link_layer.h); every later exchange would wait for nothing.
+    bool fReceiverGone = false;
+    int fUsbLinkOpen = 0; // 1 once the USB session has started: USB packets, not serial frames
+    LinkStatistics oStatistics;
+    // Which transfer protocols and record formats the receiver speaks.
+    ProtocolSelection oProtocolSelection;
+    // The last message read: byte 0 the DLE of a serial frame (not set for
+    // USB), byte 1 the record id, byte 2 the data size, then the data.
+    uint8_t abReceiveBuffer[kReceiveBufferSize] = {};
+    // The USB packet being sent; its reserved header bytes stay zero. (The
+    // serial frame lives on the sender's stack: reading the acknowledgement
+    // sends ACKs of its own, which must not overwrite a frame that may have to
+    // go again.)
+    uint8_t abUsbSendPacket[kUsbSendPacketSize] = {};
+    // Allocated at the first USB read; every USB read leaves its packet here.
+    std::unique_ptr<uint8_t[]> pUsbReceiveBuffer;
+    // After "data available" the unit's messages wait in the bulk pipe; they
+    // are delivered one per read until the bulk pipe reports empty.
+    bool fDrainingBulk = false;
+};
+
 // 1 while a USB link with a started session is open, 0 otherwise.
-int iIsUsbLink();
-void vSetUsbLinkOpen(int fOpen);
+int iIsUsbLink(const DeviceLink *pLink);
 
 // Reads exactly one byte from a serial link; 1 only if one byte arrived.
 int iReadComByte(DeviceLink *pLink, uint8_t *pbByte);
@@ -66,13 +92,7 @@ int iReadComByte(DeviceLink *pLink, uint8_t *pbByte);
 // the result is known. 1 only if all bytes were written.
 int iWriteComBytes(DeviceLink *pLink, const uint8_t *pData, size_t nLength);
 
-const LinkStatistics &oGetLinkStatistics();
-void vCountBytesRead(size_t nBytes);
-void vCountBytesSent(size_t nBytes);
-// Takes the clock reading of the moment the link opened or closed.
-void vNoteLinkOpened();
-void vNoteLinkClosed();
-// Clears counters, clock readings and the link kind.
-void vResetLinkCounters();
+void vCountBytesRead(DeviceLink *pLink, size_t nBytes);
+void vCountBytesSent(DeviceLink *pLink, size_t nBytes);
 // Milliseconds of a clock that never goes backwards.
 uint32_t lMonotonicMilliseconds();

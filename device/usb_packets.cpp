@@ -9,11 +9,6 @@
 
 namespace {
 
-// Allocated at the first read and kept for the run; every read leaves its packet here.
-std::unique_ptr<uint8_t[]> pReceiveBuffer;
-// After "data available" the unit's messages wait in the bulk pipe; they are
-// delivered one per read until the bulk pipe reports empty.
-bool fDrainingBulk = false;
 constexpr int kSessionAttempts = 3;
 
 bool fConsistent(const uint8_t *pPacket, size_t nGathered) {
@@ -27,17 +22,17 @@ bool fConsistent(const uint8_t *pPacket, size_t nGathered) {
 // One bulk transfer into the buffer; *pnRead gets its size.
 int iReadBulkPacket(DeviceLink *pLink, size_t *pnRead) {
     size_t nRead = 0;
-    int iResult = pLink->pUsb->iReadBulk(pReceiveBuffer.get(), kUsbBulkReadSize, &nRead);
+    int iResult = pLink->pUsb->iReadBulk(pLink->pUsbReceiveBuffer.get(), kUsbBulkReadSize, &nRead);
     if (nRead > kUsbBulkReadSize) {
         nRead = kUsbBulkReadSize;
         iResult = 0;
     }
-    vCountBytesRead(nRead);
+    vCountBytesRead(pLink, nRead);
     *pnRead = nRead;
     if (iDebugComIo()) {
         std::printf("   %ld Byte Message read from USB bulk queue, fRc=%d:\n",
                     static_cast<long>(nRead), iResult);
-        vHexDump(pReceiveBuffer.get(), nRead);
+        vHexDump(pLink->pUsbReceiveBuffer.get(), nRead);
     }
     return iResult;
 }
@@ -54,13 +49,13 @@ int iReadInterruptPacket(DeviceLink *pLink, size_t *pnGathered) {
             nRead = sizeof(aChunk);
             iCall = 0;
         }
-        vCountBytesRead(nRead);
+        vCountBytesRead(pLink, nRead);
         if (nRead > kUsbReceiveBufferSize - nGathered) {
             // A message longer than the buffer cannot be a packet of this protocol.
             iResult = 0;
             break;
         }
-        std::memcpy(pReceiveBuffer.get() + nGathered, aChunk, nRead);
+        std::memcpy(pLink->pUsbReceiveBuffer.get() + nGathered, aChunk, nRead);
         nGathered += nRead;
         if (!iCall) {
             // A failing call without bytes after whole chunks ends the message;
@@ -76,7 +71,7 @@ int iReadInterruptPacket(DeviceLink *pLink, size_t *pnGathered) {
     if (iDebugComIo()) {
         std::printf("   %ld Byte Message read from USB, fRc=%d:\n", static_cast<long>(nGathered),
                     iResult);
-        vHexDump(pReceiveBuffer.get(), nGathered);
+        vHexDump(pLink->pUsbReceiveBuffer.get(), nGathered);
     }
     return iResult;
 }
@@ -102,10 +97,6 @@ void vWriteUsbHeader(uint8_t *p, const UsbPacketHeader &o) {
     }
 }
 
-void vResetUsbReader() {
-    fDrainingBulk = false;
-}
-
 int iWriteUsbPacket(DeviceLink *pLink, const uint8_t *pPacket) {
     if (pLink == nullptr || !pLink->pUsb) {
         return 0;
@@ -113,7 +104,7 @@ int iWriteUsbPacket(DeviceLink *pLink, const uint8_t *pPacket) {
     size_t nLength = kUsbHeaderSize + oReadUsbHeader(pPacket).lDataSize;
     size_t nWritten = 0;
     int iResult = pLink->pUsb->iWrite(pPacket, nLength, &nWritten);
-    vCountBytesSent(nLength);
+    vCountBytesSent(pLink, nLength);
     if (iDebugComIo()) {
         std::printf("   %ld Byte Message sent to USB, Bytes written=%ld, fRc=%d:\n",
                     static_cast<long>(nLength), static_cast<long>(nWritten), iResult);
@@ -135,39 +126,39 @@ int iReadUsbPacket(DeviceLink *pLink, uint8_t **ppPacket) {
     if (pLink == nullptr || !pLink->pUsb) {
         return 0;
     }
-    if (!pReceiveBuffer) {
-        pReceiveBuffer.reset(new (std::nothrow) uint8_t[kUsbReceiveBufferSize]);
-        if (!pReceiveBuffer) {
+    if (!pLink->pUsbReceiveBuffer) {
+        pLink->pUsbReceiveBuffer.reset(new (std::nothrow) uint8_t[kUsbReceiveBufferSize]);
+        if (!pLink->pUsbReceiveBuffer) {
             return 0;
         }
-        std::memset(pReceiveBuffer.get(), 0, kUsbReceiveBufferSize);
+        std::memset(pLink->pUsbReceiveBuffer.get(), 0, kUsbReceiveBufferSize);
     }
-    *ppPacket = pReceiveBuffer.get();
+    *ppPacket = pLink->pUsbReceiveBuffer.get();
 
     size_t nGathered = 0;
-    if (fDrainingBulk) {
+    if (pLink->fDrainingBulk) {
         int iResult = iReadBulkPacket(pLink, &nGathered);
         if (iResult && nGathered > 0) {
-            return fConsistent(pReceiveBuffer.get(), nGathered) ? 1 : 0;
+            return fConsistent(pLink->pUsbReceiveBuffer.get(), nGathered) ? 1 : 0;
         }
-        fDrainingBulk = false;
+        pLink->fDrainingBulk = false;
         if (!iResult) {
             return 0;
         }
     }
     int iResult = iReadInterruptPacket(pLink, &nGathered);
-    if (!iResult || !fConsistent(pReceiveBuffer.get(), nGathered)) {
+    if (!iResult || !fConsistent(pLink->pUsbReceiveBuffer.get(), nGathered)) {
         return 0;
     }
-    UsbPacketHeader oHeader = oReadUsbHeader(pReceiveBuffer.get());
+    UsbPacketHeader oHeader = oReadUsbHeader(pLink->pUsbReceiveBuffer.get());
     if (oHeader.bType == kUsbProtocolLayer && oHeader.sId == kUsbDataAvailable) {
-        fDrainingBulk = true;
+        pLink->fDrainingBulk = true;
         iResult = iReadBulkPacket(pLink, &nGathered);
         if (!iResult || nGathered == 0) {
-            fDrainingBulk = false;
+            pLink->fDrainingBulk = false;
             return 0;
         }
-        return fConsistent(pReceiveBuffer.get(), nGathered) ? 1 : 0;
+        return fConsistent(pLink->pUsbReceiveBuffer.get(), nGathered) ? 1 : 0;
     }
     return 1;
 }
@@ -192,7 +183,7 @@ int iStartUsbSession(DeviceLink *pLink) {
             }
             UsbPacketHeader oHeader = oReadUsbHeader(pPacket);
             if (oHeader.bType == kUsbProtocolLayer || oHeader.sId == kUsbSessionStarted) {
-                vSetUsbLinkOpen(1);
+                pLink->fUsbLinkOpen = 1;
                 return 1;
             }
         }

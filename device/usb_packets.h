@@ -5,12 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/transport.h"
 #include "garmin/protocol_numbers.h"
 
-struct DeviceLink;
-
 constexpr size_t kUsbHeaderSize = 12;
-constexpr size_t kUsbReceiveBufferSize = 4109;
 constexpr size_t kUsbInterruptChunk = 64;
 constexpr size_t kUsbBulkReadSize = 4096;
 constexpr uint32_t kUsbDefaultPacketSize = 64;
@@ -29,12 +27,10 @@ void vWriteUsbHeader(uint8_t *pPacket, const UsbPacketHeader &oHeader);
 // Writes one packet of 12 + data size bytes to bulk OUT, followed by a
 // zero-length write when that length is a whole multiple of the packet size.
 int iWriteUsbPacket(DeviceLink *pLink, const uint8_t *pPacket);
-// Reads one packet into the USB receive buffer and hands back a pointer to it.
+// Reads one packet into the link's USB receive buffer and hands back a pointer to it.
 // The packet is complete and consistent (header present, data size within what
 // arrived) when 1 is returned.
 int iReadUsbPacket(DeviceLink *pLink, uint8_t **ppPacket);
 // Sends the start-session packet and waits for "session started"; sends it up
 // to three times in all. 1 when the session runs (the link kind is then USB).
 int iStartUsbSession(DeviceLink *pLink);
-// Forgets whether the bulk pipe is being drained; for tests and at close.
-void vResetUsbReader();

@@ -8,6 +8,7 @@
 #include "files/file_types.h"
 #include "files/native_file.h"
 #include "formats/export_driver.h"
+#include "formats/file_look.h"
 #include "formats/gpx.h"
 #include "formats/overlay.h"
 #include "formats/ozi.h"
@@ -17,27 +18,11 @@
 
 namespace {
 
-constexpr std::string_view kNativeMagic = "Orvensta";
-
-// The text formats by the line they begin with (their first line that is not
-// blank: PCX5 files begin with an empty line).
-struct TextBeginning {
-    std::string_view svLine;
-    int16_t sType;
-};
-constexpr TextBeginning aTextBeginnings[] = {
-    {"* Orvensta Export file *", kFileTextExport},
-    {"H  SOFTWARE NAME & VERSION", kFilePcx5},
-    {"OziExplorer Waypoint File", kFileOziWaypoints},
-    {"OziExplorer Track Point File", kFileOziTrack},
-    {"[Symbol ", kFileOverlay},
-};
-
 // The type a file's first bytes show where its name leaves room for doubt,
 // else sType (the type from the name). A ".WPT" file is PCX5, unless it is
 // the OziExplorer waypoint file that usually carries that extension. A name
 // with no extension or an unknown one stands for a native file, unless the
-// file lacks the native header and begins like a text format.
+// file begins like another format the program reads.
 int16_t sTypeFromContent(const char *pszFileName, int16_t sType) {
     int16_t sExtension = sExtensionType(pszFileName);
     if (sExtension != kFilePcx5Waypoints && sExtension != kNoExtension &&
@@ -48,20 +33,14 @@ int16_t sTypeFromContent(const char *pszFileName, int16_t sType) {
     if (pFile == nullptr) {
         return sType; // the reader says why
     }
-    char acStart[256];
+    char acStart[1024];
     std::string_view svStart(acStart, std::fread(acStart, 1, sizeof(acStart), pFile));
     std::fclose(pFile);
-    if (sExtension != kFilePcx5Waypoints && svStart.starts_with(kNativeMagic)) {
-        return sType;
+    int16_t sLook = sReadableTypeByLook(svStart);
+    if (sExtension == kFilePcx5Waypoints) {
+        return sLook == kFileOziWaypoints ? sLook : sType;
     }
-    svStart = svStart.substr(std::min(svStart.find_first_not_of("\r\n \t"), svStart.size()));
-    for (const TextBeginning &o : aTextBeginnings) {
-        if (svStart.starts_with(o.svLine) &&
-            (sExtension != kFilePcx5Waypoints || o.sType == kFileOziWaypoints)) {
-            return o.sType;
-        }
-    }
-    return sType;
+    return sLook >= 0 ? sLook : sType;
 }
 
 } // namespace

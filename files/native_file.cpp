@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "base/report.h"
+#include "formats/file_look.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "formats/route_point_names.h"
@@ -196,7 +198,12 @@ int iReadNativeBuffer(Workspace *pWorkspace, std::span<const uint8_t> aData, con
     }
     if (aData.size() < kNativeHeaderSize || std::memcmp(aData.data(), abMagic, 10) != 0 ||
         aData[10] != kMajorVersion || aData[11] > kWrittenMinorVersion) {
-        vReportError("'%s' is not a data file", pszName);
+        std::string_view svData(reinterpret_cast<const char *>(aData.data()), aData.size());
+        if (svData.starts_with(std::string_view(reinterpret_cast<const char *>(abMagic), 10))) {
+            vReportError("'%s' is not a data file", pszName); // of another version, or cut short
+        } else {
+            vReportNotOfFormat(pszName, svData, kFileNative);
+        }
         return 0;
     }
     NativeReader oReader{pWorkspace, ByteReader(aData.subspan(kNativeHeaderSize)), aData[11]};

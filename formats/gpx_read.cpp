@@ -19,9 +19,12 @@
 
 #include "base/debug.h"
 #include "base/report.h"
+#include "formats/file_look.h"
 #include "formats/gpx.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
+#include "geo/calendar.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -36,7 +39,6 @@ constexpr size_t kMaxFieldText = 4096;
 constexpr size_t kReadChunk = 1 << 16;
 constexpr int kSymbolFormat = 108;
 constexpr int kDeviceSymbolWaypoint = 18;
-constexpr int64_t kReceiverEpochUnix = 631065600; // 1989-12-31T00:00:00Z
 
 constexpr std::string_view kGarminNamespace = "http://www.garmin.com/xmlschemas/GpxExtensions/v3";
 
@@ -126,15 +128,6 @@ void vCopyLatin1(std::string_view svText, char *pszOut, size_t nSize) {
         i += nLength;
     }
     pszOut[n] = '\0';
-}
-
-int64_t llDaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;
-    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
 }
 
 bool fDigits(std::string_view sv, size_t nAt, size_t nCount, int &iValue) {
@@ -713,8 +706,27 @@ class GpxReader final {
 
 } // namespace
 
+namespace {
+
+constexpr size_t kXmlLookSize = 4096;
+
+// Data without a single "<" as far as looked (a file of another program
+// given this extension) is said to be what it looks like, rather than an XML
+// syntax error at 1:1. Empty data and XML in any encoding are expat's to judge.
+bool fBeginsLikeXml(std::string_view svStart) {
+    svStart = svStart.substr(0, kXmlLookSize);
+    return svStart.find('<') != std::string_view::npos ||
+           svStart.find_first_not_of("\r\n \t") == std::string_view::npos;
+}
+
+} // namespace
+
 int iImportGpxBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszName) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszName == nullptr) {
+        return 0;
+    }
+    if (!fBeginsLikeXml(svData)) {
+        vReportNotOfFormat(pszName, svData, kFileGpx);
         return 0;
     }
     GpxReader oReader(pWorkspace, pszName);
@@ -733,6 +745,20 @@ int iImportGpx(Workspace *pWorkspace, const char *pszFileName) {
     if (!pFile) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
+    }
+    // A file that can go back to its start is looked at first.
+    if (std::fseek(pFile.get(), 0, SEEK_SET) == 0) {
+        char acStart[kXmlLookSize];
+        std::string_view svStart(acStart, std::fread(acStart, 1, sizeof(acStart), pFile.get()));
+        if (!std::ferror(pFile.get()) && !fBeginsLikeXml(svStart)) {
+            vReportNotOfFormat(pszFileName, svStart, kFileGpx);
+            return 0;
+        }
+        std::clearerr(pFile.get());
+        if (std::fseek(pFile.get(), 0, SEEK_SET) != 0) {
+            vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
+            return 0;
+        }
     }
     GpxReader oReader(pWorkspace, pszFileName);
     if (!oReader.iStartExpat()) {

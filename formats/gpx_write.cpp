@@ -17,6 +17,7 @@
 #include "formats/output_file.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
+#include "geo/calendar.h"
 #include "store/workspace.h"
 
 namespace {
@@ -24,8 +25,6 @@ namespace {
 constexpr size_t kFlushSize = 1 << 16;
 // |latitude| beyond 2^30 semicircles is beyond 90 degrees, which GPX cannot hold.
 constexpr int32_t kMaxLatitude = 1 << 30;
-// Receiver time 0 is 1989-12-31T00:00:00Z, 631065600 seconds after 1970.
-constexpr int64_t kReceiverEpochUnix = 631065600;
 // The waypoint format whose symbol numbers and display modes GPX symbol names follow.
 constexpr int kSymbolFormat = 108;
 
@@ -317,18 +316,12 @@ size_t nFormatGpxDegrees(int32_t lSemicircles, char *pszBuffer) {
 
 size_t nFormatGpxTime(int32_t lTime, char *pszBuffer) {
     int64_t llUnix = kReceiverEpochUnix + lTime;
-    int64_t llDays = llUnix >= 0 ? llUnix / 86400 : (llUnix - 86399) / 86400;
+    int64_t llDays = llDaysOfUnixTime(llUnix);
     int64_t llSeconds = llUnix - llDays * 86400;
-    // Civil date of a day count since 1970-01-01 (proleptic Gregorian).
-    int64_t z = llDays + 719468;
-    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    int64_t doe = z - era * 146097;
-    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    int64_t mp = (5 * doy + 2) / 153;
-    int64_t iDay = doy - (153 * mp + 2) / 5 + 1;
-    int64_t iMonth = mp < 10 ? mp + 3 : mp - 9;
-    int64_t iYear = yoe + era * 400 + (iMonth <= 2 ? 1 : 0);
+    CivilDate oDate = oCivilFromDays(llDays);
+    int64_t iDay = oDate.llDay;
+    int64_t iMonth = oDate.llMonth;
+    int64_t iYear = oDate.llYear;
     auto vTwo = [](char *p, int64_t v) {
         p[0] = static_cast<char>('0' + v / 10);
         p[1] = static_cast<char>('0' + v % 10);

@@ -12,11 +12,13 @@
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
+#include "formats/file_look.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -211,7 +213,7 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
     // A file without one line of the format (a file of another kind given this
     // extension) is not an empty overlay.
     if (nFormatLines == 0) {
-        vReportError("'%s' holds no TOP50 overlay lines", pszFileName);
+        vReportNotOfFormat(pszFileName, svData, kFileOverlay);
         return 0;
     }
     return 1;

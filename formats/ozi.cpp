@@ -10,11 +10,13 @@
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
+#include "formats/file_look.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -111,16 +113,14 @@ using LineParser = int (*)(Workspace *, std::string_view, const char **);
 
 int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszFileName,
                      std::string_view svFirstLine, int nSkippedLines, LineParser pParseLine,
-                     const char *pszWhat) {
+                     int16_t sOwnType) {
     if (pWorkspace == nullptr || !pWorkspace->pStore) {
         return 0;
     }
     LineReader oReader(svData);
     std::string_view svLine;
     if (!oReader.fNextLine(svLine) || svLine.substr(0, svFirstLine.size()) != svFirstLine) {
-        vReportError("'%s' is not an OziExplorer %s file: it does not begin with \"%.*s\"",
-                     pszFileName, pszWhat, static_cast<int>(svFirstLine.size()),
-                     svFirstLine.data());
+        vReportNotOfFormat(pszFileName, svData, sOwnType);
         return 0;
     }
     // Datum, reserved and symbol-set or track lines: the positions are WGS 84
@@ -228,13 +228,13 @@ int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine, const ch
 int iImportOziWaypointsFromBuffer(Workspace *pWorkspace, std::string_view svData,
                                   const char *pszFileName) {
     return iImportOziBuffer(pWorkspace, svData, pszFileName, kWaypointFirstLine, 3,
-                            iParseOziWaypoint, "waypoint");
+                            iParseOziWaypoint, kFileOziWaypoints);
 }
 
 int iImportOziTrackFromBuffer(Workspace *pWorkspace, std::string_view svData,
                               const char *pszFileName) {
     return iImportOziBuffer(pWorkspace, svData, pszFileName, kTrackFirstLine, 5,
-                            iParseOziTrackPoint, "track");
+                            iParseOziTrackPoint, kFileOziTrack);
 }
 
 int iImportOziWaypoints(Workspace *pWorkspace, const char *pszFileName) {

@@ -1,6 +1,7 @@
 #include "formats/pcx5.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -9,12 +10,14 @@
 #include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
+#include "formats/file_look.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/coordinates.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -206,6 +209,92 @@ const char *pszStoreReason() {
     return "the store cannot take the record (out of memory)";
 }
 
+bool fDigits(std::string_view svLine, size_t nAt, size_t nCount) {
+    for (size_t k = nAt; k < nAt + nCount; ++k) {
+        if (k >= svLine.size() || svLine[k] < '0' || svLine[k] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A date and time of the shape dd-MON-yy hh:mm:ss at the column.
+bool fIsPcx5Date(std::string_view svLine, size_t n) {
+    auto fAt = [&](size_t k, char c) { return n + k < svLine.size() && svLine[n + k] == c; };
+    auto fLetter = [&](size_t k) {
+        return n + k < svLine.size() && std::isalpha(static_cast<unsigned char>(svLine[n + k]));
+    };
+    return fDigits(svLine, n, 2) && fAt(2, '-') && fLetter(3) && fLetter(4) && fLetter(5) &&
+           fAt(6, '-') && fDigits(svLine, n + 7, 2) && fAt(9, ' ') && fDigits(svLine, n + 10, 2) &&
+           fAt(12, ':') && fDigits(svLine, n + 13, 2) && fAt(15, ':') && fDigits(svLine, n + 16, 2);
+}
+
+bool fIsPosition(std::string_view svLine, size_t nStart, int iNotation) {
+    int32_t lLatitude = 0;
+    int32_t lLongitude = 0;
+    return iReadPosition(svLine, nStart, iNotation, lLatitude, lLongitude, nullptr) != 0;
+}
+
+// Where the fields of a W line stand. A name longer than six characters (the
+// writer puts names whole) pushes the position and everything after it to the
+// right, and a comment longer than 40 pushes the proximity and the symbol.
+struct WaypointColumns {
+    size_t nNameLength = 6;
+    size_t nPosition = 10;
+    size_t nDate;
+    size_t nCommentLength = 40;
+    size_t nProximity, nProximityLength = 13;
+    size_t nSymbol, nSymbolLength = 8;
+};
+
+WaypointColumns oWaypointColumns(std::string_view svLine, int iNotation) {
+    const size_t d = fIsUtm(iNotation) ? 32 : 35;
+    const size_t w = fIsUtm(iNotation) ? 21 : 24;
+    WaypointColumns o;
+    o.nDate = d;
+    // The position and the date have fixed shapes: the date that follows a
+    // readable position, in its columns or pushed right by a long name.
+    if (!fIsPcx5Date(svLine, d)) {
+        for (size_t n = d + 1; n + 18 <= svLine.size() && n - d <= size_t{kNameSize}; ++n) {
+            if (fIsPcx5Date(svLine, n) && fIsPosition(svLine, n - 1 - w, iNotation)) {
+                o.nDate = n;
+                break;
+            }
+        }
+    }
+    const size_t nShift = o.nDate - d;
+    o.nNameLength += nShift;
+    o.nPosition += nShift;
+    o.nProximity = o.nDate + 66;
+    o.nSymbol = o.nDate + 80;
+    // The proximity and the symbol are the last two fields; taken from the
+    // line's end when they stand past the comment's 40 columns (where a long
+    // comment puts them). Otherwise their columns hold.
+    std::string_view svTrimmed = svLine.substr(0, svLine.find_last_not_of(' ') + 1);
+    size_t nSymbol = svTrimmed.find_last_of(' ') + 1;
+    size_t nBlank = svTrimmed.find_last_not_of(' ', nSymbol == 0 ? 0 : nSymbol - 1);
+    size_t nProximity =
+        nBlank == std::string_view::npos ? 0 : svTrimmed.find_last_of(' ', nBlank) + 1;
+    std::string_view svSymbol = svTrimmed.substr(nSymbol);
+    std::string_view svProximity =
+        nProximity == 0 ? std::string_view() : svTrimmed.substr(nProximity, nSymbol - nProximity);
+    svProximity = svProximity.substr(0, svProximity.find(' '));
+    auto fNumber = [](std::string_view sv, std::string_view svChars) {
+        return !sv.empty() && sv.find_first_not_of(svChars) == std::string_view::npos &&
+               sv.find_first_of("0123456789") != std::string_view::npos;
+    };
+    if (nProximity > o.nDate + 65 && fNumber(svSymbol, "+-0123456789") &&
+        fNumber(svProximity, "+-.eE0123456789")) {
+        o.nCommentLength = std::min(nProximity - 1 - (o.nDate + 25), size_t{kNameSize - 1});
+        o.nProximity = nProximity;
+        o.nProximityLength = svProximity.size();
+        o.nSymbol = nSymbol;
+        o.nSymbolLength = svSymbol.size();
+    }
+    o.nNameLength = std::min(o.nNameLength, size_t{kNameSize - 1});
+    return o;
+}
+
 } // namespace
 
 int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNotation,
@@ -214,20 +303,22 @@ int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNota
         return 0;
     }
     Waypoint oWaypoint = oEmptyWaypoint();
-    size_t d = fIsUtm(iNotation) ? 32 : 35;
-    char szText[48];
-    std::strcpy(oWaypoint.szName, pszColumns(svLine, 3, 6, szText));
-    std::strcpy(oWaypoint.szComment, pszColumns(svLine, d + 25, 40, szText));
-    if (!iReadPosition(svLine, 10, iNotation, oWaypoint.lLatitude, oWaypoint.lLongitude,
+    const WaypointColumns o = oWaypointColumns(svLine, iNotation);
+    char szText[kNameSize];
+    std::strcpy(oWaypoint.szName, pszColumns(svLine, 3, o.nNameLength, szText));
+    std::strcpy(oWaypoint.szComment, pszColumns(svLine, o.nDate + 25, o.nCommentLength, szText));
+    if (!iReadPosition(svLine, o.nPosition, iNotation, oWaypoint.lLatitude, oWaypoint.lLongitude,
                        ppszReason)) {
         return 0;
     }
-    oWaypoint.lTime = lParseTime(pszColumns(svLine, d, 18, szText), 0);
-    double dProximity = dFieldDecimal(pszColumns(svLine, d + 66, 13, szText));
+    oWaypoint.lTime = lParseTime(pszColumns(svLine, o.nDate, 18, szText), 0);
+    double dProximity = dFieldDecimal(
+        pszColumns(svLine, o.nProximity, std::min(o.nProximityLength, size_t{24}), szText));
     if (dProximity != 0.0) {
         oWaypoint.fProximity = static_cast<float>(dProximity);
     }
-    int64_t llSymbol = llFieldInteger(pszColumns(svLine, d + 80, 8, szText));
+    int64_t llSymbol = llFieldInteger(
+        pszColumns(svLine, o.nSymbol, std::min(o.nSymbolLength, size_t{24}), szText));
     if ((llSymbol & 0xFFFF) != 0) {
         oWaypoint.sSymbol =
             sGetStoredSymbol(static_cast<int16_t>(llSymbol & 0xFFFF), pWorkspace->sSymbolSet);
@@ -275,11 +366,15 @@ int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char
     }
     int iNotation = 0;
     int fNewSegment = 1;
+    // Header and record lines of the format; a file without one is another
+    // kind of file (other lines are skipped, so it would read as nothing).
+    size_t nFormatLines = 0;
     LineReader oLines(svData);
     std::string_view svLine;
     while (oLines.fNextLine(svLine)) {
         const char *pszReason = nullptr;
-        switch (svLine.empty() ? '\0' : svLine[0]) {
+        char cKeyword = svLine.empty() ? '\0' : svLine[0];
+        switch (cKeyword) {
         case 'H':
             fNewSegment = 1;
             break;
@@ -326,9 +421,22 @@ int iImportPcx5Buffer(Workspace *pWorkspace, std::string_view svData, const char
             break; // R lines, empty lines, comments
         }
         if (pszReason != nullptr) {
+            // Before any line of the format, the line is more likely one of
+            // another kind of file than a faulty one.
+            if (nFormatLines == 0 && iReportForeignLook(pszName, svData, kFilePcx5)) {
+                return 0;
+            }
             vReportError("'%s' line %zu: %s", pszName, oLines.nLineNumber(), pszReason);
             return 0;
         }
+        if (std::strchr("HIMUTWR", cKeyword) != nullptr && cKeyword != '\0' &&
+            svLine.substr(1, 2) == "  ") {
+            ++nFormatLines;
+        }
+    }
+    if (nFormatLines == 0 && !fIsBlankData(svData)) {
+        vReportNotOfFormat(pszName, svData, kFilePcx5);
+        return 0;
     }
     return 1;
 }

@@ -9,6 +9,7 @@
 #include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
+#include "formats/file_look.h"
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "garmin/waypoint_symbols.h"
@@ -16,6 +17,7 @@
 #include "geo/datums.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
+#include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
@@ -577,7 +579,7 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
     // A file without one line of the format (a file of another kind given this
     // extension) is not an empty export.
     if (nFormatLines == 0) {
-        vReportError("'%s' holds no Quillox text export lines", pszName);
+        vReportNotOfFormat(pszName, svData, kFileTextExport);
         return 0;
     }
     return 1;

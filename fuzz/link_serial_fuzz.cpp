@@ -8,21 +8,16 @@
 
 #include "device/link_layer.h"
 #include "device/link_open.h"
-#include "device/protocol_selection.h"
 #include "tests/device/fake_transports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
-    vResetLinkState();
-    vResetProtocolSelection();
     auto p = std::make_unique<FakeSerialPort>();
     FakeSerialPort *pPort = p.get();
     pPort->aInput.assign(pData, pData + nSize);
-    DeviceLink *pLink = pAttachSerialLink(std::move(p));
+    std::unique_ptr<DeviceLink> pLink = pAttachSerialLink(std::move(p));
     // Each read consumes at least one byte or meets silence, so this ends.
     for (size_t i = 0; i <= nSize && !pPort->aInput.empty(); ++i) {
-        iReadMessage(pLink, 0);
+        iReadMessage(pLink.get(), 0);
     }
-    vDestroyLink(pLink);
-    vResetProtocolSelection();
     return 0;
 }

@@ -9,12 +9,9 @@
 
 #include "device/link_layer.h"
 #include "device/link_open.h"
-#include "device/protocol_selection.h"
 #include "tests/device/fake_transports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
-    vResetLinkState();
-    vResetProtocolSelection();
     auto p = std::make_unique<FakeUsbPipes>();
     FakeUsbPipes *pPipes = p.get();
     size_t nPackets = 0;
@@ -29,12 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
         i += nTake;
         ++nPackets;
     }
-    DeviceLink *pLink = pAttachUsbLink(std::move(p));
+    std::unique_ptr<DeviceLink> pLink = pAttachUsbLink(std::move(p));
+    pLink->fUsbLinkOpen = 1; // as after the session start: reads take USB packets
     for (size_t i = 0; i <= nPackets && (!pPipes->aInterrupt.empty() || !pPipes->aBulk.empty());
          ++i) {
-        iReadMessage(pLink, 0);
+        iReadMessage(pLink.get(), 0);
     }
-    vDestroyLink(pLink);
-    vResetProtocolSelection();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "base/debug.h"
 #include "base/number_text.h"
 #include "base/temp_string.h"
+#include "geo/calendar.h"
 #include "geo/text_scan.h"
 
 namespace {
@@ -16,70 +17,25 @@ constexpr int32_t kSecondsPerDay = 86400;
 constexpr const char *kMonthNames[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
-// The calendar arithmetic multiplies by reciprocals held in extended precision
-// rather than dividing, as the receivers' desktop software always did; the
-// truncations below depend on it only at values no date reaches.
-constexpr long double kPerGregorianCentury = 1.0L / 36524.25L;
-constexpr long double kPerJulianYear = 1.0L / 365.25L;
-constexpr long double kPerMonthSpan = 1.0L / static_cast<long double>(30.6001);
+// The day count is written in extended precision, as the receivers' desktop
+// software always did.
 constexpr long double kPerDay = 1.0L / 86400.0L;
-
-int64_t lTrunc(long double x) {
-    return static_cast<int64_t>(x);
-}
 
 int16_t sToShort(int64_t l) {
     return static_cast<int16_t>(static_cast<uint16_t>(l & 0xFFFF));
 }
 
+// Dates in the convention of the receivers' desktop software: there is no
+// year 0, the year before 1 is -1.
 void vDayNumberToDate64(int64_t lDayNumber, int64_t *plMonth, int64_t *plDay, int64_t *plYear) {
-    int64_t lJul = lDayNumber + kEpochDayNumber;
-    int64_t lAlpha =
-        lTrunc((static_cast<long double>(lJul - 1867216) - 0.25L) * kPerGregorianCentury);
-    int64_t lJa = lJul + 1 + lAlpha - lTrunc(static_cast<long double>(lAlpha) * 0.25L);
-    int64_t lJb = lJa + 1524;
-    // The year count is offset by 6680 before it is truncated, so the
-    // truncation acts as a floor for dates before 1968 too (a negative
-    // quotient truncated toward zero would land a year late).
-    int64_t lJc = lTrunc(
-        6680.0L + (static_cast<long double>(lJb - 2439870) - static_cast<long double>(122.1)) *
-                      kPerJulianYear);
-    int64_t lJd = lTrunc(static_cast<long double>(lJc) * 365.25L);
-    int64_t lJe = lTrunc(static_cast<long double>(lJb - lJd) * kPerMonthSpan);
-    int64_t lDay =
-        lJb - lJd - lTrunc(static_cast<long double>(lJe) * static_cast<long double>(30.6001));
-    int64_t lMonth = lJe - 1;
-    if (lMonth > 12) {
-        lMonth -= 12;
-    }
-    int64_t lYear = lJc - 4715;
-    if (lMonth > 2) {
-        --lYear;
-    }
-    if (lYear <= 0) {
-        --lYear;
-    }
-    *plMonth = lMonth;
-    *plDay = lDay;
-    *plYear = lYear;
+    CivilDate o = oCivilFromDays(lDayNumber + kReceiverEpochDays);
+    *plMonth = o.llMonth;
+    *plDay = o.llDay;
+    *plYear = o.llYear <= 0 ? o.llYear - 1 : o.llYear;
 }
 
 int64_t lDateToDayNumber64(int64_t lMonth, int64_t lDay, int64_t lYear) {
-    int64_t lJy = lYear;
-    if (lJy < 0) {
-        ++lJy;
-    }
-    int64_t lJm = 0;
-    if (lMonth > 2) {
-        lJm = lMonth + 1;
-    } else {
-        --lJy;
-        lJm = lMonth + 13;
-    }
-    int64_t lJa = lTrunc(static_cast<long double>(lJy) * static_cast<long double>(0.01));
-    return lTrunc(static_cast<long double>(lJy) * 365.25L) +
-           lTrunc(static_cast<long double>(lJm) * static_cast<long double>(30.6001)) + lDay +
-           1720997 - lJa + lTrunc(static_cast<long double>(lJa) * 0.25L) - kEpochDayNumber;
+    return llDaysFromCivil(lYear < 0 ? lYear + 1 : lYear, lMonth, lDay) - kReceiverEpochDays;
 }
 
 struct SplitTime {

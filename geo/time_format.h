@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-// Julian day number of 31 December 1989, the receiver's epoch day.
-constexpr int32_t kEpochDayNumber = 2447892;
 // Day of the epoch in the day count that starts at 30 December 1899.
 constexpr int32_t kDayCountOffset = 32873;
 
@@ -27,5 +25,5 @@ int32_t lParseTime(const char *pszText, int32_t lOffset);
 // Day number (days since 31 December 1989) to month 1..12, day, year.
 void vDayNumberToDate(int32_t lDayNumber, int16_t *psMonth, int16_t *psDay, int16_t *psYear);
 // Month, day and year to a day number; days beyond the month's end run on into
-// the next month.
+// the next month, months beyond 12 into the next year.
 int32_t lDateToDayNumber(int32_t lMonth, int32_t lDay, int32_t lYear);

@@ -92,18 +92,16 @@ const ProtocolSelection &oUnitFormats(const SimReceiver &oReceiver) {
     static ProtocolSelection oFormats;
     if (!fReady) {
         fReady = true;
-        vResetProtocolSelection();
         vApplyProductTable(oReceiver.oProfile.sProductId, oReceiver.oProfile.sSoftwareVersion,
-                           oProtocolSelection());
+                           oFormats);
         if (!oReceiver.oProfile.asCapabilities.empty()) {
             std::vector<uint8_t> aArray;
             for (const std::string &s : oReceiver.oProfile.asCapabilities) {
                 aArray.push_back(static_cast<uint8_t>(s.empty() ? '?' : s[0]));
                 vPutU16(aArray, static_cast<uint16_t>(std::atoi(s.c_str() + (s.empty() ? 0 : 1))));
             }
-            vParseProtocolArray(aArray);
+            vParseProtocolArray(aArray, oFormats);
         }
-        oFormats = oProtocolSelection();
     }
     return oFormats;
 }

@@ -119,28 +119,23 @@ inline std::vector<uint8_t> aUsbPacket(uint8_t bType, uint16_t sId,
     return a;
 }
 
-// A link over a fake transport for each test, with the link state and the
-// protocol selection reset around it.
-inline DeviceLink *pAttachFake(std::unique_ptr<FakeSerialPort> p) {
+// A new link over a fake transport for each test.
+inline std::unique_ptr<DeviceLink> pAttachFake(std::unique_ptr<FakeSerialPort> p) {
     return pAttachSerialLink(std::move(p));
 }
-inline DeviceLink *pAttachFake(std::unique_ptr<FakeUsbPipes> p) {
+inline std::unique_ptr<DeviceLink> pAttachFake(std::unique_ptr<FakeUsbPipes> p) {
     return pAttachUsbLink(std::move(p));
 }
 
 template <class Fake> class FakeLinkTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        vResetLinkState();
-        vResetProtocolSelection();
         auto p = std::make_unique<Fake>();
         pFake = p.get();
-        pLink = pAttachFake(std::move(p));
-    }
-    void TearDown() override {
-        vDestroyLink(pLink);
-        vResetProtocolSelection();
+        pOwnedLink = pAttachFake(std::move(p));
+        pLink = pOwnedLink.get();
     }
     Fake *pFake = nullptr;
+    std::unique_ptr<DeviceLink> pOwnedLink;
     DeviceLink *pLink = nullptr;
 };

@@ -23,24 +23,22 @@ Bytes aCapabilities(std::initializer_list<std::pair<char, int>> a) {
 
 class ProtocolSelectionTest : public ::testing::Test {
   protected:
-    void SetUp() override { vResetProtocolSelection(); }
-    void TearDown() override { vResetProtocolSelection(); }
-    const ProtocolSelection &o = oProtocolSelection();
+    ProtocolSelection o;
 };
 
 TEST_F(ProtocolSelectionTest, ProductTableByIdAndVersion) {
-    vApplyProductTable(77, 355, oProtocolSelection());
+    vApplyProductTable(77, 355, o);
     EXPECT_EQ(o.iPrxProtocol, 0);
     EXPECT_EQ(o.iWptFormat, 103);
-    vApplyProductTable(77, 300, oProtocolSelection());
+    vApplyProductTable(77, 300, o);
     EXPECT_EQ(o.iPrxProtocol, 400);
     EXPECT_EQ(o.iWptFormat, 100);
-    vApplyProductTable(129, 100, oProtocolSelection());
+    vApplyProductTable(129, 100, o);
     EXPECT_EQ(o.iWptFormat, 104);
-    vApplyProductTable(96, 100, oProtocolSelection());
+    vApplyProductTable(96, 100, o);
     EXPECT_EQ(o.iPrxProtocol, 400);
     // An unknown unit keeps its waypoint format and gets no proximity protocol.
-    vApplyProductTable(500, 100, oProtocolSelection());
+    vApplyProductTable(500, 100, o);
     EXPECT_EQ(o.iPrxProtocol, 0);
     EXPECT_EQ(o.iWptFormat, 103);
 }
@@ -65,8 +63,8 @@ TEST_F(ProtocolSelectionTest, ProductTableRows) {
         {87, 100, 400, 403, 103}, {96, 300, 400, 403, 103}, {500, 300, 0, 0, 100},
     };
     for (const Case &c : aCases) {
-        vResetProtocolSelection();
-        vApplyProductTable(c.sProduct, c.sVersion, oProtocolSelection());
+        o = ProtocolSelection{};
+        vApplyProductTable(c.sProduct, c.sVersion, o);
         EXPECT_EQ(o.iPrxProtocol, c.iPrxProtocol) << c.sProduct << " " << c.sVersion;
         // A unit given proximity waypoints is also given their record format.
         EXPECT_EQ(o.iPrxFormat, c.iPrxFormat) << c.sProduct << " " << c.sVersion;
@@ -83,7 +81,8 @@ TEST_F(ProtocolSelectionTest, ArrayReplacesTheWholeSelection) {
                                        {'D', 201},
                                        {'D', 108},
                                        {'A', 300},
-                                       {'D', 300}}));
+                                       {'D', 300}}),
+                        o);
     EXPECT_EQ(o.iWptProtocol, 100);
     EXPECT_EQ(o.iWptFormat, 108);
     EXPECT_EQ(o.iRteProtocol, 200);
@@ -97,19 +96,19 @@ TEST_F(ProtocolSelectionTest, ArrayReplacesTheWholeSelection) {
 }
 
 TEST_F(ProtocolSelectionTest, TrackHeadersAndRejectedTrackFormats) {
-    vParseProtocolArray(aCapabilities({{'A', 301}, {'D', 310}, {'D', 301}}));
+    vParseProtocolArray(aCapabilities({{'A', 301}, {'D', 310}, {'D', 301}}), o);
     EXPECT_EQ(o.iTrkProtocol, 301);
     EXPECT_EQ(o.iTrkHdrFormat, 310);
     EXPECT_EQ(o.iTrkFormat, 301);
-    vParseProtocolArray(aCapabilities({{'A', 300}, {'D', 302}}));
+    vParseProtocolArray(aCapabilities({{'A', 300}, {'D', 302}}), o);
     EXPECT_EQ(o.iTrkProtocol, 0);
     EXPECT_EQ(o.iTrkFormat, 0);
     EXPECT_EQ(o.iTrkHdrFormat, 0);
 }
 
 TEST_F(ProtocolSelectionTest, D110IsAWaypointFormatButNoRouteFormat) {
-    vParseProtocolArray(
-        aCapabilities({{'A', 100}, {'D', 110}, {'A', 200}, {'D', 201}, {'D', 110}}));
+    vParseProtocolArray(aCapabilities({{'A', 100}, {'D', 110}, {'A', 200}, {'D', 201}, {'D', 110}}),
+                        o);
     EXPECT_EQ(o.iWptFormat, 110);
     EXPECT_EQ(o.iRteProtocol, 0);
     EXPECT_EQ(o.iRteHdrFormat, 0);
@@ -118,18 +117,18 @@ TEST_F(ProtocolSelectionTest, D110IsAWaypointFormatButNoRouteFormat) {
 
 TEST_F(ProtocolSelectionTest, EntriesOutsideAKnownTransferAreIgnored) {
     // A D entry before any A entry, and D entries after an unsupported A.
-    vParseProtocolArray(
-        aCapabilities({{'D', 108}, {'A', 500}, {'D', 100}, {'A', 400}, {'D', 403}}));
+    vParseProtocolArray(aCapabilities({{'D', 108}, {'A', 500}, {'D', 100}, {'A', 400}, {'D', 403}}),
+                        o);
     EXPECT_EQ(o.iWptFormat, 0);
     EXPECT_EQ(o.iPrxProtocol, 400);
     EXPECT_EQ(o.iPrxFormat, 403);
-    vParseProtocolArray(aCapabilities({{'A', 400}, {'D', 103}}));
+    vParseProtocolArray(aCapabilities({{'A', 400}, {'D', 103}}), o);
     EXPECT_EQ(o.iPrxProtocol, 0);
     EXPECT_EQ(o.iPrxFormat, 0);
     // A trailing fragment of an entry is not read.
     Bytes aCut = aCapabilities({{'A', 100}, {'D', 104}});
     aCut.pop_back();
-    vParseProtocolArray(aCut);
+    vParseProtocolArray(aCut, o);
     EXPECT_EQ(o.iWptProtocol, 100);
     EXPECT_EQ(o.iWptFormat, 0);
 }
@@ -160,7 +159,7 @@ TEST_F(IdentifyTest, UnitLineWithTheFirstDescriptionString) {
     EXPECT_EQ(sIdentify(a, &iResult),
               "Garmin unit found: ID=UNIT 3.50  Version=350  ProductID=73\n");
     EXPECT_EQ(iResult, 1);
-    EXPECT_EQ(oProtocolSelection().iWptFormat, 103);
+    EXPECT_EQ(pLink->oProtocolSelection.iWptFormat, 103);
     // The request went out as FE 01 20.
     EXPECT_EQ(pPort->aWrites[0], aBuildSerialFrame(Bytes{0xFE, 0x01, 0x20}));
 }
@@ -177,7 +176,7 @@ TEST_F(IdentifyTest, FailedRequestIsSilentAndKeepsTheDefaults) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(iIdentifyUnit(nullptr, pLink), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(oProtocolSelection().iWptFormat, 100);
+    EXPECT_EQ(pLink->oProtocolSelection.iWptFormat, 100);
     EXPECT_EQ(pPort->aWrites.size(), 3u);
 }
 

@@ -46,8 +46,8 @@ TEST_F(SerialLinkTest, SentCommandWaitsForItsAck) {
     EXPECT_EQ(iSend({0x0A, 0x02, 0x07, 0x00}), 1);
     ASSERT_EQ(pPort->aWrites.size(), 1u);
     EXPECT_EQ(pPort->aWrites[0], (Bytes{0x10, 0x0A, 0x02, 0x07, 0x00, 0xED, 0x10, 0x03}));
-    EXPECT_EQ(oGetLinkStatistics().lBytesSent, 8);
-    EXPECT_EQ(oGetLinkStatistics().lBytesRead, 8);
+    EXPECT_EQ(pLink->oStatistics.lBytesSent, 8);
+    EXPECT_EQ(pLink->oStatistics.lBytesRead, 8);
 }
 
 TEST_F(SerialLinkTest, ResendsThreeTimesWithoutTheRightAck) {
@@ -81,7 +81,7 @@ TEST_F(SerialLinkTest, FailedWriteGivesUpAtOnceButCountsTheBytes) {
     pPort->fFailWrites = true;
     EXPECT_EQ(iSend({0x0A, 0x02, 0x07, 0x00}), 0);
     EXPECT_EQ(pPort->aWrites.size(), 1u);
-    EXPECT_EQ(oGetLinkStatistics().lBytesSent, 8);
+    EXPECT_EQ(pLink->oStatistics.lBytesSent, 8);
 }
 
 TEST_F(SerialLinkTest, CapabilityArrayWhileWaitingIsParsedAndTheAckStillCounts) {
@@ -89,8 +89,8 @@ TEST_F(SerialLinkTest, CapabilityArrayWhileWaitingIsParsedAndTheAckStillCounts) 
     pPort->vQueueMessage(kPidExtendedProductData, {'X', 0});
     pPort->vQueueAck(0xFE);
     EXPECT_EQ(iSend({0xFE, 0x01, 0x20}), 1);
-    EXPECT_EQ(oProtocolSelection().iWptFormat, 108);
-    EXPECT_EQ(oProtocolSelection().iRteProtocol, 0);
+    EXPECT_EQ(pLink->oProtocolSelection.iWptFormat, 108);
+    EXPECT_EQ(pLink->oProtocolSelection.iRteProtocol, 0);
     // The request, then the host's ACKs of the array and of the extended data.
     ASSERT_EQ(pPort->aWrites.size(), 3u);
     EXPECT_EQ(pPort->aWrites[1], aBuildSerialFrame(Bytes{kPidAck, 2, kPidProtocolArray, 0}));
@@ -121,8 +121,8 @@ TEST_F(SerialLinkTest, ReadsStuffedSizeByteAndAcknowledges) {
     }
     pPort->vQueueMessage(0x22, aData);
     ASSERT_EQ(iReadMessage(pLink, 0x22), 1);
-    EXPECT_EQ(bReceivedSize(), 16);
-    EXPECT_EQ(Bytes(aReceivedData().begin(), aReceivedData().end()), aData);
+    EXPECT_EQ(bReceivedSize(pLink), 16);
+    EXPECT_EQ(Bytes(aReceivedData(pLink).begin(), aReceivedData(pLink).end()), aData);
     ASSERT_EQ(pPort->aWrites.size(), 1u);
     EXPECT_EQ(pPort->aWrites[0], aBuildSerialFrame(Bytes{kPidAck, 2, 0x22, 0}));
 }
@@ -164,7 +164,7 @@ TEST_F(SerialLinkTest, FrameThatDoesNotStartWithDleIsSpoiledAndUnanswered) {
     EXPECT_EQ(iReadMessage(pLink, 0), 0);
     EXPECT_TRUE(pPort->aWrites.empty());
     EXPECT_EQ(iReadMessage(pLink, 0), 1);
-    EXPECT_EQ(bReceivedId(), 0x23);
+    EXPECT_EQ(bReceivedId(pLink), 0x23);
 }
 
 TEST_F(SerialLinkTest, MessagesOutsideTheLengthRangeAreRefused) {
@@ -197,7 +197,7 @@ TEST_F(SerialLinkTest, RandomLineBytesNeverOverrunTheReader) {
         for (int iRead = 0; iRead < 20 && !pPort->aInput.empty(); ++iRead) {
             size_t nBefore = pPort->nBytesConsumed;
             if (iReadMessage(pLink, 0) == 1) {
-                EXPECT_LE(static_cast<size_t>(bReceivedSize()) + 3, kReceiveBufferSize);
+                EXPECT_LE(static_cast<size_t>(bReceivedSize(pLink)) + 3, kReceiveBufferSize);
             }
             // Stuffing at most doubles the kept bytes.
             EXPECT_LE(pPort->nBytesConsumed - nBefore, 2 * (kMaxFrameBytes + 1));

@@ -227,7 +227,7 @@ class SerialCaptureLinkTest : public FakeLinkTest<FakeSerialPort> {
         std::vector<uint8_t> aIds;
         for (size_t i = 0; i <= aLine.size() && !pFake->aInput.empty(); ++i) {
             if (iReadMessage(pLink, 0)) {
-                aIds.push_back(bReceivedId());
+                aIds.push_back(bReceivedId(pLink));
             }
         }
         EXPECT_TRUE(pFake->aInput.empty());

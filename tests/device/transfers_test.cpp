@@ -63,7 +63,7 @@ TEST_F(TransferTest, ShortNameUnitIsToldOfNamesThatCollideAfterTheCut) {
                             "Other", "GrandX"}) {
         ASSERT_EQ(iAdd(w, oNamed(psz)), 1);
     }
-    oProtocolSelection().iWptFormat = 103;
+    pLink->oProtocolSelection.iWptFormat = 103;
     pFake->pOnWrite = vAckAll;
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
@@ -89,9 +89,9 @@ TEST_F(TransferTest, LongNameUnitsAndProximityListsWarnOnlyWhereNamesCollide) {
     ASSERT_EQ(iAdd(w, oNamed("Grand Canyon", 100.0f)), 1);
     ASSERT_EQ(iAdd(w, oNamed("Gate", 50.0f)), 1);
     pFake->pOnWrite = vAckAll;
-    oProtocolSelection().iWptFormat = 108; // whole names
-    oProtocolSelection().iPrxProtocol = 400;
-    oProtocolSelection().iPrxFormat = 403;
+    pLink->oProtocolSelection.iWptFormat = 108; // whole names
+    pLink->oProtocolSelection.iPrxProtocol = 400;
+    pLink->oProtocolSelection.iPrxFormat = 403;
     ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(iUploadWaypoints(&w, pLink, 0), 1);
@@ -102,7 +102,7 @@ TEST_F(TransferTest, LongNameUnitsAndProximityListsWarnOnlyWhereNamesCollide) {
 }
 
 TEST_F(TransferTest, FailedWaypointDownloadStopsTheBarAtTheLastRecordThatArrived) {
-    oProtocolSelection().iWptFormat = 103;
+    pLink->oProtocolSelection.iWptFormat = 103;
     pFake->pOnWrite = [](FakeSerialPort &o, const Bytes &aFrame) {
         if (aFrame.size() > 1 && aFrame[1] == kPidCommandData) {
             o.vQueueAck(kPidCommandData);
@@ -135,7 +135,7 @@ TEST_F(TransferTest, FailedUploadsStopTheBarAtTheLastRecordThatWent) {
         o.lTime = l;
         iAddTrackPoint(&w, o);
     }
-    oProtocolSelection().iWptFormat = 103;
+    pLink->oProtocolSelection.iWptFormat = 103;
     // The unit takes two records of each kind; the third gets no ACK.
     int iRecords = 0;
     pFake->pOnWrite = [&iRecords](FakeSerialPort &o, const Bytes &aFrame) {

@@ -42,7 +42,7 @@ TEST_F(UsbLinkTest, ZeroLengthWriteFollowsWholeMultiplesOfThePacketSize) {
     EXPECT_EQ(iWriteUsbPacket(pLink, a64.data()), 1);
     EXPECT_EQ(pPipes->aWrites.size(), 2u);
     // The terminator adds nothing to the bytes sent.
-    EXPECT_EQ(oGetLinkStatistics().lBytesSent, 64 + 65 + 64);
+    EXPECT_EQ(pLink->oStatistics.lBytesSent, 64 + 65 + 64);
 }
 
 TEST_F(UsbLinkTest, InterruptChunksOfSixtyFourAreJoinedAShorterOneEnds) {
@@ -59,7 +59,7 @@ TEST_F(UsbLinkTest, InterruptChunksOfSixtyFourAreJoinedAShorterOneEnds) {
     pPipes->iInterruptReads = 0;
     ASSERT_EQ(iReadUsbPacket(pLink, &p), 1);
     EXPECT_EQ(pPipes->iInterruptReads, 2);
-    EXPECT_EQ(oGetLinkStatistics().lBytesRead, 112 + 64);
+    EXPECT_EQ(pLink->oStatistics.lBytesRead, 112 + 64);
 }
 
 TEST_F(UsbLinkTest, FailedReadWithoutAnyBytesIsNoPacket) {
@@ -114,7 +114,7 @@ TEST_F(UsbLinkTest, DataAvailableSwitchesToTheBulkPipeUntilItIsEmpty) {
 
 TEST_F(UsbLinkTest, SessionStartIsSentAgainUpToThreeTimes) {
     EXPECT_EQ(iStartUsbSession(pLink), 0);
-    EXPECT_EQ(iIsUsbLink(), 0);
+    EXPECT_EQ(iIsUsbLink(pLink), 0);
     ASSERT_EQ(pPipes->aWrites.size(), 3u);
     EXPECT_EQ(pPipes->aWrites[0], aUsbPacket(0, 5, {}));
 
@@ -127,11 +127,11 @@ TEST_F(UsbLinkTest, SessionStartIsSentAgainUpToThreeTimes) {
     };
     EXPECT_EQ(iStartUsbSession(pLink), 1);
     EXPECT_EQ(pPipes->aWrites.size(), 2u);
-    EXPECT_EQ(iIsUsbLink(), 1);
+    EXPECT_EQ(iIsUsbLink(pLink), 1);
 }
 
 TEST_F(UsbLinkTest, MessagesTravelAsApplicationPacketsWithoutAcknowledgement) {
-    vSetUsbLinkOpen(1);
+    pLink->fUsbLinkOpen = 1;
     const Bytes aMessage = {0x0A, 0x02, 0x07, 0x00};
     EXPECT_EQ(iSendMessage(pLink, aMessage.data(), aMessage.size()), 1);
     ASSERT_EQ(pPipes->aWrites.size(), 1u);
@@ -139,21 +139,21 @@ TEST_F(UsbLinkTest, MessagesTravelAsApplicationPacketsWithoutAcknowledgement) {
 
     vQueueInterrupt(aUsbPacket(20, 0x1B, {5, 0}));
     ASSERT_EQ(iReadMessage(pLink, 0x1B), 1);
-    EXPECT_EQ(bReceivedId(), 0x1B);
-    EXPECT_EQ(bReceivedSize(), 2);
-    EXPECT_EQ(aReceivedData()[0], 5);
+    EXPECT_EQ(bReceivedId(pLink), 0x1B);
+    EXPECT_EQ(bReceivedSize(pLink), 2);
+    EXPECT_EQ(aReceivedData(pLink)[0], 5);
     EXPECT_EQ(pPipes->aWrites.size(), 1u); // nothing acknowledged
 
     // The capability array is filtered on USB too.
     vQueueInterrupt(aUsbPacket(20, kPidProtocolArray, {'A', 0x2D, 0x01, 'D', 0x36, 0x01}));
     vQueueInterrupt(aUsbPacket(20, 0x0E, Bytes(8, 1)));
     ASSERT_EQ(iReadMessage(pLink, 0x0E), 1);
-    EXPECT_EQ(oProtocolSelection().iTrkProtocol, 301);
-    EXPECT_EQ(oProtocolSelection().iTrkHdrFormat, 310);
+    EXPECT_EQ(pLink->oProtocolSelection.iTrkProtocol, 301);
+    EXPECT_EQ(pLink->oProtocolSelection.iTrkHdrFormat, 310);
 }
 
 TEST_F(UsbLinkTest, ProtocolLayerOrOversizedPacketsAreNoMessage) {
-    vSetUsbLinkOpen(1);
+    pLink->fUsbLinkOpen = 1;
     vQueueInterrupt(aUsbPacket(0, 6, {}));
     EXPECT_EQ(iReadMessage(pLink, 0), 0);
     vQueueInterrupt(aUsbPacket(20, 0x123, {}));

@@ -37,14 +37,34 @@ TEST(ImportFaults, TextExportInANotationNoReaderTakesFailsAtItsFirstPosition) {
         << r.sErr;
 }
 
-TEST(ImportFaults, FileOfAnotherKindIsNoEmptyImport) {
-    TempFolder oDir;
-    vWriteFile(oDir.sPath("notes.vke"), "Shopping list\r\nbread, milk\r\n");
-    ProcessResult r = oRun(oDir, {"/i", "notes.vke", "b.vkd"});
-    EXPECT_EQ(r.iExitStatus, 1);
-    EXPECT_NE(r.sErr.find("quillox: 'notes.vke' holds no Quillox text export lines\n"),
-              std::string::npos)
-        << r.sErr;
+TEST(ImportFaults, FileOfAnotherKindIsNoEmptyImportAndCostsNoDataFile) {
+    struct Case {
+        const char *pszName;
+        const char *pszText;
+        const char *pszError;
+    };
+    const Case aCases[] = {
+        {"notes.vke", "Shopping list\r\nbread, milk\r\n",
+         "quillox: 'notes.vke' is not a Quillox text export file: it begins with 'Shopping "
+         "list'\n"},
+        {"magellan.trk", "$PMGNTRK,4914.967,N,00651.208,E,000199,M,152224,A,,020602*69\r\n",
+         "quillox: 'magellan.trk' is not a PCX5 file: it begins with '$PMGNTRK'\n"},
+    };
+    for (const Case &c : aCases) {
+        SCOPED_TRACE(c.pszName);
+        TempFolder oDir;
+        vWriteFile(oDir.sPath(c.pszName), c.pszText);
+        Workspace w;
+        Waypoint o = oEmptyWaypoint();
+        std::snprintf(o.szName, sizeof(o.szName), "HUT");
+        iAddWaypoint(&w, o);
+        ASSERT_EQ(iWriteNativeFile(&w, oDir.sPath("tour.vkd").c_str(), 7), 1);
+        const std::string sBefore = sReadFile(oDir.sPath("tour.vkd"));
+        ProcessResult r = oRun(oDir, {"/i", c.pszName, "tour.vkd"});
+        EXPECT_EQ(r.iExitStatus, 1);
+        EXPECT_NE(r.sErr.find(c.pszError), std::string::npos) << r.sErr;
+        EXPECT_EQ(sReadFile(oDir.sPath("tour.vkd")), sBefore);
+    }
 }
 
 } // namespace

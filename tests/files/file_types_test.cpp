@@ -128,7 +128,8 @@ TEST(LoadFile, ContentDecidesWhereTheNameLeavesRoomForDoubt) {
     for (const Case &c :
          {Case{"t.plt", "track", kFileOziTrack}, Case{"x.vke", "export.txt", kFileTextExport},
           Case{"x.vkh", "hex.dat", kFileTextExport}, Case{"g.grm", "pcx5.backup", kFilePcx5},
-          Case{"o.ovl", "overlay", kFileOverlay}, Case{"n.vkd", "native.bin", kFileNative}}) {
+          Case{"o.ovl", "overlay", kFileOverlay}, Case{"n.vkd", "native.bin", kFileNative},
+          Case{"g.gpx", "gpx.xml", kFileGpx}}) {
         ASSERT_EQ(iSave(oData, oDir.sPath(c.pszWrittenAs)), 1) << c.pszWrittenAs;
         Workspace wWanted;
         ASSERT_EQ(iLoad(wWanted, oDir.sPath(c.pszWrittenAs)), 1) << c.pszWrittenAs;
@@ -146,8 +147,10 @@ TEST(LoadFile, ContentDecidesWhereTheNameLeavesRoomForDoubt) {
     ::testing::internal::CaptureStderr();
     Workspace w3;
     EXPECT_EQ(iLoad(w3, oDir.sPath("track.vkd")), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is not a data file"),
-              std::string::npos);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "quillox: '" + oDir.sPath("track.vkd") +
+                  "' is an OziExplorer track file, which this program reads under the extension "
+                  ".PLT\n");
 }
 
 TEST(SaveFile, UnknownExtensionIsWrittenAsADataFileAndSaysSo) {

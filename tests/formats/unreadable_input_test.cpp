@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/gpx.h"
 #include "formats/input_file.h"
 #include "formats/overlay.h"
 #include "formats/ozi.h"
@@ -110,33 +111,59 @@ TEST(UnreadablePositions, BlankLinesOfOziFilesCarryNoRecord) {
     EXPECT_NE(pFindWaypoint(&w, "A"), nullptr);
 }
 
-TEST(ImportsThatFindNothing, FailWithTheFormatTheyExpected) {
+TEST(ImportsThatFindNothing, FailAndSayWhatTheFileIsInstead) {
     struct Case {
         const char *pszName;
         BufferImporter pfnImport;
-        const char *pszText;
-        const char *pszError; // empty: the import succeeds
+        std::string sText;
+        const char *pszError; // after "quillox: 'name' "; empty: the import succeeds
     };
+    const std::string sMapSend("\x0d"
+                               "4D533334 MS34\0\0\x01\0\0\0",
+                               20);
     const Case aCases[] = {
         {"x.vke", iImportTextExportBuffer, "Hello,\nthis is a letter.\n",
-         "quillox: 'x.vke' holds no Quillox text export lines\n"},
-        {"x.vkh", iImportTextExportBuffer, "",
-         "quillox: 'x.vkh' holds no Quillox text export lines\n"},
-        {"x.vke", iImportTextExportBuffer, "* only a comment\n",
-         "quillox: 'x.vke' holds no Quillox text export lines\n"},
+         "is not a Quillox text export file: it begins with 'Hello'"},
+        {"x.vkh", iImportTextExportBuffer, "", "is not a Quillox text export file: it is empty"},
         {"x.ovl", iImportOverlayFromBuffer, "[General]\nName=x\n",
-         "quillox: 'x.ovl' holds no TOP50 overlay lines\n"},
-        {"x.ovl", iImportOverlayFromBuffer, "", "quillox: 'x.ovl' holds no TOP50 overlay lines\n"},
-        // What the program writes for an empty store is a file of the format.
+         "is not a TOP50 overlay file: it begins with '[General]'"},
+        {"x.ovl", iImportOverlayFromBuffer, "\n \n",
+         "is not a TOP50 overlay file: it holds only blank lines"},
+        {"m.trk", iImportPcx5Buffer,
+         "$PMGNTRK,4914.967,N,00651.208,E,000199,M,152224,A,,020602*69\r\n",
+         "is not a PCX5 file: it begins with '$PMGNTRK'"},
+        {"s.trk", iImportPcx5Buffer, sMapSend, "is not a PCX5 file: it is not a text file"},
+        {"o.rte", iImportPcx5Buffer,
+         "OziExplorer Route File Version 1.0\r\nWGS 84\r\nReserved 1\r\n"
+         "R,  1,R1,,255\r\nW,1,1,1,A,48.5,9.25,,0,1,3,0,65535,,0,0\r\n",
+         "is an OziExplorer route file, which this program does not read"},
+        {"c.wpt", iImportPcx5Buffer,
+         "G  WGS 84\r\nU  1\r\nW  A 41.1234567N 2.1234567E 27-MAR-62 00:00:00 0.0 x\r\n",
+         "is a CompeGPS file, which this program does not read"},
+        {"t.grm", iImportPcx5Buffer, kOziTrkHead,
+         "is an OziExplorer track file, which this program reads under the extension .PLT"},
+        {"p.plt", iImportOziTrackFromBuffer,
+         std::string("\nH  SOFTWARE NAME & VERSION\n") + kPcx5Head,
+         "is a PCX5 file, which this program reads under the extension .GRM"},
+        {"m.gpx", iImportGpxBuffer, "$PMGNWPL,4917.16,N,00647.79,E,0,M,A,,*2B\n",
+         "is not a GPX file: it begins with '$PMGNWPL'"},
+        // What the program writes for an empty store is a file of the format,
+        // and a PCX5 file with nothing in it stays an empty import.
         {"e.vke", iImportTextExportBuffer, kVkeHead, ""},
         {"e.ovl", iImportOverlayFromBuffer, "[Overlay]\nSymbols=0\n", ""},
+        {"e.grm", iImportPcx5Buffer, "", ""},
+        {"b.grm", iImportPcx5Buffer, "\r\n  \r\n", ""},
+        {"h.grm", iImportPcx5Buffer, kPcx5Head, ""},
     };
     for (const Case &c : aCases) {
-        SCOPED_TRACE(c.pszName + std::string(" ") + c.pszText);
+        SCOPED_TRACE(c.pszName + std::string(" ") + c.sText);
         Workspace w;
         ::testing::internal::CaptureStderr();
-        EXPECT_EQ(c.pfnImport(&w, c.pszText, c.pszName), c.pszError[0] == '\0' ? 1 : 0);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.pszError);
+        EXPECT_EQ(c.pfnImport(&w, c.sText, c.pszName), c.pszError[0] == '\0' ? 1 : 0);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  c.pszError[0] == '\0'
+                      ? std::string()
+                      : "quillox: '" + std::string(c.pszName) + "' " + c.pszError + "\n");
     }
 }
 

@@ -46,6 +46,9 @@ TEST(Calendar, LeapDaysAndOverflowOfTheMonth) {
     EXPECT_EQ(lDateToDayNumber(3, 1, 2000), 3713);
     EXPECT_EQ(lDateToDayNumber(12, 31, 1989), 0);
     EXPECT_EQ(lDateToDayNumber(2, 31, 2001), lDateToDayNumber(3, 3, 2001));
+    // Months run on into the next years as exactly as days run on into months.
+    EXPECT_EQ(lDateToDayNumber(15, 1, 2000), lDateToDayNumber(3, 1, 2001));
+    EXPECT_EQ(lDateToDayNumber(26, 10, 2000), lDateToDayNumber(2, 10, 2002));
     EXPECT_EQ(lDateToDayNumber(3, 1, 1900) - lDateToDayNumber(2, 28, 1900), 1);
     int16_t sMonth = 0, sDay = 0, sYear = 0;
     vDayNumberToDate(3712, &sMonth, &sDay, &sYear);
