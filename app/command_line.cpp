@@ -84,6 +84,16 @@ constexpr int kMaxCoordFormat = 17;
 constexpr int kMaxUtmZone = 60;
 constexpr int kMaxPortNumber = 255;
 
+std::string sUpper(std::string_view sv) {
+    std::string s;
+    for (char c : sv) {
+        s += cUpper(c);
+    }
+    return s;
+}
+
+// In this order: U or USB; the folder a unit that is a USB drive is mounted
+// at (a Windows drive "U:\\" among them); a device path; a port number.
 bool fParsePort(const SwitchCall &c) {
     RunOptions &o = c.o;
     const char *pszPort = c.pszValue;
@@ -109,8 +119,8 @@ bool fParsePort(const SwitchCall &c) {
     o.szPortPath[0] = '\0';
     int iPort;
     if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
-                     "that is a USB drive or a device path containing '/', not '%s'",
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit that "
+                     "is a USB drive or a device path containing '/', not '%s'",
                      kMaxPortNumber, pszPort);
         return false;
     }
