@@ -54,9 +54,8 @@ class PacedUnit {
             dup2(aPipe[1], STDOUT_FILENO);
             close(aPipe[0]);
             close(aPipe[1]);
-            execl(QUILLOX_SIM_EXE, QUILLOX_SIM_EXE, "--profile", "a400", "--pace",
-                  "--track-points", kszTrackPoints, "--idle-exit", "60",
-                  static_cast<char *>(nullptr));
+            execl(QUILLOX_SIM_EXE, QUILLOX_SIM_EXE, "--profile", "a400", "--pace", "--track-points",
+                  kszTrackPoints, "--idle-exit", "60", static_cast<char *>(nullptr));
             _exit(127);
         }
         close(aPipe[1]);
@@ -118,9 +117,9 @@ void BM_PacedTrackDownloadGpsbabel(benchmark::State &oState) {
         oState.SkipWithError("gpsbabel is not installed");
         return;
     }
-    vTimeRuns(oState, {"/usr/bin/gpsbabel", "-t", "-i",
-                       "garmin,baud=" + std::to_string(oState.range(0)), "-f", "PORT", "-o",
-                       "gpx", "-F", "/dev/null"});
+    vTimeRuns(oState,
+              {"/usr/bin/gpsbabel", "-t", "-i", "garmin,baud=" + std::to_string(oState.range(0)),
+               "-f", "PORT", "-o", "gpx", "-F", "/dev/null"});
 }
 BENCHMARK(BM_PacedTrackDownloadGpsbabel)
     ->Arg(115200)

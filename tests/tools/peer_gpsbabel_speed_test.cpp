@@ -31,9 +31,9 @@ std::vector<std::pair<double, double>> aRmcPositions(const std::string &sText) {
             continue;
         }
         auto dMinutes = [](const std::string &s, int iDegreeDigits, const std::string &sHemi) {
-            const double d = std::atof(s.substr(0, static_cast<size_t>(iDegreeDigits)).c_str()) *
-                                 60.0 +
-                             std::atof(s.substr(static_cast<size_t>(iDegreeDigits)).c_str());
+            const double d =
+                std::atof(s.substr(0, static_cast<size_t>(iDegreeDigits)).c_str()) * 60.0 +
+                std::atof(s.substr(static_cast<size_t>(iDegreeDigits)).c_str());
             return sHemi == "S" || sHemi == "W" ? -d : d;
         };
         a.emplace_back(dMinutes(as[3], 2, as[4]), dMinutes(as[5], 3, as[6]));
@@ -58,10 +58,10 @@ class GpsbabelSpeed : public ::testing::Test {
     // path, ends it with SIGINT after two seconds; the unit's frame log.
     std::string sRun(std::vector<std::string> asArgs, std::string *psOut = nullptr) {
         SimProcess oSim;
-        EXPECT_EQ(oSim.iStart({"--profile", "a800", "--pvt", oDir.sPath("path.txt"),
-                               "--pvt-interval", "200", "--time", "1700000000", "--log",
-                               oDir.sPath("frames.log")}),
-                  1);
+        EXPECT_EQ(
+            oSim.iStart({"--profile", "a800", "--pvt", oDir.sPath("path.txt"), "--pvt-interval",
+                         "200", "--time", "1700000000", "--log", oDir.sPath("frames.log")}),
+            1);
         // GPSBabel finds the terminal in raw mode, as a serial port would be.
         std::system(("stty -F " + oSim.sTerminal() + " raw").c_str());
         for (std::string &s : asArgs) {
@@ -86,10 +86,9 @@ TEST_F(GpsbabelSpeed, GpsbabelChangesTheSimulatorsSpeedAndSetsItBack) {
     SimProcess oSim;
     ASSERT_EQ(oSim.iStart({"--profile", "a400", "--log", oDir.sPath("frames.log")}), 1);
     std::system(("stty -F " + oSim.sTerminal() + " raw").c_str());
-    ProcessResult r =
-        oRunProcess({"/usr/bin/gpsbabel", "-w", "-i", "garmin,baud=115200", "-f", oSim.sPort(),
-                     "-o", "gpx", "-F", oDir.sPath("got.gpx")},
-                    60.0);
+    ProcessResult r = oRunProcess({"/usr/bin/gpsbabel", "-w", "-i", "garmin,baud=115200", "-f",
+                                   oSim.sPort(), "-o", "gpx", "-F", oDir.sPath("got.gpx")},
+                                  60.0);
     oSim.sStop();
     EXPECT_EQ(r.iExitStatus, 0) << r.sErr;
     const std::string sFrames = sReadFile(oDir.sPath("frames.log"));
