@@ -40,12 +40,12 @@ constexpr uint16_t kUsbSessionStarted = 6;   // Pid_Session_Started
 
 // Command numbers of the device command protocol (A010), the data of a
 // Pid_Command_Data packet and of the Pid_Xfer_Cmplt that ends a transfer.
-constexpr uint16_t kCommandTransferPosition = 2;  // Cmnd_Transfer_Posn
-constexpr uint16_t kCommandTransferProximity = 3; // Cmnd_Transfer_Prx
-constexpr uint16_t kCommandTransferRoutes = 4;    // Cmnd_Transfer_Rte
-constexpr uint16_t kCommandTransferTime = 5;      // Cmnd_Transfer_Time
-constexpr uint16_t kCommandTransferTracks = 6;    // Cmnd_Transfer_Trk
-constexpr uint16_t kCommandTransferWaypoints = 7; // Cmnd_Transfer_Wpt
+constexpr uint16_t kCommandTransferPosition = 2;   // Cmnd_Transfer_Posn
+constexpr uint16_t kCommandTransferProximity = 3;  // Cmnd_Transfer_Prx
+constexpr uint16_t kCommandTransferRoutes = 4;     // Cmnd_Transfer_Rte
+constexpr uint16_t kCommandTransferTime = 5;       // Cmnd_Transfer_Time
+constexpr uint16_t kCommandTransferTracks = 6;     // Cmnd_Transfer_Trk
+constexpr uint16_t kCommandTransferWaypoints = 7;  // Cmnd_Transfer_Wpt
 constexpr uint16_t kCommandStartPositionData = 49; // Cmnd_Start_Pvt_Data
 constexpr uint16_t kCommandStopPositionData = 50;  // Cmnd_Stop_Pvt_Data
 // The ping that proves a new line speed works at both ends.

@@ -107,9 +107,8 @@ TEST_F(LineSpeed, CtrlCEndsTheTransferThenSetsTheUnitBack) {
     ASSERT_EQ(oSim.iStart({"--log", sLog, "--profile", "a400", "--pace", "--track-points", "5000"}),
               1);
     ChildProcess oRun;
-    ASSERT_EQ(oRun.iStart({QUILLOX_EXE, "/c", oSim.sPort(), "/r", "115200", "/dt", "kept.vkd"},
-                          sDir),
-              1);
+    ASSERT_EQ(
+        oRun.iStart({QUILLOX_EXE, "/c", oSim.sPort(), "/r", "115200", "/dt", "kept.vkd"}, sDir), 1);
     oRun.vReadUntil(dSecondsNow() + 2.0);
     oRun.vSignal(SIGINT);
     oRun.vReadUntil(dSecondsNow() + 10.0);
