@@ -119,7 +119,9 @@ TEST_F(LineSpeed, CtrlCEndsTheTransferThenSetsTheUnitBack) {
     EXPECT_NE(oRun.sErr.find("interrupted: the track download was cut short"), std::string::npos)
         << oRun.sErr;
     EXPECT_NE(sFrames.find("# speed 9600 baud confirmed"), std::string::npos) << oRun.sErr;
+    // Nothing is saved after Ctrl+C: the run ends.
     EXPECT_EQ(sReadFile(sDir + "/kept.vkd"), "what was there");
+    EXPECT_EQ(oRun.sOut.find("Save data to"), std::string::npos);
     EXPECT_NE(oRun.sOut.find("Elapsed time: "), std::string::npos);
 }
 
