@@ -35,8 +35,7 @@ inline std::span<const uint8_t> aReceivedData(const DeviceLink *pLink) {
 // nLength (2..255) counts all of them. 1 when it was delivered (acknowledged on serial).
 int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength);
 // The same with a chosen number of attempts (1: no resend).
-int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength,
-                         int iAttempts);
+int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength, int iAttempts);
 // Builds the message from an id and its data (at most 253 bytes) and sends it.
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData);
 // Reads the next message into the link's receive buffer and acknowledges it (serial).
