@@ -5,9 +5,15 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 #include "base/report.h"
 #include "base/text_codec.h"
+#include "device/line_speed.h"
+#include "formats/live_position.h"
 #include "geo/utm.h"
 #include "store/workspace.h"
 
@@ -15,6 +21,14 @@ namespace {
 
 char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string sUpper(std::string_view sv) {
+    std::string s;
+    for (char c : sv) {
+        s += cUpper(c);
+    }
+    return s;
 }
 
 enum Slot { kNoFile, kFirstFile, kSecondFile };
@@ -71,25 +85,30 @@ constexpr int kMaxPortNumber = 255;
 bool fParsePort(const SwitchCall &c) {
     RunOptions &o = c.o;
     const char *pszPort = c.pszValue;
-    if (cUpper(pszPort[0]) == 'U') {
+    std::string_view svPort = pszPort;
+    o.fUsb = o.fUnitFolder = false;
+    if (sUpper(svPort) == "U" || sUpper(svPort) == "USB") {
         o.fUsb = true;
         return true;
     }
-    o.fUsb = false;
-    if (std::strpbrk(pszPort, "/\\") != nullptr) {
+    std::error_code oError;
+    const bool fFolder = !svPort.empty() && std::filesystem::is_directory(pszPort, oError);
+    if (fFolder || std::strpbrk(pszPort, "/\\") != nullptr) {
         size_t nLength = std::strlen(pszPort);
         if (nLength >= sizeof(o.szPortPath)) {
-            vReportError("device path too long: '%.40s...'", pszPort);
+            vReportError("%s too long: '%.40s...'", fFolder ? "folder name" : "device path",
+                         pszPort);
             return false;
         }
         std::memcpy(o.szPortPath, pszPort, nLength + 1);
+        o.fUnitFolder = fFolder;
         return true;
     }
     o.szPortPath[0] = '\0';
     int iPort;
     if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-        vReportError("/c takes a port number from 1 to %d, U for USB or a device path "
-                     "containing '/', not '%s'",
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
+                     "that is a USB drive or a device path containing '/', not '%s'",
                      kMaxPortNumber, pszPort);
         return false;
     }
@@ -131,6 +150,29 @@ bool fSetTabbed(const SwitchCall &c) {
     return true;
 }
 
+bool fSetLineSpeed(const SwitchCall &c) {
+    if (int iBaud; iParseSwitchNumber(c.pszValue, iBaud) && iIsLineSpeed(iBaud)) {
+        c.o.lLineSpeed = static_cast<uint32_t>(iBaud);
+        c.o.fChangeLineSpeed = c.o.lLineSpeed != kBaseLineSpeed;
+        return true;
+    }
+    vReportError("%s takes a line speed of %s, not '%s'", c.pszSwitch, kszLineSpeeds, c.pszValue);
+    return false;
+}
+
+// The live position's file is its own argument, not one of the two file slots.
+bool fSetLiveFile(const SwitchCall &c) {
+    if (std::strlen(c.pszValue) >= sizeof(c.o.szLiveFile) ||
+        eLiveFormatOf(c.pszValue) == LiveFormat::kNone) {
+        vReportError("%s takes a file ending in .NME, .GPX or .KML, or - for NMEA on standard "
+                     "output, not '%.255s'",
+                     c.pszSwitch, c.pszValue);
+        return false;
+    }
+    std::snprintf(c.o.szLiveFile, sizeof(c.o.szLiveFile), "%s", c.pszValue);
+    return true;
+}
+
 using O = RunOptions;
 using W = Workspace;
 
@@ -159,6 +201,8 @@ constexpr SwitchRow kaSwitches[] = {
     {"W", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fListWaypoints}, nullptr, {}, nullptr},
     {"L", 2, {kFirstFile, kSecondFile}, {&O::fLoad, &O::fListTrackPoints}, nullptr, {}, nullptr},
     {"V", 0, {}, {&O::fIdentify}, nullptr, {}, nullptr},
+    {"R", 1, {}, {}, nullptr, {}, fSetLineSpeed},
+    {"N", 1, {}, {&O::fLivePosition, &O::fIdentify}, nullptr, {}, fSetLiveFile},
     {"Z", 1, {}, {}, nullptr, {"a UTM zone", 1, kMaxUtmZone, nullptr}, fSetUtmZone},
     {"B", 0, {}, {}, nullptr, {}, fSetTabbed},
     {"S", 1, {}, {}, nullptr, {}, fSetSymbolSet},

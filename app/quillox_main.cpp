@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/help.h"
 #include "app/run_sequence.h"
+#include "base/console.h"
 #include "base/debug.h"
 #include "base/version.h"
 #include "store/workspace.h"
@@ -26,6 +27,19 @@ bool fAsksForHelp(const char *pszArg) {
     return false;
 }
 
+// "/n -" anywhere on the command line: the live sentences take standard
+// output, so it must be handed over before the banner is printed.
+bool fLiveToStandardOutput(int argc, char **argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const char *psz = argv[i];
+        if ((psz[0] == '/' || psz[0] == '-') && (psz[1] == 'n' || psz[1] == 'N') &&
+            psz[2] == '\0' && std::strcmp(argv[i + 1], "-") == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int iQuilloxMain(int argc, char **argv) {
@@ -34,6 +48,13 @@ int iQuilloxMain(int argc, char **argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Workspace oWorkspace;
     RunOptions oOptions;
+    if (fLiveToStandardOutput(argc, argv)) {
+        oOptions.pLiveStream = pTakeStandardOutputForData();
+        if (oOptions.pLiveStream == nullptr) {
+            std::fprintf(stderr, "quillox: cannot keep standard output for the live position\n");
+            return kExitUsage;
+        }
+    }
 
     std::printf("QUILLOX %s - Garmin GPS data transfer\n", kszRelease);
     std::printf("Build %s\n", pszBuildStamp());

@@ -5,14 +5,18 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/live_position.h"
 #include "base/file_replace.h"
+#include "base/interrupt.h"
 #include "base/report.h"
 #include "device/identify.h"
+#include "device/line_speed.h"
 #include "device/link_layer.h"
 #include "device/link_open.h"
 #include "device/transfers.h"
 #include "files/listings.h"
 #include "files/load_save.h"
+#include "files/unit_folder.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
@@ -25,6 +29,11 @@ enum class StepKind {
     kDevice,       // talks to the receiver
     kDeviceSource, // talks to the receiver and brings records into the store
     kSink,         // writes the store into a file
+    // A unit that is a USB drive is a folder of files, not a link: when /c
+    // names a folder, these take the place of the receiver's steps above.
+    kUnitOpen,   // finds and reads the unit's description; the unit steps need it
+    kUnitDevice, // reads or writes the unit's files
+    kUnitSource, // reads the unit's files into the store
 };
 
 enum class StepFile { kNone, kFirst, kSecond };
@@ -35,6 +44,8 @@ struct StepContext {
     Workspace &w;
     const RunOptions &o;
     std::unique_ptr<DeviceLink> pLink;
+    UnitFolder oUnit;
+    bool fUnitOpen = false;
 };
 
 struct RunStep {
@@ -50,12 +61,25 @@ struct RunStep {
 };
 
 int iOpenLink(StepContext &c, const char *) {
+    // Ctrl+C ends the transfer under way instead of the program, so that the
+    // unit can still be set back to 9600 baud and told to stop sending its
+    // position.
+    vCatchInterrupts();
     if (c.o.fUsb) {
-        return iOpenUsbDevice(c.pLink);
+        // A unit that is a USB drive may be what the user has: say where.
+        const int iOpened = iOpenUsbDevice(c.pLink);
+        if (iOpened == 0 || c.pLink == nullptr) {
+            iExplainGarminDrives();
+        }
+        return iOpened;
     }
     char szPortName[kPortNameSize + 8];
     vFormatPortName(c.o, szPortName, sizeof(szPortName));
     return iOpenComPort(szPortName, c.pLink);
+}
+
+UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
+    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
 }
 
 int iLoadStep(StepContext &c, const char *pszFile) {
@@ -73,6 +97,11 @@ int iSaveStep(StepContext &c, const char *pszFile) {
 constexpr RunStep kaSteps[] = {
     {&RunOptions::fIdentify, StepKind::kLink, "opening the receiver link", nullptr, StepFile::kNone,
      iOpenLink},
+    {&RunOptions::fIdentify, StepKind::kUnitOpen, "opening the unit", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) {
+         c.fUnitOpen = iOpenUnitFolder(c.o.szPortPath, c.oUnit) != 0;
+         return c.fUnitOpen ? 1 : 0;
+     }},
     {&RunOptions::fImport, StepKind::kSource, "import", "Import data from %s\n", StepFile::kSecond,
      iLoadStep},
     {&RunOptions::fLoad, StepKind::kSource, "load", "Load data from %s\n", StepFile::kFirst,
@@ -82,6 +111,27 @@ constexpr RunStep kaSteps[] = {
      [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink.get()); }},
     {&RunOptions::fIdentify, StepKind::kDevice, "reading the receiver's time", nullptr,
      StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink.get()); }},
+    // A unit that keeps 9600 baud serves the run all the same: the change
+    // says why on its own and costs the status nothing.
+    {&RunOptions::fChangeLineSpeed, StepKind::kDevice, "line speed change", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         iChangeLineSpeed(c.pLink.get(), c.o.lLineSpeed);
+         return 1;
+     }},
+    {&RunOptions::fIdentify, StepKind::kUnitDevice, "identifying the unit", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         return std::printf("%s\n", sUnitVersionLine(c.oUnit).c_str()) > 0 ? 1 : 0;
+     }},
+    {&RunOptions::fDownload, StepKind::kUnitSource, "download from the unit", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         const RunOptions &o = c.o;
+         return iDownloadFromUnit(&c.w, c.oUnit,
+                                  oKinds(o.fDownloadWaypoints, o.fDownloadProximity,
+                                         o.fDownloadRoutes, o.fDownloadTracks));
+     }},
     {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 0); }},
@@ -105,6 +155,14 @@ constexpr RunStep kaSteps[] = {
     {&RunOptions::fListTrackPoints, StepKind::kSink, "trackpoint listing",
      "Listing trackpoints to %s\n", StepFile::kSecond,
      [](StepContext &c, const char *pszFile) { return iListTrackPoints(&c.w, pszFile); }},
+    {&RunOptions::fUpload, StepKind::kUnitDevice, "upload to the unit", nullptr, StepFile::kFirst,
+     [](StepContext &c, const char *pszFile) {
+         const RunOptions &o = c.o;
+         return iUploadToUnit(
+             &c.w, c.oUnit,
+             oKinds(o.fUploadWaypoints, o.fUploadProximity, o.fUploadRoutes, o.fUploadTracks),
+             pszFile);
+     }},
     {&RunOptions::fUploadWaypoints, StepKind::kDevice, "waypoint upload", nullptr, StepFile::kNone,
      [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 0); }},
     {&RunOptions::fUploadProximity, StepKind::kDevice, "proximity waypoint upload", nullptr,
@@ -114,16 +172,30 @@ constexpr RunStep kaSteps[] = {
      [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink.get()); }},
     {&RunOptions::fUploadTracks, StepKind::kDevice, "track upload", nullptr, StepFile::kNone,
      [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink.get()); }},
+    // The last device step: it lasts until the user ends it.
+    {&RunOptions::fLivePosition, StepKind::kDevice, "live position", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) { return iRunLivePosition(c.w, c.o, c.pLink.get()); }},
 };
 
 bool fIsDeviceStep(const RunStep &oStep) {
     return oStep.eKind == StepKind::kDevice || oStep.eKind == StepKind::kDeviceSource;
 }
 
+bool fIsUnitStep(const RunStep &oStep) {
+    return oStep.eKind == StepKind::kUnitDevice || oStep.eKind == StepKind::kUnitSource;
+}
+
+// The receiver's steps, or those of a unit that is a USB drive.
+bool fForThisUnit(const RunStep &oStep, const RunOptions &o) {
+    const bool fUnitRow = fIsUnitStep(oStep) || oStep.eKind == StepKind::kUnitOpen;
+    const bool fReceiverRow = fIsDeviceStep(oStep) || oStep.eKind == StepKind::kLink;
+    return o.fUnitFolder ? !fReceiverRow : !fUnitRow;
+}
+
 // The rules every step follows, applied in one place.
 class StepRunner {
   public:
-    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o, nullptr} {}
+    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o, nullptr, {}, false} {}
 
     void vRun(const RunStep &oStep) {
         const char *pszFile = oStep.eFile == StepFile::kFirst    ? m_oContext.o.szFirstFile
@@ -137,11 +209,15 @@ class StepRunner {
             if (m_oContext.pLink == nullptr) {
                 return;
             }
-            if (iReceiverGone(m_oContext.pLink.get())) {
+            // After Ctrl+C the same: the user asked the run to end.
+            if (iReceiverGone(m_oContext.pLink.get()) || iLinkInterrupted(m_oContext.pLink.get())) {
                 ++m_iFailed;
                 vNoteSource(oStep, 0);
                 return;
             }
+        }
+        if (fIsUnitStep(oStep) && !m_oContext.fUnitOpen) {
+            return; // the failed open has been counted and said
         }
         if (oStep.eKind == StepKind::kSink && !fMayWrite(pszFile)) {
             return;
@@ -163,6 +239,11 @@ class StepRunner {
         if (iResult != 0) {
             return;
         }
+        if (fIsDeviceStep(oStep) && iLinkInterrupted(m_oContext.pLink.get()) &&
+            !m_fInterruptReported) {
+            m_fInterruptReported = true;
+            vReportError("interrupted: the %s was cut short", oStep.pszName);
+        }
         ++m_iFailed;
         // A failure that its step did not explain gets a generic line so that
         // no failure passes without a word on standard error.
@@ -177,8 +258,18 @@ class StepRunner {
         vNoteSource(oStep, iResult);
     }
 
-    // Closes the link if one is open (printing its statistics line).
-    void vCloseLink() { iCloseLink(m_oContext.pLink); }
+    // Closes the link if one is open (printing its statistics line), after
+    // setting the unit back to 9600 baud, also after Ctrl+C.
+    void vCloseLink() {
+        if (DeviceLink *pLink = m_oContext.pLink.get()) {
+            if (iLinkInterrupted(pLink) && pLink->lLineSpeed != kBaseLineSpeed) {
+                vWaitForQuietLine(pLink);
+            }
+            vLetWindDownMessagesThrough(pLink);
+            iRestoreLineSpeed(pLink);
+        }
+        iCloseLink(m_oContext.pLink);
+    }
 
     int iExitStatus() const { return m_iFailed == 0 ? 0 : 1; }
 
@@ -192,16 +283,19 @@ class StepRunner {
         if (iResult != 0 || !m_sSourceFailed.empty()) {
             return;
         }
-        if (oStep.eKind == StepKind::kSource || oStep.eKind == StepKind::kDeviceSource) {
+        if (oStep.eKind == StepKind::kSource || oStep.eKind == StepKind::kDeviceSource ||
+            oStep.eKind == StepKind::kUnitSource) {
             m_sSourceFailed = std::string("the ") + oStep.pszName;
-        } else if (oStep.eKind == StepKind::kLink && fDownloads()) {
+        } else if ((oStep.eKind == StepKind::kLink || oStep.eKind == StepKind::kUnitOpen) &&
+                   fDownloads()) {
             m_sSourceFailed = oStep.pszName;
         }
     }
 
     bool fDownloads() const {
         for (const RunStep &oStep : kaSteps) {
-            if (oStep.eKind == StepKind::kDeviceSource && m_oContext.o.*oStep.pfSelected) {
+            if ((oStep.eKind == StepKind::kDeviceSource || oStep.eKind == StepKind::kUnitSource) &&
+                m_oContext.o.*oStep.pfSelected) {
                 return true;
             }
         }
@@ -221,6 +315,7 @@ class StepRunner {
     std::string m_sSourceFailed;
     int m_iFailed = 0;
     bool m_fGoneReported = false;
+    bool m_fInterruptReported = false;
 };
 
 } // namespace
@@ -228,7 +323,7 @@ class StepRunner {
 int iRunSequence(Workspace &w, const RunOptions &o) {
     StepRunner oRunner(w, o);
     for (const RunStep &oStep : kaSteps) {
-        if (o.*oStep.pfSelected) {
+        if (o.*oStep.pfSelected && fForThisUnit(oStep, o)) {
             oRunner.vRun(oStep);
         }
     }

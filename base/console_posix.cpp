@@ -1,5 +1,6 @@
 #include "base/console.h"
 
+#include <cstdio>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,4 +24,23 @@ void vReadConsoleKey() {
 
 int iConsoleIsInteractive() {
     return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) ? 1 : 0;
+}
+
+std::FILE *pTakeStandardOutputForData() {
+    std::fflush(stdout);
+    const int iData = dup(STDOUT_FILENO);
+    if (iData < 0) {
+        return nullptr;
+    }
+    std::FILE *pData = fdopen(iData, "w");
+    if (pData == nullptr || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        if (pData != nullptr) {
+            std::fclose(pData);
+        } else {
+            close(iData);
+        }
+        return nullptr;
+    }
+    std::setvbuf(pData, nullptr, _IOLBF, 0);
+    return pData;
 }

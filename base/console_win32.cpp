@@ -1,6 +1,8 @@
 #include "base/console.h"
 
 #include <conio.h>
+#include <cstdio>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -26,4 +28,26 @@ int iConsoleIsInteractive() {
                    GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &lMode)
                ? 1
                : 0;
+}
+
+std::FILE *pTakeStandardOutputForData() {
+    std::fflush(stdout);
+    const int iData = _dup(1);
+    if (iData < 0) {
+        return nullptr;
+    }
+    // Binary: the sentences carry their own CR LF.
+    _setmode(iData, _O_BINARY);
+    std::FILE *pData = _fdopen(iData, "wb");
+    if (pData == nullptr || _dup2(2, 1) != 0) {
+        if (pData != nullptr) {
+            std::fclose(pData);
+        } else {
+            _close(iData);
+        }
+        return nullptr;
+    }
+    // Windows has no line buffering: each sentence pair is flushed by its writer.
+    std::setvbuf(pData, nullptr, _IONBF, 0);
+    return pData;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/debug.h"
+#include "base/interrupt.h"
 #include "device/protocol_selection.h"
 #include "device/serial_frame.h"
 #include "device/transport.h"
@@ -14,7 +15,7 @@ static_assert(kUsbSendPacketSize == kUsbHeaderSize + 255);
 
 namespace {
 
-int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength, int iAttempts) {
     if (iDebugComIo()) {
         std::printf("   Sending %d Byte Message to GPS (plus Escape, etc.):\n",
                     static_cast<int>(nLength));
@@ -26,7 +27,7 @@ int iSendSerial(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
     }
     int iResult = 0;
     const int32_t lBytesReadBefore = pLink->oStatistics.lBytesRead;
-    for (int iAttempt = 0; iAttempt < kSendAttempts; ++iAttempt) {
+    for (int iAttempt = 0; iAttempt < iAttempts; ++iAttempt) {
         if (!iWriteComBytes(pLink, aFrame.data(), aFrame.size())) {
             vMarkReceiverGone(pLink);
             return 0;
@@ -183,17 +184,37 @@ int iReceiverGone(const DeviceLink *pLink) {
 }
 
 void vMarkReceiverGone(DeviceLink *pLink) {
-    if (pLink != nullptr) {
+    // What failed because the user interrupted the run says nothing of the unit.
+    if (pLink != nullptr && !iLinkInterrupted(pLink)) {
         pLink->fReceiverGone = true;
     }
 }
 
-int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+int iLinkInterrupted(const DeviceLink *pLink) {
+    return pLink != nullptr && !pLink->fWindingDown && iInterruptRequested() ? 1 : 0;
+}
+
+void vLetWindDownMessagesThrough(DeviceLink *pLink) {
+    if (pLink != nullptr) {
+        pLink->fWindingDown = true;
+    }
+}
+
+int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength,
+                         int iAttempts) {
     if (pLink == nullptr || pMessage == nullptr || nLength < 2 || nLength > 255) {
         return 0;
     }
+    // An acknowledgement still answers what was read before the interrupt.
+    if (pMessage[0] != kPidAck && pMessage[0] != kPidNak && iLinkInterrupted(pLink)) {
+        return 0;
+    }
     return iIsUsbLink(pLink) ? iSendUsb(pLink, pMessage, nLength)
-                             : iSendSerial(pLink, pMessage, nLength);
+                             : iSendSerial(pLink, pMessage, nLength, iAttempts);
+}
+
+int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength) {
+    return iSendMessageAttempts(pLink, pMessage, nLength, kSendAttempts);
 }
 
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData) {
@@ -228,7 +249,7 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId) {
 }
 
 int iReadMessage(DeviceLink *pLink, uint8_t bExpectedId) {
-    if (pLink == nullptr) {
+    if (pLink == nullptr || iLinkInterrupted(pLink)) {
         return 0;
     }
     int iResult = iReadOne(pLink);

@@ -34,6 +34,9 @@ inline std::span<const uint8_t> aReceivedData(const DeviceLink *pLink) {
 // Sends one message: byte 0 record id, byte 1 data size, then the data;
 // nLength (2..255) counts all of them. 1 when it was delivered (acknowledged on serial).
 int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength);
+// The same with a chosen number of attempts (1: no resend).
+int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength,
+                         int iAttempts);
 // Builds the message from an id and its data (at most 253 bytes) and sends it.
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData);
 // Reads the next message into the link's receive buffer and acknowledges it (serial).
@@ -52,6 +55,13 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId);
 // than the one asked for, is not gone. Once gone, it stays so for the link.
 int iReceiverGone(const DeviceLink *pLink);
 void vMarkReceiverGone(DeviceLink *pLink);
+
+// Once the user interrupted the run (base/interrupt.h), sends and reads fail
+// at once, which ends the transfer under way; ACKs and NAKs still go out.
+// After vLetWindDownMessagesThrough the link works again, for the messages
+// that leave the unit as it was found.
+int iLinkInterrupted(const DeviceLink *pLink);
+void vLetWindDownMessagesThrough(DeviceLink *pLink);
 
 // The checksum that makes id, size, data and checksum add up to 0 modulo 256.
 uint8_t bMessageChecksum(std::span<const uint8_t> aMessage);

@@ -82,6 +82,12 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             vTrace("  unsupported Proximity Wpt Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
+    case kA800:
+        if (lNumber != kD800) {
+            o.iPvtProtocol = 0;
+            vTrace("  unsupported PVT type: %c%03.3d\n", cTag, lNumber);
+        }
+        break;
     default:
         break; // no transfer protocol the program speaks: the entry does not concern us
     }
@@ -90,7 +96,7 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
 } // namespace
 
 void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &o) {
-    o = ProtocolSelection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    o = ProtocolSelection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     if (iDebugProtocol()) {
         std::printf("Protocol Capabilities Block read. Supported protocols are:\n");
     }
@@ -119,6 +125,9 @@ void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &o) {
                 break;
             case kA400:
                 o.iPrxProtocol = lNumber;
+                break;
+            case kA800:
+                o.iPvtProtocol = lNumber;
                 break;
             default:
                 vTrace("  %c%03.3d - unsupported transfer protocol\n", cTag, lNumber);

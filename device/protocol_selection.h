@@ -19,6 +19,9 @@ struct ProtocolSelection {
     int32_t iTrkFormat = kD300;
     int32_t iPrxProtocol = 0;
     int32_t iPrxFormat = 0;
+    // Position, velocity and time (A800 with D800 records); only a capability
+    // array tells of it.
+    int32_t iPvtProtocol = 0;
 };
 
 // Rebuilds the selection from a capability array (the data part of a kPidProtocolArray

@@ -92,7 +92,38 @@ class PosixSerialPort final : public SerialPort {
         return 1;
     }
 
+    int iDrain() override { return tcdrain(m_iFd) == 0 ? 1 : 0; }
+
+    int iSetSpeed(uint32_t lBaud) override {
+        speed_t lSpeed = 0;
+        if (!fSpeedConstant(lBaud, &lSpeed)) {
+            return 0;
+        }
+        termios oTerm{};
+        if (tcgetattr(m_iFd, &oTerm) != 0) {
+            return 0;
+        }
+        cfsetispeed(&oTerm, lSpeed);
+        cfsetospeed(&oTerm, lSpeed);
+        return tcsetattr(m_iFd, TCSANOW, &oTerm) == 0 ? 1 : 0;
+    }
+
   private:
+    static bool fSpeedConstant(uint32_t lBaud, speed_t *plSpeed) {
+        static constexpr struct {
+            uint32_t lBaud;
+            speed_t lSpeed;
+        } aSpeeds[] = {
+            {9600, B9600}, {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}};
+        for (const auto &o : aSpeeds) {
+            if (o.lBaud == lBaud) {
+                *plSpeed = o.lSpeed;
+                return true;
+            }
+        }
+        return false;
+    }
+
     int m_iFd;
     // Bytes read from the line and not yet handed out: m_aBuffer[m_nNext..m_nFilled).
     uint8_t m_aBuffer[4096];

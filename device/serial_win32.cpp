@@ -69,6 +69,18 @@ class Win32SerialPort final : public SerialPort {
         return 1;
     }
 
+    int iDrain() override { return FlushFileBuffers(m_hPort) ? 1 : 0; }
+
+    int iSetSpeed(uint32_t lBaud) override {
+        DCB oDcb{};
+        oDcb.DCBlength = sizeof(oDcb);
+        if (!GetCommState(m_hPort, &oDcb)) {
+            return 0;
+        }
+        oDcb.BaudRate = lBaud;
+        return SetCommState(m_hPort, &oDcb) ? 1 : 0;
+    }
+
   private:
     HANDLE m_hPort;
     uint8_t m_abBlock[kBlockSize] = {};

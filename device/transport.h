@@ -24,6 +24,15 @@ class SerialPort {
     virtual int iReadByte(uint8_t *pbByte) = 0;
     // Writes the whole run; 1 only when every byte was written.
     virtual int iWrite(const uint8_t *pData, size_t nLength) = 0;
+    // Waits until every byte written has left the port; nothing is discarded.
+    virtual int iDrain() { return 1; }
+    // Changes the line speed (bits per second) and nothing else: the line stays
+    // raw, 8N1, with its time-outs. 1 on success; 0 for a speed the port cannot
+    // take, leaving the speed as it was.
+    virtual int iSetSpeed(uint32_t lBaud) {
+        (void)lBaud;
+        return 0;
+    }
 };
 
 // The three pipes of a USB unit. Each read returns 1 on success and reports the
@@ -64,6 +73,11 @@ struct DeviceLink {
     // Set once the receiver gave no answer at all to a message sent to it
     // (see link_layer.h); every later exchange would wait for nothing.
     bool fReceiverGone = false;
+    // The speed both ends of a serial link use, bits per second.
+    uint32_t lLineSpeed = 9600;
+    // Set once the run was interrupted and the messages that wind the link
+    // down (stop position data, back to 9600 baud) may go out all the same.
+    bool fWindingDown = false;
     int fUsbLinkOpen = 0; // 1 once the USB session has started: USB packets, not serial frames
     LinkStatistics oStatistics;
     // Which transfer protocols and record formats the receiver speaks.

@@ -395,8 +395,16 @@ int iWriteGpxHeader(ExportContext &c) {
          " http://www.garmin.com/xmlschemas/GpxExtensions/v3"
          " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\">\n";
     Bounds oBounds = oBoundsOf(oWorkspace, c.iKindMask);
+    if (oBounds.fAny || c.lWrittenTime != 0) {
+        s += "  <metadata>\n";
+    }
+    if (c.lWrittenTime != 0) {
+        s += "    <time>";
+        vAppendTime(s, c.lWrittenTime);
+        s += "</time>\n";
+    }
     if (oBounds.fAny) {
-        s += "  <metadata>\n    <bounds minlat=\"";
+        s += "    <bounds minlat=\"";
         vAppendDegrees(s, oBounds.lMinLatitude);
         s += "\" minlon=\"";
         vAppendDegrees(s, oBounds.lMinLongitude);
@@ -404,7 +412,10 @@ int iWriteGpxHeader(ExportContext &c) {
         vAppendDegrees(s, oBounds.lMaxLatitude);
         s += "\" maxlon=\"";
         vAppendDegrees(s, oBounds.lMaxLongitude);
-        s += "\"/>\n  </metadata>\n";
+        s += "\"/>\n";
+    }
+    if (oBounds.fAny || c.lWrittenTime != 0) {
+        s += "  </metadata>\n";
     }
     if ((c.iKindMask & 2) != 0) {
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {

@@ -16,10 +16,14 @@ constexpr uint8_t kPidDateTime = 0x0E;            // Pid_Date_Time_Data
 constexpr uint8_t kPidPositionData = 0x11;        // Pid_Position_Data
 constexpr uint8_t kPidProximityWaypoint = 0x13;   // Pid_Prx_Wpt_Data
 constexpr uint8_t kPidNak = 0x15;                 // Pid_Nak_Byte
+constexpr uint8_t kPidRequestsOff = 0x1C;         // turns off the unit's own requests
 constexpr uint8_t kPidRecords = 0x1B;             // Pid_Records
 constexpr uint8_t kPidRouteHeader = 0x1D;         // Pid_Rte_Hdr
 constexpr uint8_t kPidRouteWaypoint = 0x1E;       // Pid_Rte_Wpt_Data
 constexpr uint8_t kPidTrackPoint = 0x22;          // Pid_Trk_Data
+constexpr uint8_t kPidBaudRequest = 0x30;         // Pid_Baud_Rqst_Data
+constexpr uint8_t kPidBaudAccept = 0x31;          // Pid_Baud_Acpt_Data
+constexpr uint8_t kPidPvtData = 0x33;             // Pid_Pvt_Data
 constexpr uint8_t kPidWaypoint = 0x23;            // Pid_Wpt_Data
 constexpr uint8_t kPidTrackHeader = 0x63;         // Pid_Trk_Hdr
 constexpr uint8_t kPidExtendedProductData = 0xF8; // Pid_Ext_Product_Data
@@ -42,7 +46,10 @@ constexpr uint16_t kCommandTransferRoutes = 4;    // Cmnd_Transfer_Rte
 constexpr uint16_t kCommandTransferTime = 5;      // Cmnd_Transfer_Time
 constexpr uint16_t kCommandTransferTracks = 6;    // Cmnd_Transfer_Trk
 constexpr uint16_t kCommandTransferWaypoints = 7; // Cmnd_Transfer_Wpt
-constexpr uint16_t kCommandStopPositionData = 50; // Cmnd_Stop_Pvt_Data
+constexpr uint16_t kCommandStartPositionData = 49; // Cmnd_Start_Pvt_Data
+constexpr uint16_t kCommandStopPositionData = 50;  // Cmnd_Stop_Pvt_Data
+// The ping that proves a new line speed works at both ends.
+constexpr uint16_t kCommandSpeedPing = 0x3A;
 
 // Application protocols of the capability array ("A" entries). 0 in a
 // protocol selection means "not supported".
@@ -54,6 +61,7 @@ constexpr int kA300 = 300; // Track Log Transfer Protocol
 constexpr int kA301 = 301; // Track Log Transfer Protocol, with track headers
 constexpr int kA302 = 302; // Track Log Transfer Protocol, with track headers
 constexpr int kA400 = 400; // Proximity Waypoint Transfer Protocol
+constexpr int kA800 = 800; // PVT Protocol
 
 // Record formats ("D" entries). 0 in a protocol selection means "none".
 constexpr int kD100 = 100; // D100_Wpt_Type
@@ -79,6 +87,7 @@ constexpr int kD310 = 310; // D310_Trk_Hdr_Type
 constexpr int kD312 = 312; // D312_Trk_Hdr_Type
 constexpr int kD400 = 400; // D400_Prx_Wpt_Type
 constexpr int kD403 = 403; // D403_Prx_Wpt_Type
+constexpr int kD800 = 800; // D800_Pvt_Data_Type
 
 // The families the program tests in more than one place; 1 or 0.
 

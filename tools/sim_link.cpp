@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "device/link_layer.h"
+#include "garmin/protocol_numbers.h"
 
 namespace {
 
@@ -23,6 +25,65 @@ int64_t lNowMs() {
 
 SimLink::SimLink(int iFd, const SimFaults &oFaults, std::FILE *pLog)
     : m_iFd(iFd), m_oFaults(oFaults), m_pLog(pLog) {}
+
+void SimLink::vLogLine(const char *pszFormat, unsigned long l1, unsigned long l2) {
+    if (m_pLog != nullptr) {
+        std::fprintf(m_pLog, pszFormat, l1, l2);
+        std::fflush(m_pLog);
+    }
+}
+
+// On Linux the master side of a pseudo-terminal shows the settings that the
+// program on the device side made: the host's line speed. 0 when it is none
+// of the speeds a unit speaks.
+uint32_t SimLink::lHostSpeed() const {
+    termios oTerm{};
+    if (tcgetattr(m_iFd, &oTerm) != 0) {
+        return 0;
+    }
+    switch (cfgetospeed(&oTerm)) {
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 0;
+    }
+}
+
+void SimLink::vBeginSpeedChange(uint32_t lBaud, int iDropPings, bool fMute) {
+    m_lSpeed = lBaud;
+    m_fAwaitingPings = true;
+    m_iPings = 0;
+    m_iDropPings = iDropPings;
+    m_lPingDeadline = lNowMs() + 2000;
+    vLogLine("# speed %lu baud, waiting for pings\n", lBaud);
+    if (fMute) {
+        m_fSilent = true;
+        vLogLine("# silent from here on\n", 0);
+    }
+}
+
+void SimLink::vNotePing() {
+    if (m_fAwaitingPings && ++m_iPings >= 2) {
+        m_fAwaitingPings = false;
+        vLogLine("# speed %lu baud confirmed\n", m_lSpeed);
+    }
+}
+
+void SimLink::vCheckSpeedFallback() {
+    if (m_fAwaitingPings && lNowMs() > m_lPingDeadline) {
+        m_fAwaitingPings = false;
+        vLogLine("# no pings at %lu baud: back to 9600 baud\n", m_lSpeed);
+        m_lSpeed = 9600;
+    }
+}
 
 void SimLink::vLog(const char *pszDirection, const std::vector<uint8_t> &aBytes) {
     if (m_pLog == nullptr || aBytes.empty()) {
@@ -119,6 +180,13 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
         vLog("H~", m_aRawIn);
         return FrameResult::kTimeout;
     }
+    vCheckSpeedFallback();
+    const uint32_t lHost = lHostSpeed();
+    if (lHost != 0 && lHost != m_lSpeed) {
+        vLog("H?", m_aRawIn);
+        vLogLine("# host at %lu baud, unit at %lu baud: not understood\n", lHost, m_lSpeed);
+        return FrameResult::kGarbled;
+    }
     vLog("H>", m_aRawIn);
     pMessage->bId = static_cast<uint8_t>(iId);
     pMessage->aData = aData;
@@ -199,6 +267,12 @@ int SimLink::iAcceptHostFrame(const SimMessage &oMessage) {
     if (iFrame == m_oFaults.iDropAckOfHostFrame) {
         return 0; // as if the frame never arrived
     }
+    if (m_iDropPings > 0 && oMessage.bId == kPidCommandData && oMessage.aData.size() >= 2 &&
+        oMessage.aData[0] == kCommandSpeedPing && oMessage.aData[1] == 0) {
+        --m_iDropPings;
+        vLogLine("# ping lost\n", 0);
+        return 0;
+    }
     if (iFrame == m_oFaults.iNakHostFrame) {
         vAnswer(kPidNak, oMessage.bId);
         return 0;
@@ -214,6 +288,7 @@ int SimLink::iAcceptHostFrame(const SimMessage &oMessage) {
 }
 
 int SimLink::iNextMessage(SimMessage *pMessage, int iTimeoutMs) {
+    vCheckSpeedFallback();
     if (!m_aPending.empty()) {
         *pMessage = m_aPending.front();
         m_aPending.pop_front();
@@ -228,6 +303,9 @@ int SimLink::iNextMessage(SimMessage *pMessage, int iTimeoutMs) {
         FrameResult e = eReadFrame(pMessage, iLeft);
         if (e == FrameResult::kTimeout) {
             return 0;
+        }
+        if (e == FrameResult::kGarbled) {
+            continue;
         }
         if (e == FrameResult::kBadChecksum) {
             if (!m_fSilent) {
@@ -260,6 +338,9 @@ int SimLink::iSend(uint8_t bId, const std::vector<uint8_t> &aData) {
             FrameResult e = eReadFrame(&oIn, iLeft);
             if (e == FrameResult::kTimeout) {
                 break;
+            }
+            if (e == FrameResult::kGarbled) {
+                continue;
             }
             if (e == FrameResult::kBadChecksum) {
                 vAnswer(kPidNak, oIn.bId);

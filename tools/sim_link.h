@@ -38,6 +38,9 @@ class SimLink {
     // ACK or a second of silence, three attempts in all. Host data frames that
     // come in meanwhile are acknowledged and kept for iNextMessage.
     int iSend(uint8_t bId, const std::vector<uint8_t> &aData);
+    // Sends one message once, without waiting for its ACK (a host's ACK that
+    // comes later is dropped like any stray one).
+    void vSendOnce(uint8_t bId, const std::vector<uint8_t> &aData) { vWriteFrame(bId, aData); }
 
     int iSimFramesSent() const { return m_iSimFrames; }
     int iHostFramesRead() const { return m_iHostFrames; }
@@ -46,8 +49,22 @@ class SimLink {
     // Acknowledgement wait before a resend, in milliseconds.
     int iAckTimeoutMs = 1000;
 
+    // The line speed the unit speaks. A host frame sent at another speed (the
+    // speed the host set on its side of the terminal) is not understood.
+    uint32_t lSpeed() const { return m_lSpeed; }
+    // After the unit's answer to a speed request was acknowledged: the unit
+    // goes to lBaud and goes back to 9600 unless two pings come at the new
+    // speed within two seconds. The first iDropPings pings go unanswered;
+    // with fMute the unit says nothing at all from then on.
+    void vBeginSpeedChange(uint32_t lBaud, int iDropPings, bool fMute);
+    // A ping (command 0x3A) arrived and was acknowledged.
+    void vNotePing();
+
   private:
-    enum class FrameResult { kFrame, kBadChecksum, kTimeout };
+    enum class FrameResult { kFrame, kBadChecksum, kTimeout, kGarbled };
+    uint32_t lHostSpeed() const;
+    void vCheckSpeedFallback();
+    void vLogLine(const char *pszFormat, unsigned long l1, unsigned long l2 = 0);
     FrameResult eReadFrame(SimMessage *pMessage, int iTimeoutMs);
     int iSimReadByte(uint8_t *pb, int iTimeoutMs);
     void vWriteFrame(uint8_t bId, const std::vector<uint8_t> &aData);
@@ -65,4 +82,9 @@ class SimLink {
     bool m_fSilent = false;
     std::vector<uint8_t> m_aRawIn; // wire bytes of the frame being read, for the log
     std::deque<SimMessage> m_aPending;
+    uint32_t m_lSpeed = 9600;
+    bool m_fAwaitingPings = false;
+    int m_iPings = 0;
+    int m_iDropPings = 0;
+    int64_t m_lPingDeadline = 0;
 };

@@ -102,6 +102,10 @@ std::vector<std::string> asSplit(const std::string &s) {
 
 } // namespace
 
+int iSimStopRequested() {
+    return fStop ? 1 : 0;
+}
+
 int main(int argc, char **argv) {
     SimReceiver oReceiver;
     oReceiver.oProfile = *pFindProfile("a300");
@@ -201,6 +205,9 @@ int main(int argc, char **argv) {
         termios oTerm{};
         if (tcgetattr(iSlaveKeep, &oTerm) == 0) {
             cfmakeraw(&oTerm);
+            // A unit starts at 9600 baud; a host that sets no speed finds it there.
+            cfsetispeed(&oTerm, B9600);
+            cfsetospeed(&oTerm, B9600);
             tcsetattr(iSlaveKeep, TCSANOW, &oTerm);
         }
     }

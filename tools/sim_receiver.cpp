@@ -68,6 +68,14 @@ const std::vector<SimProfile> &aProfiles() {
           "A400", "D403"},
          true,
          "waypoints D109, routes D201/D109, tracks A301 D312/D302, proximity A400 D403"},
+        {"a800",
+         407,
+         530,
+         {"SIM A800 Software Version 5.30"},
+         {"P000", "L001", "A010", "A100", "D108", "A200", "D201", "D108", "A301", "D310", "D302",
+          "A800", "D800"},
+         true,
+         "as a301 with D302 track points, and live position A800 D800"},
     };
     return a;
 }

@@ -67,6 +67,9 @@ void vPrintRegisteredOptions(std::FILE *pOut);
 // (a unit acknowledges and drops what it does not understand).
 void vDispatchMessage(SimReceiver &oReceiver, const SimMessage &oMessage);
 
+// 1 once the simulator was asked to end (SIGTERM, SIGINT, SIGHUP).
+int iSimStopRequested();
+
 // Built-in unit profiles; nullptr for an unknown name.
 const SimProfile *pFindProfile(const std::string &sName);
 std::vector<std::string> asProfileNames();

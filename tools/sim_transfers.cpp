@@ -26,27 +26,27 @@
 
 namespace {
 
-// With --pace the unit sends its records no faster than a 9600-baud line
-// carries them: ten bit times per byte, about 960 bytes a second.
+// With --pace the unit sends its records no faster than its line carries
+// them: ten bit times per byte, 960 bytes a second at 9600 baud.
 bool fPaced = false;
-constexpr double kBytesPerSecond = 960.0;
 
 int iTakePace(SimReceiver &, const char *) {
     fPaced = true;
     return 1;
 }
-SimOptionRegistration oPaceOption("--pace", 0, " send records at the pace of a 9600-baud line",
+SimOptionRegistration oPaceOption("--pace", 0, " send records at the pace of the line speed",
                                   &iTakePace);
 
 // Waits as long as the frame of a message with nData data bytes (DLE, id,
 // size, data, checksum, DLE, ETX) and the host's acknowledgement take on the wire.
-void vPaceFrame(size_t nData) {
+void vPaceFrame(const SimLink &oLink, size_t nData) {
     if (!fPaced) {
         return;
     }
     const double dBytes = static_cast<double>(nData + 6 + 8);
+    const double dBytesPerSecond = static_cast<double>(oLink.lSpeed()) / 10.0;
     std::this_thread::sleep_for(
-        std::chrono::microseconds(static_cast<long long>(dBytes * 1.0e6 / kBytesPerSecond)));
+        std::chrono::microseconds(static_cast<long long>(dBytes * 1.0e6 / dBytesPerSecond)));
 }
 
 // Test aids: serve every route's points this many times over (to exceed what
@@ -81,7 +81,7 @@ SimOptionRegistration oStrayOption("--stray-track-record", 1,
                                    &iTakeStray);
 
 bool fSendPaced(SimLink &oLink, uint8_t bId, const std::vector<uint8_t> &aData) {
-    vPaceFrame(aData.size());
+    vPaceFrame(oLink, aData.size());
     return oLink.iSend(bId, aData) != 0;
 }
 

@@ -42,6 +42,12 @@ class FakeSerialPort final : public SerialPort {
         }
         return 1;
     }
+    // Speeds the link layer set, in order.
+    std::vector<uint32_t> aSpeeds;
+    int iSetSpeed(uint32_t lBaud) override {
+        aSpeeds.push_back(lBaud);
+        return 1;
+    }
     void vQueueBytes(const std::vector<uint8_t> &a) {
         aInput.insert(aInput.end(), a.begin(), a.end());
     }
