@@ -84,6 +84,8 @@ constexpr int kMaxCoordFormat = 17;
 constexpr int kMaxUtmZone = 60;
 constexpr int kMaxPortNumber = 255;
 
+// In this order: U or USB; the folder a unit that is a USB drive is mounted
+// at (a Windows drive "U:\\" among them); a device path; a port number.
 bool fParsePort(const SwitchCall &c) {
     RunOptions &o = c.o;
     const char *pszPort = c.pszValue;
@@ -109,8 +111,8 @@ bool fParsePort(const SwitchCall &c) {
     o.szPortPath[0] = '\0';
     int iPort;
     if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
-                     "that is a USB drive or a device path containing '/', not '%s'",
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit that "
+                     "is a USB drive or a device path containing '/', not '%s'",
                      kMaxPortNumber, pszPort);
         return false;
     }

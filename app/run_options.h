@@ -41,8 +41,8 @@ struct RunOptions {
     bool fDownloadKindsNamed = false;
     bool fUploadKindsNamed = false;
 
-    bool fIncludeUntimed = true; // /g turns it off
-    uint32_t lLineSpeed = 9600;  // /r: the serial speed asked of the unit
+    bool fIncludeUntimed = true;   // /g turns it off
+    uint32_t lLineSpeed = 9600;    // /r: the serial speed asked of the unit
     bool fChangeLineSpeed = false; // /r with a speed other than 9600
 
     // /n FILE: the live position, the last device step of the run. With "-"

@@ -78,23 +78,21 @@ int iOpenLink(StepContext &c, const char *) {
     return iOpenComPort(szPortName, c.pLink);
 }
 
+UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
+    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
+}
+
 // A kind the unit cannot transfer is skipped, unless the user named it.
 int iTakes(const StepContext &c, TransferKind eKind, int fUpload) {
     const bool fNamed = fUpload ? c.o.fUploadKindsNamed : c.o.fDownloadKindsNamed;
     return iUnitTakes(&c.w, c.pLink.get(), eKind, fUpload, fNamed ? 1 : 0);
 }
 
-UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
-    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
-}
-
 int iLoadStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iLoadFile(&c.w, pszFile);
 }
 
 int iSaveStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iSaveFile(&c.w, pszFile, kKindAll);
 }
 
@@ -241,6 +239,12 @@ class StepRunner {
         const char *pszFile = oStep.eFile == StepFile::kFirst    ? m_oContext.o.szFirstFile
                               : oStep.eFile == StepFile::kSecond ? m_oContext.o.szSecondFile
                                                                  : nullptr;
+        // Ctrl+C asks the run to end: the steps after the one it cut short
+        // are not begun (the link is still set back to 9600 and closed).
+        if (m_oContext.pLink != nullptr && iLinkInterrupted(m_oContext.pLink.get())) {
+            ++m_iFailed;
+            return;
+        }
         if (fIsDeviceStep(oStep)) {
             // Without a link every device step would fail: the failed open
             // has been counted and said. A receiver that stopped answering
@@ -249,8 +253,7 @@ class StepRunner {
             if (m_oContext.pLink == nullptr) {
                 return;
             }
-            // After Ctrl+C the same: the user asked the run to end.
-            if (iReceiverGone(m_oContext.pLink.get()) || iLinkInterrupted(m_oContext.pLink.get())) {
+            if (iReceiverGone(m_oContext.pLink.get())) {
                 ++m_iFailed;
                 vNoteSource(oStep, 0);
                 return;

@@ -385,7 +385,6 @@ void vReceiveTransferComplete(SimReceiver &oReceiver, const SimMessage &oMessage
                      u.iAnnounced, u.iArrived);
     }
     if (!sUploadFile().empty()) {
-        u.oReceived.pStore->sFileType = -1;
         if (!iSaveFile(&u.oReceived, sUploadFile().c_str(), kKindAll)) {
             std::fprintf(stderr, "quillox-sim: cannot write %s\n", sUploadFile().c_str());
         }

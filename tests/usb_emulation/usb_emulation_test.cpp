@@ -55,7 +55,7 @@ class UsbEmulation : public ::testing::Test {
 #endif
         if (sFindUmockdevRun().empty()) {
             GTEST_SKIP() << "umockdev-run not found: install the Debian package umockdev "
-                            "(scripts/install-deps does) to run the USB emulation tests";
+                            "(scripts/install-deps test does) to run the USB emulation tests";
         }
     }
 
@@ -152,7 +152,6 @@ TEST_F(UsbEmulation, DownloadOfWaypointsRoutesAndATrack) {
     EXPECT_NE(r.sOut.find("Downloading Track Points (Total count: 4)"), std::string::npos);
 
     Workspace w;
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("unit.vkd").c_str()), 1);
     ASSERT_EQ(w.pStore->pWaypoints.size(), 3u);
     auto itWaypoint = w.pStore->pWaypoints.begin();
@@ -214,7 +213,6 @@ TEST_F(UsbEmulation, UploadSendsTheRecordLayoutsByteForByte) {
         p.fNewSegment = i == 0 ? 1 : 0;
         ASSERT_EQ(iAddTrackPoint(&w, p), 1);
     }
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iSaveFile(&w, oDir.sPath("up.vkd").c_str(), 7), 1);
 
     UsbConversation o;
@@ -281,7 +279,6 @@ TEST_F(UsbEmulation, ProductPacketOfWholeChunksAndCapabilitiesOverTwoChunks) {
         << r.sOut;
     EXPECT_NE(r.sOut.find("Downloading Waypoints (Total count: 2)"), std::string::npos);
     Workspace w;
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("unit.vkd").c_str()), 1);
     ASSERT_EQ(w.pStore->pWaypoints.size(), 2u);
     vExpectStored(w.pStore->pWaypoints.at("DELTA"), aWaypoints[0]);
