@@ -35,8 +35,7 @@ inline std::span<const uint8_t> aReceivedData(const DeviceLink *pLink) {
 // nLength (2..255) counts all of them. 1 when it was delivered (acknowledged on serial).
 int iSendMessage(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength);
 // The same with a chosen number of attempts (1: no resend).
-int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength,
-                         int iAttempts);
+int iSendMessageAttempts(DeviceLink *pLink, const uint8_t *pMessage, size_t nLength, int iAttempts);
 // Builds the message from an id and its data (at most 253 bytes) and sends it.
 int iSendRecord(DeviceLink *pLink, uint8_t bRecordId, std::span<const uint8_t> aData);
 // Reads the next message into the link's receive buffer and acknowledges it (serial).
@@ -55,6 +54,8 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId);
 // than the one asked for, is not gone. Once gone, it stays so for the link.
 int iReceiverGone(const DeviceLink *pLink);
 void vMarkReceiverGone(DeviceLink *pLink);
+// Takes back the mark, for a message whose answer is optional.
+void vClearReceiverGone(DeviceLink *pLink);
 
 // Once the user interrupted the run (base/interrupt.h), sends and reads fail
 // at once, which ends the transfer under way; ACKs and NAKs still go out.

@@ -85,12 +85,11 @@ LiveFormat eLiveFormatOf(const char *pszFile) {
 std::string sFormatLiveRmc(const PositionFix &o) {
     const int32_t lTime = lDeviceTime(o);
     char szLine[160];
-    std::snprintf(szLine, sizeof(szLine), "$GPRMC,%s,A,%s,%05.1f,%05.1f,%s,000.0,E",
-                  szFormatTime(lTime, 0, kTimeOfDayFormat),
-                  szFormatPosition(kWgs84, dDegrees(o.dLatitude), dDegrees(o.dLongitude),
-                                   kNmeaCoordFormat),
-                  dFixSpeed(o) * kKnotsPerMetrePerSecond, dFixCourse(o),
-                  szFormatTime(lTime, 0, kDateFormat));
+    std::snprintf(
+        szLine, sizeof(szLine), "$GPRMC,%s,A,%s,%05.1f,%05.1f,%s,000.0,E",
+        szFormatTime(lTime, 0, kTimeOfDayFormat),
+        szFormatPosition(kWgs84, dDegrees(o.dLatitude), dDegrees(o.dLongitude), kNmeaCoordFormat),
+        dFixSpeed(o) * kKnotsPerMetrePerSecond, dFixCourse(o), szFormatTime(lTime, 0, kDateFormat));
     return sWithChecksum(szLine);
 }
 
@@ -100,13 +99,13 @@ std::string sFormatLiveGga(const PositionFix &o) {
     const int iQuality =
         o.sFixType == kFix2dDifferential || o.sFixType == kFix3dDifferential ? 2 : 1;
     char szLine[160];
-    std::snprintf(szLine, sizeof(szLine), "$GPGGA,%s,%s,%d,,,%.1f,M,%.1f,M,,",
-                  szFormatTime(lDeviceTime(o), 0, kTimeOfDayFormat),
-                  szFormatPosition(kWgs84, dDegrees(o.dLatitude), dDegrees(o.dLongitude),
-                                   kNmeaCoordFormat),
-                  iQuality, dFixAltitudeAboveSeaLevel(o),
-                  // The geoid above the ellipsoid: the opposite of the unit's figure.
-                  -static_cast<double>(o.fMslHeight));
+    std::snprintf(
+        szLine, sizeof(szLine), "$GPGGA,%s,%s,%d,,,%.1f,M,%.1f,M,,",
+        szFormatTime(lDeviceTime(o), 0, kTimeOfDayFormat),
+        szFormatPosition(kWgs84, dDegrees(o.dLatitude), dDegrees(o.dLongitude), kNmeaCoordFormat),
+        iQuality, dFixAltitudeAboveSeaLevel(o),
+        // The geoid above the ellipsoid: the opposite of the unit's figure.
+        -static_cast<double>(o.fMslHeight));
     return sWithChecksum(szLine);
 }
 
@@ -158,8 +157,7 @@ int LivePositionSink::iStart() {
 }
 
 int LivePositionSink::iWriteNmea(const PositionFix &o) {
-    const std::string s =
-        sFormatLiveRmc(o) + kszNmeaLineEnd + sFormatLiveGga(o) + kszNmeaLineEnd;
+    const std::string s = sFormatLiveRmc(o) + kszNmeaLineEnd + sFormatLiveGga(o) + kszNmeaLineEnd;
     if (std::fwrite(s.data(), 1, s.size(), m_pStream) != s.size() || std::fflush(m_pStream) != 0) {
         return iFail("write");
     }
@@ -179,8 +177,7 @@ int LivePositionSink::iWriteGpx(const PositionFix &o) {
     // closing tags: the file only grows, and is whole again after each write.
     const std::string s = std::string(szPoint) + kszGpxClosing;
     if (std::fseek(m_pStream, m_lGpxEnd, SEEK_SET) != 0 ||
-        std::fwrite(s.data(), 1, s.size(), m_pStream) != s.size() ||
-        std::fflush(m_pStream) != 0) {
+        std::fwrite(s.data(), 1, s.size(), m_pStream) != s.size() || std::fflush(m_pStream) != 0) {
         return iFail("write");
     }
     m_lGpxEnd += static_cast<long>(std::strlen(szPoint));

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 struct PositionFix {
-    float fAltitude = 0;  // above the WGS 84 ellipsoid, metres
-    float fEpe = 0;       // estimated position error, 2 sigma, metres
-    float fEph = 0;       // the same, horizontal only
-    float fEpv = 0;       // the same, vertical only
-    int16_t sFixType = 0; // 0 unusable, 1 invalid, 2 2D, 3 3D, 4 2D and 5 3D differential
+    float fAltitude = 0;    // above the WGS 84 ellipsoid, metres
+    float fEpe = 0;         // estimated position error, 2 sigma, metres
+    float fEph = 0;         // the same, horizontal only
+    float fEpv = 0;         // the same, vertical only
+    int16_t sFixType = 0;   // 0 unusable, 1 invalid, 2 2D, 3 3D, 4 2D and 5 3D differential
     double dTimeOfWeek = 0; // seconds since the start of the GPS week
     double dLatitude = 0;   // radians
     double dLongitude = 0;  // radians

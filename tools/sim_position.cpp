@@ -120,9 +120,8 @@ PositionFix oFixAt(const PathFix &oPath, long long llUnix) {
 void vStartPositionData(SimReceiver &oReceiver, uint16_t) {
     SimLink &oLink = *oReceiver.pLink;
     oReportLog.fStarted = true;
-    const long long llStart =
-        oReceiver.fFixedTime ? static_cast<long long>(oReceiver.lFixedTime)
-                             : static_cast<long long>(std::time(nullptr));
+    const long long llStart = oReceiver.fFixedTime ? static_cast<long long>(oReceiver.lFixedTime)
+                                                   : static_cast<long long>(std::time(nullptr));
     for (size_t n = 0; n < aPath.size() && !iSimStopRequested(); ++n) {
         const auto oDue = std::chrono::steady_clock::now() + std::chrono::milliseconds(lIntervalMs);
         uint8_t aRecord[kD800Size];

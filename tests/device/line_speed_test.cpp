@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
+#include <gtest/gtest.h>
 
 #include "base/interrupt.h"
 #include "base/report.h"
@@ -47,7 +47,7 @@ class SpeedUnit : public FakeLinkTest<FakeSerialPort> {
     }
     uint32_t lAnswer = 0;
     bool fDeafAfterChange = false;
-    Bytes aIds;                    // record ids of the frames the host wrote
+    Bytes aIds;                   // record ids of the frames the host wrote
     std::vector<uint32_t> aAsked; // rates of the speed requests
 };
 
@@ -162,7 +162,8 @@ class PositionUnit : public FakeLinkTest<FakeSerialPort> {
 };
 
 TEST_F(PositionUnit, ReportEndsWhenTheSinkGivesUpAndStopsTheUnit) {
-    EXPECT_EQ(iReportPositions(pLink, [&](const PositionFix &) { return ++iFixes < 2; }, &eEnd),
+    EXPECT_EQ(iReportPositions(
+                  pLink, [&](const PositionFix &) { return ++iFixes < 2; }, &eEnd),
               0);
     EXPECT_EQ(eEnd, PositionReportEnd::kSinkFailed);
     EXPECT_EQ(iFixes, 2);
@@ -183,7 +184,9 @@ TEST_F(PositionUnit, InterruptEndsTheReportAsASuccessAndTheStopStillGoesOut) {
 
 TEST_F(PositionUnit, UnitWithoutA800IsNotAsked) {
     pLink->oProtocolSelection.iPvtProtocol = 0;
-    EXPECT_EQ(iReportPositions(pLink, [](const PositionFix &) { return 1; }, &eEnd), 0);
+    EXPECT_EQ(iReportPositions(
+                  pLink, [](const PositionFix &) { return 1; }, &eEnd),
+              0);
     EXPECT_EQ(eEnd, PositionReportEnd::kNoPvt);
     EXPECT_TRUE(pFake->aWrites.empty());
 }

@@ -107,9 +107,8 @@ TEST_F(LineSpeed, CtrlCEndsTheTransferThenSetsTheUnitBack) {
     ASSERT_EQ(oSim.iStart({"--log", sLog, "--profile", "a400", "--pace", "--track-points", "5000"}),
               1);
     ChildProcess oRun;
-    ASSERT_EQ(oRun.iStart({QUILLOX_EXE, "/c", oSim.sPort(), "/r", "115200", "/dt", "kept.vkd"},
-                          sDir),
-              1);
+    ASSERT_EQ(
+        oRun.iStart({QUILLOX_EXE, "/c", oSim.sPort(), "/r", "115200", "/dt", "kept.vkd"}, sDir), 1);
     oRun.vReadUntil(dSecondsNow() + 2.0);
     oRun.vSignal(SIGINT);
     oRun.vReadUntil(dSecondsNow() + 10.0);
@@ -120,7 +119,9 @@ TEST_F(LineSpeed, CtrlCEndsTheTransferThenSetsTheUnitBack) {
     EXPECT_NE(oRun.sErr.find("interrupted: the track download was cut short"), std::string::npos)
         << oRun.sErr;
     EXPECT_NE(sFrames.find("# speed 9600 baud confirmed"), std::string::npos) << oRun.sErr;
+    // Nothing is saved after Ctrl+C: the run ends.
     EXPECT_EQ(sReadFile(sDir + "/kept.vkd"), "what was there");
+    EXPECT_EQ(oRun.sOut.find("Save data to"), std::string::npos);
     EXPECT_NE(oRun.sOut.find("Elapsed time: "), std::string::npos);
 }
 

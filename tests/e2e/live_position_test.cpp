@@ -37,9 +37,9 @@ class LivePosition : public ::testing::Test {
                                "--pvt-interval", "200", "--time", "1700000000"}),
                   1);
         ChildProcess oRun;
-        ASSERT_EQ(oRun.iStart({QUILLOX_EXE, "/c", oSim.sPort(), "/n", sFile}, sDir,
-                              {"ORVENSTA_DEBUG"}),
-                  1);
+        ASSERT_EQ(
+            oRun.iStart({QUILLOX_EXE, "/c", oSim.sPort(), "/n", sFile}, sDir, {"ORVENSTA_DEBUG"}),
+            1);
         if (iSignal != 0) {
             oRun.vReadUntil(dSecondsNow() + dSeconds);
             oRun.vSignal(iSignal);

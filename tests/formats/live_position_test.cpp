@@ -49,8 +49,7 @@ TEST(LiveNmea, FileHoldsOnlyFixesWithAPositionAndIsNotCreatedWithoutOne) {
     EXPECT_FALSE(std::filesystem::exists(sFile));
     EXPECT_EQ(oSink.iWrite(oFix()), 1);
     EXPECT_EQ(oSink.iClose(), 1);
-    EXPECT_EQ(sReadFile(sFile),
-              sFormatLiveRmc(oFix()) + "\r\n" + sFormatLiveGga(oFix()) + "\r\n");
+    EXPECT_EQ(sReadFile(sFile), sFormatLiveRmc(oFix()) + "\r\n" + sFormatLiveGga(oFix()) + "\r\n");
 }
 
 TEST(LiveGpx, FileIsValidGpxAfterEveryFix) {
