@@ -84,14 +84,6 @@ constexpr int kMaxCoordFormat = 17;
 constexpr int kMaxUtmZone = 60;
 constexpr int kMaxPortNumber = 255;
 
-std::string sUpper(std::string_view sv) {
-    std::string s;
-    for (char c : sv) {
-        s += cUpper(c);
-    }
-    return s;
-}
-
 // In this order: U or USB; the folder a unit that is a USB drive is mounted
 // at (a Windows drive "U:\\" among them); a device path; a port number.
 bool fParsePort(const SwitchCall &c) {

@@ -316,7 +316,6 @@ TEST_F(UsbEmulation, A201RouteDownloadOfAnEtrexHc) {
     vExpectCleanRun(r, o);
     EXPECT_NE(r.sOut.find("Downloading Route Points (Total count: 6)"), std::string::npos);
     Workspace w;
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("unit.vkd").c_str()), 1);
     ASSERT_EQ(w.pStore->pRoutes.size(), 1u);
     const Route &oRoute = w.pStore->pRoutes.begin()->second;
