@@ -5,8 +5,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 #include "base/report.h"
+#include "base/text_codec.h"
 #include "device/line_speed.h"
 #include "formats/live_position.h"
 #include "geo/utm.h"
@@ -16,6 +21,14 @@ namespace {
 
 char cUpper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+std::string sUpper(std::string_view sv) {
+    std::string s;
+    for (char c : sv) {
+        s += cUpper(c);
+    }
+    return s;
 }
 
 enum Slot { kNoFile, kFirstFile, kSecondFile };
@@ -72,25 +85,30 @@ constexpr int kMaxPortNumber = 255;
 bool fParsePort(const SwitchCall &c) {
     RunOptions &o = c.o;
     const char *pszPort = c.pszValue;
-    if (cUpper(pszPort[0]) == 'U') {
+    std::string_view svPort = pszPort;
+    o.fUsb = o.fUnitFolder = false;
+    if (sUpper(svPort) == "U" || sUpper(svPort) == "USB") {
         o.fUsb = true;
         return true;
     }
-    o.fUsb = false;
-    if (std::strpbrk(pszPort, "/\\") != nullptr) {
+    std::error_code oError;
+    const bool fFolder = !svPort.empty() && std::filesystem::is_directory(pszPort, oError);
+    if (fFolder || std::strpbrk(pszPort, "/\\") != nullptr) {
         size_t nLength = std::strlen(pszPort);
         if (nLength >= sizeof(o.szPortPath)) {
-            vReportError("device path too long: '%.40s...'", pszPort);
+            vReportError("%s too long: '%.40s...'", fFolder ? "folder name" : "device path",
+                         pszPort);
             return false;
         }
         std::memcpy(o.szPortPath, pszPort, nLength + 1);
+        o.fUnitFolder = fFolder;
         return true;
     }
     o.szPortPath[0] = '\0';
     int iPort;
     if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-        vReportError("/c takes a port number from 1 to %d, U for USB or a device path "
-                     "containing '/', not '%s'",
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
+                     "that is a USB drive or a device path containing '/', not '%s'",
                      kMaxPortNumber, pszPort);
         return false;
     }
@@ -104,6 +122,16 @@ bool fSetSymbolSet(const SwitchCall &c) {
         return true;
     }
     vReportError("/s takes 1 (16 symbols) or 2 (more than 16 symbols), not '%s'", c.pszValue);
+    return false;
+}
+
+bool fSetCodePage(const SwitchCall &c) {
+    if (int iCodePage; iParseSwitchNumber(c.pszValue, iCodePage) && iKnownCodePage(iCodePage)) {
+        c.w.sCodePage = static_cast<int16_t>(iCodePage);
+        return true;
+    }
+    vReportError("%s takes a code page, %s, not '%s'", c.pszSwitch, pszKnownCodePages(),
+                 c.pszValue);
     return false;
 }
 
@@ -178,6 +206,7 @@ constexpr SwitchRow kaSwitches[] = {
     {"Z", 1, {}, {}, nullptr, {"a UTM zone", 1, kMaxUtmZone, nullptr}, fSetUtmZone},
     {"B", 0, {}, {}, nullptr, {}, fSetTabbed},
     {"S", 1, {}, {}, nullptr, {}, fSetSymbolSet},
+    {"A", 1, {}, {}, nullptr, {}, fSetCodePage},
     {"TC", 1, {}, {}, nullptr, {"a track colour", 1, 6, &W::sOvlTrackColor}, nullptr},
     {"TW", 1, {}, {}, nullptr, {"a track width", 1, 4, &W::sOvlTrackWidth}, nullptr},
     {"TS", 1, {}, {}, nullptr, {"a track style", 1, 4, &W::sOvlTrackStyle}, nullptr},

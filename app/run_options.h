@@ -10,8 +10,9 @@ constexpr size_t kPortNameSize = 256; // "COM<n>" or a device path
 
 struct RunOptions {
     bool fUsb = false;
+    bool fUnitFolder = false; // /c names the folder of a unit that is a USB drive
     int iPortNumber = 1;
-    char szPortPath[kPortNameSize] = ""; // set when /c names a device path
+    char szPortPath[kPortNameSize] = ""; // set when /c names a device path or that folder
     char szFirstFile[kFileNameSize] = "";
     char szSecondFile[kFileNameSize] = "";
 

@@ -16,6 +16,7 @@
 #include "device/transfers.h"
 #include "files/listings.h"
 #include "files/load_save.h"
+#include "files/unit_folder.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
@@ -28,6 +29,11 @@ enum class StepKind {
     kDevice,       // talks to the receiver
     kDeviceSource, // talks to the receiver and brings records into the store
     kSink,         // writes the store into a file
+    // A unit that is a USB drive is a folder of files, not a link: when /c
+    // names a folder, these take the place of the receiver's steps above.
+    kUnitOpen,   // finds and reads the unit's description; the unit steps need it
+    kUnitDevice, // reads or writes the unit's files
+    kUnitSource, // reads the unit's files into the store
 };
 
 enum class StepFile { kNone, kFirst, kSecond };
@@ -38,6 +44,8 @@ struct StepContext {
     Workspace &w;
     const RunOptions &o;
     std::unique_ptr<DeviceLink> pLink;
+    UnitFolder oUnit;
+    bool fUnitOpen = false;
 };
 
 struct RunStep {
@@ -58,11 +66,20 @@ int iOpenLink(StepContext &c, const char *) {
     // position.
     vCatchInterrupts();
     if (c.o.fUsb) {
-        return iOpenUsbDevice(c.pLink);
+        // A unit that is a USB drive may be what the user has: say where.
+        const int iOpened = iOpenUsbDevice(c.pLink);
+        if (iOpened == 0 || c.pLink == nullptr) {
+            iExplainGarminDrives();
+        }
+        return iOpened;
     }
     char szPortName[kPortNameSize + 8];
     vFormatPortName(c.o, szPortName, sizeof(szPortName));
     return iOpenComPort(szPortName, c.pLink);
+}
+
+UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
+    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
 }
 
 int iLoadStep(StepContext &c, const char *pszFile) {
@@ -80,6 +97,11 @@ int iSaveStep(StepContext &c, const char *pszFile) {
 constexpr RunStep kaSteps[] = {
     {&RunOptions::fIdentify, StepKind::kLink, "opening the receiver link", nullptr, StepFile::kNone,
      iOpenLink},
+    {&RunOptions::fIdentify, StepKind::kUnitOpen, "opening the unit", nullptr, StepFile::kNone,
+     [](StepContext &c, const char *) {
+         c.fUnitOpen = iOpenUnitFolder(c.o.szPortPath, c.oUnit) != 0;
+         return c.fUnitOpen ? 1 : 0;
+     }},
     {&RunOptions::fImport, StepKind::kSource, "import", "Import data from %s\n", StepFile::kSecond,
      iLoadStep},
     {&RunOptions::fLoad, StepKind::kSource, "load", "Load data from %s\n", StepFile::kFirst,
@@ -96,6 +118,19 @@ constexpr RunStep kaSteps[] = {
      [](StepContext &c, const char *) {
          iChangeLineSpeed(c.pLink.get(), c.o.lLineSpeed);
          return 1;
+     }},
+    {&RunOptions::fIdentify, StepKind::kUnitDevice, "identifying the unit", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         return std::printf("%s\n", sUnitVersionLine(c.oUnit).c_str()) > 0 ? 1 : 0;
+     }},
+    {&RunOptions::fDownload, StepKind::kUnitSource, "download from the unit", nullptr,
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         const RunOptions &o = c.o;
+         return iDownloadFromUnit(&c.w, c.oUnit,
+                                  oKinds(o.fDownloadWaypoints, o.fDownloadProximity,
+                                         o.fDownloadRoutes, o.fDownloadTracks));
      }},
     {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
      StepFile::kNone,
@@ -120,6 +155,14 @@ constexpr RunStep kaSteps[] = {
     {&RunOptions::fListTrackPoints, StepKind::kSink, "trackpoint listing",
      "Listing trackpoints to %s\n", StepFile::kSecond,
      [](StepContext &c, const char *pszFile) { return iListTrackPoints(&c.w, pszFile); }},
+    {&RunOptions::fUpload, StepKind::kUnitDevice, "upload to the unit", nullptr, StepFile::kFirst,
+     [](StepContext &c, const char *pszFile) {
+         const RunOptions &o = c.o;
+         return iUploadToUnit(
+             &c.w, c.oUnit,
+             oKinds(o.fUploadWaypoints, o.fUploadProximity, o.fUploadRoutes, o.fUploadTracks),
+             pszFile);
+     }},
     {&RunOptions::fUploadWaypoints, StepKind::kDevice, "waypoint upload", nullptr, StepFile::kNone,
      [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 0); }},
     {&RunOptions::fUploadProximity, StepKind::kDevice, "proximity waypoint upload", nullptr,
@@ -138,10 +181,21 @@ bool fIsDeviceStep(const RunStep &oStep) {
     return oStep.eKind == StepKind::kDevice || oStep.eKind == StepKind::kDeviceSource;
 }
 
+bool fIsUnitStep(const RunStep &oStep) {
+    return oStep.eKind == StepKind::kUnitDevice || oStep.eKind == StepKind::kUnitSource;
+}
+
+// The receiver's steps, or those of a unit that is a USB drive.
+bool fForThisUnit(const RunStep &oStep, const RunOptions &o) {
+    const bool fUnitRow = fIsUnitStep(oStep) || oStep.eKind == StepKind::kUnitOpen;
+    const bool fReceiverRow = fIsDeviceStep(oStep) || oStep.eKind == StepKind::kLink;
+    return o.fUnitFolder ? !fReceiverRow : !fUnitRow;
+}
+
 // The rules every step follows, applied in one place.
 class StepRunner {
   public:
-    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o, nullptr} {}
+    StepRunner(Workspace &w, const RunOptions &o) : m_oContext{w, o, nullptr, {}, false} {}
 
     void vRun(const RunStep &oStep) {
         const char *pszFile = oStep.eFile == StepFile::kFirst    ? m_oContext.o.szFirstFile
@@ -166,6 +220,9 @@ class StepRunner {
                 vNoteSource(oStep, 0);
                 return;
             }
+        }
+        if (fIsUnitStep(oStep) && !m_oContext.fUnitOpen) {
+            return; // the failed open has been counted and said
         }
         if (oStep.eKind == StepKind::kSink && !fMayWrite(pszFile)) {
             return;
@@ -231,16 +288,19 @@ class StepRunner {
         if (iResult != 0 || !m_sSourceFailed.empty()) {
             return;
         }
-        if (oStep.eKind == StepKind::kSource || oStep.eKind == StepKind::kDeviceSource) {
+        if (oStep.eKind == StepKind::kSource || oStep.eKind == StepKind::kDeviceSource ||
+            oStep.eKind == StepKind::kUnitSource) {
             m_sSourceFailed = std::string("the ") + oStep.pszName;
-        } else if (oStep.eKind == StepKind::kLink && fDownloads()) {
+        } else if ((oStep.eKind == StepKind::kLink || oStep.eKind == StepKind::kUnitOpen) &&
+                   fDownloads()) {
             m_sSourceFailed = oStep.pszName;
         }
     }
 
     bool fDownloads() const {
         for (const RunStep &oStep : kaSteps) {
-            if (oStep.eKind == StepKind::kDeviceSource && m_oContext.o.*oStep.pfSelected) {
+            if ((oStep.eKind == StepKind::kDeviceSource || oStep.eKind == StepKind::kUnitSource) &&
+                m_oContext.o.*oStep.pfSelected) {
                 return true;
             }
         }
@@ -268,7 +328,7 @@ class StepRunner {
 int iRunSequence(Workspace &w, const RunOptions &o) {
     StepRunner oRunner(w, o);
     for (const RunStep &oStep : kaSteps) {
-        if (o.*oStep.pfSelected) {
+        if (o.*oStep.pfSelected && fForThisUnit(oStep, o)) {
             oRunner.vRun(oStep);
         }
     }

@@ -2,8 +2,11 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <string_view>
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace {
@@ -173,12 +176,67 @@ int iPrepareReplace(const char *pszTarget, FileReplace &oReplace) {
         oReplace.fExisted = true;
         oReplace.uMode = static_cast<unsigned>(lAttributes & kKeptAttributes);
     }
-    oReplace.sWritePath = oReplace.sFile + ".tmp";
     return 1;
+}
+
+std::FILE *pCreateReplaceFile(FileReplace &oReplace) {
+    if (oReplace.fInPlace) {
+        return std::fopen(oReplace.sWritePath.c_str(), "wb");
+    }
+    // Created exclusively under a name of its own: a user's "tour.vkd.tmp" is
+    // never overwritten, and two saves side by side never share a file.
+    static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    static unsigned long lCounter = 0;
+    unsigned long lSeed = GetCurrentProcessId() * 2654435761ul ^ GetTickCount();
+    for (int iTry = 0; iTry < 100; ++iTry) {
+        unsigned long lValue = lSeed + 7919ul * ++lCounter;
+        std::string sPath = oReplace.sFile + ".tmp";
+        for (int k = 0; k < 6; ++k) {
+            sPath += kDigits[lValue % 36];
+            lValue /= 36;
+        }
+        HANDLE hFile = CreateFileA(sPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE) {
+            DWORD lError = GetLastError();
+            if (lError == ERROR_FILE_EXISTS || lError == ERROR_ALREADY_EXISTS) {
+                continue;
+            }
+            iFail(lError);
+            return nullptr;
+        }
+        int iFile = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_BINARY | _O_WRONLY);
+        if (iFile < 0) {
+            CloseHandle(hFile);
+            DeleteFileA(sPath.c_str());
+            errno = EMFILE;
+            return nullptr;
+        }
+        std::FILE *pFile = _fdopen(iFile, "wb");
+        if (pFile == nullptr) {
+            int iSaved = errno;
+            _close(iFile);
+            DeleteFileA(sPath.c_str());
+            errno = iSaved;
+            return nullptr;
+        }
+        oReplace.sWritePath = sPath;
+        return pFile;
+    }
+    errno = EEXIST;
+    return nullptr;
 }
 
 int iCommitReplace(const FileReplace &oReplace) {
     if (oReplace.fInPlace) {
+        return 1;
+    }
+    if (oReplace.fNew) {
+        // Without MOVEFILE_REPLACE_EXISTING the move refuses an existing name.
+        if (!MoveFileExA(oReplace.sWritePath.c_str(), oReplace.sFile.c_str(),
+                         MOVEFILE_WRITE_THROUGH)) {
+            return iFail(GetLastError());
+        }
         return 1;
     }
     if (oReplace.fExisted && oReplace.uMode != 0) {
@@ -191,6 +249,29 @@ int iCommitReplace(const FileReplace &oReplace) {
     // The C library's rename refuses an existing target here.
     if (!MoveFileExA(oReplace.sWritePath.c_str(), oReplace.sFile.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return iFail(GetLastError());
+    }
+    return 1;
+}
+
+int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace) {
+    oReplace = FileReplace{};
+    std::string sTarget = pszTarget;
+    if (GetFileAttributesA(sTarget.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        errno = EEXIST;
+        return 0;
+    }
+    oReplace.sFile = sTarget;
+    oReplace.fNew = true;
+    return 1;
+}
+
+int iSyncFile(std::FILE *pFile) {
+    if (std::fflush(pFile) != 0) {
+        return 0;
+    }
+    HANDLE hFile = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(pFile)));
+    if (hFile == INVALID_HANDLE_VALUE || !FlushFileBuffers(hFile)) {
         return iFail(GetLastError());
     }
     return 1;

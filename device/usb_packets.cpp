@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int kSessionAttempts = 3;
+constexpr uint32_t kUsbUnitIdSize = 4; // the data of Pid_Session_Started
 
 bool fConsistent(const uint8_t *pPacket, size_t nGathered) {
     if (nGathered < kUsbHeaderSize) {
@@ -174,15 +175,21 @@ int iStartUsbSession(DeviceLink *pLink) {
         if (!iWriteUsbPacket(pLink, aStart)) {
             continue;
         }
-        // Application packets left over from an earlier session are skipped;
+        // Packets left over from an earlier session are skipped;
         // the unit's silence (a failed read) ends the wait.
         for (int iPacket = 0; iPacket < 64; ++iPacket) {
             uint8_t *pPacket = nullptr;
             if (!iReadUsbPacket(pLink, &pPacket)) {
                 break;
             }
+            // Only a protocol-layer Pid_Session_Started that carries the unit's
+            // 32-bit ID answers the start: GPSBabel's syncup waits for id 6 with
+            // four data bytes, and the Linux garmin_gps driver for exactly that
+            // 12-byte header (type 0, id 6, size 4) and the ID. Any other packet,
+            // a protocol-layer one included, is left over and skipped.
             UsbPacketHeader oHeader = oReadUsbHeader(pPacket);
-            if (oHeader.bType == kUsbProtocolLayer || oHeader.sId == kUsbSessionStarted) {
+            if (oHeader.bType == kUsbProtocolLayer && oHeader.sId == kUsbSessionStarted &&
+                oHeader.lDataSize == kUsbUnitIdSize) {
                 pLink->fUsbLinkOpen = 1;
                 return 1;
             }

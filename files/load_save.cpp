@@ -43,18 +43,8 @@ int16_t sTypeFromContent(const char *pszFileName, int16_t sType) {
     return sLook >= 0 ? sLook : sType;
 }
 
-} // namespace
-
-int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
-    if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
-        return 0;
-    }
+int iReadByType(Workspace *pWorkspace, const char *pszFileName) {
     DataStore &oStore = *pWorkspace->pStore;
-    bool fTypeFromName = oStore.sFileType == -1;
-    oStore.sFileType = sFileTypeFromName(pszFileName, oStore.sFileType);
-    if (fTypeFromName) {
-        oStore.sFileType = sTypeFromContent(pszFileName, oStore.sFileType);
-    }
     switch (oStore.sFileType) {
     case kFileNative:
         return iReadNativeFile(pWorkspace, pszFileName);
@@ -76,6 +66,31 @@ int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
                      asFileExtension[oStore.sFileType] + 1);
         return 0;
     }
+}
+
+} // namespace
+
+int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
+    if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
+        return 0;
+    }
+    DataStore &oStore = *pWorkspace->pStore;
+    bool fTypeFromName = oStore.sFileType == -1;
+    oStore.sFileType = sFileTypeFromName(pszFileName, oStore.sFileType);
+    if (fTypeFromName) {
+        oStore.sFileType = sTypeFromContent(pszFileName, oStore.sFileType);
+    }
+    // The store keeps one waypoint per name: where a file holds two at
+    // different places, the later replaces the earlier, and the user hears of it.
+    ImportTally oTally;
+    oStore.pImportTally = &oTally;
+    int iResult = iReadByType(pWorkspace, pszFileName);
+    oStore.pImportTally = nullptr;
+    if (oTally.nReplaced != 0) {
+        vReportNotice("'%s': %ld waypoint%s replaced an earlier one of the same name", pszFileName,
+                      oTally.nReplaced, oTally.nReplaced == 1 ? "" : "s");
+    }
+    return iResult;
 }
 
 int iSaveFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask) {

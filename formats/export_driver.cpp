@@ -73,7 +73,8 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
 
 } // namespace
 
-int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask, int iFileType) {
+int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask, int iFileType,
+                    const ExportOptions &oOptions) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
         return 0;
     }
@@ -84,7 +85,8 @@ int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMas
         return 0;
     }
     OutputFile oFile;
-    if (!oFile.iOpen(pszFileName, OutputFile::Mode::kText)) {
+    if (!(oOptions.fNewFile ? oFile.iOpenNew(pszFileName, OutputFile::Mode::kText)
+                            : oFile.iOpen(pszFileName, OutputFile::Mode::kText))) {
         return 0;
     }
     ExportContext c;
@@ -92,6 +94,7 @@ int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMas
     c.pFile = &oFile;
     c.pszFileName = pszFileName;
     c.iFileType = iFileType;
+    c.lWrittenTime = oOptions.lWrittenTime;
     if (pFormat->iForcedKindMask != 0) {
         iKindMask = pFormat->iForcedKindMask;
     }

@@ -31,6 +31,9 @@ struct ExportContext {
     // True until the first record of the current section has been written; a
     // format writes its section header line when it sees it set.
     bool fFirstInSection = true;
+    // Receiver time of the export for formats that record when they were
+    // written (GPX metadata); 0 writes none.
+    int32_t lWrittenTime = 0;
     // State a format keeps across the records of one export (counters, a
     // pending polyline, the first point); set by its header or preparation
     // hook, dropped when the export ends.

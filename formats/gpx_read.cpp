@@ -19,6 +19,7 @@
 
 #include "base/debug.h"
 #include "base/report.h"
+#include "base/text_codec.h"
 #include "formats/file_look.h"
 #include "formats/gpx.h"
 #include "garmin/symbol_names.h"
@@ -110,26 +111,6 @@ int32_t lRoundToSemicircles(double dDegrees) {
     return static_cast<int32_t>(d);
 }
 
-// UTF-8 (as expat hands it over, always valid) to Latin-1: a character Latin-1
-// lacks becomes "?". At most nSize - 1 bytes, terminated.
-void vCopyLatin1(std::string_view svText, char *pszOut, size_t nSize) {
-    size_t n = 0;
-    for (size_t i = 0; i < svText.size() && n + 1 < nSize;) {
-        unsigned char c = static_cast<unsigned char>(svText[i]);
-        size_t nLength = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        if (nLength == 1) {
-            pszOut[n++] = static_cast<char>(c);
-        } else if (nLength == 2 && c <= 0xC3 && i + 1 < svText.size()) {
-            pszOut[n++] = static_cast<char>(((c & 0x03) << 6) |
-                                            (static_cast<unsigned char>(svText[i + 1]) & 0x3F));
-        } else {
-            pszOut[n++] = '?';
-        }
-        i += nLength;
-    }
-    pszOut[n] = '\0';
-}
-
 bool fDigits(std::string_view sv, size_t nAt, size_t nCount, int &iValue) {
     if (nAt + nCount > sv.size()) {
         return false;
@@ -201,7 +182,7 @@ namespace {
 class GpxReader final {
   public:
     GpxReader(Workspace *pWorkspace, const char *pszName)
-        : m_pWorkspace(pWorkspace), m_pszName(pszName) {}
+        : m_pWorkspace(pWorkspace), m_pszName(pszName), m_iCodePage(pWorkspace->sCodePage) {}
     GpxReader(const GpxReader &) = delete;
     GpxReader &operator=(const GpxReader &) = delete;
     ~GpxReader() {
@@ -266,6 +247,11 @@ class GpxReader final {
 
     // Says what was skipped; the import's result.
     int iFinish(int iResult) {
+        if (m_nUnholdable != 0) {
+            vReportNotice("'%s': %ld name%s characters that code page %d cannot hold; try /a",
+                          m_pszName, m_nUnholdable, m_nUnholdable == 1 ? " holds" : "s hold",
+                          m_iCodePage);
+        }
         if (m_nSkipped != 0) {
             vReportError("'%s': %ld points without a valid position skipped, the first on line %lu",
                          m_pszName, m_nSkipped, m_nFirstSkippedLine);
@@ -339,7 +325,8 @@ class GpxReader final {
 
     void vText(std::string_view svText) {
         if (fInField() && m_sText.size() < kMaxFieldText) {
-            m_sText.append(svText.substr(0, kMaxFieldText - m_sText.size()));
+            // Whole characters only, so that a long text keeps valid UTF-8.
+            m_sText.append(svText.substr(0, nUtf8Prefix(svText, kMaxFieldText - m_sText.size())));
         }
     }
 
@@ -480,6 +467,8 @@ class GpxReader final {
         case Element::kRte:
             m_oRoute = Route{};
             m_fRouteNumber = false;
+            m_sRouteName.clear();
+            m_fRouteNameLost = false;
             break;
         case Element::kTrkSeg:
             m_fSegmentStart = true;
@@ -513,6 +502,10 @@ class GpxReader final {
         m_oPoint.fAltitude = kNoAltitude;
         m_fHasComment = false;
         m_szDescription[0] = '\0';
+        m_sName.clear();
+        m_sComment.clear();
+        m_sDescription.clear();
+        m_fNameLost = m_fCommentLost = m_fDescriptionLost = false;
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
     }
 
@@ -556,7 +549,8 @@ class GpxReader final {
         std::string_view svText = svTrim(m_sText);
         if (eOwner == Element::kRte) {
             if (eField == Field::kName) {
-                vCopyLatin1(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
+                m_sRouteName.assign(svText);
+                m_fRouteNameLost = fConvert(svText, m_oRoute.szComment, sizeof(m_oRoute.szComment));
             } else if (eField == Field::kNumber) {
                 uint32_t lNumber = 0;
                 auto [pEnd, eError] =
@@ -578,14 +572,17 @@ class GpxReader final {
             m_oPoint.lTime = lParseGpxTime(svText);
             break;
         case Field::kName:
-            vCopyLatin1(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
+            m_sName.assign(svText);
+            m_fNameLost = fConvert(svText, m_oPoint.szName, sizeof(m_oPoint.szName));
             break;
         case Field::kCmt:
-            vCopyLatin1(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
+            m_sComment.assign(svText);
+            m_fCommentLost = fConvert(svText, m_oPoint.szComment, sizeof(m_oPoint.szComment));
             m_fHasComment = true;
             break;
         case Field::kDesc:
-            vCopyLatin1(svText, m_szDescription, sizeof(m_szDescription));
+            m_sDescription.assign(svText);
+            m_fDescriptionLost = fConvert(svText, m_szDescription, sizeof(m_szDescription));
             break;
         case Field::kSym:
             m_iDeviceSymbol = iDeviceSymbol(svText);
@@ -619,16 +616,45 @@ class GpxReader final {
         return kDeviceSymbolWaypoint;
     }
 
+    // UTF-8 into a field in the run's code page; true when characters became '?'.
+    bool fConvert(std::string_view svText, char *pszField, size_t nSize) const {
+        return oUtf8ToCodePage(m_iCodePage, svText, pszField, nSize).nReplaced != 0;
+    }
+
+    // Keeps the text of one field as the file has it where the field, as
+    // stored, reads back as something else; forgets the text an earlier record
+    // of the same key left otherwise. 0 when memory ran out.
+    int iKeepText(const std::string &sKey, const char *pszStored, std::string_view svOriginal) {
+        OriginalTexts &oTexts = m_pWorkspace->pStore->oOriginalTexts;
+        if (!svOriginal.empty()) {
+            return iKeepOriginalText(oTexts, sKey, pszStored, svOriginal, m_iCodePage);
+        }
+        if (!oTexts.aTexts.empty()) {
+            oTexts.aTexts.erase(sKey);
+        }
+        return 1;
+    }
+
     int iStoreWaypoint() {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
+            m_sComment = std::move(m_sDescription);
+            m_fCommentLost = m_fDescriptionLost;
         }
+        m_nUnholdable += (m_fNameLost ? 1 : 0) + (m_fCommentLost ? 1 : 0);
         m_oPoint.sSymbol = sGetStoredSymbol(static_cast<int16_t>(m_iDeviceSymbol), kSymbolFormat);
         if (iDebugGeneral()) {
             std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
                         m_oPoint.lLongitude);
         }
-        return iAddWaypoint(m_pWorkspace, m_oPoint);
+        if (!iAddWaypoint(m_pWorkspace, m_oPoint)) {
+            return 0;
+        }
+        // The record is trimmed now: its name is the key the store knows it by.
+        return iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kName, m_oPoint.szName),
+                         m_oPoint.szName, m_sName) &&
+               iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kComment, m_oPoint.szName),
+                         m_oPoint.szComment, m_sComment);
     }
 
     void vEndRoutePoint() {
@@ -670,13 +696,17 @@ class GpxReader final {
             m_oRoute.lNumber = m_lNextFree;
         }
         m_aUsedNumbers.insert(m_oRoute.lNumber);
-        if (!iAddRoute(m_pWorkspace, m_oRoute)) {
+        m_nUnholdable += m_fRouteNameLost ? 1 : 0;
+        if (!iAddRoute(m_pWorkspace, m_oRoute) ||
+            !iKeepText(sTextKey(TextOwner::kRoute, TextField::kName, m_oRoute.lNumber),
+                       m_oRoute.szComment, m_sRouteName)) {
             vStop("the store refused a route (out of memory)");
         }
     }
 
     Workspace *m_pWorkspace;
     const char *m_pszName;
+    int m_iCodePage;
     XML_Parser m_pParser = nullptr;
     bool m_fStopped = false;
     int m_iDepth = 0;
@@ -689,6 +719,12 @@ class GpxReader final {
     bool m_fPointValid = false;
     bool m_fHasComment = false;
     char m_szDescription[kNameSize] = {};
+    // The texts of the point and of its route as the file has them, and
+    // whether the run's code page lacks characters of them.
+    std::string m_sName, m_sComment, m_sDescription, m_sRouteName;
+    bool m_fNameLost = false, m_fCommentLost = false, m_fDescriptionLost = false;
+    bool m_fRouteNameLost = false;
+    long m_nUnholdable = 0; // stored texts with characters the code page lacks
     int m_iDeviceSymbol = kDeviceSymbolWaypoint;
     bool m_fSegmentStart = false;
 

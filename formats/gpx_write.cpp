@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "base/report.h"
+#include "base/text_codec.h"
 #include "base/version.h"
 #include "formats/export_format.h"
 #include "formats/gpx.h"
@@ -30,6 +31,9 @@ constexpr int kSymbolFormat = 108;
 
 struct GpxWriter {
     std::string sOut;
+    std::string sText; // one field's text in UTF-8
+    int iCodePage = kDefaultCodePage;
+    const OriginalTexts *pTexts = nullptr;
     bool fTrackOpen = false;
     long nLeftOut = 0; // points whose latitude GPX cannot hold
 };
@@ -41,6 +45,8 @@ GpxWriter &oWriter(ExportContext &c) {
     c.oState = GpxWriter();
     GpxWriter &o = *std::any_cast<GpxWriter>(&c.oState);
     o.sOut.reserve(kFlushSize + 4096);
+    o.iCodePage = c.pWorkspace->sCodePage;
+    o.pTexts = &c.pWorkspace->pStore->oOriginalTexts;
     return o;
 }
 
@@ -85,12 +91,12 @@ void vAppendFloat(std::string &s, float f) {
     }
 }
 
-// Latin-1 text of a fixed field as UTF-8 with the XML specials escaped.
-// Control characters other than the tab are dropped: XML 1.0 cannot hold them.
-void vAppendText(std::string &s, const char *pszText, size_t nSize) {
-    size_t nLength = strnlen(pszText, nSize);
-    for (size_t i = 0; i < nLength; ++i) {
-        unsigned char c = static_cast<unsigned char>(pszText[i]);
+// UTF-8 text with the XML specials escaped. Control characters other than the
+// tab and the line breaks an original text keeps are dropped: XML 1.0 cannot
+// hold them. A carriage return goes as a reference, which readers keep.
+void vAppendEscaped(std::string &s, std::string_view svText) {
+    for (char cText : svText) {
+        unsigned char c = static_cast<unsigned char>(cText);
         switch (c) {
         case '&':
             s += "&amp;";
@@ -105,17 +111,36 @@ void vAppendText(std::string &s, const char *pszText, size_t nSize) {
             s += "&quot;";
             break;
         default:
-            if (c < 0x20 && c != '\t') {
+            if (c == '\r') {
+                s += "&#13;";
                 break;
             }
-            if (c < 0x80) {
-                s += static_cast<char>(c);
-            } else {
-                s += static_cast<char>(0xC0 | (c >> 6));
-                s += static_cast<char>(0x80 | (c & 0x3F));
+            if (c < 0x20 && c != '\t' && c != '\n') {
+                break;
             }
+            s += cText;
         }
     }
+}
+
+// A fixed field's text: the original the store keeps for it, or
+// else the field read in the run's code page.
+void vAppendText(GpxWriter &w, const char *pszText, size_t nSize, const std::string *pOriginal) {
+    if (pOriginal != nullptr) {
+        vAppendEscaped(w.sOut, *pOriginal);
+        return;
+    }
+    w.sText.clear();
+    nAppendCodePageAsUtf8(w.iCodePage, std::string_view(pszText, strnlen(pszText, nSize)), w.sText);
+    vAppendEscaped(w.sOut, w.sText);
+}
+
+const std::string *pOriginal(const GpxWriter &w, TextOwner eOwner, TextField eField,
+                             std::string_view svRecord, const char *pszStored) {
+    if (w.pTexts->aTexts.empty()) {
+        return nullptr;
+    }
+    return pOriginalText(*w.pTexts, sTextKey(eOwner, eField, svRecord), pszStored);
 }
 
 void vAppendDegrees(std::string &s, int32_t lSemicircles) {
@@ -148,8 +173,9 @@ const char *pszDisplayMode(uint8_t bDeviceDisplay) {
 }
 
 // A <wpt> or <rtept> with everything GPX holds of a waypoint.
-void vAppendWaypoint(std::string &s, const Waypoint &o, const char *pszElement,
+void vAppendWaypoint(GpxWriter &w, const Waypoint &o, const char *pszElement,
                      std::string_view svIndent) {
+    std::string &s = w.sOut;
     s += svIndent;
     s += '<';
     s += pszElement;
@@ -169,12 +195,14 @@ void vAppendWaypoint(std::string &s, const Waypoint &o, const char *pszElement,
     }
     s += svIndent;
     s += "  <name>";
-    vAppendText(s, o.szName, sizeof(o.szName));
+    vAppendText(w, o.szName, sizeof(o.szName),
+                pOriginal(w, TextOwner::kWaypoint, TextField::kName, o.szName, o.szName));
     s += "</name>\n";
     if (o.szComment[0] != '\0') {
         s += svIndent;
         s += "  <cmt>";
-        vAppendText(s, o.szComment, sizeof(o.szComment));
+        vAppendText(w, o.szComment, sizeof(o.szComment),
+                    pOriginal(w, TextOwner::kWaypoint, TextField::kComment, o.szName, o.szComment));
         s += "</cmt>\n";
     }
     int16_t sDevice = sGetGarminSymbolID(o.sSymbol, kSymbolFormat);
@@ -265,7 +293,13 @@ int iWriteRoute(ExportContext &c, GpxWriter &w, const Route &oRoute) {
     std::string &s = w.sOut;
     s += "  <rte>\n    <name>";
     if (oRoute.szComment[0] != '\0') {
-        vAppendText(s, oRoute.szComment, sizeof(oRoute.szComment));
+        const std::string *pName = nullptr;
+        if (!w.pTexts->aTexts.empty()) {
+            pName = pOriginalText(*w.pTexts,
+                                  sTextKey(TextOwner::kRoute, TextField::kName, oRoute.lNumber),
+                                  oRoute.szComment);
+        }
+        vAppendText(w, oRoute.szComment, sizeof(oRoute.szComment), pName);
     } else {
         s += "Route ";
         s += std::to_string(oRoute.lNumber);
@@ -283,7 +317,7 @@ int iWriteRoute(ExportContext &c, GpxWriter &w, const Route &oRoute) {
             ++w.nLeftOut;
             continue;
         }
-        vAppendWaypoint(s, *pWaypoint, "rtept", "    ");
+        vAppendWaypoint(w, *pWaypoint, "rtept", "    ");
     }
     s += "  </rte>\n";
     return iFlushIfFull(c, w);
@@ -361,8 +395,16 @@ int iWriteGpxHeader(ExportContext &c) {
          " http://www.garmin.com/xmlschemas/GpxExtensions/v3"
          " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\">\n";
     Bounds oBounds = oBoundsOf(oWorkspace, c.iKindMask);
+    if (oBounds.fAny || c.lWrittenTime != 0) {
+        s += "  <metadata>\n";
+    }
+    if (c.lWrittenTime != 0) {
+        s += "    <time>";
+        vAppendTime(s, c.lWrittenTime);
+        s += "</time>\n";
+    }
     if (oBounds.fAny) {
-        s += "  <metadata>\n    <bounds minlat=\"";
+        s += "    <bounds minlat=\"";
         vAppendDegrees(s, oBounds.lMinLatitude);
         s += "\" minlon=\"";
         vAppendDegrees(s, oBounds.lMinLongitude);
@@ -370,7 +412,10 @@ int iWriteGpxHeader(ExportContext &c) {
         vAppendDegrees(s, oBounds.lMaxLatitude);
         s += "\" maxlon=\"";
         vAppendDegrees(s, oBounds.lMaxLongitude);
-        s += "\"/>\n  </metadata>\n";
+        s += "\"/>\n";
+    }
+    if (oBounds.fAny || c.lWrittenTime != 0) {
+        s += "  </metadata>\n";
     }
     if ((c.iKindMask & 2) != 0) {
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
@@ -378,7 +423,7 @@ int iWriteGpxHeader(ExportContext &c) {
                 ++w.nLeftOut;
                 continue;
             }
-            vAppendWaypoint(s, oWaypoint, "wpt", "  ");
+            vAppendWaypoint(w, oWaypoint, "wpt", "  ");
             if (!iFlushIfFull(c, w)) {
                 return 0;
             }

@@ -13,16 +13,25 @@ OutputFile::~OutputFile() {
 }
 
 int OutputFile::iOpen(const char *pszFileName, Mode eMode) {
+    return iCreate(pszFileName, eMode, false);
+}
+
+int OutputFile::iOpenNew(const char *pszFileName, Mode eMode) {
+    return iCreate(pszFileName, eMode, true);
+}
+
+int OutputFile::iCreate(const char *pszFileName, Mode eMode, bool fNew) {
     vDiscard();
     m_sTarget = pszFileName;
     m_eMode = eMode;
     m_fFailed = false;
-    if (!iPrepareReplace(pszFileName, m_oReplace)) {
+    if (!(fNew ? iPrepareNewFile(pszFileName, m_oReplace)
+               : iPrepareReplace(pszFileName, m_oReplace))) {
         vReportError("cannot write '%s': %s", pszFileName, std::strerror(errno));
         m_fFailed = true;
         return 0;
     }
-    m_pFile = std::fopen(m_oReplace.sWritePath.c_str(), "wb");
+    m_pFile = pCreateReplaceFile(m_oReplace);
     if (m_pFile == nullptr) {
         vReportError("cannot create '%s': %s", pszFileName, std::strerror(errno));
         m_fFailed = true;
@@ -93,6 +102,9 @@ int OutputFile::iCommit() {
         return 0;
     }
     if (!m_fFailed && std::fflush(m_pFile) != 0) {
+        vFail("write");
+    }
+    if (!m_fFailed && m_oReplace.fNew && !iSyncFile(m_pFile)) {
         vFail("write");
     }
     if (std::fclose(m_pFile) != 0 && !m_fFailed) {

@@ -1,6 +1,7 @@
 #pragma once
 // Output files that never destroy what was there before a failed save: the
-// data goes to "<name>.tmp" beside the target and is renamed over it only when
+// data goes to a temporary file of its own beside the target (named
+// "<name>.tmp" and six characters) and is renamed over it only when
 // every write succeeded (base/file_replace.h: links are followed, devices and
 // FIFOs written in place, permission bits kept). Text output turns every line
 // feed into CR LF, on every platform, because the files are read by Windows
@@ -28,6 +29,10 @@ class OutputFile {
     // standard error and returns 0 on failure, also when the target may not be
     // written ("cannot write 'x': Permission denied").
     int iOpen(const char *pszFileName, Mode eMode);
+    // As iOpen, for a file that must not exist yet (base/file_replace.h,
+    // iPrepareNewFile): synced before it is closed, never renamed over a file
+    // that took its name meanwhile.
+    int iOpenNew(const char *pszFileName, Mode eMode);
     // Each returns 1 while every write so far succeeded; the first failure is
     // reported once and all later writes are skipped.
     int iWrite(const void *pData, size_t nSize);
@@ -44,6 +49,7 @@ class OutputFile {
 
   private:
     void vFail(const char *pszWhat);
+    int iCreate(const char *pszFileName, Mode eMode, bool fNew);
 
     std::FILE *m_pFile = nullptr;
     std::string m_sTarget;

@@ -18,6 +18,18 @@ size_t nFieldLength(const char *pszField, size_t nSize) {
                            : nSize;
 }
 
+// Where memory runs out for the tally, a replacement may go uncounted; the
+// waypoint is stored all the same.
+void vNoteImported(DataStore &oStore, const std::string &sName) {
+    if (oStore.pImportTally == nullptr) {
+        return;
+    }
+    try {
+        oStore.pImportTally->aNames.insert(sName);
+    } catch (const std::bad_alloc &) {
+    }
+}
+
 } // namespace
 
 Waypoint oEmptyWaypoint() {
@@ -61,8 +73,9 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
     vTrimField(oWaypoint.szName, sizeof(oWaypoint.szName));
     vTrimField(oWaypoint.szComment, sizeof(oWaypoint.szComment));
     std::string_view svName(oWaypoint.szName);
+    WaypointList::iterator it;
     try {
-        auto it = pStore->pWaypoints.lower_bound(svName);
+        it = pStore->pWaypoints.lower_bound(svName);
         if (it != pStore->pWaypoints.end() && it->first == svName) {
             Waypoint &oStored = it->second;
             // A proximity waypoint that arrives again unchanged keeps its own
@@ -72,15 +85,23 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
                 oStored.lLongitude == oWaypoint.lLongitude && oStored.lTime == oWaypoint.lTime &&
                 std::strcmp(oStored.szComment, oWaypoint.szComment) == 0;
             if (!fSameProximity) {
+                if (pStore->pImportTally != nullptr &&
+                    (oStored.lLatitude != oWaypoint.lLatitude ||
+                     oStored.lLongitude != oWaypoint.lLongitude) &&
+                    pStore->pImportTally->aNames.count(it->first) != 0) {
+                    ++pStore->pImportTally->nReplaced;
+                }
                 oStored = oWaypoint;
             }
+            vNoteImported(*pStore, it->first);
             return 1;
         }
-        pStore->pWaypoints.emplace_hint(it, std::string(svName), oWaypoint);
+        it = pStore->pWaypoints.emplace_hint(it, std::string(svName), oWaypoint);
     } catch (const std::bad_alloc &) {
         return 0;
     }
     ++pStore->lWaypointCount;
+    vNoteImported(*pStore, it->first);
     return 1;
 }
 

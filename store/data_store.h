@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/import_tally.h"
+#include "store/original_texts.h"
 #include "store/records.h"
 
 struct NameLess {
@@ -41,6 +43,8 @@ struct DataStore {
     WaypointList pWaypoints;
     int32_t lTrackPointCount = 0;
     TrackPointList pTrackPoints;
+    OriginalTexts oOriginalTexts;        // texts the 8-bit fields cannot hold whole
+    ImportTally *pImportTally = nullptr; // set while an import runs
 };
 
 struct Workspace;

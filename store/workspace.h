@@ -22,5 +22,6 @@ struct Workspace {
     int16_t sOvlWptFontHeight = 3;
     int16_t sOvlWptFont = 1;
     int16_t sOvlWptBackground = 1;
+    int16_t sCodePage = 1252; // the Windows code page of every 8-bit text field (/a)
     std::unique_ptr<DataStore> pStore = std::make_unique<DataStore>();
 };

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "store/workspace.h"
+#include "tests/test_files.h"
 
 namespace {
 
@@ -202,15 +204,29 @@ TEST(CommandLine, PortSelection) {
     ASSERT_EQ(p->iResult, 1);
     vFormatPortName(p->oOptions, szName, sizeof(szName));
     EXPECT_STREQ(szName, "COM255");
-    // Neither a port number, nor U, nor a path: once "gps1" opened COM0.
-    for (const char *psz : {"gps1", "x", "0", "256", "-3", "3x", ""}) {
+    // Neither a port number, nor U or USB, nor a folder or a path: once "gps1"
+    // opened COM0, and anything that began with U was USB.
+    for (const char *psz : {"gps1", "x", "0", "256", "-3", "3x", "", "US", "USB1", "Ux"}) {
         p = pParse({"/c", psz});
         EXPECT_EQ(p->iResult, 0) << psz;
         EXPECT_EQ(p->sErr,
-                  std::string("quillox: /c takes a port number from 1 to 255, U for USB or a "
-                              "device path containing '/', not '") +
+                  std::string("quillox: /c takes a port number from 1 to 255, U for USB, the "
+                              "folder of a unit that is a USB drive or a device path containing "
+                              "'/', not '") +
                       psz + "'\n");
     }
+    // A folder is a unit that is a USB drive, whatever its name looks like;
+    // U and USB stay USB.
+    TempFolder oDir;
+    std::filesystem::create_directory(oDir.sPath("3"));
+    for (const std::string &s : {oDir.sFolder(), oDir.sPath("3")}) {
+        p = pParse({"/c", s.c_str()});
+        ASSERT_EQ(p->iResult, 1) << s;
+        EXPECT_TRUE(p->oOptions.fUnitFolder && !p->oOptions.fUsb);
+        EXPECT_EQ(p->oOptions.szPortPath, s);
+    }
+    p = pParse({"/c", "usb"});
+    EXPECT_TRUE(p->oOptions.fUsb && !p->oOptions.fUnitFolder);
 }
 
 TEST(CommandLine, NumbersAreWholeAndInTheirRange) {
@@ -229,7 +245,8 @@ TEST(CommandLine, NumbersAreWholeAndInTheirRange) {
         {{"/pc", "0"}, false},   {{"/ps", "1"}, true},      {{"/ps", "0"}, false},
         {{"/ps", "-4"}, false},  {{"/ps", "40000"}, false}, {{"/ph", "5"}, false},
         {{"/pf", "4"}, true},    {{"/pf", "5"}, false},     {{"/pb", "2"}, true},
-        {{"/pb", "3"}, false},   {{"/f", " +3"}, true},
+        {{"/pb", "3"}, false},   {{"/f", " +3"}, true},     {{"/a", "1257"}, true},
+        {{"/a", "1255"}, false}, {{"/a", "437"}, false},    {{"/A", "1251x"}, false},
     };
     for (const Case &c : aCases) {
         auto p = pParse(c.asArgs);
@@ -242,6 +259,10 @@ TEST(CommandLine, NumbersAreWholeAndInTheirRange) {
     }
     auto p = pParse({"/tc", "99"});
     EXPECT_EQ(p->sErr, "quillox: /tc takes a track colour from 1 to 6, not '99'\n");
+    p = pParse({"/a", "1255"});
+    EXPECT_EQ(p->sErr, "quillox: /a takes a code page, 1250, 1251, 1252, 1253, 1254 or 1257, not "
+                       "'1255'\n");
+    EXPECT_EQ(pParse({"/a", "1251"})->oWorkspace.sCodePage, 1251);
     EXPECT_EQ(p->oWorkspace.sOvlTrackColor, 1);
     p = pParse({"/f", "5", "/m", "28", "/pS", "3"});
     ASSERT_EQ(p->iResult, 1);

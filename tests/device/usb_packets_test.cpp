@@ -130,6 +130,22 @@ TEST_F(UsbLinkTest, SessionStartIsSentAgainUpToThreeTimes) {
     EXPECT_EQ(iIsUsbLink(pLink), 1);
 }
 
+TEST_F(UsbLinkTest, OnlySessionStartedWithTheUnitIdStartsTheSession) {
+    const Bytes aUnitId = {0x39, 0x30, 0, 0};
+    for (bool fAnswered : {false, true}) {
+        pPipes->aWrites.clear();
+        for (const Bytes &a : {aUsbPacket(0, 6, {}), aUsbPacket(20, 6, aUnitId),
+                               aUsbPacket(0, 17, aUnitId), aUsbPacket(0, 6, {1, 2, 3, 4, 5})}) {
+            pPipes->aInterrupt.push_back({a, 1});
+        }
+        if (fAnswered) {
+            pPipes->aInterrupt.push_back({aUsbPacket(0, 6, aUnitId), 1});
+        }
+        EXPECT_EQ(iStartUsbSession(pLink), fAnswered ? 1 : 0);
+        EXPECT_EQ(pPipes->aWrites.size(), fAnswered ? 1u : 3u);
+    }
+}
+
 TEST_F(UsbLinkTest, MessagesTravelAsApplicationPacketsWithoutAcknowledgement) {
     pLink->fUsbLinkOpen = 1;
     const Bytes aMessage = {0x0A, 0x02, 0x07, 0x00};

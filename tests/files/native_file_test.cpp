@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "files/native_file.h"
 #include "formats/route_point_names.h"
 #include "store/little_endian.h"
@@ -375,9 +380,21 @@ TEST_F(NativeFileTest, FailedSaveLeavesTheOldFile) {
         std::ofstream oOut(s, std::ios::binary);
         oOut << "old contents";
     }
-    // The temporary beside the target cannot be created: the save fails.
-    fs::create_directory(s + ".tmp");
-    EXPECT_EQ(iWriteNativeFile(&w, s.c_str(), 7), 0);
+#if !defined(_WIN32)
+    // The temporary beside the target cannot be created (no file can be
+    // opened): the save fails.
+    struct rlimit oLimit {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &oLimit), 0);
+    int iFree = dup(0);
+    ASSERT_GE(iFree, 0);
+    close(iFree);
+    struct rlimit oLow = oLimit;
+    oLow.rlim_cur = static_cast<rlim_t>(iFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &oLow), 0);
+    int iResult = iWriteNativeFile(&w, s.c_str(), 7);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &oLimit), 0);
+    EXPECT_EQ(iResult, 0);
+#endif
     std::ifstream oIn(s, std::ios::binary);
     std::string sContents((std::istreambuf_iterator<char>(oIn)), std::istreambuf_iterator<char>());
     EXPECT_EQ(sContents, "old contents");

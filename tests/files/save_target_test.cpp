@@ -4,9 +4,12 @@
 // rather than replaced.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -114,7 +117,50 @@ TEST_F(SaveTargetTest, SymbolicLinksAreFollowedAndStayLinks) {
     EXPECT_EQ(sReadFile(oDir.sPath("data/tour.vkd")).size(), kOnePointFile);
 }
 
+TEST_F(SaveTargetTest, TemporaryFileHasANameOfItsOwnAndDoesNotStay) {
+    vWriteFile(oDir.sPath("tour.vkd"), "old");
+    vWriteFile(oDir.sPath("tour.vkd.tmp"), "the user's own");
+    ASSERT_EQ(iSave(oDir.sPath("tour.vkd")), 1);
+    ASSERT_EQ(iSave(oDir.sPath("fresh.vkd")), 1);
+    EXPECT_EQ(sReadFile(oDir.sPath("tour.vkd.tmp")), "the user's own");
+    EXPECT_EQ(sReadFile(oDir.sPath("tour.vkd")).size(), kOnePointFile);
+    std::vector<std::string> asNames;
+    for (const fs::directory_entry &o : fs::directory_iterator(oDir.sFolder())) {
+        asNames.push_back(o.path().filename().string());
+    }
+    std::sort(asNames.begin(), asNames.end());
+    EXPECT_EQ(asNames, (std::vector<std::string>{"fresh.vkd", "tour.vkd", "tour.vkd.tmp"}));
+}
+
 #if !defined(_WIN32)
+TEST_F(SaveTargetTest, NewFileGetsWhatAPlainCreateGives) {
+    for (auto [uMask, uExpected] : {std::pair{022u, 0644u}, {027u, 0640u}, {0u, 0666u}}) {
+        std::string sName = oDir.sPath("new" + std::to_string(uMask) + ".vkd");
+        mode_t uSavedMask = umask(static_cast<mode_t>(uMask));
+        int iResult = iSave(sName);
+        umask(uSavedMask);
+        ASSERT_EQ(iResult, 1);
+        EXPECT_EQ(uMode(sName), uExpected) << uMask;
+    }
+}
+
+TEST_F(SaveTargetTest, RootKeepsTheOwnerAndGroupOfAnotherUsersFile) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root may give a file to another user";
+    }
+    std::string sName = oDir.sPath("theirs.vkd");
+    vWriteFile(sName, "old");
+    ASSERT_EQ(chown(sName.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(sName.c_str(), 0640), 0);
+    ASSERT_EQ(iSave(sName), 1);
+    struct stat oStat {};
+    ASSERT_EQ(stat(sName.c_str(), &oStat), 0);
+    EXPECT_EQ(oStat.st_uid, 65534u);
+    EXPECT_EQ(oStat.st_gid, 65534u);
+    EXPECT_EQ(oStat.st_mode & 07777, 0640u);
+    EXPECT_EQ(sReadFile(sName).size(), kOnePointFile);
+}
+
 TEST_F(SaveTargetTest, LinkToAFileNotThereYetMakesThatFile) {
     fs::create_directory(oDir.sPath("data"));
     fs::create_symlink("data/fresh.vkd", oDir.sPath("new.vkd"));

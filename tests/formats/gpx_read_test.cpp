@@ -225,7 +225,7 @@ TEST(GpxRead, WaypointFieldsNamesAndSymbols) {
     // Waypoints without a name get one of their own rather than replace each other.
     EXPECT_NE(pFindWaypoint(&w, "WPT001"), nullptr);
     EXPECT_NE(pFindWaypoint(&w, "WPT002"), nullptr);
-    const Waypoint *p = pFindWaypoint(&w, "Z\xfcrich & ?");
+    const Waypoint *p = pFindWaypoint(&w, "Z\xfcrich & \x80"); // code page 1252 holds the euro
     ASSERT_NE(p, nullptr);
     EXPECT_STREQ(p->szComment, "only a description");
     EXPECT_EQ(p->lLatitude, lSemi(1));

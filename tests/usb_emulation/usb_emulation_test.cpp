@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -341,6 +342,40 @@ TEST_F(UsbEmulation, ReplayCheckCatchesALineTheProgramSkipped) {
     EXPECT_EQ(o.sCheckReplay(r.sTrace),
               "URB 2 of the program used line 3 (unit (interrupt) session started bytes 0..15) "
               "where line 2 (host writes a command the program never sends) was due");
+}
+
+} // namespace
+
+namespace {
+
+// No unit speaks the protocol, but an eTrex in mass-storage mode is mounted
+// (the mount table is the test's: a mount point with a blank in it, on the
+// emulated partition 8:17) and an Edge is attached as an MTP device: /c U says
+// where the one is and how to reach the other.
+TEST_F(UsbEmulation, GarminDrivesAreNamedWhenNoUnitAnswers) {
+    const std::string sMount = oDir.sPath("GARMIN DRIVE");
+    std::filesystem::create_directories(sMount + "/Garmin");
+    vWriteFile(sMount + "/Garmin/GarminDevice.xml",
+               sReadFile(std::string(QUILLOX_SOURCE_DIR) + "/tests/e2e/garmin_units/etrex30.xml"));
+    std::string sEscaped = sMount;
+    sEscaped.replace(sEscaped.find(' '), 1, "\\040");
+    vWriteFile(oDir.sPath("mountinfo"),
+               "22 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw\n"
+               "98 22 8:17 / " +
+                   sEscaped + " rw,nosuid,nodev,relatime shared:52 - vfat /dev/sdb1 rw,uid=1000\n");
+    EmulatedRunOptions oOptions;
+    oOptions.sDevices = sDevicePath("garmin-usb-drive.umockdev");
+    oOptions.sBefore = "mkdir -p \"$UMOCKDEV_DIR/proc/self\" && cp '" + oDir.sPath("mountinfo") +
+                       "' \"$UMOCKDEV_DIR/proc/self/mountinfo\";";
+    EmulatedRun r = oRunEmulated(oDir, oOptions, {"/c", "U", "/v"});
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(r.sErr, "quillox: cannot open USB: no Garmin USB unit found (vendor 091e)\n"
+                      "quillox: eTrex 30 is a USB drive mounted at " +
+                          sMount + ": use /c " + sMount +
+                          "\n"
+                          "quillox: Edge 530 is an MTP device, not a drive: mount it first (gio "
+                          "mount, or jmtpfs FOLDER), then use /c with the folder it is mounted "
+                          "at\n");
 }
 
 } // namespace
