@@ -56,9 +56,11 @@ struct NumberRule {
 };
 
 // /d and /u: the flags set by the letters W, P, R, T after the switch letter
-// (all four without letters), and the word of "Invalid <what> type".
+// (all four without letters), the flag that says letters named them, and the
+// word of "Invalid <what> type".
 struct KindLetters {
     RunFlag apfKinds[4];
+    RunFlag pfNamed;
     const char *pszWhat;
 };
 
@@ -82,6 +84,8 @@ constexpr int kMaxCoordFormat = 17;
 constexpr int kMaxUtmZone = 60;
 constexpr int kMaxPortNumber = 255;
 
+// In this order: U or USB; the folder a unit that is a USB drive is mounted
+// at (a Windows drive "U:\\" among them); a device path; a port number.
 bool fParsePort(const SwitchCall &c) {
     RunOptions &o = c.o;
     const char *pszPort = c.pszValue;
@@ -107,8 +111,8 @@ bool fParsePort(const SwitchCall &c) {
     o.szPortPath[0] = '\0';
     int iPort;
     if (!iParseSwitchNumber(pszPort, iPort) || iPort < 1 || iPort > kMaxPortNumber) {
-        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit "
-                     "that is a USB drive or a device path containing '/', not '%s'",
+        vReportError("/c takes a port number from 1 to %d, U for USB, the folder of a unit that "
+                     "is a USB drive or a device path containing '/', not '%s'",
                      kMaxPortNumber, pszPort);
         return false;
     }
@@ -177,9 +181,12 @@ using O = RunOptions;
 using W = Workspace;
 
 constexpr KindLetters kUploadKinds = {
-    {&O::fUploadWaypoints, &O::fUploadProximity, &O::fUploadRoutes, &O::fUploadTracks}, "upload"};
+    {&O::fUploadWaypoints, &O::fUploadProximity, &O::fUploadRoutes, &O::fUploadTracks},
+    &O::fUploadKindsNamed,
+    "upload"};
 constexpr KindLetters kDownloadKinds = {
     {&O::fDownloadWaypoints, &O::fDownloadProximity, &O::fDownloadRoutes, &O::fDownloadTracks},
+    &O::fDownloadKindsNamed,
     "download"};
 
 // name, arguments, file slots, operations, kind letters, number, effect
@@ -324,6 +331,7 @@ class SwitchParser {
             }
             return;
         }
+        m_oOptions.*oKinds.pfNamed = true;
         for (const char *p = pszSwitch + 2; *p != '\0'; ++p) {
             const char c = cUpper(*p);
             const char *pszFound = std::strchr(kszKindLetters, c);

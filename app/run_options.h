@@ -36,6 +36,10 @@ struct RunOptions {
     bool fUploadProximity = false;
     bool fUploadRoutes = false;
     bool fUploadTracks = false;
+    // Whether letters after /d or /u named the kinds: a named kind the unit
+    // cannot transfer fails its step, an unnamed one is skipped.
+    bool fDownloadKindsNamed = false;
+    bool fUploadKindsNamed = false;
 
     bool fIncludeUntimed = true;   // /g turns it off
     uint32_t lLineSpeed = 9600;    // /r: the serial speed asked of the unit

@@ -82,13 +82,17 @@ UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
     return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
 }
 
+// A kind the unit cannot transfer is skipped, unless the user named it.
+int iTakes(const StepContext &c, TransferKind eKind, int fUpload) {
+    const bool fNamed = fUpload ? c.o.fUploadKindsNamed : c.o.fDownloadKindsNamed;
+    return iUnitTakes(&c.w, c.pLink.get(), eKind, fUpload, fNamed ? 1 : 0);
+}
+
 int iLoadStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iLoadFile(&c.w, pszFile);
 }
 
 int iSaveStep(StepContext &c, const char *pszFile) {
-    c.w.pStore->sFileType = -1;
     return iSaveFile(&c.w, pszFile, kKindAll);
 }
 
@@ -110,7 +114,16 @@ constexpr RunStep kaSteps[] = {
      StepFile::kNone,
      [](StepContext &c, const char *) { return iIdentifyUnit(&c.w, c.pLink.get()); }},
     {&RunOptions::fIdentify, StepKind::kDevice, "reading the receiver's time", nullptr,
-     StepFile::kNone, [](StepContext &c, const char *) { return iReadUnitTime(c.pLink.get()); }},
+     StepFile::kNone,
+     [](StepContext &c, const char *) {
+         const int iResult = iReadUnitTime(c.pLink.get());
+         // By now the capability array has arrived: a unit that reports its
+         // position on its own is told to stop before any transfer.
+         if (!iReceiverGone(c.pLink.get())) {
+             vStopPositionReports(c.pLink.get());
+         }
+         return iResult;
+     }},
     // A unit that keeps 9600 baud serves the run all the same: the change
     // says why on its own and costs the status nothing.
     {&RunOptions::fChangeLineSpeed, StepKind::kDevice, "line speed change", nullptr,
@@ -134,17 +147,30 @@ constexpr RunStep kaSteps[] = {
      }},
     {&RunOptions::fDownloadWaypoints, StepKind::kDeviceSource, "waypoint download", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 0); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kWaypoints, 0) && iDownloadWaypoints(&c.w, c.pLink.get(), 0)
+                    ? 1
+                    : 0;
+     }},
     {&RunOptions::fDownloadProximity, StepKind::kDeviceSource, "proximity waypoint download",
      nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadWaypoints(&c.w, c.pLink.get(), 1); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kProximity, 0) && iDownloadWaypoints(&c.w, c.pLink.get(), 1)
+                    ? 1
+                    : 0;
+     }},
     {&RunOptions::fDownloadRoutes, StepKind::kDeviceSource, "route download", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iDownloadRoutes(&c.w, c.pLink.get()); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kRoutes, 0) && iDownloadRoutes(&c.w, c.pLink.get()) ? 1 : 0;
+     }},
     {&RunOptions::fDownloadTracks, StepKind::kDeviceSource, "track download", nullptr,
      StepFile::kNone,
      [](StepContext &c, const char *) {
-         return iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink.get());
+         return iTakes(c, TransferKind::kTracks, 0) &&
+                        iDownloadTracks(&c.w, c.o.fIncludeUntimed ? 1 : 0, c.pLink.get())
+                    ? 1
+                    : 0;
      }},
     {&RunOptions::fSave, StepKind::kSink, "save", "Save data to %s\n", StepFile::kFirst, iSaveStep},
     {&RunOptions::fExport, StepKind::kSink, "export", "Export data to %s\n", StepFile::kSecond,
@@ -164,14 +190,26 @@ constexpr RunStep kaSteps[] = {
              pszFile);
      }},
     {&RunOptions::fUploadWaypoints, StepKind::kDevice, "waypoint upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 0); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kWaypoints, 1) && iUploadWaypoints(&c.w, c.pLink.get(), 0)
+                    ? 1
+                    : 0;
+     }},
     {&RunOptions::fUploadProximity, StepKind::kDevice, "proximity waypoint upload", nullptr,
      StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadWaypoints(&c.w, c.pLink.get(), 1); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kProximity, 1) && iUploadWaypoints(&c.w, c.pLink.get(), 1)
+                    ? 1
+                    : 0;
+     }},
     {&RunOptions::fUploadRoutes, StepKind::kDevice, "route upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadRoutes(&c.w, c.pLink.get()); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kRoutes, 1) && iUploadRoutes(&c.w, c.pLink.get()) ? 1 : 0;
+     }},
     {&RunOptions::fUploadTracks, StepKind::kDevice, "track upload", nullptr, StepFile::kNone,
-     [](StepContext &c, const char *) { return iUploadTracks(&c.w, c.pLink.get()); }},
+     [](StepContext &c, const char *) {
+         return iTakes(c, TransferKind::kTracks, 1) && iUploadTracks(&c.w, c.pLink.get()) ? 1 : 0;
+     }},
     // The last device step: it lasts until the user ends it.
     {&RunOptions::fLivePosition, StepKind::kDevice, "live position", nullptr, StepFile::kNone,
      [](StepContext &c, const char *) { return iRunLivePosition(c.w, c.o, c.pLink.get()); }},

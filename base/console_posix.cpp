@@ -4,8 +4,17 @@
 #include <termios.h>
 #include <unistd.h>
 
-void vReadConsoleKey() {
+namespace {
+
+// Waits for one byte; end of input or a read error ends the wait as well.
+void vWaitForByte() {
     unsigned char bKey = 0;
+    [[maybe_unused]] ssize_t nRead = read(STDIN_FILENO, &bKey, 1);
+}
+
+} // namespace
+
+void vReadConsoleKey() {
     if (isatty(STDIN_FILENO)) {
         termios oSaved{};
         if (tcgetattr(STDIN_FILENO, &oSaved) == 0) {
@@ -14,12 +23,12 @@ void vReadConsoleKey() {
             oRaw.c_cc[VMIN] = 1;
             oRaw.c_cc[VTIME] = 0;
             tcsetattr(STDIN_FILENO, TCSANOW, &oRaw);
-            static_cast<void>(read(STDIN_FILENO, &bKey, 1));
+            vWaitForByte();
             tcsetattr(STDIN_FILENO, TCSANOW, &oSaved);
             return;
         }
     }
-    static_cast<void>(read(STDIN_FILENO, &bKey, 1));
+    vWaitForByte();
 }
 
 int iConsoleIsInteractive() {

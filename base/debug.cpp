@@ -6,21 +6,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/text_compare.h"
+
 namespace {
 
 uint16_t sDebugModes = 0;
-
-bool fEqualsNoCase(std::string_view svToken, std::string_view svKeyword) {
-    if (svToken.size() != svKeyword.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < svToken.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(svToken[i])) != svKeyword[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 struct DebugCategory {
     uint16_t sBit;

@@ -157,8 +157,9 @@ std::FILE *pCreateReplaceFile(FileReplace &oReplace) {
                               static_cast<long>(getegid()) != oReplace.lGroup)) {
         if (fchown(iFile, static_cast<uid_t>(oReplace.lOwner),
                    static_cast<gid_t>(oReplace.lGroup)) != 0) {
-            static_cast<void>(
-                fchown(iFile, static_cast<uid_t>(-1), static_cast<gid_t>(oReplace.lGroup)));
+            // Keeping the group is a courtesy: its failure is no reason either.
+            [[maybe_unused]] int iKept =
+                fchown(iFile, static_cast<uid_t>(-1), static_cast<gid_t>(oReplace.lGroup));
         }
     }
     std::FILE *pFile = fdopen(iFile, "wb");

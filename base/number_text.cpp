@@ -1,5 +1,6 @@
 #include "base/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -74,4 +75,40 @@ double dParseDouble(const char *pszText, const char **ppszEnd) {
         *ppszEnd = oResult.ptr;
     }
     return fNegative ? -dValue : dValue;
+}
+
+int64_t llParseInteger(const char *pszText, const char **ppszEnd) {
+    const char *p = pszText;
+    while (fIsBlank(*p)) {
+        ++p;
+    }
+    bool fNegative = false;
+    if (*p == '+' || *p == '-') {
+        fNegative = *p == '-';
+        ++p;
+    }
+    if (*p < '0' || *p > '9') {
+        if (ppszEnd != nullptr) {
+            *ppszEnd = pszText;
+        }
+        return 0;
+    }
+    // The magnitude stops growing at one past the largest value: enough to
+    // tell either limit.
+    constexpr uint64_t kLimit = uint64_t{1} << 63;
+    uint64_t llMagnitude = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (llMagnitude <= kLimit) {
+            llMagnitude = std::min(llMagnitude * 10 + static_cast<uint64_t>(*p - '0'), kLimit + 1);
+        }
+    }
+    if (ppszEnd != nullptr) {
+        *ppszEnd = p;
+    }
+    if (fNegative) {
+        return llMagnitude >= kLimit ? std::numeric_limits<int64_t>::min()
+                                     : -static_cast<int64_t>(llMagnitude);
+    }
+    return llMagnitude >= kLimit ? std::numeric_limits<int64_t>::max()
+                                 : static_cast<int64_t>(llMagnitude);
 }

@@ -179,6 +179,18 @@ long nAppendCodePageAsUtf8(int iCodePage, std::string_view svText, std::string &
     return nReplaced;
 }
 
+TextConversion oRecodeField(int iFrom, int iTo, char *pszField, size_t nSize, std::string &sUtf8) {
+    sUtf8.clear();
+    size_t nLength = 0;
+    while (nLength < nSize && pszField[nLength] != '\0') {
+        ++nLength;
+    }
+    long nUndefined = nAppendCodePageAsUtf8(iFrom, std::string_view(pszField, nLength), sUtf8);
+    TextConversion o = oUtf8ToCodePage(iTo, sUtf8, pszField, nSize);
+    o.nReplaced += nUndefined;
+    return o;
+}
+
 int32_t lCodePageCharacter(int iCodePage, uint8_t bByte) {
     return bByte < 0x80 ? bByte : oTable(iCodePage).alCharacter[bByte - 0x80];
 }

@@ -35,6 +35,9 @@ TextConversion oUtf8ToCodePage(int iCodePage, std::string_view svUtf8, char *psz
 // 8-bit text (up to its terminator or its end) appended to sOut as UTF-8.
 // Returns the bytes that became '?'.
 long nAppendCodePageAsUtf8(int iCodePage, std::string_view svText, std::string &sOut);
+// A field written in code page iFrom, in place, in code page iTo; sUtf8 gets
+// the text as iFrom reads it (what the field held, whatever iTo keeps of it).
+TextConversion oRecodeField(int iFrom, int iTo, char *pszField, size_t nSize, std::string &sUtf8);
 // The character a byte of the code page stands for; -1 for an undefined byte
 // above 0x9F.
 int32_t lCodePageCharacter(int iCodePage, uint8_t bByte);

@@ -31,6 +31,24 @@ foreach(page IN LISTS QUILLOX_MAN_PAGES)
 endforeach()
 add_custom_target(quillox-man ALL DEPENDS ${QUILLOX_MAN_OUTPUTS})
 
+# Who answers for the package: the Maintainer of the .deb and the signature of
+# its changelog. Packagers set their own.
+set(QUILLOX_PACKAGE_CONTACT "The Quillox authors <maintainers@quillox.invalid>" CACHE STRING
+  "Name and mail address of the package's maintainer")
+
+# The changelog Debian's policy asks for, in its format, compressed like the
+# manual pages; dated by SOURCE_DATE_EPOCH when it is set (string(TIMESTAMP)
+# honours it), else by the configure run.
+string(TIMESTAMP QUILLOX_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/debian/changelog.in
+  ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/packaging/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog
+  COMMENT "Compressing the changelog"
+  VERBATIM)
+add_custom_target(quillox-changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+
 install(TARGETS quillox RUNTIME DESTINATION bin)
 if(TARGET quillox-sim)
   install(TARGETS quillox-sim RUNTIME DESTINATION bin)
@@ -39,7 +57,8 @@ install(FILES ${QUILLOX_MAN_OUTPUTS} DESTINATION share/man/man1)
 install(FILES scripts/51-quillox-garmin-usb.rules DESTINATION lib/udev/rules.d)
 install(FILES scripts/quillox.bash-completion
   DESTINATION share/bash-completion/completions RENAME quillox)
-install(FILES README.md LICENSE DESTINATION share/doc/quillox)
+install(FILES README.md LICENSE packaging/debian/copyright
+  ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION share/doc/quillox)
 
 # `cmake --build build --target uninstall` removes what an install under the
 # configured prefix laid out; the Makefile's uninstall passes its own PREFIX.
@@ -54,7 +73,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillox)
 set(CPACK_PACKAGE_VERSION ${QUILLOX_RELEASE})
 set(CPACK_PACKAGE_VENDOR "The Quillox authors")
-set(CPACK_PACKAGE_CONTACT "The Quillox authors")
+set(CPACK_PACKAGE_CONTACT "${QUILLOX_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "transfer navigation data between Garmin GPS receivers and files")
 # One line of the package description per string, each under 80 characters.
@@ -74,7 +93,7 @@ set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Quillox authors")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUILLOX_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps names the libraries the programs load: the C and C++ run-time
@@ -83,6 +102,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 include(CPack)
 
 # The tests. Each script says SKIP (exit 77) when a tool it needs is missing.
+if(NOT BUILD_TESTING)
+  return()
+endif()
 find_program(QUILLOX_BASH bash REQUIRED)
 add_test(NAME package.man_pages
   COMMAND ${QUILLOX_BASH} ${PROJECT_SOURCE_DIR}/tests/package/man_pages_test.sh

@@ -9,6 +9,22 @@
 #include "device/protocol_selection.h"
 #include "garmin/protocol_numbers.h"
 
+void vStopPositionReports(DeviceLink *pLink) {
+    if (pLink == nullptr || pLink->oProtocolSelection.iPvtProtocol != kA800) {
+        return;
+    }
+    const uint8_t aCommand[4] = {kPidCommandData, 2, static_cast<uint8_t>(kCommandStopPositionData),
+                                 0};
+    const bool fWasGone = iReceiverGone(pLink) != 0;
+    if (!iSendMessage(pLink, aCommand, sizeof(aCommand)) && iDebugProtocol()) {
+        std::printf("   Stop PVT command not acknowledged\n");
+    }
+    // Silence here says nothing about the link: the unit answered before.
+    if (!fWasGone) {
+        vClearReceiverGone(pLink);
+    }
+}
+
 int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
     const uint8_t aRequest[3] = {kPidProductRequest, 1, 0x20};
     if (!iSendMessage(pLink, aRequest, sizeof(aRequest))) {
@@ -34,6 +50,7 @@ int iIdentifyUnit(Workspace *, DeviceLink *pLink) {
         szDescription[nLength++] = static_cast<char>(aData[n]);
     }
     szDescription[nLength] = '\0';
+    pLink->sUnitDescription = szDescription;
 
     vApplyProductTable(sProductId, sVersion, pLink->oProtocolSelection);
 

@@ -190,6 +190,12 @@ void vMarkReceiverGone(DeviceLink *pLink) {
     }
 }
 
+void vClearReceiverGone(DeviceLink *pLink) {
+    if (pLink != nullptr) {
+        pLink->fReceiverGone = false;
+    }
+}
+
 int iLinkInterrupted(const DeviceLink *pLink) {
     return pLink != nullptr && !pLink->fWindingDown && iInterruptRequested() ? 1 : 0;
 }

@@ -54,6 +54,8 @@ int iWaitForAck(DeviceLink *pLink, uint8_t bSentId);
 // than the one asked for, is not gone. Once gone, it stays so for the link.
 int iReceiverGone(const DeviceLink *pLink);
 void vMarkReceiverGone(DeviceLink *pLink);
+// Takes back the mark, for a message whose answer is optional.
+void vClearReceiverGone(DeviceLink *pLink);
 
 // Once the user interrupted the run (base/interrupt.h), sends and reads fail
 // at once, which ends the transfer under way; ACKs and NAKs still go out.

@@ -34,6 +34,11 @@ void vTrace(const char *pszFormat, char cTag, int iNumber) {
     }
 }
 
+void vReject(int32_t (&aRejected)[2], int32_t lCurrentA, int32_t lNumber) {
+    aRejected[0] = lCurrentA;
+    aRejected[1] = lNumber;
+}
+
 void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNumber) {
     switch (lCurrentA) {
     case kA100:
@@ -41,6 +46,7 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             o.iWptFormat = lNumber;
         } else {
             o.iWptFormat = 0;
+            vReject(o.iWptRejected, lCurrentA, lNumber);
             vTrace("  unsupported Wpt Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
@@ -51,6 +57,22 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             o.iRteHdrFormat = lNumber;
         } else {
             o.iRteProtocol = o.iRteHdrFormat = o.iRteWptFormat = 0;
+            vReject(o.iRteRejected, lCurrentA, lNumber);
+            vTrace("  unsupported Route Transfer type: %c%03.3d\n", cTag, lNumber);
+        }
+        break;
+    case kA201:
+        // A201 routes: a header, then the points in a waypoint format (D110
+        // included) with a link record between each two.
+        if (fWaypointFormat(lNumber, true)) {
+            o.iRteWptFormat = lNumber;
+        } else if (iIsAnyRouteHeaderFormat(lNumber)) {
+            o.iRteHdrFormat = lNumber;
+        } else if (lNumber == kD210) {
+            o.iRteLinkFormat = lNumber;
+        } else {
+            o.iRteProtocol = o.iRteHdrFormat = o.iRteWptFormat = o.iRteLinkFormat = 0;
+            vReject(o.iRteRejected, lCurrentA, lNumber);
             vTrace("  unsupported Route Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
@@ -60,17 +82,19 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             o.iTrkFormat = lNumber;
         } else {
             o.iTrkProtocol = o.iTrkFormat = 0;
+            vReject(o.iTrkRejected, lCurrentA, lNumber);
             vTrace("  unsupported Track Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
     case kA301:
     case kA302:
-        if (iIsTrackPointFormat(lNumber)) {
+        if (iIsAnyTrackPointFormat(lNumber)) {
             o.iTrkFormat = lNumber;
-        } else if (iIsTrackHeaderFormat(lNumber)) {
+        } else if (iIsTrackHeaderFormat(lNumber) || lNumber == kD311) {
             o.iTrkHdrFormat = lNumber;
         } else {
             o.iTrkProtocol = o.iTrkFormat = o.iTrkHdrFormat = 0;
+            vReject(o.iTrkRejected, lCurrentA, lNumber);
             vTrace("  unsupported Track Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
@@ -79,6 +103,7 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
             o.iPrxFormat = lNumber;
         } else {
             o.iPrxFormat = o.iPrxProtocol = 0;
+            vReject(o.iPrxRejected, lCurrentA, lNumber);
             vTrace("  unsupported Proximity Wpt Transfer type: %c%03.3d\n", cTag, lNumber);
         }
         break;
@@ -96,7 +121,9 @@ void vApplyData(ProtocolSelection &o, int32_t lCurrentA, char cTag, int32_t lNum
 } // namespace
 
 void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &o) {
-    o = ProtocolSelection{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    o = ProtocolSelection{};
+    o.iWptProtocol = o.iWptFormat = o.iRteProtocol = o.iRteHdrFormat = o.iRteWptFormat = 0;
+    o.iTrkProtocol = o.iTrkFormat = 0;
     if (iDebugProtocol()) {
         std::printf("Protocol Capabilities Block read. Supported protocols are:\n");
     }
@@ -116,6 +143,7 @@ void vParseProtocolArray(std::span<const uint8_t> aData, ProtocolSelection &o) {
                 o.iWptProtocol = lNumber;
                 break;
             case kA200:
+            case kA201:
                 o.iRteProtocol = lNumber;
                 break;
             case kA300:

@@ -19,9 +19,17 @@ struct ProtocolSelection {
     int32_t iTrkFormat = kD300;
     int32_t iPrxProtocol = 0;
     int32_t iPrxFormat = 0;
-    // Position, velocity and time (A800 with D800 records); only a capability
-    // array tells of it.
+    // Beyond the first units: the route link format of A201 (210), and A800
+    // when the unit reports its position until told to stop.
+    int32_t iRteLinkFormat = 0;
     int32_t iPvtProtocol = 0;
+    // The protocol and the record format that made a kind unusable (the last
+    // D entry that cleared it, with its A entry); 0 when none did. They let a
+    // transfer the user asked for say why the unit cannot do it.
+    int32_t iWptRejected[2] = {0, 0};
+    int32_t iPrxRejected[2] = {0, 0};
+    int32_t iRteRejected[2] = {0, 0};
+    int32_t iTrkRejected[2] = {0, 0};
 };
 
 // Rebuilds the selection from a capability array (the data part of a kPidProtocolArray

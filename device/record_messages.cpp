@@ -71,19 +71,38 @@ int iSendTrackHeader(DeviceLink *pLink) {
     return iSendRecord(pLink, kPidTrackHeader, aData);
 }
 
-int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll) {
+int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll,
+                             TrackDownloadState *pState) {
     TrackPoint oPoint;
-    if (!iDecodeTrackPoint(aReceivedData(pLink), pLink->oProtocolSelection.iTrkFormat, oPoint)) {
+    TrackSensors oSensors;
+    const int iFormat = pLink->oProtocolSelection.iTrkFormat;
+    if (!iDecodeTrackPoint(aReceivedData(pLink), iFormat, oPoint, &oSensors)) {
         if (iDebugProtocol()) {
             std::printf("   Track point record of %d bytes does not fit format D%03d\n",
-                        bReceivedSize(pLink), pLink->oProtocolSelection.iTrkFormat);
+                        bReceivedSize(pLink), iFormat);
         }
         return 0;
+    }
+    TrackDownloadState oNoState;
+    TrackDownloadState &oState = pState != nullptr ? *pState : oNoState;
+    if (iIsFitnessTrackPointFormat(iFormat) && !fHasDevicePosition(oPoint)) {
+        ++oState.iWithoutPosition;
+        if (iDebugProtocol()) {
+            std::printf("   Track point without position read and left out: Time=%s  "
+                        "HeartRate=%d\n",
+                        szFormatTime(lStoredDeviceTime(oPoint.lTime), 0, 1), oSensors.bHeartRate);
+        }
+        return 1;
+    }
+    if (oState.fNextStartsSegment || oState.iWithoutPosition >= 2) {
+        oPoint.fNewSegment = 1;
     }
     int iResult = 1;
     if (fKeepAll == 1 || oPoint.lTime != 0) {
         vNormaliseTrackPoint(oPoint);
         iResult = iAddTrackPoint(pWorkspace, oPoint);
+        oState.fNextStartsSegment = false;
+        oState.iWithoutPosition = 0;
     }
     if (iDebugProtocol()) {
         std::printf("   Track Waypoint read: Lat=%f  Lon=%f  Time=%s  Altitude=%f  First=%d\n",
@@ -100,6 +119,14 @@ int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute) {
         return 1;
     }
     return iSendRecord(pLink, kPidRouteHeader, aData);
+}
+
+int iSendRouteLink(DeviceLink *pLink) {
+    std::vector<uint8_t> aData;
+    if (!iEncodeRouteLink(oStraightRouteLink(), pLink->oProtocolSelection.iRteLinkFormat, aData)) {
+        return 1;
+    }
+    return iSendRecord(pLink, kPidRouteLink, aData);
 }
 
 void vReadRouteHeader(const DeviceLink *pLink, Route &oRoute) {

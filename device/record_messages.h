@@ -28,12 +28,24 @@ int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint);
 // Sends the track header in the selected header format; 1 without sending when
 // it is neither 310 nor 312.
 int iSendTrackHeader(DeviceLink *pLink);
+// What a track download carries from one record to the next.
+struct TrackDownloadState {
+    bool fNextStartsSegment = false; // after a track header that starts a track
+    int iWithoutPosition = 0;        // fitness points without a fix in a row
+};
 // Stores the track point in the receive buffer. With fKeepAll 0 a point
-// without a time is left out, which is not a failure.
-int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll);
+// without a time is left out, which is not a failure; so is a fitness unit's
+// point without a fix, which has nothing the store could place. After two of
+// those in a row (the units' mark for a pause) or after a track header given
+// in pState, the next stored point starts a segment.
+int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int fKeepAll,
+                             TrackDownloadState *pState = nullptr);
 
 // Sends the route header in the selected header format; 1 without sending
-// when it is neither 200 nor 201.
+// when it is none of 200, 201, 202.
 int iSendRouteHeader(DeviceLink *pLink, const Route &oRoute);
+// Sends the straight link between two route points in the selected link
+// format; 1 without sending when there is none.
+int iSendRouteLink(DeviceLink *pLink);
 // Fills a cleared route from the route header in the receive buffer.
 void vReadRouteHeader(const DeviceLink *pLink, Route &oRoute);

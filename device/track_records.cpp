@@ -4,17 +4,32 @@
 #include "garmin/protocol_numbers.h"
 #include "store/little_endian.h"
 
-int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t> &aData) {
+int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t> &aData,
+                      const TrackSensors *pSensors) {
     aData.clear();
-    if (!iIsTrackPointFormat(iFormat)) {
+    if (!iIsAnyTrackPointFormat(iFormat)) {
         return 0;
     }
+    const TrackSensors oSensors = pSensors != nullptr ? *pSensors : TrackSensors{};
     ByteWriter oOut(aData);
     oOut.vI32(oPoint.lLatitude);
     oOut.vI32(oPoint.lLongitude);
     oOut.vI32(oPoint.lTime);
     if (iFormat != kD300) {
         oOut.vF32(fDeviceAltitude(oPoint.fAltitude));
+    }
+    if (iIsFitnessTrackPointFormat(iFormat)) {
+        if (iFormat == kD304) {
+            oOut.vF32(fHasDistance(oSensors.fDistance) ? oSensors.fDistance : kDeviceUnknown);
+        }
+        oOut.vU8(oSensors.bHeartRate);
+        if (iFormat == kD304) {
+            oOut.vU8(oSensors.bCadence);
+            oOut.vU8(oSensors.fWheelSensor != 0 ? 1 : 0);
+        }
+        return 1;
+    }
+    if (iFormat != kD300) {
         oOut.vF32(0.0f); // depth
     }
     if (iFormat == kD302) {
@@ -24,42 +39,75 @@ int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t
     return 1;
 }
 
-int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData) {
+int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData, uint16_t sIndex) {
     aData.clear();
+    ByteWriter oOut(aData);
+    if (iFormat == kD311) {
+        oOut.vU16(sIndex);
+        return 1;
+    }
     if (!iIsTrackHeaderFormat(iFormat)) {
         return 0;
     }
     static constexpr char kszName[11] = "ACTIVE LOG";
-    ByteWriter oOut(aData);
     oOut.vU8(1);    // displayed
     oOut.vU8(0xFF); // no colour
     oOut.vBytes(kszName, sizeof(kszName));
     return 1;
 }
 
-int iDecodeTrackPoint(std::span<const uint8_t> aData, int iFormat, TrackPoint &oPoint) {
+int iDecodeTrackIndex(std::span<const uint8_t> aData, int iFormat, uint16_t &sIndex) {
+    sIndex = 0;
+    ByteReader oIn(aData);
+    return iFormat == kD311 && oIn.fU16(sIndex) ? 1 : 0;
+}
+
+int iDecodeTrackPoint(std::span<const uint8_t> aData, int iFormat, TrackPoint &oPoint,
+                      TrackSensors *pSensors) {
     oPoint = TrackPoint{};
     oPoint.fAltitude = kNoAltitude;
-    if (!iIsTrackPointFormat(iFormat)) {
+    if (pSensors != nullptr) {
+        *pSensors = TrackSensors{};
+    }
+    if (!iIsAnyTrackPointFormat(iFormat)) {
         return 0;
     }
     ByteReader oIn(aData);
     TrackPoint o{};
     o.fAltitude = kNoAltitude;
+    TrackSensors oSensors;
     uint8_t bNewSegment = 0;
     bool fOk = oIn.fI32(o.lLatitude) && oIn.fI32(o.lLongitude) && oIn.fI32(o.lTime);
     if (fOk && iFormat != kD300) {
-        fOk = oIn.fF32(o.fAltitude) && oIn.fSkip(4); // depth is not kept
+        fOk = oIn.fF32(o.fAltitude);
     }
-    if (fOk && iFormat == kD302) {
-        fOk = oIn.fSkip(4); // nor the temperature
+    if (iIsFitnessTrackPointFormat(iFormat)) {
+        float fDistance = kDeviceUnknown;
+        if (fOk && iFormat == kD304) {
+            fOk = oIn.fF32(fDistance);
+        }
+        fOk = fOk && oIn.fU8(oSensors.bHeartRate);
+        if (fOk && iFormat == kD304) {
+            fOk = oIn.fU8(oSensors.bCadence) && oIn.fU8(oSensors.fWheelSensor);
+        }
+        oSensors.fDistance = fHasDistance(fDistance) ? fDistance : kNoDistance;
+    } else {
+        if (fOk && iFormat != kD300) {
+            fOk = oIn.fSkip(4); // depth is not kept
+        }
+        if (fOk && iFormat == kD302) {
+            fOk = oIn.fSkip(4); // nor the temperature
+        }
+        fOk = fOk && oIn.fU8(bNewSegment);
     }
-    fOk = fOk && oIn.fU8(bNewSegment);
     if (!fOk) {
         return 0;
     }
     o.fNewSegment = bNewSegment != 0 ? 1 : 0;
     oPoint = o;
+    if (pSensors != nullptr) {
+        *pSensors = oSensors;
+    }
     return 1;
 }
 
@@ -67,7 +115,5 @@ void vNormaliseTrackPoint(TrackPoint &oPoint) {
     if (!(oPoint.fAltitude <= 1000000.0f)) {
         oPoint.fAltitude = kNoAltitude;
     }
-    if (static_cast<uint32_t>(oPoint.lTime) == 0xFFFFFFFFu) {
-        oPoint.lTime = 0;
-    }
+    oPoint.lTime = lStoredDeviceTime(oPoint.lTime);
 }

@@ -13,6 +13,8 @@
 #include "device/progress_bar.h"
 #include "device/protocol_selection.h"
 #include "device/record_messages.h"
+#include "device/route_records.h"
+#include "device/track_records.h"
 #include "device/transport.h"
 #include "device/waypoint_records.h"
 #include "garmin/protocol_numbers.h"
@@ -272,15 +274,18 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         return 0;
     }
     const ProtocolSelection &oSel = pLink->oProtocolSelection;
-    if (oSel.iRteProtocol != kA200) {
+    if (!iIsRouteProtocol(oSel.iRteProtocol)) {
         return 1;
     }
     const char *pszWhat = "route download";
-    if (!iIsRouteHeaderFormat(oSel.iRteHdrFormat) || !iIsWaypointFormat(oSel.iRteWptFormat)) {
+    if (!iIsAnyRouteHeaderFormat(oSel.iRteHdrFormat) || !iIsWaypointFormat(oSel.iRteWptFormat)) {
         vReportError("%s: the receiver's record formats D%03d and D%03d are not supported", pszWhat,
                      oSel.iRteHdrFormat, oSel.iRteWptFormat);
         return 0;
     }
+    // Only A201 units put links between the points; an A200 unit that sent
+    // one would be sending something else.
+    const bool fLinks = oSel.iRteProtocol == kA201;
     int iCount = 0;
     if (!iStartDownload(pLink, kCommandTransferRoutes, pszWhat, "Downloading Route Points",
                         &iCount)) {
@@ -290,6 +295,8 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     bool fHaveHeader = false;
     int iDropped = 0;
     int iDone = 0;
+    // Headers without a number (202) number the routes in the order they come.
+    uint32_t lNextNumber = 1;
     bool fFailed = false;
     for (int i = 0; i < iCount && !fFailed; ++i) {
         if (!iReadMessage(pLink, 0)) {
@@ -299,6 +306,9 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
                 fFailed = true;
             }
             vReadRouteHeader(pLink, oRoute);
+            if (oSel.iRteHdrFormat == kD202) {
+                oRoute.lNumber = lNextNumber++;
+            }
             fHaveHeader = true;
             iDropped = 0;
         } else if (bReceivedId(pLink) == kPidRouteWaypoint) {
@@ -310,6 +320,15 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
                 }
             } else {
                 fFailed = true;
+            }
+        } else if (bReceivedId(pLink) == kPidRouteLink && fLinks) {
+            // The way between two points is the unit's business: a route
+            // here is its points, and an upload sends straight links again.
+            RouteLink oLink;
+            const int iRead = iDecodeRouteLink(aReceivedData(pLink), oSel.iRteLinkFormat, oLink);
+            if (iDebugProtocol()) {
+                std::printf("   Route Link read: class=%d  ident=%s%s\n", oLink.sClass,
+                            oLink.sIdent.c_str(), iRead ? "" : "  (not understood, skipped)");
             }
         } else {
             fFailed = true;
@@ -335,24 +354,30 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         return 0;
     }
     const ProtocolSelection &oSel = pLink->oProtocolSelection;
-    if (oSel.iRteProtocol != kA200) {
+    if (!iIsRouteProtocol(oSel.iRteProtocol)) {
         return 1;
     }
     const char *pszWhat = "route upload";
-    const bool fHeaders = iIsRouteHeaderFormat(oSel.iRteHdrFormat);
+    const bool fHeaders = iIsAnyRouteHeaderFormat(oSel.iRteHdrFormat);
     const bool fPoints = iIsWaypointFormat(oSel.iRteWptFormat) != 0;
-    // Only what will go out is announced: headers in a usable format and the
-    // points whose waypoints the store holds.
+    // A201 units take a link record between each two points; A200 units
+    // have none and take one for something else.
+    const bool fLinks = oSel.iRteProtocol == kA201 && oSel.iRteLinkFormat == kD210;
+    // Only what will go out is announced: headers in a usable format, the
+    // points whose waypoints the store holds, and the links between those.
     long lRecords = 0;
     long lPoints = 0;
     for (const auto &[lNumber, oRoute] : pWorkspace->pStore->pRoutes) {
         lRecords += fHeaders ? 1 : 0;
+        long lRoutePoints = 0;
         const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
         for (uint32_t i = 0; i < nPoints; ++i) {
             if (pFindWaypoint(pWorkspace, oRoute.aszPoints[i]) != nullptr) {
-                ++lPoints;
+                ++lRoutePoints;
             }
         }
+        lPoints += lRoutePoints;
+        lRecords += fLinks && lRoutePoints > 1 ? lRoutePoints - 1 : 0;
     }
     if (lPoints > 0 && !fPoints) {
         vReportError("%s: the receiver's record format D%03d is not supported; nothing was sent",
@@ -382,12 +407,22 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
             ++iSent;
         }
         vShowProgress(iProgressPercent(iSent, iCount));
+        bool fPointSent = false;
         const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
         for (uint32_t i = 0; i < nPoints && !fFailed; ++i) {
             const Waypoint *pWaypoint = pFindWaypoint(pWorkspace, oRoute.aszPoints[i]);
+            if (pWaypoint != nullptr && fLinks && fPointSent && iSent + 1 < iCount) {
+                if (iSendRouteLink(pLink)) {
+                    ++iSent;
+                } else {
+                    fFailed = true;
+                    break;
+                }
+            }
             if (pWaypoint != nullptr && iSent < iCount) {
                 if (iSendWaypoint(pLink, *pWaypoint, kPidRouteWaypoint, oSel.iRteWptFormat)) {
                     ++iSent;
+                    fPointSent = true;
                 } else {
                     fFailed = true;
                     break; // no mark for the point that did not go
@@ -414,7 +449,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
         return 1;
     }
     const char *pszWhat = "track download";
-    if (!iIsTrackPointFormat(oSel.iTrkFormat)) {
+    if (!iIsAnyTrackPointFormat(oSel.iTrkFormat)) {
         vReportError("%s: the receiver's record format D%03d is not supported", pszWhat,
                      oSel.iTrkFormat);
         return 0;
@@ -424,6 +459,7 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
                         &iCount)) {
         return 0;
     }
+    TrackDownloadState oState;
     int iFailedRecords = 0;
     bool fLastFailed = false;
     bool fGaveUp = false;
@@ -442,9 +478,17 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
                 vMarkReceiverGone(pLink); // not one byte in five reads
             }
         } else if (bReceivedId(pLink) == kPidTrackPoint) {
-            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, pLink, fKeepAll) == 0;
+            fRecordFailed = iStoreReceivedTrackPoint(pWorkspace, pLink, fKeepAll, &oState) == 0;
         } else if (bReceivedId(pLink) == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
-            // Segments are marked on the points; the header carries nothing kept.
+            // Segments are marked on the points; a fitness unit's points have
+            // no such mark, and its header (311) starts the next track.
+            uint16_t sIndex = 0;
+            if (iDecodeTrackIndex(aReceivedData(pLink), oSel.iTrkHdrFormat, sIndex)) {
+                oState.fNextStartsSegment = true;
+                if (iDebugProtocol()) {
+                    std::printf("   Track Header read: index=%d\n", sIndex);
+                }
+            }
         } else {
             fRecordFailed = true;
         }
@@ -482,6 +526,7 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
     }
     const ProtocolSelection &oSel = pLink->oProtocolSelection;
     const int iProtocol = oSel.iTrkProtocol;
+    // A302 units (the fitness ones) take no tracks; iUnitTakes says so.
     if (iProtocol != kA300 && iProtocol != kA301) {
         return 1;
     }
@@ -526,4 +571,79 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
         return iFailedAfter(pszWhat, iSent, iCount);
     }
     return iEndOfUpload(pLink, pszWhat, kCommandTransferTracks, iCount) && !fCapped;
+}
+
+namespace {
+
+struct KindText {
+    const char *pszDownload;
+    const char *pszUpload;
+    const char *pszProtocols; // what the unit would have to list
+};
+constexpr KindText kaKindTexts[] = {
+    {"waypoint download", "waypoint upload", "A100 (waypoints)"},
+    {"proximity waypoint download", "proximity waypoint upload", "A400 (proximity waypoints)"},
+    {"route download", "route upload", "A200 or A201 (routes)"},
+    {"track download", "track upload", "A300, A301 or A302 (tracks)"},
+};
+
+std::string sUnitText(const DeviceLink *pLink) {
+    return pLink->sUnitDescription.empty() ? "the unit"
+                                           : "the unit '" + pLink->sUnitDescription + "'";
+}
+
+} // namespace
+
+int iUnitTakes(Workspace *pWorkspace, const DeviceLink *pLink, TransferKind eKind, int fUpload,
+               int fNamed) {
+    if (pLink == nullptr) {
+        return 1; // the transfer itself says what is wrong
+    }
+    const ProtocolSelection &oSel = pLink->oProtocolSelection;
+    const auto iKind = static_cast<int>(eKind);
+    const char *pszWhat = fUpload ? kaKindTexts[iKind].pszUpload : kaKindTexts[iKind].pszDownload;
+    if (eKind == TransferKind::kTracks && fUpload && oSel.iTrkProtocol == kA302) {
+        if (fNamed) {
+            vReportError("%s: %s takes no tracks (A302)", pszWhat, sUnitText(pLink).c_str());
+            return 0;
+        }
+        const size_t nPoints = pWorkspace->pStore->pTrackPoints.size();
+        if (nPoints > 0) {
+            vReportError("%s: %s takes no tracks (A302); its %zu track points were not sent",
+                         pszWhat, sUnitText(pLink).c_str(), nPoints);
+        }
+        return 1;
+    }
+    bool fHas = false;
+    const int32_t *pRejected = nullptr;
+    switch (eKind) {
+    case TransferKind::kWaypoints:
+        fHas = oSel.iWptProtocol == kA100;
+        pRejected = oSel.iWptRejected;
+        break;
+    case TransferKind::kProximity:
+        fHas = oSel.iPrxProtocol == kA400;
+        pRejected = oSel.iPrxRejected;
+        break;
+    case TransferKind::kRoutes:
+        fHas = iIsRouteProtocol(oSel.iRteProtocol) != 0;
+        pRejected = oSel.iRteRejected;
+        break;
+    case TransferKind::kTracks:
+        fHas = iIsTrackProtocol(oSel.iTrkProtocol) != 0;
+        pRejected = oSel.iTrkRejected;
+        break;
+    }
+    if (fHas || !fNamed) {
+        return 1; // the transfer goes ahead, or skips what the unit lacks
+    }
+    if (pRejected[1] != 0) {
+        vReportError("%s: %s speaks A%03d with D%03d, a record format this program does not "
+                     "support",
+                     pszWhat, sUnitText(pLink).c_str(), pRejected[0], pRejected[1]);
+    } else {
+        vReportError("%s: %s has no %s", pszWhat, sUnitText(pLink).c_str(),
+                     kaKindTexts[iKind].pszProtocols);
+    }
+    return 0;
 }

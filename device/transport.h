@@ -82,6 +82,8 @@ struct DeviceLink {
     LinkStatistics oStatistics;
     // Which transfer protocols and record formats the receiver speaks.
     ProtocolSelection oProtocolSelection;
+    // The unit's description from its product data ("" before identification).
+    std::string sUnitDescription;
     // The last message read: byte 0 the DLE of a serial frame (not set for
     // USB), byte 1 the record id, byte 2 the data size, then the data.
     uint8_t abReceiveBuffer[kReceiveBufferSize] = {};

@@ -256,7 +256,7 @@ WaypointDecode eDecodeVariable(std::span<const uint8_t> aData, int iFormat, Wayp
     o.fAltitude = fGetF32(p + 32);
     o.fProximity = fGetF32(p + 40);
     if (iFormat == kD110) {
-        o.lTime = lGetI32(p + 56);
+        o.lTime = lStoredDeviceTime(lGetI32(p + 56));
     }
     return WaypointDecode::kUserWaypoint;
 }

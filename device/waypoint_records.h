@@ -20,6 +20,13 @@ inline float fDeviceAltitude(float fAltitude) {
     return fHasAltitude(fAltitude) ? fAltitude : kDeviceUnknown;
 }
 
+// The receivers mark a time they do not have with 0xFFFFFFFF, some units
+// with 0x7FFFFFFF; both are the store's 0, "no time".
+inline int32_t lStoredDeviceTime(int32_t lTime) {
+    const auto l = static_cast<uint32_t>(lTime);
+    return l == 0xFFFFFFFFu || l == 0x7FFFFFFFu ? 0 : lTime;
+}
+
 // 1 when the format keeps only a 6-character identifier (100..107, 150..155,
 // 400, 403); the identifier it sends is then the name's first six characters,
 // padded with blanks, written into szIdentifier (7 bytes) by vShortIdentifier.

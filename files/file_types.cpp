@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/text_compare.h"
+
 const char *const asFileExtension[kFileTypeCount] = {
     ".VKD", ".VKE", ".GRM", ".WPT", ".TRK", ".RTE", ".PRX", ".NME",
     ".OVL", ".OZI", ".PLT", ".CMP", ".IGC", ".VKH", ".KML", ".GPX",
@@ -27,23 +29,6 @@ const char *const asFileDescription[kFileTypeCount] = {
     "Google Earth Files (*.KML)",
     "GPS Exchange Files (*.GPX)",
 };
-
-namespace {
-
-bool fEqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 int16_t sExtensionType(const char *pszFileName) {
     if (pszFileName == nullptr) {

@@ -43,9 +43,8 @@ int16_t sTypeFromContent(const char *pszFileName, int16_t sType) {
     return sLook >= 0 ? sLook : sType;
 }
 
-int iReadByType(Workspace *pWorkspace, const char *pszFileName) {
-    DataStore &oStore = *pWorkspace->pStore;
-    switch (oStore.sFileType) {
+int iReadByType(Workspace *pWorkspace, const char *pszFileName, int16_t sType) {
+    switch (sType) {
     case kFileNative:
         return iReadNativeFile(pWorkspace, pszFileName);
     case kFileTextExport:
@@ -63,28 +62,27 @@ int iReadByType(Workspace *pWorkspace, const char *pszFileName) {
         return iImportGpx(pWorkspace, pszFileName);
     default:
         vReportError("cannot read '%s': %s files can only be written", pszFileName,
-                     asFileExtension[oStore.sFileType] + 1);
+                     asFileExtension[sType] + 1);
         return 0;
     }
 }
 
 } // namespace
 
+int16_t sLoadFileType(const char *pszFileName) {
+    return sTypeFromContent(pszFileName, sFileTypeFromName(pszFileName, -1));
+}
+
 int iLoadFile(Workspace *pWorkspace, const char *pszFileName) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
         return 0;
     }
     DataStore &oStore = *pWorkspace->pStore;
-    bool fTypeFromName = oStore.sFileType == -1;
-    oStore.sFileType = sFileTypeFromName(pszFileName, oStore.sFileType);
-    if (fTypeFromName) {
-        oStore.sFileType = sTypeFromContent(pszFileName, oStore.sFileType);
-    }
     // The store keeps one waypoint per name: where a file holds two at
     // different places, the later replaces the earlier, and the user hears of it.
     ImportTally oTally;
     oStore.pImportTally = &oTally;
-    int iResult = iReadByType(pWorkspace, pszFileName);
+    int iResult = iReadByType(pWorkspace, pszFileName, sLoadFileType(pszFileName));
     oStore.pImportTally = nullptr;
     if (oTally.nReplaced != 0) {
         vReportNotice("'%s': %ld waypoint%s replaced an earlier one of the same name", pszFileName,
@@ -97,15 +95,13 @@ int iSaveFile(Workspace *pWorkspace, const char *pszFileName, int iKindMask) {
     if (pWorkspace == nullptr || !pWorkspace->pStore || pszFileName == nullptr) {
         return 0;
     }
-    DataStore &oStore = *pWorkspace->pStore;
-    bool fTypeFromName = oStore.sFileType == -1;
-    oStore.sFileType = sFileTypeFromName(pszFileName, oStore.sFileType);
-    if (oStore.sFileType == kFileNative) {
+    const int16_t sType = sFileTypeFromName(pszFileName, -1);
+    if (sType == kFileNative) {
         int iResult = iWriteNativeFile(pWorkspace, pszFileName, iKindMask);
-        if (iResult != 0 && fTypeFromName && sExtensionType(pszFileName) == kUnknownExtension) {
+        if (iResult != 0 && sExtensionType(pszFileName) == kUnknownExtension) {
             vReportError("'%s': unknown extension, written as a Quillox data file", pszFileName);
         }
         return iResult;
     }
-    return iExportTextFile(pWorkspace, pszFileName, iKindMask, oStore.sFileType);
+    return iExportTextFile(pWorkspace, pszFileName, iKindMask, sType);
 }

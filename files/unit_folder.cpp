@@ -16,6 +16,7 @@
 #include "base/report.h"
 #include "formats/export_driver.h"
 #include "formats/gpx.h"
+#include "geo/calendar.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
@@ -27,7 +28,6 @@ constexpr size_t kMaxXmlSize = 4 << 20; // real ones are a few dozen KiB
 constexpr size_t kMaxFieldText = 4096;
 constexpr int kMaxDepth = 32;
 constexpr int kMaxNameTries = 10000;
-constexpr int64_t kReceiverEpochUnix = 631065600; // 1989-12-31T00:00:00Z
 constexpr char kNamespaceSeparator = '\x01';
 constexpr std::string_view kGpsData = "GPSData";
 

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "base/number_text.h"
@@ -36,7 +35,7 @@ double dReadDecimal(std::string_view svField) {
 int32_t lReadInteger(std::string_view svField) {
     char szBuffer[kNumberTextSize];
     vCopyFieldText(svField, szBuffer, sizeof(szBuffer));
-    long long llValue = std::strtoll(szBuffer, nullptr, 10);
+    int64_t llValue = llParseInteger(szBuffer);
     if (llValue > std::numeric_limits<int32_t>::max()) {
         return std::numeric_limits<int32_t>::max();
     }

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-
-#include "base/number_text.h"
 
 size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
                   std::string_view svDelimiters, bool fQuoted) {
@@ -41,15 +38,6 @@ size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
 void vSkipField(std::string_view &svRest, std::string_view svDelimiters, bool fQuoted) {
     char c;
     nReadField(&c, 1, svRest, svDelimiters, fQuoted);
-}
-
-int64_t llFieldInteger(const char *pszField) {
-    // strtoll clamps out-of-range values instead of overflowing as atoi may.
-    return std::strtoll(pszField, nullptr, 10);
-}
-
-double dFieldDecimal(const char *pszField) {
-    return dParseDouble(pszField);
 }
 
 const char *pszUnreadablePosition(std::string_view svText) {

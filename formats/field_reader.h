@@ -21,13 +21,6 @@ size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
 // Skips one field.
 void vSkipField(std::string_view &svRest, std::string_view svDelimiters, bool fQuoted);
 
-// The standard decimal conversions over a zero-terminated field: leading
-// blanks skipped, reading stops at the first character that does not belong to
-// the number, nothing read gives 0. Integers keep the low 64 bits of a value
-// clamped to the 64-bit range; callers narrow them as their field demands.
-int64_t llFieldInteger(const char *pszField);
-double dFieldDecimal(const char *pszField);
-
 // The reason a reader gives for a line whose position cannot be read, with the
 // text (blanks trimmed, long texts cut); valid until the next call.
 const char *pszUnreadablePosition(std::string_view svText);

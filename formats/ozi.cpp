@@ -7,6 +7,7 @@
 #include "base/debug.h"
 #include "base/report.h"
 #include "base/temp_string.h"
+#include "base/text_codec.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
@@ -44,11 +45,14 @@ void vCopyOziText(char *pszTarget, size_t nSize, const char *pszSource) {
 }
 
 // Copies at most 50 characters of a field into a record's text, turning the
-// stand-in back into a comma.
-void vReadOziText(char (&szTarget)[kNameSize], std::string_view svField) {
+// stand-in back into a comma. Only in the Western code page: in the others
+// the byte is a letter far more often than a comma (the Cyrillic Es, the
+// Greek Rho, the Polish N with acute), and stays one.
+void vReadOziText(char (&szTarget)[kNameSize], std::string_view svField, int iCodePage) {
     size_t nLength = svField.size() < kNameSize - 1 ? svField.size() : kNameSize - 1;
+    char cStandIn = iCodePage == kDefaultCodePage ? kOziComma : ',';
     for (size_t k = 0; k < nLength; ++k) {
-        szTarget[k] = svField[k] == kOziComma ? ',' : svField[k];
+        szTarget[k] = svField[k] == cStandIn ? ',' : svField[k];
     }
     szTarget[nLength] = '\0';
 }
@@ -175,13 +179,13 @@ int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine, const char
     std::vector<std::string_view> &aFields = aLineFields();
     vSplitCommas(svLine, aFields);
     Waypoint oWaypoint = oEmptyWaypoint();
-    vReadOziText(oWaypoint.szName, svField(aFields, 1));
+    vReadOziText(oWaypoint.szName, svField(aFields, 1), pWorkspace->sCodePage);
     if (!iReadOziPosition(svField(aFields, 2), svField(aFields, 3), oWaypoint.lLatitude,
                           oWaypoint.lLongitude, ppszReason)) {
         return 0;
     }
     oWaypoint.sSymbol = static_cast<int16_t>(lReadInteger(svField(aFields, 5)));
-    vReadOziText(oWaypoint.szComment, svField(aFields, 10));
+    vReadOziText(oWaypoint.szComment, svField(aFields, 10), pWorkspace->sCodePage);
     oWaypoint.bDisplay = static_cast<uint8_t>(lReadInteger(svField(aFields, 12)));
     oWaypoint.fProximity = static_cast<float>(dReadDecimal(svField(aFields, 13)));
     double dAltitude = dReadDecimal(svField(aFields, 14));

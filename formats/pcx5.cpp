@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/debug.h"
+#include "base/number_text.h"
 #include "base/report.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
@@ -312,12 +313,12 @@ int iParsePcx5Waypoint(Workspace *pWorkspace, std::string_view svLine, int iNota
         return 0;
     }
     oWaypoint.lTime = lParseTime(pszColumns(svLine, o.nDate, 18, szText), 0);
-    double dProximity = dFieldDecimal(
+    double dProximity = dParseDouble(
         pszColumns(svLine, o.nProximity, std::min(o.nProximityLength, size_t{24}), szText));
     if (dProximity != 0.0) {
         oWaypoint.fProximity = static_cast<float>(dProximity);
     }
-    int64_t llSymbol = llFieldInteger(
+    int64_t llSymbol = llParseInteger(
         pszColumns(svLine, o.nSymbol, std::min(o.nSymbolLength, size_t{24}), szText));
     if ((llSymbol & 0xFFFF) != 0) {
         oWaypoint.sSymbol =

@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "base/debug.h"
+#include "base/number_text.h"
 #include "base/report.h"
+#include "base/text_compare.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
 #include "formats/file_look.h"
@@ -279,7 +281,7 @@ std::string_view svAfterKeyword(std::string_view svLine) {
 int64_t llIntegerField(std::string_view &svRest) {
     char szField[kFieldSize];
     nReadField(szField, sizeof(szField), svRest, ",", false);
-    return llFieldInteger(szField);
+    return llParseInteger(szField);
 }
 
 // Integers keep their low 32 bits, as a 32-bit field would.
@@ -290,7 +292,7 @@ int32_t lIntegerField(std::string_view &svRest) {
 double dDecimalField(std::string_view &svRest) {
     char szField[kFieldSize];
     nReadField(szField, sizeof(szField), svRest, ",", false);
-    return dFieldDecimal(szField);
+    return dParseDouble(szField);
 }
 
 uint32_t lHexField(std::string_view &svRest) {
@@ -333,25 +335,6 @@ bool fStartsWith(std::string_view svLine, std::string_view svPrefix) {
     return svLine.substr(0, svPrefix.size()) == svPrefix;
 }
 
-bool fSameIgnoringCase(const char *pszA, const char *pszB) {
-    for (;; ++pszA, ++pszB) {
-        unsigned char a = static_cast<unsigned char>(*pszA);
-        unsigned char b = static_cast<unsigned char>(*pszB);
-        if (a >= 'a' && a <= 'z') {
-            a = static_cast<unsigned char>(a - 'a' + 'A');
-        }
-        if (b >= 'a' && b <= 'z') {
-            b = static_cast<unsigned char>(b - 'a' + 'A');
-        }
-        if (a != b) {
-            return false;
-        }
-        if (a == 0) {
-            return true;
-        }
-    }
-}
-
 void vEchoWaypoint(const Workspace *pWorkspace, const Waypoint &oWaypoint) {
     std::string sLine;
     szFormatWptLine(pWorkspace, oWaypoint, sLine);
@@ -380,8 +363,8 @@ int iParseDatumLine(std::string_view svLine, int16_t &sDatum) {
     const char *pszEllipsoidName = nullptr;
     vGetDatumNames(static_cast<int16_t>(lNumber), &pszDatumName, &pszEllipsoidName);
     if (pszDatumName == nullptr || pszEllipsoidName == nullptr ||
-        !fSameIgnoringCase(pszDatumName, szDatumName) ||
-        !fSameIgnoringCase(pszEllipsoidName, szEllipsoidName)) {
+        !fEqualsNoCase(pszDatumName, szDatumName) ||
+        !fEqualsNoCase(pszEllipsoidName, szEllipsoidName)) {
         return 0;
     }
     sDatum = static_cast<int16_t>(lNumber);
@@ -552,7 +535,7 @@ int iImportTextExportBuffer(Workspace *pWorkspace, std::string_view svData, cons
             char szField[kFieldSize];
             std::string_view svValue = svLine.substr(svLine.size() >= 4 ? 4 : svLine.size());
             nReadField(szField, sizeof(szField), svValue, "", false);
-            lUtcOffset = static_cast<int32_t>(llFieldInteger(szField));
+            lUtcOffset = static_cast<int32_t>(llParseInteger(szField));
         } else if (svKeyword == "WPT" || svKeyword == "WPH" || svKeyword == "TRK" ||
                    svKeyword == "TRH" || svKeyword == "RTE") {
             if (std::string_view(svLine.data(), 3) != svKeyword) {

@@ -1,4 +1,5 @@
-// The receivers' waypoint, route header and track point records. Byte 0
+// The receivers' waypoint, route header, route link, track point and track
+// header records. Byte 0
 // chooses the format among the known ones; the rest is the record's data.
 // Run: build-fuzz/fuzz/device_records_fuzz -max_total_time=180 -rss_limit_mb=2048 -timeout=5
 //      -close_fd_mask=3   (see fuzz/README.md)
@@ -11,8 +12,9 @@
 #include "device/waypoint_records.h"
 
 namespace {
-constexpr int kFormats[] = {100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 150, 151,
-                            152, 154, 155, 400, 403, 200, 201, 300, 301, 302, 153, 111, 0};
+constexpr int kFormats[] = {100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110,
+                            150, 151, 152, 154, 155, 400, 403, 200, 201, 300, 301,
+                            302, 153, 111, 0,   202, 210, 303, 304, 311};
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
@@ -21,13 +23,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
     }
     const int iFormat = kFormats[pData[0] % (sizeof kFormats / sizeof kFormats[0])];
     std::span<const uint8_t> aData(pData + 1, nSize - 1);
-    if (iFormat == 200 || iFormat == 201) {
+    if (iFormat >= 200 && iFormat <= 202) {
         Route oRoute;
         iDecodeRouteHeader(aData, iFormat, oRoute);
-    } else if (iFormat >= 300 && iFormat <= 302) {
+    } else if (iFormat == 210) {
+        RouteLink oLink;
+        std::vector<uint8_t> aOut;
+        if (iDecodeRouteLink(aData, iFormat, oLink)) {
+            iEncodeRouteLink(oLink, iFormat, aOut);
+        }
+    } else if (iFormat == 311) {
+        uint16_t sIndex = 0;
+        iDecodeTrackIndex(aData, iFormat, sIndex);
+    } else if (iFormat >= 300 && iFormat <= 304) {
         TrackPoint oPoint;
-        if (iDecodeTrackPoint(aData, iFormat, oPoint)) {
+        TrackSensors oSensors;
+        if (iDecodeTrackPoint(aData, iFormat, oPoint, &oSensors)) {
             vNormaliseTrackPoint(oPoint);
+            std::vector<uint8_t> aOut;
+            iEncodeTrackPoint(oPoint, iFormat, aOut, &oSensors);
         }
     } else {
         Waypoint oWaypoint;

@@ -25,6 +25,7 @@ constexpr uint8_t kPidBaudRequest = 0x30;         // Pid_Baud_Rqst_Data
 constexpr uint8_t kPidBaudAccept = 0x31;          // Pid_Baud_Acpt_Data
 constexpr uint8_t kPidPvtData = 0x33;             // Pid_Pvt_Data
 constexpr uint8_t kPidWaypoint = 0x23;            // Pid_Wpt_Data
+constexpr uint8_t kPidRouteLink = 0x62;           // Pid_Rte_Link_Data
 constexpr uint8_t kPidTrackHeader = 0x63;         // Pid_Trk_Hdr
 constexpr uint8_t kPidExtendedProductData = 0xF8; // Pid_Ext_Product_Data
 constexpr uint8_t kPidProtocolArray = 0xFD;       // Pid_Protocol_Array
@@ -57,11 +58,12 @@ constexpr int kA010 = 10;  // Device Command Protocol 1
 constexpr int kA011 = 11;  // Device Command Protocol 2
 constexpr int kA100 = 100; // Waypoint Transfer Protocol
 constexpr int kA200 = 200; // Route Transfer Protocol
+constexpr int kA201 = 201; // Route Transfer Protocol, with route links
 constexpr int kA300 = 300; // Track Log Transfer Protocol
 constexpr int kA301 = 301; // Track Log Transfer Protocol, with track headers
 constexpr int kA302 = 302; // Track Log Transfer Protocol, with track headers
 constexpr int kA400 = 400; // Proximity Waypoint Transfer Protocol
-constexpr int kA800 = 800; // PVT Protocol
+constexpr int kA800 = 800; // PVT Protocol (position reports)
 
 // Record formats ("D" entries). 0 in a protocol selection means "none".
 constexpr int kD100 = 100; // D100_Wpt_Type
@@ -80,10 +82,15 @@ constexpr int kD154 = 154; // D154_Wpt_Type
 constexpr int kD155 = 155; // D155_Wpt_Type
 constexpr int kD200 = 200; // D200_Rte_Hdr_Type
 constexpr int kD201 = 201; // D201_Rte_Hdr_Type
+constexpr int kD202 = 202; // D202_Rte_Hdr_Type
+constexpr int kD210 = 210; // D210_Rte_Link_Type
 constexpr int kD300 = 300; // D300_Trk_Point_Type
 constexpr int kD301 = 301; // D301_Trk_Point_Type
 constexpr int kD302 = 302; // D302_Trk_Point_Type
+constexpr int kD303 = 303; // D303_Trk_Point_Type
+constexpr int kD304 = 304; // D304_Trk_Point_Type
 constexpr int kD310 = 310; // D310_Trk_Hdr_Type
+constexpr int kD311 = 311; // D311_Trk_Hdr_Type
 constexpr int kD312 = 312; // D312_Trk_Hdr_Type
 constexpr int kD400 = 400; // D400_Prx_Wpt_Type
 constexpr int kD403 = 403; // D403_Prx_Wpt_Type
@@ -99,17 +106,34 @@ constexpr int iIsTrackProtocol(int iProtocol) {
 constexpr int iIsTrackProtocolWithHeader(int iProtocol) {
     return iProtocol == kA301 || iProtocol == kA302 ? 1 : 0;
 }
-// D300, D301, D302: track points.
+// A200, A201: the route transfer protocols.
+constexpr int iIsRouteProtocol(int iProtocol) {
+    return iProtocol == kA200 || iProtocol == kA201 ? 1 : 0;
+}
+// D300, D301, D302: track points with position, time and the new-segment flag.
 constexpr int iIsTrackPointFormat(int iFormat) {
     return iFormat == kD300 || iFormat == kD301 || iFormat == kD302 ? 1 : 0;
 }
-// D310, D312: track headers.
+// D303, D304: the fitness units' track points, with heart rate (and in D304
+// distance, cadence and the sensor flag) but no new-segment flag.
+constexpr int iIsFitnessTrackPointFormat(int iFormat) {
+    return iFormat == kD303 || iFormat == kD304 ? 1 : 0;
+}
+// Every track point format the program reads.
+constexpr int iIsAnyTrackPointFormat(int iFormat) {
+    return iIsTrackPointFormat(iFormat) || iIsFitnessTrackPointFormat(iFormat) ? 1 : 0;
+}
+// D310, D312: track headers with display flag, colour and name.
 constexpr int iIsTrackHeaderFormat(int iFormat) {
     return iFormat == kD310 || iFormat == kD312 ? 1 : 0;
 }
-// D200, D201: route headers.
+// D200, D201: route headers with a route number.
 constexpr int iIsRouteHeaderFormat(int iFormat) {
     return iFormat == kD200 || iFormat == kD201 ? 1 : 0;
+}
+// D200, D201, D202: every route header format the program reads.
+constexpr int iIsAnyRouteHeaderFormat(int iFormat) {
+    return iIsRouteHeaderFormat(iFormat) || iFormat == kD202 ? 1 : 0;
 }
 // D150, D151, D152, D154, D155: the aviation waypoints with facility, city
 // and state fields and a 16-bit altitude.

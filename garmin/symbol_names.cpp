@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <iterator>
 
+#include "base/text_compare.h"
+
 namespace {
 
 struct SymbolName {
@@ -20,18 +22,6 @@ static_assert(std::is_sorted(std::begin(kaSymbolNames), std::end(kaSymbolNames),
                                  return a.sNumber < b.sNumber;
                              }),
               "the symbol name table is ordered by number");
-
-// ASCII letters only: the names are plain ASCII, and a byte of another
-// character set must not match one of them by accident.
-char cLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool fEqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return cLower(x) == cLower(y);
-           });
-}
 
 } // namespace
 

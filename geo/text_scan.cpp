@@ -1,6 +1,8 @@
 #include "geo/text_scan.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 
 #include "base/number_text.h"
@@ -17,30 +19,13 @@ void vSkipBlanks(const char *&pszText) {
 } // namespace
 
 bool fScanLong(const char *&pszText, int64_t *plValue) {
-    const char *p = pszText;
-    vSkipBlanks(p);
-    bool fNegative = false;
-    if (*p == '+' || *p == '-') {
-        fNegative = *p == '-';
-        ++p;
-    }
-    if (std::isdigit(static_cast<unsigned char>(*p)) == 0) {
+    const char *pszEnd = nullptr;
+    int64_t lValue = llParseInteger(pszText, &pszEnd);
+    if (pszEnd == pszText) {
         return false;
     }
-    constexpr int64_t kLimit = 2147483648LL;
-    int64_t lValue = 0;
-    while (std::isdigit(static_cast<unsigned char>(*p)) != 0) {
-        if (lValue < kLimit) {
-            lValue = lValue * 10 + (*p - '0');
-        }
-        ++p;
-    }
-    if (lValue > kLimit) {
-        lValue = kLimit;
-    }
-    lValue = fNegative ? -lValue : (lValue == kLimit ? kLimit - 1 : lValue);
-    *plValue = lValue;
-    pszText = p;
+    *plValue = std::clamp<int64_t>(lValue, INT32_MIN, INT32_MAX);
+    pszText = pszEnd;
     return true;
 }
 

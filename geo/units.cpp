@@ -105,38 +105,3 @@ int16_t sParseHex16(const char *pszText) {
 uint8_t cParseHex8(const char *pszText) {
     return pszText != nullptr ? cParseHex8(std::string_view(pszText)) : 255;
 }
-
-const char *pszReadField(char *pszDest, size_t nDestSize, const char *pszSource,
-                         const char *pszDelimiters, int fQuoted) {
-    size_t nCopied = 0;
-    auto vCopy = [&](char c) {
-        if (pszDest != nullptr && nCopied + 1 < nDestSize) {
-            pszDest[nCopied++] = c;
-        }
-    };
-    auto fIsDelimiter = [&](char c) {
-        return pszDelimiters != nullptr && std::strchr(pszDelimiters, c) != nullptr;
-    };
-    if (pszSource != nullptr) {
-        bool fInsideQuotes = false;
-        while (*pszSource != '\0' && *pszSource != '\n') {
-            char c = *pszSource++;
-            if (!fQuoted) {
-                if (fIsDelimiter(c)) {
-                    break;
-                }
-                vCopy(c);
-            } else if (c == '"') {
-                fInsideQuotes = !fInsideQuotes;
-            } else if (fInsideQuotes) {
-                vCopy(c);
-            } else if (fIsDelimiter(c)) {
-                break;
-            }
-        }
-    }
-    if (pszDest != nullptr && nDestSize > 0) {
-        pszDest[nCopied] = '\0';
-    }
-    return pszSource;
-}

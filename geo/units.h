@@ -1,6 +1,5 @@
 #pragma once
-// Receiver angle units, the fixed-width hexadecimal field readers and the field
-// reader that the text importers use to cut a line into fields.
+// Receiver angle units and the fixed-width hexadecimal field readers.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,31 +23,3 @@ uint8_t cParseHex8(std::string_view sText);
 int32_t lParseHex32(const char *pszText);
 int16_t sParseHex16(const char *pszText);
 uint8_t cParseHex8(const char *pszText);
-
-// Copies one field of pszSource into pszDest (at most nDestSize - 1 bytes, always
-// terminated) and returns where reading stopped. Reading stops before a line
-// feed or the end of the text; a delimiter from pszDelimiters ends the field and
-// is consumed. With fQuoted, double quotes toggle a quoted state in which
-// delimiters are copied, and characters outside quotes are dropped. A field
-// longer than the destination is consumed whole and cut, so the next field
-// still starts in the right place. A null source gives an empty field and null.
-const char *pszReadField(char *pszDest, size_t nDestSize, const char *pszSource,
-                         const char *pszDelimiters, int fQuoted);
-
-// The same over a writable source, so callers can keep walking a char *.
-inline char *pszReadField(char *pszDest, size_t nDestSize, char *pszSource,
-                          const char *pszDelimiters, int fQuoted) {
-    return const_cast<char *>(pszReadField(pszDest, nDestSize, static_cast<const char *>(pszSource),
-                                           pszDelimiters, fQuoted));
-}
-
-// A destination array gives its own size.
-template <size_t N>
-const char *pszReadField(char (&aDest)[N], const char *pszSource, const char *pszDelimiters,
-                         int fQuoted) {
-    return pszReadField(aDest, N, pszSource, pszDelimiters, fQuoted);
-}
-template <size_t N>
-char *pszReadField(char (&aDest)[N], char *pszSource, const char *pszDelimiters, int fQuoted) {
-    return pszReadField(aDest, N, pszSource, pszDelimiters, fQuoted);
-}

@@ -36,7 +36,6 @@ using RouteList = std::map<uint32_t, Route>;
 using TrackPointList = std::multiset<TrackPoint, TrackPointTimeLess>;
 
 struct DataStore {
-    int16_t sFileType = -1; // type of the file being loaded or saved; -1 = from its name
     int32_t lRouteCount = 0;
     RouteList pRoutes;
     int32_t lWaypointCount = 0;

@@ -1,8 +1,7 @@
 #pragma once
 // What a file is and what it carries: the file type numbers, chosen by the
 // extension of a file name, and the kind mask that says which of the store's
-// lists a save writes. They live with the store, which carries the type of the
-// load or save in progress (DataStore::sFileType), so that the export table of
+// lists a save writes. They live with the store so that the export table of
 // the exchange formats and the file-type table of the native side, a layer
 // above it, name the same numbers.
 

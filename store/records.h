@@ -41,6 +41,24 @@ struct Route {
     char aszPoints[kMaxRoutePoints][kNameSize];
 };
 
+// What fitness units measure beside a track point. Each field has its own
+// "none"; a track whose points carry none of them keeps no such record.
+constexpr uint8_t kNoHeartRate = 0;  // the units send 0 without a heart-rate signal
+constexpr uint8_t kNoCadence = 0xFF; // and 0xFF without a cadence sensor
+constexpr float kNoDistance = -1.0f;
+struct TrackSensors {
+    uint8_t bHeartRate = kNoHeartRate; // beats per minute
+    uint8_t bCadence = kNoCadence;     // revolutions per minute
+    uint8_t fWheelSensor = 0;          // not 0: the distance comes from a wheel sensor
+    float fDistance = kNoDistance;     // metres travelled since the track began
+};
+inline bool fHasDistance(float fDistance) {
+    return fDistance >= 0.0f && fDistance < 1.0e24f;
+}
+inline bool fHasSensors(const TrackSensors &o) {
+    return o.bHeartRate != kNoHeartRate || o.bCadence != kNoCadence || fHasDistance(o.fDistance);
+}
+
 // The store's mark for "no altitude". Any altitude of -700 m or below counts
 // as none (files written by other programs carry their own marks down there),
 // and so does a NaN.

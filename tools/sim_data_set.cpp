@@ -136,7 +136,6 @@ void vEnsureServedData(SimReceiver &oReceiver) {
         vBuildDemoSet(oReceiver.oWorkspace, iDemoTrackPoints);
         break;
     case DataChoice::kFile:
-        oReceiver.oWorkspace.pStore->sFileType = -1;
         if (!iLoadFile(&oReceiver.oWorkspace, sDataFile.c_str())) {
             std::fprintf(stderr, "quillox-sim: cannot read %s; serving what was read\n",
                          sDataFile.c_str());

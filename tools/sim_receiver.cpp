@@ -76,6 +76,24 @@ const std::vector<SimProfile> &aProfiles() {
           "A800", "D800"},
          true,
          "as a301 with D302 track points, and live position A800 D800"},
+        // Modelled on the handheld units of the 2000s (eTrex Legend/Vista/Venture HC).
+        {"etrexhc",
+         694,
+         280,
+         {"SIM ETREX HC Software Version 2.80"},
+         {"P000", "L001", "A010", "A100", "D110", "A201", "D202", "D110", "D210", "A301",
+          "D312", "D302", "A500", "D501", "A600", "D600", "A700", "D700", "A800", "D800"},
+         false,
+         "waypoints D110, routes A201 D202/D110/D210, tracks A301 D312/D302, position A800"},
+        // Modelled on the fitness units (Forerunner): no routes, tracks that
+        // carry heart rate and cadence, and no track upload.
+        {"forerunner",
+         484,
+         250,
+         {"SIM FORERUNNER Software Version 2.50"},
+         {"P000", "L001", "A010", "A100", "D110", "A302", "D311", "D304", "A800", "D800"},
+         false,
+         "waypoints D110, tracks A302 D311/D304 (no upload), no routes, position A800"},
     };
     return a;
 }

@@ -80,6 +80,16 @@ SimOptionRegistration oStrayOption("--stray-track-record", 1,
                                    "N  send track record N with the id of a waypoint record",
                                    &iTakeStray);
 
+// Test aid: say on standard error what each uploaded route link holds.
+bool fLogLinks = false;
+int iTakeLogLinks(SimReceiver &, const char *) {
+    fLogLinks = true;
+    return 1;
+}
+SimOptionRegistration oLogLinksOption("--log-route-links", 0,
+                                      " tell each uploaded route link on standard error",
+                                      &iTakeLogLinks);
+
 bool fSendPaced(SimLink &oLink, uint8_t bId, const std::vector<uint8_t> &aData) {
     vPaceFrame(oLink, aData.size());
     return oLink.iSend(bId, aData) != 0;
@@ -169,6 +179,16 @@ void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
         aRecords.push_back(std::move(oHeader));
         const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
         for (uint32_t n = 0; n < nPoints * static_cast<uint32_t>(iRouteRepeats); ++n) {
+            // An A201 unit puts a link between each two points; its own
+            // routes follow roads, so it says so in the link's class.
+            SimMessage oLink;
+            oLink.bId = kPidRouteLink;
+            RouteLink oWay = oStraightRouteLink();
+            oWay.sClass = 1; // "link": a road of the unit's map
+            oWay.sIdent = "ROAD";
+            if (n > 0 && iEncodeRouteLink(oWay, oFormats.iRteLinkFormat, oLink.aData)) {
+                aRecords.push_back(std::move(oLink));
+            }
             const char *pszName = oRoute.aszPoints[n % nPoints];
             const Waypoint *p = pFindWaypoint(&oReceiver.oWorkspace, pszName);
             Waypoint oPoint = oEmptyWaypoint();
@@ -192,7 +212,10 @@ void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
     const ProtocolSelection &oFormats = oUnitFormats(oReceiver);
     std::vector<SimMessage> aRecords;
     const bool fHeaders = iIsTrackProtocolWithHeader(oFormats.iTrkProtocol) != 0;
-    if (fHeaders && !oReceiver.oWorkspace.pStore->pTrackPoints.empty()) {
+    // A fitness unit (311 headers) starts each track with a header and marks
+    // no segments on its points.
+    const bool fIndexHeaders = oFormats.iTrkHdrFormat == kD311;
+    if (fHeaders && !fIndexHeaders && !oReceiver.oWorkspace.pStore->pTrackPoints.empty()) {
         SimMessage oHeader;
         oHeader.bId = kPidTrackHeader;
         if (iEncodeTrackHeader(oFormats.iTrkHdrFormat, oHeader.aData)) {
@@ -200,10 +223,25 @@ void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
         }
     }
     aRecords.reserve(aRecords.size() + oReceiver.oWorkspace.pStore->pTrackPoints.size());
+    uint16_t sTrackIndex = 0;
+    int iPoint = 0;
     for (const TrackPoint &o : oReceiver.oWorkspace.pStore->pTrackPoints) {
+        if (fIndexHeaders && (iPoint == 0 || o.fNewSegment != 0)) {
+            SimMessage oHeader;
+            oHeader.bId = kPidTrackHeader;
+            iEncodeTrackHeader(kD311, oHeader.aData, sTrackIndex++);
+            aRecords.push_back(std::move(oHeader));
+        }
+        // The served data has no sensor values: the unit makes up a steady
+        // workout, 10 m per point, with the heart rate and cadence moving.
+        TrackSensors oSensors;
+        oSensors.bHeartRate = static_cast<uint8_t>(110 + iPoint % 50);
+        oSensors.bCadence = static_cast<uint8_t>(80 + iPoint % 20);
+        oSensors.fDistance = 10.0f * static_cast<float>(iPoint);
+        ++iPoint;
         SimMessage oPoint;
         oPoint.bId = kPidTrackPoint;
-        if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData)) {
+        if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData, &oSensors)) {
             aRecords.push_back(std::move(oPoint));
         }
     }
@@ -221,6 +259,7 @@ struct Upload {
     bool fNextPointStartsSegment = false;
     int iAnnounced = 0;
     int iArrived = 0;
+    uint32_t lRoutesNamed = 0;
 };
 
 Upload &oUpload() {
@@ -251,6 +290,7 @@ void vReceiveRecords(SimReceiver &oReceiver, const SimMessage &oMessage) {
     u.iArrived = 0;
     u.fRouteOpen = false;
     u.fNextPointStartsSegment = true;
+    u.lRoutesNamed = 0;
 }
 
 void vReceiveWaypoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
@@ -289,7 +329,26 @@ void vReceiveRouteHeader(SimReceiver &oReceiver, const SimMessage &oMessage) {
     ++u.iArrived;
     vCloseRoute(oReceiver);
     iDecodeRouteHeader(oMessage.aData, oUnitFormats(oReceiver).iRteHdrFormat, u.oRoute);
+    if (oUnitFormats(oReceiver).iRteHdrFormat == kD202) {
+        u.oRoute.lNumber = ++u.lRoutesNamed; // such a unit numbers routes itself
+    }
     u.fRouteOpen = true;
+}
+
+void vReceiveRouteLink(SimReceiver &oReceiver, const SimMessage &oMessage) {
+    Upload &u = oUpload();
+    ++u.iArrived;
+    RouteLink oLink;
+    if (!iDecodeRouteLink(oMessage.aData, oUnitFormats(oReceiver).iRteLinkFormat, oLink)) {
+        std::fprintf(stderr, "quillox-sim: route link record of %zu bytes does not fit D%03d\n",
+                     oMessage.aData.size(), oUnitFormats(oReceiver).iRteLinkFormat);
+    } else if (fLogLinks) {
+        std::fprintf(stderr, "quillox-sim: route link class %d, subclass", oLink.sClass);
+        for (uint8_t b : oLink.abSubclass) {
+            std::fprintf(stderr, " %02X", b);
+        }
+        std::fprintf(stderr, ", ident '%s'\n", oLink.sIdent.c_str());
+    }
 }
 
 void vReceiveTrackHeader(SimReceiver &, const SimMessage &) {
@@ -326,7 +385,6 @@ void vReceiveTransferComplete(SimReceiver &oReceiver, const SimMessage &oMessage
                      u.iAnnounced, u.iArrived);
     }
     if (!sUploadFile().empty()) {
-        u.oReceived.pStore->sFileType = -1;
         if (!iSaveFile(&u.oReceived, sUploadFile().c_str(), kKindAll)) {
             std::fprintf(stderr, "quillox-sim: cannot write %s\n", sUploadFile().c_str());
         }
@@ -343,6 +401,7 @@ SimRecordRegistration oWaypointRecord(kPidWaypoint, &vReceiveWaypoint);
 SimRecordRegistration oProximityRecord(kPidProximityWaypoint, &vReceiveWaypoint);
 SimRecordRegistration oRouteWaypointRecord(kPidRouteWaypoint, &vReceiveWaypoint);
 SimRecordRegistration oRouteHeaderRecord(kPidRouteHeader, &vReceiveRouteHeader);
+SimRecordRegistration oRouteLinkRecord(kPidRouteLink, &vReceiveRouteLink);
 SimRecordRegistration oTrackHeaderRecord(kPidTrackHeader, &vReceiveTrackHeader);
 SimRecordRegistration oTrackPointRecord(kPidTrackPoint, &vReceiveTrackPoint);
 SimRecordRegistration oCompleteRecord(kPidTransferComplete, &vReceiveTransferComplete);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -47,6 +48,32 @@ TEST(ParseDouble, NanAndNoNumber) {
         EXPECT_EQ(pszEnd, psz) << psz;
     }
     EXPECT_EQ(dParseDouble("42"), 42.0);
+}
+
+// What strtoll with base 10 reads, saturating beyond 64 bits.
+TEST(ParseInteger, ReadsWhatStrtollReads) {
+    const struct {
+        const char *pszText;
+        int64_t llValue;
+        size_t nUsed;
+    } aCases[] = {
+        {" \t-42,", -42, 5},
+        {"+7x", 7, 2},
+        {"0x10", 0, 1},
+        {"12.9", 12, 2},
+        {"9223372036854775807", INT64_MAX, 19},
+        {"9223372036854775808", INT64_MAX, 19},
+        {"-9223372036854775808", INT64_MIN, 20},
+        {"-99999999999999999999999", INT64_MIN, 24},
+        {"", 0, 0},
+        {" - 1", 0, 0},
+        {"+", 0, 0},
+    };
+    for (const auto &o : aCases) {
+        const char *pszEnd = nullptr;
+        EXPECT_EQ(llParseInteger(o.pszText, &pszEnd), o.llValue) << o.pszText;
+        EXPECT_EQ(static_cast<size_t>(pszEnd - o.pszText), o.nUsed) << o.pszText;
+    }
 }
 
 } // namespace

@@ -122,6 +122,15 @@ TEST(TextCodec, WhatACodePageCannotHold) {
               "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0");
 }
 
+TEST(TextCodec, FromOneCodePageToAnother) {
+    char acField[8] = "\xC0\xE9z"; // Àéz in 1252
+    std::string sUtf8;
+    TextConversion r = oRecodeField(1252, 1250, acField, sizeof(acField), sUtf8);
+    EXPECT_STREQ(acField, "?\xE9z"); // 1250 has é but no À
+    EXPECT_EQ(r.nReplaced, 1);
+    EXPECT_EQ(sUtf8, "\xC3\x80\xC3\xA9z");
+}
+
 TEST(TextCodec, Utf8Helpers) {
     EXPECT_EQ(sValidUtf8("a\xC3\xA9\xFF"
                          "b\xE4\xB8"),

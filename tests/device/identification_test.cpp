@@ -115,6 +115,41 @@ TEST_F(ProtocolSelectionTest, D110IsAWaypointFormatButNoRouteFormat) {
     EXPECT_EQ(o.iRteWptFormat, 0);
 }
 
+// The capability arrays of the later units: A201 routes with D202 headers,
+// D110 points and D210 links; A302 fitness tracks; A800 position reports.
+TEST_F(ProtocolSelectionTest, LaterUnitsRoutesTracksAndPositionReports) {
+    vParseProtocolArray(aCapabilities({{'A', 100},
+                                       {'D', 110},
+                                       {'A', 201},
+                                       {'D', 202},
+                                       {'D', 110},
+                                       {'D', 210},
+                                       {'A', 302},
+                                       {'D', 311},
+                                       {'D', 304},
+                                       {'A', 800},
+                                       {'D', 800}}),
+                        o);
+    EXPECT_EQ(o.iRteProtocol, 201);
+    EXPECT_EQ(o.iRteHdrFormat, 202);
+    EXPECT_EQ(o.iRteWptFormat, 110);
+    EXPECT_EQ(o.iRteLinkFormat, 210);
+    EXPECT_EQ(o.iTrkProtocol, 302);
+    EXPECT_EQ(o.iTrkHdrFormat, 311);
+    EXPECT_EQ(o.iTrkFormat, 304);
+    EXPECT_EQ(o.iPvtProtocol, 800);
+    // A D202 header under A200, or a route format A201 does not know, clears the
+    // routes and remembers why.
+    vParseProtocolArray(aCapabilities({{'A', 200}, {'D', 202}}), o);
+    EXPECT_EQ(o.iRteProtocol, 0);
+    EXPECT_EQ(o.iRteRejected[0], 200);
+    EXPECT_EQ(o.iRteRejected[1], 202);
+    vParseProtocolArray(aCapabilities({{'A', 201}, {'D', 202}, {'D', 110}, {'D', 211}}), o);
+    EXPECT_EQ(o.iRteProtocol, 0);
+    EXPECT_EQ(o.iRteLinkFormat, 0);
+    EXPECT_EQ(o.iPvtProtocol, 0);
+}
+
 TEST_F(ProtocolSelectionTest, EntriesOutsideAKnownTransferAreIgnored) {
     // A D entry before any A entry, and D entries after an unsupported A.
     vParseProtocolArray(aCapabilities({{'D', 108}, {'A', 500}, {'D', 100}, {'A', 400}, {'D', 403}}),

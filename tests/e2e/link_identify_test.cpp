@@ -112,6 +112,34 @@ TEST_F(LinkIdentify, SimulatorServesSeveralRunsAndLogsBothDirections) {
     EXPECT_EQ(iCount(sFrames, "H> 10 0A 02 05 00 EF 10 03\n"), 3);
 }
 
+// A unit that lists A800 reports its position on its own: after the clock
+// it is told once to stop (command 50). One that does not answer that is no
+// fault; a unit without A800 is not told anything.
+TEST_F(LinkIdentify, PositionReportsAreStoppedOnceAndMayGoUnanswered) {
+    const std::string sStop = "H> 10 0A 02 32 00 C2 10 03\n";
+    struct Case {
+        std::vector<std::string> asSim;
+        int iStops;
+    };
+    // Sim frames of the identification: ACK, product data, capability
+    // array, ACK, date and time; silent after them, the unit answers nothing.
+    const Case aCases[] = {{{"--profile", "etrexhc"}, 1},
+                           {{"--profile", "etrexhc", "--silence-after", "5"}, 3},
+                           {{"--profile", "a301"}, 0}};
+    for (const Case &c : aCases) {
+        const std::string sLog = sDir + "/frames.log";
+        SimProcess oSim;
+        std::vector<std::string> as = c.asSim;
+        as.insert(as.end(), {"--log", sLog});
+        ASSERT_EQ(oSim.iStart(as), 1);
+        auto o = oRunQuillox({"/c", oSim.sPort(), "/v"}, sDir);
+        EXPECT_EQ(o.iExitStatus, 0) << o.sErr;
+        EXPECT_EQ(o.sErr, "");
+        oSim.sStop();
+        EXPECT_EQ(iCount(sReadFile(sLog), sStop), c.iStops) << sReadFile(sLog);
+    }
+}
+
 TEST_F(LinkIdentify, LinkThatCannotBeOpenedFailsQuicklyWithOneLine) {
     auto o = oRunQuillox({"/c", sDir + "/no-such-tty", "/v"}, sDir);
     EXPECT_EQ(o.iExitStatus, 1);

@@ -59,12 +59,10 @@ inline void vBuildTestSet(Workspace &w, int iWaypoints = 12, int iTrackPoints = 
 }
 
 inline bool fSave(Workspace &w, const std::string &sPath) {
-    w.pStore->sFileType = -1;
     return iSaveFile(&w, sPath.c_str(), 7) == 1;
 }
 
 inline bool fLoad(Workspace &w, const std::string &sPath) {
-    w.pStore->sFileType = -1;
     return iLoadFile(&w, sPath.c_str()) == 1;
 }
 

@@ -25,6 +25,7 @@ struct UnitKind {
     bool fTrackAltitude; // track points carry an altitude
     bool fRouteSymbol;   // route waypoints (which replace stored ones) carry the symbol
     bool fRouteTime;     // and the time
+    bool fRoutes = true; // the unit has routes
 };
 
 void PrintTo(const UnitKind &k, std::ostream *pOut) {
@@ -55,6 +56,8 @@ const std::vector<UnitKind> &aUnitKinds() {
          true,
          true,
          false},
+        {"etrexhc", {"--profile", "etrexhc"}, true, false, true, true, true, true},
+        {"forerunner", {"--profile", "forerunner"}, true, false, false, true, false, false, false},
         {"d155_d400",
          {"--profile", "a301", "--capabilities",
           "P000,L001,A010,A100,D155,A200,D201,D155,A300,D301,A400,D400"},
@@ -97,7 +100,11 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
     EXPECT_NE(r.sOut.find("Downloading Waypoints (Total count: 12)"), std::string::npos);
     EXPECT_EQ(r.sOut.find("Downloading Proximity Waypoints (Total count: 4)") != std::string::npos,
               k.fProximity);
-    EXPECT_NE(r.sOut.find("Downloading Route Points (Total count: 10)"), std::string::npos);
+    // An A201 unit sends a link between each two points of a route.
+    const char *pszRouteLine = k.asSimArgs[1] == "etrexhc"
+                                   ? "Downloading Route Points (Total count: 16)"
+                                   : "Downloading Route Points (Total count: 10)";
+    EXPECT_EQ(r.sOut.find(pszRouteLine) != std::string::npos, k.fRoutes);
     EXPECT_NE(r.sOut.find("Downloading Track Points"), std::string::npos);
 
     Workspace w;
@@ -114,7 +121,7 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
         EXPECT_STREQ(p->szComment, oWanted.szComment);
         // Route waypoints arrive after the waypoints and replace them.
         bool fOnRoute = false;
-        for (const auto &[lNumber, oRoute] : oWant.pRoutes) {
+        for (const auto &[lNumber, oRoute] : k.fRoutes ? oWant.pRoutes : RouteList{}) {
             for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
                 fOnRoute = fOnRoute || std::strcmp(oRoute.aszPoints[i], oWanted.szName) == 0;
             }
@@ -129,11 +136,11 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
             EXPECT_EQ(p->fProximity, oWanted.fProximity);
         }
     }
-    ASSERT_EQ(oGot.pRoutes.size(), 2u);
-    for (const auto &[lNumber, oWanted] : oWant.pRoutes) {
-        const auto it = oGot.pRoutes.find(lNumber);
-        ASSERT_NE(it, oGot.pRoutes.end()) << lNumber;
-        const Route &oRoute = it->second;
+    ASSERT_EQ(oGot.pRoutes.size(), k.fRoutes ? 2u : 0u);
+    // Units with route names (A201) number their routes in the order they come.
+    auto itRoute = oGot.pRoutes.begin();
+    for (const auto &[lNumber, oWanted] : k.fRoutes ? oWant.pRoutes : RouteList{}) {
+        const Route &oRoute = itRoute++->second;
         ASSERT_EQ(oRoute.lPointCount, oWanted.lPointCount);
         for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
             EXPECT_STREQ(oRoute.aszPoints[i], oWanted.aszPoints[i]);
@@ -154,6 +161,16 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
 
 TEST_P(TransferDownload, SingleKindsOnly) {
     ProcessResult r = oRun({"/drt", "got.vkd"});
+    if (!GetParam().fRoutes) {
+        // Named, what the unit lacks is a failed step; the rest still arrives.
+        EXPECT_EQ(r.iExitStatus, 1);
+        EXPECT_EQ(r.sErr, "quillox: route download: the unit 'SIM FORERUNNER Software Version "
+                          "2.50' has no A200 or A201 (routes)\n");
+        Workspace w;
+        ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
+        EXPECT_EQ(w.pStore->pTrackPoints.size(), 40u);
+        return;
+    }
     ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     EXPECT_EQ(r.sOut.find("Downloading Waypoints"), std::string::npos);
     Workspace w;

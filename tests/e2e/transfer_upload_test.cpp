@@ -23,6 +23,7 @@ struct UploadKind {
     bool fProximity;   // the unit takes proximity waypoints
     bool fTrackHeader; // the track upload starts with a header
     bool fTrackUpload; // the unit's track protocol is one the program uploads
+    bool fRoutes = true;
 };
 
 void PrintTo(const UploadKind &k, std::ostream *pOut) {
@@ -46,6 +47,8 @@ const std::vector<UploadKind> &aUploadKinds() {
          true,
          true,
          true},
+        {"etrexhc", {"--profile", "etrexhc"}, false, true, true},
+        {"forerunner", {"--profile", "forerunner"}, false, false, false, false},
         {"a302",
          {"--profile", "a301", "--capabilities",
           "P000,L001,A010,A100,D110,A200,D200,D108,A302,D312,D302,A400,D151"},
@@ -87,12 +90,23 @@ TEST_P(TransferUploadUnits, EverythingArrives) {
     vBuildTestSet(w);
     ProcessResult r = oUpload(w);
     ASSERT_EQ(r.iExitStatus, 0) << r.sOut << r.sErr;
-    EXPECT_EQ(r.sErr, "");
+    // A unit that takes no tracks gets the rest, and one line says so.
+    const std::string sUnit = std::string(k.pszName) == "forerunner"
+                                  ? "SIM FORERUNNER Software Version 2.50"
+                                  : "SIM A301 Software Version 5.10";
+    EXPECT_EQ(r.sErr, k.fTrackUpload ? ""
+                                     : "quillox: track upload: the unit '" + sUnit +
+                                           "' takes no tracks (A302); its 40 track points were "
+                                           "not sent\n");
     EXPECT_NE(r.sOut.find("Uploading Waypoints (Total count: 12)"), std::string::npos);
     // A waypoint with a radius goes out a second time among the proximity waypoints.
     EXPECT_EQ(r.sOut.find("Uploading Proximity Waypoints (Total count: 4)") != std::string::npos,
               k.fProximity);
-    EXPECT_NE(r.sOut.find("Uploading Route Points (Total count: 10)"), std::string::npos);
+    // An A201 unit takes a link between each two points.
+    EXPECT_EQ(r.sOut.find(k.asSimArgs[1] == "etrexhc"
+                              ? "Uploading Route Points (Total count: 16)"
+                              : "Uploading Route Points (Total count: 10)") != std::string::npos,
+              k.fRoutes);
     EXPECT_EQ(r.sOut.find(k.fTrackHeader
                               ? "Uploading Track Points (Total count: 41)"
                               : "Uploading Track Points (Total count: 40)") != std::string::npos,
@@ -111,9 +125,14 @@ TEST_P(TransferUploadUnits, EverythingArrives) {
         EXPECT_EQ(p->lLongitude, oWanted.lLongitude);
         EXPECT_STREQ(p->szComment, oWanted.szComment);
     }
-    ASSERT_EQ(oGot.pRoutes.size(), 2u);
-    for (const auto &[lNumber, oWanted] : w.pStore->pRoutes) {
-        const Route &oRoute = oGot.pRoutes.at(lNumber);
+    ASSERT_EQ(oGot.pRoutes.size(), k.fRoutes ? 2u : 0u);
+    // A unit with route names (A201) numbers the routes itself, in the order they come.
+    auto itRoute = oGot.pRoutes.begin();
+    for (const auto &[lNumber, oWanted] : k.fRoutes ? w.pStore->pRoutes : RouteList{}) {
+        const Route &oRoute = itRoute++->second;
+        if (std::string(k.pszName) != "a302") { // D200 headers carry no comment
+            EXPECT_STREQ(oRoute.szComment, oWanted.szComment);
+        }
         ASSERT_EQ(oRoute.lPointCount, oWanted.lPointCount);
         for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
             EXPECT_STREQ(oRoute.aszPoints[i], oWanted.aszPoints[i]);

@@ -35,12 +35,10 @@ void vFill(Workspace &w) {
 }
 
 int iSave(Workspace &w, const std::string &sName) {
-    w.pStore->sFileType = -1;
     return iSaveFile(&w, sName.c_str(), 7);
 }
 
 int iLoad(Workspace &w, const std::string &sName) {
-    w.pStore->sFileType = -1;
     return iLoadFile(&w, sName.c_str());
 }
 
@@ -84,18 +82,15 @@ TEST(FileTypeFromName, CurrentTypeWinsAndIsMapped) {
     EXPECT_EQ(sFileTypeFromName("x.kml", -7), kFileNative);
 }
 
-TEST(LoadFile, ExportOnlyTypesReadNothingAndRememberTheType) {
+TEST(LoadFile, ExportOnlyTypesReadNothingAndAMissingFileKeepsTheTypeOfItsName) {
     for (const char *psz : {"missing.nme", "missing.KML", "missing.cmp"}) {
         Workspace w;
-        w.pStore->sFileType = -1;
         EXPECT_EQ(iLoadFile(&w, psz), 0) << psz;
-        EXPECT_NE(w.pStore->sFileType, -1);
     }
     Workspace w;
-    w.pStore->sFileType = -1;
     std::string s = (std::filesystem::temp_directory_path() / "quillox-no-such-file.GRM").string();
     EXPECT_EQ(iLoadFile(&w, s.c_str()), 0);
-    EXPECT_EQ(w.pStore->sFileType, kFilePcx5);
+    EXPECT_EQ(sLoadFileType(s.c_str()), kFilePcx5);
 }
 
 TEST(LoadFile, ContentDecidesWhereTheNameLeavesRoomForDoubt) {
@@ -108,14 +103,13 @@ TEST(LoadFile, ContentDecidesWhereTheNameLeavesRoomForDoubt) {
     fs::rename(oDir.sPath("ozi.ozi"), oDir.sPath("ozi.WPT"));
     Workspace w;
     EXPECT_EQ(iLoad(w, oDir.sPath("ozi.WPT")), 1);
-    EXPECT_EQ(w.pStore->sFileType, kFileOziWaypoints);
+    EXPECT_EQ(sLoadFileType(oDir.sPath("ozi.WPT").c_str()), kFileOziWaypoints);
     EXPECT_EQ(w.pStore->lWaypointCount, 3);
     // A PCX5 .WPT is still PCX5, and one written stays PCX5.
     ASSERT_EQ(iSave(oData, oDir.sPath("pcx.wpt")), 1);
-    EXPECT_EQ(oData.pStore->sFileType, kFilePcx5);
     Workspace w2;
     EXPECT_EQ(iLoad(w2, oDir.sPath("pcx.wpt")), 1);
-    EXPECT_EQ(w2.pStore->sFileType, kFilePcx5);
+    EXPECT_EQ(sLoadFileType(oDir.sPath("pcx.wpt").c_str()), kFilePcx5);
     EXPECT_EQ(w2.pStore->lWaypointCount, 3);
 
     // Names that stand for a native file, holding text formats: read as if
@@ -136,7 +130,7 @@ TEST(LoadFile, ContentDecidesWhereTheNameLeavesRoomForDoubt) {
         fs::rename(oDir.sPath(c.pszWrittenAs), oDir.sPath(c.pszReadAs));
         Workspace wRead;
         EXPECT_EQ(iLoad(wRead, oDir.sPath(c.pszReadAs)), 1) << c.pszReadAs;
-        EXPECT_EQ(wRead.pStore->sFileType, c.sType) << c.pszReadAs;
+        EXPECT_EQ(sLoadFileType(oDir.sPath(c.pszReadAs).c_str()), c.sType) << c.pszReadAs;
         EXPECT_GT(wRead.pStore->lTrackPointCount, 0) << c.pszReadAs;
         EXPECT_EQ(wRead.pStore->lWaypointCount, wWanted.pStore->lWaypointCount) << c.pszReadAs;
         EXPECT_EQ(wRead.pStore->lTrackPointCount, wWanted.pStore->lTrackPointCount) << c.pszReadAs;

@@ -343,7 +343,10 @@ TEST(NativeRead, Version11WaypointIs74BytesAndRouteCountIsClamped) {
     EXPECT_EQ(w.pStore->pRoutes.begin()->second.lPointCount, 30u);
     ASSERT_EQ(w.pStore->lWaypointCount, 3);
     for (k = 0; k < 3; ++k) {
-        const std::string sName = "W" + std::to_string(k + 1);
+        // Appended, not a literal put in front of a temporary string: that shape
+        // makes g++ 12 report an overlapping copy that is not there (GCC bug 105329).
+        std::string sName = "W";
+        sName += std::to_string(k + 1);
         const Waypoint *p = pFindWaypoint(&w, sName.c_str());
         ASSERT_NE(p, nullptr) << sName;
         EXPECT_STREQ(p->szComment, "old");

@@ -74,10 +74,7 @@ class SaveTargetTest : public ::testing::Test {
         iAddWaypoint(&m_oWorkspace, o);
     }
 
-    int iSave(const std::string &sName) {
-        m_oWorkspace.pStore->sFileType = -1;
-        return iSaveFile(&m_oWorkspace, sName.c_str(), 7);
-    }
+    int iSave(const std::string &sName) { return iSaveFile(&m_oWorkspace, sName.c_str(), 7); }
 
 #if !defined(_WIN32)
     unsigned uMode(const std::string &sName) {

@@ -80,8 +80,7 @@ inline std::string sWaypointDifference(const Waypoint &a, const Waypoint &b) {
 // hold the same records in the same order.
 inline std::string sStoreDifference(const DataStore &a, const DataStore &b) {
     std::string s;
-    if (!(s = sNumber("file type", a.sFileType, b.sFileType)).empty() ||
-        !(s = sNumber("waypoint count", a.lWaypointCount, b.lWaypointCount)).empty() ||
+    if (!(s = sNumber("waypoint count", a.lWaypointCount, b.lWaypointCount)).empty() ||
         !(s = sNumber("route count", a.lRouteCount, b.lRouteCount)).empty() ||
         !(s = sNumber("track point count", a.lTrackPointCount, b.lTrackPointCount)).empty() ||
         !(s = sNumber("waypoints", a.pWaypoints.size(), b.pWaypoints.size())).empty() ||

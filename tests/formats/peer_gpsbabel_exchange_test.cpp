@@ -272,7 +272,6 @@ TEST(PeerGpsbabelNmea, ReceiverLogReplayedThroughOurFileKeepsItsPoints) {
     ASSERT_EQ(w.pStore->pTrackPoints.size(), aLog.size());
     ASSERT_GT(aLog.size(), 100u);
     std::string sNme = oFolder.sPath("again.nme");
-    w.pStore->sFileType = -1; // as the run sequence does before every save
     ASSERT_EQ(iSaveFile(&w, sNme.c_str(), 7), 1);
     ASSERT_TRUE(fRunGpsbabel(oFolder, "-t -i nmea -f " + sNme + " -o unicsv -F " +
                                           oFolder.sPath("again.csv")));

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Debian package: cpack builds it with its metadata and files, dpkg installs
-# it on this machine, the program runs and man finds its page, and dpkg -r
+# The Debian package: cpack builds it with its metadata and files, lintian finds
+# no error in it (when lintian is installed), dpkg installs it on this machine, the program runs and man finds its page, and dpkg -r
 # removes it leaving nothing behind. Installing needs root and dpkg (CI runs as
 # root); without them the test is skipped. It never touches a quillox that is
 # already installed, nor a file of the package's that is already on the
@@ -72,7 +72,7 @@ echo "package: ${deb##*/} ($(stat -c %s "$deb") bytes)"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = quillox ] || fail "Package is '$(field Package)'"
 [ "$(field Version)" = "$release" ] || fail "Version is '$(field Version)', the release is $release"
-[ "$(field Maintainer)" = "The Quillox authors" ] || fail "Maintainer is '$(field Maintainer)'"
+[[ "$(field Maintainer)" == "The Quillox authors <"*">" ]] || fail "Maintainer is '$(field Maintainer)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
 depends=$(field Depends)
 [[ $depends == *libc6* ]] || fail "Depends lacks libc6: '$depends'"
@@ -92,9 +92,20 @@ done
 for f in /usr/bin/quillox /usr/bin/quillox-sim /usr/share/man/man1/quillox.1.gz \
     /usr/share/man/man1/quillox-sim.1.gz /usr/lib/udev/rules.d/51-quillox-garmin-usb.rules \
     /usr/share/bash-completion/completions/quillox /usr/share/doc/quillox/LICENSE \
-    /usr/share/doc/quillox/README.md; do
+    /usr/share/doc/quillox/README.md /usr/share/doc/quillox/copyright \
+    /usr/share/doc/quillox/changelog.gz; do
     printf '%s\n' "${paths[@]}" | grep -qx "$f" || fail "the package lacks $f"
 done
+# Debian's policy checker: warnings are shown, errors fail the test.
+if command -v lintian >/dev/null; then
+    lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'root privileges')
+    [ -z "$lintian_out" ] || printf '%s\n' "$lintian_out"
+    if printf '%s\n' "$lintian_out" | grep -q '^E: '; then
+        fail "lintian finds errors in the package"
+    fi
+else
+    echo "note: lintian is not installed; the package is not checked against Debian's policy"
+fi
 if [ "$failures" -ne 0 ]; then
     exit 1
 fi
@@ -134,7 +145,7 @@ sim_help=$(/usr/bin/quillox-sim --help 2>&1) || fail "quillox-sim --help fails: 
 if grep -rqs '^path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg /etc/dpkg/dpkg.cfg.d; then
     echo "note: dpkg here leaves out manual pages; man -w is not checked"
 elif ! command -v man >/dev/null; then
-    fail "man is not installed (scripts/install-deps installs man-db)"
+    fail "man is not installed (scripts/install-deps test installs man-db)"
 else
     for page in quillox quillox-sim; do
         found=$(man -aw "$page" 2>&1)

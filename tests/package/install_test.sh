@@ -30,6 +30,8 @@ expected=(
     share/bash-completion/completions/quillox
     share/doc/quillox/README.md
     share/doc/quillox/LICENSE
+    share/doc/quillox/copyright
+    share/doc/quillox/changelog.gz
 )
 if [ -x "$build_dir/quillox-sim" ]; then
     expected+=(bin/quillox-sim share/man/man1/quillox-sim.1.gz)

@@ -13,7 +13,7 @@ fail() {
 }
 
 if ! command -v groff >/dev/null; then
-    echo "SKIP: groff is not installed (scripts/install-deps installs it)"
+    echo "SKIP: groff is not installed (scripts/install-deps test installs it)"
     exit 77
 fi
 

@@ -21,6 +21,8 @@ struct Unit {
     const char *pszName;
     std::vector<std::string> asArgs;
     bool fTrackAltitude;
+    bool fRoutes = true;
+    bool fHeartRate = false; // track points carry heart rate and cadence
 };
 void PrintTo(const Unit &o, std::ostream *p) {
     *p << o.pszName;
@@ -34,6 +36,8 @@ const std::vector<Unit> &aUnits() {
          {"--profile", "a301", "--capabilities",
           "P000,L001,A010,A100,D110,A200,D201,D109,A301,D312,D302"},
          true},
+        {"etrexhc", {"--profile", "etrexhc"}, true},
+        {"forerunner", {"--profile", "forerunner"}, true, false, true},
     };
     return a;
 }
@@ -55,8 +59,10 @@ class GpsbabelDownload : public ::testing::TestWithParam<Unit> {
         std::vector<std::string> asSim = GetParam().asArgs;
         asSim.insert(asSim.end(), {"--data", oDir.sPath("served.vkd")});
         const std::string sOut = oDir.sPath(std::string(pszKind + 1) + ".gpx");
-        ProcessResult r = oGpsbabel(
-            oSim, asSim, {pszKind, "-i", "garmin", "-f", "PORT", "-o", "gpx", "-F", sOut});
+        ProcessResult r =
+            oGpsbabel(oSim, asSim,
+                      {pszKind, "-i", "garmin", "-f", "PORT", "-o",
+                       GetParam().fHeartRate ? "gpx,garminextensions" : "gpx", "-F", sOut});
         oSim.sStop();
         EXPECT_EQ(r.iExitStatus, 0) << r.sOut << r.sErr;
         return oParseGpx(sReadFile(sOut));
@@ -82,6 +88,9 @@ TEST_P(GpsbabelDownload, Waypoints) {
 }
 
 TEST_P(GpsbabelDownload, Routes) {
+    if (!GetParam().fRoutes) {
+        GTEST_SKIP() << "the unit has no routes";
+    }
     const GpxFile o = oDownload("-r");
     ASSERT_EQ(o.aRoutes.size(), 2u);
     size_t i = 0;
@@ -115,6 +124,12 @@ TEST_P(GpsbabelDownload, TracksWithTheirSegments) {
         EXPECT_EQ(oPoint.sTime, sGpxTime(oWanted.lTime));
         if (GetParam().fTrackAltitude) {
             EXPECT_NEAR(std::atof(oPoint.sEle.c_str()), oWanted.fAltitude, 0.01);
+        }
+        // The values the simulated fitness unit makes up for its i-th point.
+        if (GetParam().fHeartRate) {
+            const int iPoint = static_cast<int>(i - 1);
+            EXPECT_EQ(oPoint.sHeartRate, std::to_string(110 + iPoint % 50));
+            EXPECT_EQ(oPoint.sCadence, std::to_string(80 + iPoint % 20));
         }
     }
 }

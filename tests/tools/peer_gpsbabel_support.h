@@ -16,6 +16,7 @@ namespace peer {
 struct GpxPoint {
     double dLat = 0, dLon = 0;
     std::string sName, sComment, sTime, sEle;
+    std::string sHeartRate, sCadence; // Garmin's TrackPointExtension
 };
 struct GpxRoute {
     std::string sName;
@@ -72,6 +73,8 @@ inline GpxPoint oPoint(const std::string &sBlock) {
     o.sComment = sChild(sBlock, "cmt");
     o.sTime = sChild(sBlock, "time");
     o.sEle = sChild(sBlock, "ele");
+    o.sHeartRate = sChild(sBlock, "gpxtpx:hr");
+    o.sCadence = sChild(sBlock, "gpxtpx:cad");
     return o;
 }
 

@@ -59,6 +59,8 @@ const std::vector<Unit> &aUnits() {
           "P000,L001,A010,A100,D103,A200,D201,D103,A300,D300"},
          false,
          true},
+        // A201: route name in the header, links between the points.
+        {"etrexhc", {"--profile", "etrexhc"}, true, false},
     };
     return a;
 }
@@ -120,6 +122,9 @@ TEST_P(GpsbabelUpload, Routes) {
     EXPECT_STREQ(o.aszPoints[0], "ALPHA");
     EXPECT_STREQ(o.aszPoints[1], "BRAVO");
     EXPECT_STREQ(o.aszPoints[2], "DELTA");
+    if (std::string(GetParam().pszName) == "etrexhc") {
+        EXPECT_STREQ(o.szComment, "TOUR"); // the D202 identifier
+    }
 }
 
 TEST_P(GpsbabelUpload, TracksWithTheirSegments) {

@@ -60,6 +60,7 @@ constexpr uint8_t kRecRouteHeader = 0x1D;
 constexpr uint8_t kRecRouteWaypoint = 0x1E;
 constexpr uint8_t kRecTrackPoint = 0x22;
 constexpr uint8_t kRecWaypoint = 0x23;
+constexpr uint8_t kRecRouteLink = 0x62;
 constexpr uint8_t kRecTrackHeader = 0x63;
 constexpr uint8_t kRecCapabilities = 0xFD;
 constexpr uint8_t kRecProductRequest = 0xFE;
@@ -69,6 +70,7 @@ constexpr int kCmdRoutes = 4;
 constexpr int kCmdTime = 5;
 constexpr int kCmdTracks = 6;
 constexpr int kCmdWaypoints = 7;
+constexpr int kCmdStopPositionReports = 50;
 
 inline Bytes aStartSession() {
     return aUsbPacket(0, 5, {});
@@ -134,6 +136,40 @@ inline Bytes aD108(const D108 &o) {
         .f32(o.fProximity)
         .fill(' ', 2) // state
         .fill(' ', 2) // country code
+        .sz(o.sName)
+        .sz(o.sComment)
+        .fill(0, 4);
+}
+// A user waypoint in format 110 (the route points of A201 units): data type
+// 1, class 0, colour and display in one byte, attributes 0x80, no depth,
+// state or country, no estimated time, no temperature, no time, category 0.
+struct D110 {
+    std::string sName;
+    std::string sComment;
+    int32_t lLatitude = 0;
+    int32_t lLongitude = 0;
+    float fAltitude = 0;
+};
+inline Bytes aD110(const D110 &o) {
+    return Fields()
+        .u8(1)    // data type
+        .u8(0)    // class: user waypoint
+        .u8(0x1F) // display: symbol with name; colour: default
+        .u8(0x80) // attributes
+        .u16(18)  // symbol
+        .fill(0, 6)
+        .fill(0xFF, 12) // subclass
+        .i32(o.lLatitude)
+        .i32(o.lLongitude)
+        .f32(o.fAltitude)
+        .f32(1.0e25f) // depth
+        .f32(0.0f)    // proximity
+        .fill(' ', 2)
+        .fill(' ', 2)
+        .i32(-1)      // estimated time
+        .f32(1.0e25f) // temperature
+        .i32(-1)      // time: none
+        .u16(0)       // category
         .sz(o.sName)
         .sz(o.sComment)
         .fill(0, 4);

@@ -55,7 +55,7 @@ class UsbEmulation : public ::testing::Test {
 #endif
         if (sFindUmockdevRun().empty()) {
             GTEST_SKIP() << "umockdev-run not found: install the Debian package umockdev "
-                            "(scripts/install-deps does) to run the USB emulation tests";
+                            "(scripts/install-deps test does) to run the USB emulation tests";
         }
     }
 
@@ -152,7 +152,6 @@ TEST_F(UsbEmulation, DownloadOfWaypointsRoutesAndATrack) {
     EXPECT_NE(r.sOut.find("Downloading Track Points (Total count: 4)"), std::string::npos);
 
     Workspace w;
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("unit.vkd").c_str()), 1);
     ASSERT_EQ(w.pStore->pWaypoints.size(), 3u);
     auto itWaypoint = w.pStore->pWaypoints.begin();
@@ -214,7 +213,6 @@ TEST_F(UsbEmulation, UploadSendsTheRecordLayoutsByteForByte) {
         p.fNewSegment = i == 0 ? 1 : 0;
         ASSERT_EQ(iAddTrackPoint(&w, p), 1);
     }
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iSaveFile(&w, oDir.sPath("up.vkd").c_str(), 7), 1);
 
     UsbConversation o;
@@ -267,6 +265,8 @@ TEST_F(UsbEmulation, ProductPacketOfWholeChunksAndCapabilitiesOverTwoChunks) {
     o.vHostSends(aCommand(kCmdTime), "time command");
     o.vUnitSends(aCaps, Pipe::kInterrupt, "capability array");
     o.vUnitSends(aDateTime(2024, 6, 1, 8, 30, 0), Pipe::kInterrupt, "date and time");
+    // The unit reports its position (A800): it is told once to stop.
+    o.vHostSends(aCommand(kCmdStopPositionReports), "stop PVT command");
     o.vHostSends(aCommand(kCmdWaypoints), "waypoint command");
     o.vUnitSends(aRecords(2), Pipe::kBulk, "records: 2");
     for (const D108 &w : aWaypoints) {
@@ -281,11 +281,54 @@ TEST_F(UsbEmulation, ProductPacketOfWholeChunksAndCapabilitiesOverTwoChunks) {
         << r.sOut;
     EXPECT_NE(r.sOut.find("Downloading Waypoints (Total count: 2)"), std::string::npos);
     Workspace w;
-    w.pStore->sFileType = -1;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("unit.vkd").c_str()), 1);
     ASSERT_EQ(w.pStore->pWaypoints.size(), 2u);
     vExpectStored(w.pStore->pWaypoints.at("DELTA"), aWaypoints[0]);
     vExpectStored(w.pStore->pWaypoints.at("ECHO"), aWaypoints[1]);
+}
+
+// An eTrex of the HC series: routes in A201, a D202 header with the name, D110
+// points and a D210 link between each two.
+TEST_F(UsbEmulation, A201RouteDownloadOfAnEtrexHc) {
+    UsbConversation o;
+    vOpenAndIdentify(o, "P000 L001 A010 A100 D110 A201 D202 D110 D210 A301 D312 D302 A500 D501 "
+                        "A600 D600 A700 D700 A800 D800");
+    o.vHostSends(aCommand(kCmdStopPositionReports), "stop PVT command");
+    const std::vector<D110> aPoints = {{"HUT", "Alpine hut", 560000000, 90000000, 2200.0f},
+                                       {"PASS", "", 560100000, 90100000, 2500.0f},
+                                       {"LAKE", "Cold water", 560200000, 90200000, 1900.0f}};
+    o.vHostSends(aCommand(kCmdRoutes), "route command");
+    o.vUnitSends(aRecords(6), Pipe::kBulk, "records: 6");
+    o.vUnitSends(aMessage(kRecRouteHeader, Fields().sz("OVER THE PASS")), Pipe::kBulk,
+                 "route header");
+    for (size_t n = 0; n < aPoints.size(); ++n) {
+        if (n > 0) {
+            // A road of the unit's map (class 1), as the unit's own routes have.
+            o.vUnitSends(
+                aMessage(kRecRouteLink, Fields().u16(1).fill(0, 6).fill(0xFF, 12).sz("TRAIL")),
+                Pipe::kBulk, "route link");
+        }
+        o.vUnitSends(aMessage(kRecRouteWaypoint, aD110(aPoints[n])), Pipe::kBulk, "route point");
+    }
+    o.vUnitSends(aTransferComplete(kCmdRoutes), Pipe::kBulk, "transfer complete");
+
+    EmulatedRun r = oRun(o, {"/c", "U", "/dr", "unit.vkd"});
+    vExpectCleanRun(r, o);
+    EXPECT_NE(r.sOut.find("Downloading Route Points (Total count: 6)"), std::string::npos);
+    Workspace w;
+    w.pStore->sFileType = -1;
+    ASSERT_EQ(iLoadFile(&w, oDir.sPath("unit.vkd").c_str()), 1);
+    ASSERT_EQ(w.pStore->pRoutes.size(), 1u);
+    const Route &oRoute = w.pStore->pRoutes.begin()->second;
+    EXPECT_STREQ(oRoute.szComment, "OVER THE PASS");
+    ASSERT_EQ(oRoute.lPointCount, 3u);
+    for (size_t n = 0; n < aPoints.size(); ++n) {
+        EXPECT_EQ(oRoute.aszPoints[n], aPoints[n].sName);
+        const Waypoint &oGot = w.pStore->pWaypoints.at(aPoints[n].sName);
+        EXPECT_EQ(oGot.szComment, aPoints[n].sComment);
+        EXPECT_EQ(oGot.lLatitude, aPoints[n].lLatitude);
+        EXPECT_EQ(oGot.fAltitude, aPoints[n].fAltitude);
+    }
 }
 
 TEST_F(UsbEmulation, NoGarminUnitAmongTheDevices) {
