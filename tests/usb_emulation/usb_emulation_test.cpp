@@ -265,8 +265,6 @@ TEST_F(UsbEmulation, ProductPacketOfWholeChunksAndCapabilitiesOverTwoChunks) {
     o.vHostSends(aCommand(kCmdTime), "time command");
     o.vUnitSends(aCaps, Pipe::kInterrupt, "capability array");
     o.vUnitSends(aDateTime(2024, 6, 1, 8, 30, 0), Pipe::kInterrupt, "date and time");
-    // The unit reports its position (A800): it is told once to stop.
-    o.vHostSends(aCommand(kCmdStopPositionReports), "stop PVT command");
     o.vHostSends(aCommand(kCmdWaypoints), "waypoint command");
     o.vUnitSends(aRecords(2), Pipe::kBulk, "records: 2");
     for (const D108 &w : aWaypoints) {
