@@ -33,12 +33,13 @@ test:
 # The optimised build as Debian builds packages: dpkg-buildflags' flags with
 # every hardening feature, the build stamp from SOURCE_DATE_EPOCH (the last
 # commit's time unless given), and its tests (without the peer programs, which
-# the ordinary build holds the code to).
+# the ordinary build holds the code to, and without the benchmarks).
 DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 test-release:
 	@./scripts/install-deps test
 	@SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$(git log -1 --format=%ct 2>/dev/null || date +%s)} \
 	  cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_OPTIONS) \
+	    -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
 	    -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
 	    -DCMAKE_C_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CFLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)" >/dev/null

@@ -78,14 +78,14 @@ int iOpenLink(StepContext &c, const char *) {
     return iOpenComPort(szPortName, c.pLink);
 }
 
-UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
-    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
-}
-
 // A kind the unit cannot transfer is skipped, unless the user named it.
 int iTakes(const StepContext &c, TransferKind eKind, int fUpload) {
     const bool fNamed = fUpload ? c.o.fUploadKindsNamed : c.o.fDownloadKindsNamed;
     return iUnitTakes(&c.w, c.pLink.get(), eKind, fUpload, fNamed ? 1 : 0);
+}
+
+UnitKinds oKinds(bool fWaypoints, bool fProximity, bool fRoutes, bool fTracks) {
+    return UnitKinds{fWaypoints, fProximity, fRoutes, fTracks};
 }
 
 int iLoadStep(StepContext &c, const char *pszFile) {

@@ -19,10 +19,11 @@ struct ProtocolSelection {
     int32_t iTrkFormat = kD300;
     int32_t iPrxProtocol = 0;
     int32_t iPrxFormat = 0;
-    // Beyond the first units: the route link format of A201 (210), and A800
-    // when the unit reports its position until told to stop.
-    int32_t iRteLinkFormat = 0;
+    // Position, velocity and time (A800 with D800 records); only a capability
+    // array tells of it.
     int32_t iPvtProtocol = 0;
+    // Beyond the first units: the route link format of A201 (210).
+    int32_t iRteLinkFormat = 0;
     // The protocol and the record format that made a kind unusable (the last
     // D entry that cleared it, with its A entry); 0 when none did. They let a
     // transfer the user asked for say why the unit cannot do it.

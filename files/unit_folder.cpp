@@ -660,8 +660,7 @@ int iUploadToUnit(Workspace *pWorkspace, const UnitFolder &oUnit, const UnitKind
         return 1;
     }
 
-    // A new name, never one a file has (in any case: FAT knows no case), nor
-    // the temporary name beside it.
+    // A new name, never one a file has (in any case: FAT knows no case).
     std::set<std::string> asNames;
     for (const std::string &sName : asFolderNames(oFolder)) {
         asNames.insert(sLower(sName));
@@ -671,7 +670,7 @@ int iUploadToUnit(Workspace *pWorkspace, const UnitFolder &oUnit, const UnitKind
     std::string sName;
     for (int i = 1; i <= kMaxNameTries && sName.empty(); ++i) {
         std::string sTry = sBase + (i == 1 ? "" : "-" + std::to_string(i)) + sExtension;
-        if (asNames.count(sLower(sTry)) == 0 && asNames.count(sLower(sTry) + ".tmp") == 0) {
+        if (asNames.count(sLower(sTry)) == 0) {
             sName = sTry;
         }
     }

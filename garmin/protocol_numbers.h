@@ -63,7 +63,7 @@ constexpr int kA300 = 300; // Track Log Transfer Protocol
 constexpr int kA301 = 301; // Track Log Transfer Protocol, with track headers
 constexpr int kA302 = 302; // Track Log Transfer Protocol, with track headers
 constexpr int kA400 = 400; // Proximity Waypoint Transfer Protocol
-constexpr int kA800 = 800; // PVT Protocol (position reports)
+constexpr int kA800 = 800; // PVT Protocol
 
 // Record formats ("D" entries). 0 in a protocol selection means "none".
 constexpr int kD100 = 100; // D100_Wpt_Type
