@@ -63,7 +63,7 @@ class GpsbabelSpeed : public ::testing::Test {
                          "200", "--time", "1700000000", "--log", oDir.sPath("frames.log")}),
             1);
         // GPSBabel finds the terminal in raw mode, as a serial port would be.
-        std::system(("stty -F " + oSim.sTerminal() + " raw").c_str());
+        EXPECT_EQ(std::system(("stty -F " + oSim.sTerminal() + " raw").c_str()), 0);
         for (std::string &s : asArgs) {
             s = s == "PORT" ? oSim.sPort() : s;
         }
@@ -85,7 +85,7 @@ class GpsbabelSpeed : public ::testing::Test {
 TEST_F(GpsbabelSpeed, GpsbabelChangesTheSimulatorsSpeedAndSetsItBack) {
     SimProcess oSim;
     ASSERT_EQ(oSim.iStart({"--profile", "a400", "--log", oDir.sPath("frames.log")}), 1);
-    std::system(("stty -F " + oSim.sTerminal() + " raw").c_str());
+    ASSERT_EQ(std::system(("stty -F " + oSim.sTerminal() + " raw").c_str()), 0);
     ProcessResult r = oRunProcess({"/usr/bin/gpsbabel", "-w", "-i", "garmin,baud=115200", "-f",
                                    oSim.sPort(), "-o", "gpx", "-F", oDir.sPath("got.gpx")},
                                   60.0);
