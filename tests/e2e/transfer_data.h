@@ -49,7 +49,8 @@ inline void vBuildTestSet(Workspace &w, int iWaypoints = 12, int iTrackPoints = 
     }
     for (int i = 0; i < iTrackPoints; ++i) {
         TrackPoint o{};
-        o.lLatitude = 560000000 + 100000 * i;
+        // Past 15,000 points the latitude starts again, rather than overflow.
+        o.lLatitude = static_cast<int32_t>(560000000 + 100000LL * (i % 15000));
         o.lLongitude = 90000000 - 50000 * i;
         o.lTime = i < iUntimed ? 0 : 1100000000 + 15 * i;
         o.fAltitude = static_cast<float>(200 + i);
