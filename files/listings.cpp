@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/text_format.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
 #include "geo/distance.h"
@@ -79,8 +80,8 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         char szFeet[64] = "        ";
         if (fHasAltitude(oPoint.fAltitude)) {
             double dMetres = static_cast<double>(oPoint.fAltitude);
-            std::snprintf(szMetres, sizeof(szMetres), "%6.0f m", dMetres);
-            std::snprintf(szFeet, sizeof(szFeet), "%5.0f ft", dMetres * kFeetPerMetre);
+            iFormatText(szMetres, sizeof(szMetres), "%6.0f m", dMetres);
+            iFormatText(szFeet, sizeof(szFeet), "%5.0f ft", dMetres * kFeetPerMetre);
         }
         // A segment start, and the first point of all, has nothing to measure from.
         if (oPoint.fNewSegment != 0 || !fHavePrevious) {

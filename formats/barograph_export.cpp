@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/temp_string.h"
+#include "base/text_format.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/output_file.h"
@@ -40,7 +41,7 @@ char *szFormatBarografPoint(const TrackPoint &oPoint, int32_t *plAltitude) {
         *plAltitude = lAltitude;
     }
     char *pszLine = pszGetTempString();
-    std::snprintf(pszLine, kTempStringSize, "%d 0", lAltitude);
+    iFormatText(pszLine, kTempStringSize, "%d 0", lAltitude);
     return pszLine;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/temp_string.h"
+#include "base/text_format.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/output_file.h"
@@ -13,9 +14,9 @@
 
 char *szFormatKmlPoint(const TrackPoint &oPoint) {
     char *pszLine = pszGetTempString();
-    std::snprintf(pszLine, kTempStringSize, "          %.9f,%.9f,%d",
-                  dSemicirclesToDegrees(oPoint.lLongitude), dSemicirclesToDegrees(oPoint.lLatitude),
-                  lRoundedAltitude(oPoint.fAltitude));
+    iFormatText(pszLine, kTempStringSize, "          %.9f,%.9f,%d",
+                dSemicirclesToDegrees(oPoint.lLongitude), dSemicirclesToDegrees(oPoint.lLatitude),
+                lRoundedAltitude(oPoint.fAltitude));
     return pszLine;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/temp_string.h"
+#include "base/text_format.h"
 #include "formats/export_format.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
@@ -34,14 +35,14 @@ char *szFormatNmeaPoint(const TrackPoint &oPoint) {
     char *pszLine = pszGetTempString();
     // Receiver output carries no datum: positions are WGS 84, times UTC.
     int iLength =
-        std::snprintf(pszLine, kTempStringSize, "$GPRMC,%s,A,%s,000.0,360.0,%s,000.0,E*",
-                      szFormatTime(oPoint.lTime, 0, kTimeOfDayFormat),
-                      szFormatPosition(kWgs84, dSemicirclesToDegrees(oPoint.lLatitude),
-                                       dSemicirclesToDegrees(oPoint.lLongitude), kNmeaCoordFormat),
-                      szFormatTime(oPoint.lTime, 0, kDateFormat));
+        iFormatText(pszLine, kTempStringSize, "$GPRMC,%s,A,%s,000.0,360.0,%s,000.0,E*",
+                    szFormatTime(oPoint.lTime, 0, kTimeOfDayFormat),
+                    szFormatPosition(kWgs84, dSemicirclesToDegrees(oPoint.lLatitude),
+                                     dSemicirclesToDegrees(oPoint.lLongitude), kNmeaCoordFormat),
+                    szFormatTime(oPoint.lTime, 0, kDateFormat));
     if (iLength > 0 && static_cast<size_t>(iLength) + 3 <= kTempStringSize) {
-        std::snprintf(pszLine + iLength, kTempStringSize - static_cast<size_t>(iLength), "%2.2X",
-                      uNmeaChecksum(pszLine));
+        iFormatText(pszLine + iLength, kTempStringSize - static_cast<size_t>(iLength), "%2.2X",
+                    uNmeaChecksum(pszLine));
     }
     return pszLine;
 }

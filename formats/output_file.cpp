@@ -7,6 +7,7 @@
 
 #include "base/file_replace.h"
 #include "base/report.h"
+#include "base/text_format.h"
 
 OutputFile::~OutputFile() {
     vDiscard();
@@ -38,6 +39,10 @@ int OutputFile::iCreate(const char *pszFileName, Mode eMode, bool fNew) {
         return 0;
     }
     static_cast<void>(std::setvbuf(m_pFile, nullptr, _IOFBF, 1 << 16));
+    if (!m_pBuffer) {
+        m_pBuffer = std::make_unique<char[]>(kBufferSize);
+    }
+    m_nBuffered = 0;
     return 1;
 }
 
@@ -48,39 +53,75 @@ void OutputFile::vFail(const char *pszWhat) {
     m_fFailed = true;
 }
 
+int OutputFile::iFlushBuffer() {
+    if (m_nBuffered != 0 && std::fwrite(m_pBuffer.get(), 1, m_nBuffered, m_pFile) != m_nBuffered) {
+        m_nBuffered = 0;
+        vFail("write");
+        return 0;
+    }
+    m_nBuffered = 0;
+    return 1;
+}
+
+int OutputFile::iAppend(const char *p, size_t n) {
+    if (n > kBufferSize - m_nBuffered && !iFlushBuffer()) {
+        return 0;
+    }
+    if (n >= kBufferSize) {
+        if (std::fwrite(p, 1, n, m_pFile) != n) {
+            vFail("write");
+            return 0;
+        }
+        return 1;
+    }
+    std::memcpy(m_pBuffer.get() + m_nBuffered, p, n);
+    m_nBuffered += n;
+    return 1;
+}
+
 int OutputFile::iWrite(const void *pData, size_t nSize) {
     if (m_pFile == nullptr || m_fFailed) {
         return 0;
     }
-    if (nSize != 0 && std::fwrite(pData, 1, nSize, m_pFile) != nSize) {
-        vFail("write");
-        return 0;
-    }
-    return 1;
+    return iAppend(static_cast<const char *>(pData), nSize);
 }
 
 int OutputFile::iWriteText(std::string_view svText) {
     if (m_eMode == Mode::kBinary) {
         return iWrite(svText.data(), svText.size());
     }
-    while (!svText.empty()) {
-        size_t nLineFeed = svText.find('\n');
-        if (nLineFeed == std::string_view::npos) {
-            return iWrite(svText.data(), svText.size());
+    if (m_pFile == nullptr || m_fFailed) {
+        return 0;
+    }
+    const char *p = svText.data();
+    const char *pEnd = p + svText.size();
+    while (p < pEnd) {
+        const auto *pLineFeed =
+            static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(pEnd - p)));
+        if (pLineFeed == nullptr) {
+            return iAppend(p, static_cast<size_t>(pEnd - p));
         }
-        if (!iWrite(svText.data(), nLineFeed) || !iWrite("\r\n", 2)) {
+        const auto n = static_cast<size_t>(pLineFeed - p);
+        if (n + 2 <= kBufferSize - m_nBuffered) {
+            // The common case: the line and its CR LF go into the buffer at once.
+            char *pTarget = m_pBuffer.get() + m_nBuffered;
+            std::memcpy(pTarget, p, n);
+            pTarget[n] = '\r';
+            pTarget[n + 1] = '\n';
+            m_nBuffered += n + 2;
+        } else if (!iAppend(p, n) || !iAppend("\r\n", 2)) {
             return 0;
         }
-        svText.remove_prefix(nLineFeed + 1);
+        p = pLineFeed + 1;
     }
-    return m_fFailed ? 0 : 1;
+    return 1;
 }
 
 int OutputFile::iPrintf(const char *pszFormat, ...) {
     char szBuffer[1024];
     va_list args;
     va_start(args, pszFormat);
-    int iLength = std::vsnprintf(szBuffer, sizeof(szBuffer), pszFormat, args);
+    int iLength = iFormatTextV(szBuffer, sizeof(szBuffer), pszFormat, args);
     va_end(args);
     if (iLength < 0) {
         vFail("format a line of");
@@ -92,7 +133,7 @@ int OutputFile::iPrintf(const char *pszFormat, ...) {
     // Long lines (a route with thirty long names) take a buffer of their own.
     std::vector<char> aLong(static_cast<size_t>(iLength) + 1);
     va_start(args, pszFormat);
-    std::vsnprintf(aLong.data(), aLong.size(), pszFormat, args);
+    iFormatTextV(aLong.data(), aLong.size(), pszFormat, args);
     va_end(args);
     return iWriteText(std::string_view(aLong.data(), static_cast<size_t>(iLength)));
 }
@@ -100,6 +141,9 @@ int OutputFile::iPrintf(const char *pszFormat, ...) {
 int OutputFile::iCommit() {
     if (m_pFile == nullptr) {
         return 0;
+    }
+    if (!m_fFailed) {
+        iFlushBuffer();
     }
     if (!m_fFailed && std::fflush(m_pFile) != 0) {
         vFail("write");
@@ -122,6 +166,7 @@ int OutputFile::iCommit() {
 }
 
 void OutputFile::vDiscard() {
+    m_nBuffered = 0;
     if (m_pFile != nullptr) {
         std::fclose(m_pFile);
         m_pFile = nullptr;

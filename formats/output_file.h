@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,9 @@ class OutputFile {
 
   private:
     void vFail(const char *pszWhat);
+    // Output gathers in m_pBuffer and goes to the file in large blocks.
+    int iFlushBuffer();
+    int iAppend(const char *p, size_t n);
     int iCreate(const char *pszFileName, Mode eMode, bool fNew);
 
     std::FILE *m_pFile = nullptr;
@@ -56,4 +60,7 @@ class OutputFile {
     FileReplace m_oReplace;
     Mode m_eMode = Mode::kBinary;
     bool m_fFailed = false;
+    static constexpr size_t kBufferSize = size_t{1} << 18;
+    std::unique_ptr<char[]> m_pBuffer;
+    size_t m_nBuffered = 0;
 };

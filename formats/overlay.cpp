@@ -9,6 +9,7 @@
 #include "base/debug.h"
 #include "base/number_text.h"
 #include "base/report.h"
+#include "base/text_format.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
@@ -132,7 +133,7 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
     int32_t lSymbol = 0;
     bool fTrackMode = false;
     Waypoint oWaypoint = oEmptyWaypoint();
-    std::snprintf(oWaypoint.szName, sizeof(oWaypoint.szName), "SYM%03d", lSymbol);
+    iFormatText(oWaypoint.szName, sizeof(oWaypoint.szName), "SYM%03d", lSymbol);
     TrackPoint oPoint{};
     // A coordinate pair is stored at its YKoord; one without its XKoord would
     // be stored at a longitude of 0 or of the point before.
@@ -152,7 +153,7 @@ int iImportOverlayFromBuffer(Workspace *pWorkspace, std::string_view svData,
             char cType = svLine.size() > 4 ? svLine[4] : '\0';
             if (cType == '2' || cType == '6') {
                 oWaypoint = oEmptyWaypoint();
-                std::snprintf(oWaypoint.szName, sizeof(oWaypoint.szName), "SYM%03d", lSymbol);
+                iFormatText(oWaypoint.szName, sizeof(oWaypoint.szName), "SYM%03d", lSymbol);
                 fTrackMode = false;
             } else if (cType == '3') {
                 oPoint = TrackPoint{};

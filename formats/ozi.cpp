@@ -8,6 +8,7 @@
 #include "base/report.h"
 #include "base/temp_string.h"
 #include "base/text_codec.h"
+#include "base/text_format.h"
 #include "formats/exchange_numbers.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
@@ -172,10 +173,10 @@ char *szFormatOziWaypoint(const Waypoint &oWaypoint) {
     const char *pszDate =
         oWaypoint.lTime != 0 ? szFormatTime(oWaypoint.lTime, 0, kDayCountFormat) : "";
     char *pszLine = pszGetTempString();
-    std::snprintf(pszLine, kTempStringSize, "-1,%s,%s,%s,%d,1,,,,%s,,%d,%d,%d", szName,
-                  szOziPosition(oWaypoint.lLatitude, oWaypoint.lLongitude), pszDate,
-                  oWaypoint.sSymbol, szComment, oWaypoint.bDisplay,
-                  lRoundHalfUp(oWaypoint.fProximity), lFeet);
+    iFormatText(pszLine, kTempStringSize, "-1,%s,%s,%s,%d,1,,,,%s,,%d,%d,%d", szName,
+                szOziPosition(oWaypoint.lLatitude, oWaypoint.lLongitude), pszDate,
+                oWaypoint.sSymbol, szComment, oWaypoint.bDisplay,
+                lRoundHalfUp(oWaypoint.fProximity), lFeet);
     return pszLine;
 }
 
@@ -184,9 +185,9 @@ char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
     // sea level and below included, is written in feet.
     int32_t lFeet = fHasAltitude(oPoint.fAltitude) ? lMetresToFeet(oPoint.fAltitude) : kOziNoFeet;
     char *pszLine = pszGetTempString();
-    std::snprintf(pszLine, kTempStringSize, "%s,%d,%d,%s",
-                  szOziPosition(oPoint.lLatitude, oPoint.lLongitude), oPoint.fNewSegment, lFeet,
-                  szFormatTime(oPoint.lTime, 0, kDayCountFormat));
+    iFormatText(pszLine, kTempStringSize, "%s,%d,%d,%s",
+                szOziPosition(oPoint.lLatitude, oPoint.lLongitude), oPoint.fNewSegment, lFeet,
+                szFormatTime(oPoint.lTime, 0, kDayCountFormat));
     return pszLine;
 }
 

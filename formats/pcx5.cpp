@@ -9,6 +9,7 @@
 #include "base/debug.h"
 #include "base/number_text.h"
 #include "base/report.h"
+#include "base/text_format.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
 #include "formats/file_look.h"
@@ -34,7 +35,7 @@ void vAppendf(std::string &sLine, const char *pszFormat, ...) {
     char szBuffer[512];
     va_list args;
     va_start(args, pszFormat);
-    int iLength = std::vsnprintf(szBuffer, sizeof(szBuffer), pszFormat, args);
+    int iLength = iFormatTextV(szBuffer, sizeof(szBuffer), pszFormat, args);
     va_end(args);
     if (iLength > 0) {
         // Every field is bounded (names 50, positions and dates a few dozen),

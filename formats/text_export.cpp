@@ -9,6 +9,7 @@
 #include "base/number_text.h"
 #include "base/report.h"
 #include "base/text_compare.h"
+#include "base/text_format.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
 #include "formats/file_look.h"
@@ -37,7 +38,7 @@ void vAppendf(std::string &sLine, const char *pszFormat, ...) {
     char szBuffer[512];
     va_list args;
     va_start(args, pszFormat);
-    int iLength = std::vsnprintf(szBuffer, sizeof(szBuffer), pszFormat, args);
+    int iLength = iFormatTextV(szBuffer, sizeof(szBuffer), pszFormat, args);
     va_end(args);
     if (iLength < 0) {
         return;
@@ -49,7 +50,7 @@ void vAppendf(std::string &sLine, const char *pszFormat, ...) {
     size_t nOld = sLine.size();
     sLine.resize(nOld + static_cast<size_t>(iLength) + 1);
     va_start(args, pszFormat);
-    std::vsnprintf(sLine.data() + nOld, static_cast<size_t>(iLength) + 1, pszFormat, args);
+    iFormatTextV(sLine.data() + nOld, static_cast<size_t>(iLength) + 1, pszFormat, args);
     va_end(args);
     sLine.resize(nOld + static_cast<size_t>(iLength));
 }

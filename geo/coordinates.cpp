@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/temp_string.h"
+#include "base/text_format.h"
 #include "geo/datums.h"
 #include "geo/text_scan.h"
 #include "geo/utm.h"
@@ -19,7 +20,7 @@ constexpr const char *kAngleError = "Lat/Lon. formatting error!";
 
 char *pszTempText(const char *pszText) {
     char *psz = pszGetTempString();
-    std::snprintf(psz, kTempStringSize, "%s", pszText);
+    iFormatText(psz, kTempStringSize, "%s", pszText);
     return psz;
 }
 
@@ -180,7 +181,7 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
     const size_t n = kTempStringSize;
     if (o.eUnit == kSignedDegrees) {
         vBuildAngleForm(o, fLatitude, 0, szForm, sizeof(szForm));
-        std::snprintf(psz, n, szForm, dAngle);
+        iFormatText(psz, n, szForm, dAngle);
         return psz;
     }
     char cHemisphere = 0;
@@ -200,21 +201,21 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
     vBuildAngleForm(o, fLatitude, cHemisphere, szForm, sizeof(szForm));
     switch (o.eUnit) {
     case kDegrees:
-        std::snprintf(psz, n, szForm, v);
+        iFormatText(psz, n, szForm, v);
         break;
     case kMinutes:
         vCarryMinutes(o.dMinutesHalfDigit, &M, &iDegrees);
-        std::snprintf(psz, n, szForm, iDegrees, M);
+        iFormatText(psz, n, szForm, iDegrees, M);
         break;
     case kMinuteParts: {
         int iParts = static_cast<int>((M - iMinutes) * o.iPartsPerMinute + 0.5);
         vCarrySubunits(o.iPartsPerMinute, &iParts, &iMinutes, &iDegrees);
-        std::snprintf(psz, n, szForm, iDegrees, iMinutes, iParts / o.iPartSplit,
-                      iParts % o.iPartSplit);
+        iFormatText(psz, n, szForm, iDegrees, iMinutes, iParts / o.iPartSplit,
+                    iParts % o.iPartSplit);
         break;
     }
     default:
-        std::snprintf(psz, n, "%s", kAngleError);
+        iFormatText(psz, n, "%s", kAngleError);
         break;
     }
     return psz;
@@ -232,7 +233,7 @@ char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int1
     const char *pszLatitude = szFormatLatLon(dLatitude, sFormat, 1);
     const char *pszLongitude = szFormatLatLon(dLongitude, sFormat, 0);
     char *psz = pszGetTempString();
-    std::snprintf(psz, kTempStringSize, pRow->pszPositionForm, pszLatitude, pszLongitude);
+    iFormatText(psz, kTempStringSize, pRow->pszPositionForm, pszLatitude, pszLongitude);
     return psz;
 }
 

@@ -9,6 +9,7 @@
 #include "base/debug.h"
 #include "base/number_text.h"
 #include "base/temp_string.h"
+#include "base/text_format.h"
 #include "geo/calendar.h"
 #include "geo/text_scan.h"
 
@@ -108,29 +109,29 @@ char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
     auto lSecond = static_cast<long>(o.lSecond);
     switch (sDateFormat) {
     case 1:
-        std::snprintf(psz, kTempStringSize, "%02ld/%02ld/%04ld %02ld:%02ld:%02ld", lMonth, lDay,
-                      lYear, lHour, lMinute, lSecond);
+        iFormatText(psz, kTempStringSize, "%02ld/%02ld/%04ld %02ld:%02ld:%02ld", lMonth, lDay,
+                    lYear, lHour, lMinute, lSecond);
         break;
     case 2: {
         const char *pszMonth = (lMonth >= 1 && lMonth <= 12) ? kMonthNames[lMonth - 1] : "???";
-        std::snprintf(psz, kTempStringSize, "%02ld-%3s-%02ld %02ld:%02ld:%02ld", lDay, pszMonth,
-                      lYear % 100, lHour, lMinute, lSecond);
+        iFormatText(psz, kTempStringSize, "%02ld-%3s-%02ld %02ld:%02ld:%02ld", lDay, pszMonth,
+                    lYear % 100, lHour, lMinute, lSecond);
         break;
     }
     case 3:
-        std::snprintf(psz, kTempStringSize, "%02ld%02ld%02ld", lHour, lMinute, lSecond);
+        iFormatText(psz, kTempStringSize, "%02ld%02ld%02ld", lHour, lMinute, lSecond);
         break;
     case 4:
-        std::snprintf(psz, kTempStringSize, "%02ld%02ld%02ld", lDay, lMonth, lYear % 100);
+        iFormatText(psz, kTempStringSize, "%02ld%02ld%02ld", lDay, lMonth, lYear % 100);
         break;
     case 5: {
         long double dDays = static_cast<long double>(o.lDayNumber + kDayCountOffset) +
                             static_cast<long double>(o.lSecondOfDay) * kPerDay;
-        std::snprintf(psz, kTempStringSize, "%13.7lf", static_cast<double>(dDays));
+        iFormatText(psz, kTempStringSize, "%13.7lf", static_cast<double>(dDays));
         break;
     }
     default:
-        std::snprintf(psz, kTempStringSize, "Invalid Dateformat");
+        iFormatText(psz, kTempStringSize, "Invalid Dateformat");
         break;
     }
     return psz;

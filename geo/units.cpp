@@ -1,5 +1,6 @@
 #include "geo/units.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -29,10 +30,9 @@ int32_t lDegreesToSemicircles(double dDegrees) {
     auto nMantissa = static_cast<uint64_t>(std::ldexp(dFraction, 53));
     int iScale = iExponent - 53 + 30 + kReciprocal90Exponent;
     unsigned __int128 nProduct = static_cast<unsigned __int128>(nMantissa) * kReciprocal90Mantissa;
-    int nBits = 0;
-    for (unsigned __int128 n = nProduct; n != 0; n >>= 1) {
-        ++nBits;
-    }
+    const auto nHigh = static_cast<uint64_t>(nProduct >> 64);
+    const auto nLowBits = static_cast<uint64_t>(nProduct);
+    const int nBits = nHigh != 0 ? 128 - std::countl_zero(nHigh) : 64 - std::countl_zero(nLowBits);
     uint64_t nKept = 0;
     if (nBits > 64) {
         int nShift = nBits - 64;

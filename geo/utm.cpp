@@ -8,6 +8,7 @@
 
 #include "base/number_text.h"
 #include "base/temp_string.h"
+#include "base/text_format.h"
 #include "geo/angles.h"
 #include "geo/datums.h"
 #include "geo/text_scan.h"
@@ -225,8 +226,8 @@ char *szFormatUtm(int16_t sDatum, double dLatitude, double dLongitude) {
         }
         cLetter = static_cast<char>(64 + k);
     }
-    std::snprintf(psz, kTempStringSize, "%02d%c %07.0f %07.0f", static_cast<int>(lZone), cLetter,
-                  dEasting, dNorthing);
+    iFormatText(psz, kTempStringSize, "%02d%c %07.0f %07.0f", static_cast<int>(lZone), cLetter,
+                dEasting, dNorthing);
     return psz;
 }
 

@@ -1,0 +1,364 @@
+#include "base/text_format.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+namespace {
+
+bool gfThroughCLibrary = false;
+
+// Collects the text: everything is counted, what fits is stored.
+struct Sink {
+    char *p;
+    size_t nRoom; // characters that may still be stored (the terminator excluded)
+    size_t nLength = 0;
+
+    void vPut(const char *psz, size_t n) {
+        size_t nStore = n < nRoom ? n : nRoom;
+        if (nStore != 0) {
+            std::memcpy(p, psz, nStore);
+            p += nStore;
+            nRoom -= nStore;
+        }
+        nLength += n;
+    }
+    void vRepeat(char c, size_t n) {
+        size_t nStore = n < nRoom ? n : nRoom;
+        if (nStore != 0) {
+            std::memset(p, c, nStore);
+            p += nStore;
+            nRoom -= nStore;
+        }
+        nLength += n;
+    }
+};
+
+struct Spec {
+    bool fLeft = false, fPlus = false, fSpace = false, fZero = false, fAlternate = false;
+    int iWidth = 0;
+    int iPrecision = -1; // -1: none given
+};
+
+// A sign (or none), then the digits, padded to the width as printf pads.
+// fZeroFill pads with zeros between sign and digits.
+void vPutPadded(Sink &o, const Spec &s, char cSign, const char *pszDigits, size_t nDigits,
+                size_t nLeadingZeros, bool fZeroFill) {
+    size_t nBody = (cSign != 0 ? 1 : 0) + nLeadingZeros + nDigits;
+    size_t nPad = static_cast<size_t>(s.iWidth) > nBody ? static_cast<size_t>(s.iWidth) - nBody : 0;
+    if (!s.fLeft && !fZeroFill) {
+        o.vRepeat(' ', nPad);
+    }
+    if (cSign != 0) {
+        o.vPut(&cSign, 1);
+    }
+    if (!s.fLeft && fZeroFill) {
+        o.vRepeat('0', nPad);
+    }
+    o.vRepeat('0', nLeadingZeros);
+    o.vPut(pszDigits, nDigits);
+    if (s.fLeft) {
+        o.vRepeat(' ', nPad);
+    }
+}
+
+void vPutInteger(Sink &o, const Spec &s, uint64_t nMagnitude, bool fNegative, bool fSigned,
+                 int iBase, bool fUpper) {
+    char acDigits[24];
+    char *pEnd = acDigits + sizeof(acDigits);
+    char *p = pEnd;
+    const char *pszDigits = fUpper ? "0123456789ABCDEF" : "0123456789abcdef";
+    if (iBase == 10) {
+        while (nMagnitude >= 10) {
+            *--p = static_cast<char>('0' + nMagnitude % 10);
+            nMagnitude /= 10;
+        }
+        *--p = static_cast<char>('0' + nMagnitude);
+    } else {
+        do {
+            *--p = pszDigits[nMagnitude & 15];
+            nMagnitude >>= 4;
+        } while (nMagnitude != 0);
+    }
+    size_t nDigits = static_cast<size_t>(pEnd - p);
+    if (s.iPrecision == 0 && nDigits == 1 && *p == '0') {
+        nDigits = 0; // "%.0d" of 0 prints no digits
+    }
+    size_t nLeadingZeros = 0;
+    if (s.iPrecision > 0 && static_cast<size_t>(s.iPrecision) > nDigits) {
+        nLeadingZeros = static_cast<size_t>(s.iPrecision) - nDigits;
+    }
+    char cSign = 0;
+    if (fSigned) {
+        cSign = fNegative ? '-' : s.fPlus ? '+' : s.fSpace ? ' ' : 0;
+    }
+    vPutPadded(o, s, cSign, p, nDigits, nLeadingZeros, s.fZero && !s.fLeft && s.iPrecision < 0);
+}
+
+// 0 when the value needs the C library (not finite, or a precision past the buffer).
+bool fPutFixed(Sink &o, const Spec &s, double d) {
+    if (!std::isfinite(d) || s.iPrecision > 60) {
+        return false;
+    }
+    int iPrecision = s.iPrecision < 0 ? 6 : s.iPrecision;
+    char acText[400];
+    std::to_chars_result r =
+        std::to_chars(acText, acText + sizeof(acText), d, std::chars_format::fixed, iPrecision);
+    if (r.ec != std::errc()) {
+        return false;
+    }
+    const char *p = acText;
+    char cSign = 0;
+    if (*p == '-') {
+        cSign = '-';
+        ++p;
+    } else if (s.fPlus) {
+        cSign = '+';
+    } else if (s.fSpace) {
+        cSign = ' ';
+    }
+    vPutPadded(o, s, cSign, p, static_cast<size_t>(r.ptr - p), 0, s.fZero && !s.fLeft);
+    return true;
+}
+
+enum class Length { kNone, kChar, kShort, kLong, kLongLong, kSize, kMax, kPtrdiff, kLongDouble };
+
+// The text of the whole call, or false when a conversion needs the C library.
+bool fFormat(Sink &o, const char *pszFormat, va_list args) {
+    const char *p = pszFormat;
+    while (*p != '\0') {
+        if (*p != '%') {
+            const char *pszPercent = std::strchr(p, '%');
+            size_t n = pszPercent != nullptr ? static_cast<size_t>(pszPercent - p) : std::strlen(p);
+            o.vPut(p, n);
+            p += n;
+            continue;
+        }
+        ++p;
+        Spec s;
+        for (;; ++p) {
+            if (*p == '-') {
+                s.fLeft = true;
+            } else if (*p == '+') {
+                s.fPlus = true;
+            } else if (*p == ' ') {
+                s.fSpace = true;
+            } else if (*p == '0') {
+                s.fZero = true;
+            } else if (*p == '#') {
+                s.fAlternate = true;
+            } else {
+                break;
+            }
+        }
+        if (*p == '*') {
+            int iWidth = va_arg(args, int);
+            if (iWidth < 0) {
+                s.fLeft = true;
+                iWidth = iWidth == INT32_MIN ? 0 : -iWidth;
+            }
+            s.iWidth = iWidth;
+            ++p;
+        } else {
+            for (; *p >= '0' && *p <= '9'; ++p) {
+                if (s.iWidth > 100000) {
+                    return false;
+                }
+                s.iWidth = s.iWidth * 10 + (*p - '0');
+            }
+        }
+        if (*p == '.') {
+            ++p;
+            if (*p == '*') {
+                int iPrecision = va_arg(args, int);
+                s.iPrecision = iPrecision < 0 ? -1 : iPrecision;
+                ++p;
+            } else {
+                s.iPrecision = 0;
+                for (; *p >= '0' && *p <= '9'; ++p) {
+                    if (s.iPrecision > 100000) {
+                        return false;
+                    }
+                    s.iPrecision = s.iPrecision * 10 + (*p - '0');
+                }
+            }
+        }
+        if (s.iWidth > 100000) {
+            return false;
+        }
+        Length eLength = Length::kNone;
+        if (*p == 'h') {
+            eLength = p[1] == 'h' ? Length::kChar : Length::kShort;
+            p += p[1] == 'h' ? 2 : 1;
+        } else if (*p == 'l') {
+            eLength = p[1] == 'l' ? Length::kLongLong : Length::kLong;
+            p += p[1] == 'l' ? 2 : 1;
+        } else if (*p == 'z') {
+            eLength = Length::kSize;
+            ++p;
+        } else if (*p == 'j') {
+            eLength = Length::kMax;
+            ++p;
+        } else if (*p == 't') {
+            eLength = Length::kPtrdiff;
+            ++p;
+        } else if (*p == 'L') {
+            eLength = Length::kLongDouble;
+            ++p;
+        }
+        const char cConversion = *p++;
+        if (s.fAlternate && cConversion != '%') {
+            return false;
+        }
+        switch (cConversion) {
+        case '%':
+            o.vPut("%", 1);
+            break;
+        case 'd':
+        case 'i': {
+            int64_t ll = 0;
+            switch (eLength) {
+            case Length::kNone:
+                ll = va_arg(args, int);
+                break;
+            case Length::kChar:
+                ll = static_cast<signed char>(va_arg(args, int));
+                break;
+            case Length::kShort:
+                ll = static_cast<short>(va_arg(args, int));
+                break;
+            case Length::kLong:
+                ll = va_arg(args, long);
+                break;
+            case Length::kLongLong:
+                ll = va_arg(args, long long);
+                break;
+            case Length::kSize:
+            case Length::kPtrdiff:
+                ll = va_arg(args, ptrdiff_t);
+                break;
+            case Length::kMax:
+                ll = va_arg(args, intmax_t);
+                break;
+            case Length::kLongDouble:
+                return false;
+            }
+            uint64_t n = ll < 0 ? 0 - static_cast<uint64_t>(ll) : static_cast<uint64_t>(ll);
+            vPutInteger(o, s, n, ll < 0, true, 10, false);
+            break;
+        }
+        case 'u':
+        case 'x':
+        case 'X': {
+            uint64_t n = 0;
+            switch (eLength) {
+            case Length::kNone:
+                n = va_arg(args, unsigned int);
+                break;
+            case Length::kChar:
+                n = static_cast<unsigned char>(va_arg(args, unsigned int));
+                break;
+            case Length::kShort:
+                n = static_cast<unsigned short>(va_arg(args, unsigned int));
+                break;
+            case Length::kLong:
+                n = va_arg(args, unsigned long);
+                break;
+            case Length::kLongLong:
+                n = va_arg(args, unsigned long long);
+                break;
+            case Length::kSize:
+            case Length::kPtrdiff:
+                n = va_arg(args, size_t);
+                break;
+            case Length::kMax:
+                n = va_arg(args, uintmax_t);
+                break;
+            case Length::kLongDouble:
+                return false;
+            }
+            Spec oUnsigned = s;
+            oUnsigned.fPlus = oUnsigned.fSpace = false;
+            vPutInteger(o, oUnsigned, n, false, false, cConversion == 'u' ? 10 : 16,
+                        cConversion == 'X');
+            break;
+        }
+        case 'c': {
+            if (s.fZero || eLength != Length::kNone) {
+                return false;
+            }
+            char c = static_cast<char>(va_arg(args, int));
+            Spec oText = s;
+            oText.iPrecision = -1;
+            vPutPadded(o, oText, 0, &c, 1, 0, false);
+            break;
+        }
+        case 's': {
+            if (s.fZero || eLength != Length::kNone) {
+                return false;
+            }
+            const char *psz = va_arg(args, const char *);
+            if (psz == nullptr) {
+                return false;
+            }
+            size_t n = 0;
+            if (s.iPrecision >= 0) {
+                const void *pEnd = std::memchr(psz, '\0', static_cast<size_t>(s.iPrecision));
+                n = pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - psz)
+                                    : static_cast<size_t>(s.iPrecision);
+            } else {
+                n = std::strlen(psz);
+            }
+            vPutPadded(o, s, 0, psz, n, 0, false);
+            break;
+        }
+        case 'f':
+        case 'F': {
+            if (eLength == Length::kLongDouble) {
+                return false;
+            }
+            if (!fPutFixed(o, s, va_arg(args, double))) {
+                return false;
+            }
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int iFormatTextV(char *pszOut, size_t nSize, const char *pszFormat, va_list args) {
+    if (!gfThroughCLibrary) {
+        va_list argsOwn;
+        va_copy(argsOwn, args);
+        Sink o{pszOut, nSize != 0 ? nSize - 1 : 0};
+        bool fDone = fFormat(o, pszFormat, argsOwn);
+        va_end(argsOwn);
+        if (fDone && o.nLength <= static_cast<size_t>(INT32_MAX)) {
+            if (nSize != 0) {
+                *o.p = '\0';
+            }
+            return static_cast<int>(o.nLength);
+        }
+    }
+    return std::vsnprintf(pszOut, nSize, pszFormat, args);
+}
+
+int iFormatText(char *pszOut, size_t nSize, const char *pszFormat, ...) {
+    va_list args;
+    va_start(args, pszFormat);
+    int iLength = iFormatTextV(pszOut, nSize, pszFormat, args);
+    va_end(args);
+    return iLength;
+}
+
+void vFormatThroughCLibrary(bool fOn) {
+    gfThroughCLibrary = fOn;
+}

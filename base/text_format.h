@@ -1,0 +1,22 @@
+#pragma once
+// The program's printf: the same text as the C library's snprintf for every
+// format the program uses, byte for byte, without the library's cost per
+// call. Integers are written by hand, %f through std::to_chars (exact and
+// locale-free, so every platform prints the same digits), strings copied.
+// A conversion it does not handle itself (%g, %e, %p, '#', long double, a
+// value that is not finite) hands the whole call to vsnprintf.
+
+#include <cstdarg>
+#include <cstddef>
+
+#include "base/printf_format.h"
+
+// As snprintf: writes at most nSize - 1 characters and a terminator (nothing
+// when nSize is 0) and returns the length the whole text has, or a negative
+// value for a format the C library rejects.
+int iFormatText(char *pszOut, size_t nSize, const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(3, 4);
+int iFormatTextV(char *pszOut, size_t nSize, const char *pszFormat, va_list args);
+
+// Tests only: with true, every call goes to vsnprintf, so that output made
+// both ways can be compared.
+void vFormatThroughCLibrary(bool fOn);
