@@ -1,5 +1,6 @@
 #include "base/text_format.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -98,6 +99,72 @@ void vPutInteger(Sink &o, const Spec &s, uint64_t nMagnitude, bool fNegative, bo
     vPutPadded(o, s, cSign, p, nDigits, nLeadingZeros, s.fZero && !s.fLeft && s.iPrecision < 0);
 }
 
+constexpr uint64_t kaPowersOfTen[10] = {1,      10,      100,      1000,      10000,
+                                        100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The common case of %f: |d| below 2^31 and at most nine decimals. The double
+// is M × 2^E exactly, so M × 10^precision is exact in 128 bits; shifting it
+// down with the remainder rounded half to even gives the digits printf and
+// std::to_chars give. The text goes to pszOut; its length, or 0 when the value
+// is outside this case.
+size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
+    if (!(std::fabs(d) < 2147483648.0) || iPrecision > 9) {
+        return 0;
+    }
+    const auto nBits = std::bit_cast<uint64_t>(d);
+    const bool fNegative = (nBits >> 63) != 0;
+    const int iExponentField = static_cast<int>((nBits >> 52) & 0x7FF);
+    uint64_t nMantissa = nBits & ((uint64_t{1} << 52) - 1);
+    int iExponent = 0;
+    if (iExponentField == 0) {
+        iExponent = -1074; // zero and subnormals
+    } else {
+        nMantissa |= uint64_t{1} << 52;
+        iExponent = iExponentField - 1075;
+    }
+    const uint64_t nScale = kaPowersOfTen[iPrecision];
+    uint64_t nScaled = 0;
+    if (iExponent >= 0) {
+        nScaled = (nMantissa << iExponent) * nScale; // below 2^31 × 10^9
+    } else {
+        const unsigned __int128 nProduct = static_cast<unsigned __int128>(nMantissa) * nScale;
+        const int iShift = -iExponent;
+        if (iShift < 128) {
+            const unsigned __int128 nOne = 1;
+            nScaled = static_cast<uint64_t>(nProduct >> iShift);
+            const unsigned __int128 nRest = nProduct & ((nOne << iShift) - 1);
+            const unsigned __int128 nHalf = nOne << (iShift - 1);
+            if (nRest > nHalf || (nRest == nHalf && (nScaled & 1) != 0)) {
+                ++nScaled;
+            }
+        } // else below half a unit of the last place: 0
+    }
+    uint64_t nInteger = nScaled / nScale;
+    uint64_t nFraction = nScaled % nScale;
+    char *p = pszOut;
+    if (fNegative) {
+        *p++ = '-';
+    }
+    char acInteger[12];
+    char *pInteger = acInteger + sizeof(acInteger);
+    do {
+        *--pInteger = static_cast<char>('0' + nInteger % 10);
+        nInteger /= 10;
+    } while (nInteger != 0);
+    const auto nIntegerDigits = static_cast<size_t>(acInteger + sizeof(acInteger) - pInteger);
+    std::memcpy(p, pInteger, nIntegerDigits);
+    p += nIntegerDigits;
+    if (iPrecision > 0) {
+        *p++ = '.';
+        for (int k = iPrecision - 1; k >= 0; --k) {
+            p[k] = static_cast<char>('0' + nFraction % 10);
+            nFraction /= 10;
+        }
+        p += iPrecision;
+    }
+    return static_cast<size_t>(p - pszOut);
+}
+
 // 0 when the value needs the C library (not finite, or a precision past the buffer).
 bool fPutFixed(Sink &o, const Spec &s, double d) {
     if (!std::isfinite(d) || s.iPrecision > 60) {
@@ -105,8 +172,10 @@ bool fPutFixed(Sink &o, const Spec &s, double d) {
     }
     int iPrecision = s.iPrecision < 0 ? 6 : s.iPrecision;
     char acText[400];
-    std::to_chars_result r =
-        std::to_chars(acText, acText + sizeof(acText), d, std::chars_format::fixed, iPrecision);
+    std::to_chars_result r{acText + nFixedSmall(acText, d, iPrecision), std::errc()};
+    if (r.ptr == acText) {
+        r = std::to_chars(acText, acText + sizeof(acText), d, std::chars_format::fixed, iPrecision);
+    }
     if (r.ec != std::errc()) {
         return false;
     }
@@ -131,10 +200,11 @@ bool fFormat(Sink &o, const char *pszFormat, va_list args) {
     const char *p = pszFormat;
     while (*p != '\0') {
         if (*p != '%') {
-            const char *pszPercent = std::strchr(p, '%');
-            size_t n = pszPercent != nullptr ? static_cast<size_t>(pszPercent - p) : std::strlen(p);
-            o.vPut(p, n);
-            p += n;
+            const char *pszText = p;
+            while (*p != '%' && *p != '\0') {
+                ++p;
+            }
+            o.vPut(pszText, static_cast<size_t>(p - pszText));
             continue;
         }
         ++p;

@@ -17,7 +17,10 @@ size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
             fInside = !fInside;
             continue;
         }
-        if (!fInside && svDelimiters.find(c) != std::string_view::npos) {
+        const bool fDelimiter = svDelimiters.size() == 1
+                                    ? c == svDelimiters[0]
+                                    : svDelimiters.find(c) != std::string_view::npos;
+        if (!fInside && fDelimiter) {
             ++i;
             break;
         }

@@ -15,10 +15,30 @@ int iReadWholeFile(const char *pszFileName, std::string &sData) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
     }
-    char aChunk[1 << 16];
-    size_t nRead;
-    while ((nRead = std::fread(aChunk, 1, sizeof(aChunk), pFile.get())) > 0) {
-        sData.append(aChunk, nRead);
+    // A file of known size is read in one piece, without growing the string.
+    if (std::fseek(pFile.get(), 0, SEEK_END) == 0) {
+        const long lSize = std::ftell(pFile.get());
+        if (lSize > 0) {
+            sData.reserve(static_cast<size_t>(lSize));
+        }
+    }
+    std::rewind(pFile.get());
+    constexpr size_t kChunk = 1 << 16;
+    for (;;) {
+        size_t nOld = sData.size();
+        size_t nWant = sData.capacity() > nOld ? sData.capacity() - nOld : kChunk;
+        sData.resize(nOld + nWant);
+        size_t nRead = std::fread(sData.data() + nOld, 1, nWant, pFile.get());
+        sData.resize(nOld + nRead);
+        if (nRead < nWant) {
+            break;
+        }
+        // The string is full: one more byte says whether the file goes on.
+        const int iNext = std::fgetc(pFile.get());
+        if (iNext == EOF) {
+            break;
+        }
+        sData.push_back(static_cast<char>(iNext));
     }
     if (std::ferror(pFile.get())) {
         vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));

@@ -108,9 +108,27 @@ std::string_view svField(const std::vector<std::string_view> &aFields, size_t nI
     return nIndex < aFields.size() ? aFields[nIndex] : std::string_view();
 }
 
-char *szOziPosition(int32_t lLatitude, int32_t lLongitude) {
-    return szFormatPosition(kWgs84, dSemicirclesToDegrees(lLatitude),
-                            dSemicirclesToDegrees(lLongitude), kOziCoordFormat);
+size_t nOziPosition(char *pszOut, size_t nSize, int32_t lLatitude, int32_t lLongitude) {
+    return nFormatPosition(pszOut, nSize, kWgs84, dSemicirclesToDegrees(lLatitude),
+                           dSemicirclesToDegrees(lLongitude), kOziCoordFormat);
+}
+
+// The length snprintf reports, cut to what the buffer holds.
+size_t nStored(int iLength, size_t nSize) {
+    if (iLength < 0 || nSize == 0) {
+        return 0;
+    }
+    return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+}
+
+// One line and its line feed, formatted on the stack and written in one piece.
+template <typename Record>
+int iWriteOziLine(ExportContext &oContext, const Record &oRecord,
+                  size_t (*pFormat)(char *, size_t, const Record &)) {
+    char szLine[kTempStringSize + 1];
+    size_t n = pFormat(szLine, kTempStringSize, oRecord);
+    szLine[n] = '\n';
+    return oContext.pFile->iWriteText(std::string_view(szLine, n + 1));
 }
 
 char *szUserPosition(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude) {
@@ -162,7 +180,7 @@ int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char 
 
 } // namespace
 
-char *szFormatOziWaypoint(const Waypoint &oWaypoint) {
+size_t nFormatOziWaypoint(char *pszOut, size_t nSize, const Waypoint &oWaypoint) {
     char szName[kNameSize];
     char szComment[kNameSize];
     vCopyOziText(szName, sizeof(szName), oWaypoint.szName);
@@ -170,24 +188,41 @@ char *szFormatOziWaypoint(const Waypoint &oWaypoint) {
     int32_t lFeet =
         oWaypoint.fAltitude >= -700.0f ? lMetresToFeet(oWaypoint.fAltitude) : kOziNoFeet;
     // The date field holds the day count; it stays empty for no time.
-    const char *pszDate =
-        oWaypoint.lTime != 0 ? szFormatTime(oWaypoint.lTime, 0, kDayCountFormat) : "";
+    char szDate[kTempStringSize] = "";
+    if (oWaypoint.lTime != 0) {
+        nFormatTime(szDate, sizeof(szDate), oWaypoint.lTime, 0, kDayCountFormat);
+    }
+    char szPosition[kTempStringSize];
+    nOziPosition(szPosition, sizeof(szPosition), oWaypoint.lLatitude, oWaypoint.lLongitude);
+    return nStored(iFormatText(pszOut, nSize, "-1,%s,%s,%s,%d,1,,,,%s,,%d,%d,%d", szName,
+                               szPosition, szDate, oWaypoint.sSymbol, szComment, oWaypoint.bDisplay,
+                               lRoundHalfUp(oWaypoint.fProximity), lFeet),
+                   nSize);
+}
+
+char *szFormatOziWaypoint(const Waypoint &oWaypoint) {
     char *pszLine = pszGetTempString();
-    iFormatText(pszLine, kTempStringSize, "-1,%s,%s,%s,%d,1,,,,%s,,%d,%d,%d", szName,
-                szOziPosition(oWaypoint.lLatitude, oWaypoint.lLongitude), pszDate,
-                oWaypoint.sSymbol, szComment, oWaypoint.bDisplay,
-                lRoundHalfUp(oWaypoint.fProximity), lFeet);
+    nFormatOziWaypoint(pszLine, kTempStringSize, oWaypoint);
     return pszLine;
 }
 
-char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
+size_t nFormatOziTrackPoint(char *pszOut, size_t nSize, const TrackPoint &oPoint) {
     // -777 feet is the format's "no altitude"; every altitude the store holds,
     // sea level and below included, is written in feet.
     int32_t lFeet = fHasAltitude(oPoint.fAltitude) ? lMetresToFeet(oPoint.fAltitude) : kOziNoFeet;
+    if (nSize == 0) {
+        return 0;
+    }
+    // "%s,%d,%d,%s" written piece by piece into the buffer.
+    size_t n = nOziPosition(pszOut, nSize, oPoint.lLatitude, oPoint.lLongitude);
+    n += nStored(iFormatText(pszOut + n, nSize - n, ",%d,%d,", oPoint.fNewSegment, lFeet),
+                 nSize - n);
+    return n + nFormatTime(pszOut + n, nSize - n, oPoint.lTime, 0, kDayCountFormat);
+}
+
+char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
     char *pszLine = pszGetTempString();
-    iFormatText(pszLine, kTempStringSize, "%s,%d,%d,%s",
-                szOziPosition(oPoint.lLatitude, oPoint.lLongitude), oPoint.fNewSegment, lFeet,
-                szFormatTime(oPoint.lTime, 0, kDayCountFormat));
+    nFormatOziTrackPoint(pszLine, kTempStringSize, oPoint);
     return pszLine;
 }
 
@@ -270,7 +305,7 @@ int iWriteOziWaypointHeader(ExportContext &oContext) {
 }
 
 int iWriteOziWaypointLine(ExportContext &oContext, const Waypoint &oWaypoint) {
-    return oContext.pFile->iPrintf("%s\n", szFormatOziWaypoint(oWaypoint));
+    return iWriteOziLine(oContext, oWaypoint, &nFormatOziWaypoint);
 }
 
 int iWriteOziTrackHeader(ExportContext &oContext) {
@@ -292,5 +327,5 @@ int iPrepareOziTrack(ExportContext &oContext) {
 }
 
 int iWriteOziTrackLine(ExportContext &oContext, const TrackPoint &oPoint) {
-    return oContext.pFile->iPrintf("%s\n", szFormatOziTrackPoint(oPoint));
+    return iWriteOziLine(oContext, oPoint, &nFormatOziTrackPoint);
 }

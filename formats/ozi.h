@@ -4,6 +4,7 @@
 // hooks through which the export driver writes them, and the readers.
 // Positions are WGS 84 signed decimal degrees; altitudes are in feet.
 
+#include <cstddef>
 #include <string_view>
 
 struct Workspace;
@@ -14,6 +15,10 @@ struct ExportContext;
 // The waypoint line and the track point line, in a temporary buffer.
 char *szFormatOziWaypoint(const Waypoint &oWaypoint);
 char *szFormatOziTrackPoint(const TrackPoint &oPoint);
+// The same lines written into a buffer of nSize bytes (cut to nSize - 1
+// characters and terminated); each returns the length stored.
+size_t nFormatOziWaypoint(char *pszOut, size_t nSize, const Waypoint &oWaypoint);
+size_t nFormatOziTrackPoint(char *pszOut, size_t nSize, const TrackPoint &oPoint);
 
 // One line of a file after its header; the result of the store's add
 // operation, or 0 without storing anything when the position cannot be read.

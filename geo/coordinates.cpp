@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "base/temp_string.h"
 #include "base/text_format.h"
@@ -17,12 +18,6 @@
 namespace {
 constexpr const char *kPositionError = "Coordinate formatting error!";
 constexpr const char *kAngleError = "Lat/Lon. formatting error!";
-
-char *pszTempText(const char *pszText) {
-    char *psz = pszGetTempString();
-    iFormatText(psz, kTempStringSize, "%s", pszText);
-    return psz;
-}
 
 // Minutes shown with a fixed number of decimals must not print as 60: when
 // rounding to the last printed digit reaches 60, the degree takes the carry.
@@ -170,19 +165,30 @@ void vBuildAngleForm(const Notation &o, int fLatitude, char cHemisphere, char *p
 
 } // namespace
 
-char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
+namespace {
+// The length snprintf reports, cut to what the buffer holds.
+size_t nStored(int iLength, size_t nSize) {
+    if (iLength < 0 || nSize == 0) {
+        return 0;
+    }
+    return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+}
+
+size_t nCopyText(char *pszOut, size_t nSize, const char *pszText) {
+    return nStored(iFormatText(pszOut, nSize, "%s", pszText), nSize);
+}
+} // namespace
+
+size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat, int fLatitude) {
     const Notation *pRow = pNotation(sFormat);
     if (pRow == nullptr || pRow->eUnit == kUtm) {
-        return pszTempText(kAngleError);
+        return nCopyText(pszOut, nSize, kAngleError);
     }
     const Notation &o = *pRow;
     char szForm[32];
-    char *psz = pszGetTempString();
-    const size_t n = kTempStringSize;
     if (o.eUnit == kSignedDegrees) {
         vBuildAngleForm(o, fLatitude, 0, szForm, sizeof(szForm));
-        iFormatText(psz, n, szForm, dAngle);
-        return psz;
+        return nStored(iFormatText(pszOut, nSize, szForm, dAngle), nSize);
     }
     char cHemisphere = 0;
     if (fLatitude) {
@@ -193,7 +199,7 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
     double v = std::fabs(dAngle);
     // Degrees are a 16-bit field; an angle beyond that (or not a number) has no text.
     if (!(v < 32768.0)) {
-        return pszTempText(kAngleError);
+        return nCopyText(pszOut, nSize, kAngleError);
     }
     int iDegrees = static_cast<int16_t>(v);
     double M = (v - iDegrees) * 60;
@@ -201,39 +207,59 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
     vBuildAngleForm(o, fLatitude, cHemisphere, szForm, sizeof(szForm));
     switch (o.eUnit) {
     case kDegrees:
-        iFormatText(psz, n, szForm, v);
-        break;
+        return nStored(iFormatText(pszOut, nSize, szForm, v), nSize);
     case kMinutes:
         vCarryMinutes(o.dMinutesHalfDigit, &M, &iDegrees);
-        iFormatText(psz, n, szForm, iDegrees, M);
-        break;
+        return nStored(iFormatText(pszOut, nSize, szForm, iDegrees, M), nSize);
     case kMinuteParts: {
         int iParts = static_cast<int>((M - iMinutes) * o.iPartsPerMinute + 0.5);
         vCarrySubunits(o.iPartsPerMinute, &iParts, &iMinutes, &iDegrees);
-        iFormatText(psz, n, szForm, iDegrees, iMinutes, iParts / o.iPartSplit,
-                    iParts % o.iPartSplit);
-        break;
+        return nStored(iFormatText(pszOut, nSize, szForm, iDegrees, iMinutes, iParts / o.iPartSplit,
+                                   iParts % o.iPartSplit),
+                       nSize);
     }
     default:
-        iFormatText(psz, n, "%s", kAngleError);
-        break;
+        return nCopyText(pszOut, nSize, kAngleError);
     }
+}
+
+char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
+    char *psz = pszGetTempString();
+    nFormatLatLon(psz, kTempStringSize, dAngle, sFormat, fLatitude);
     return psz;
 }
 
-char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat) {
+size_t nFormatPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude,
+                       double dLongitude, int16_t sFormat) {
     const Notation *pRow = pNotation(sFormat);
     if (pRow == nullptr) {
-        return pszTempText(kPositionError);
+        return nCopyText(pszOut, nSize, kPositionError);
     }
     vShiftDatum(sDatum, kShiftFromWgs84, &dLatitude, &dLongitude);
     if (pRow->eUnit == kUtm) {
-        return szFormatUtm(sDatum, dLatitude, dLongitude);
+        return nCopyText(pszOut, nSize, szFormatUtm(sDatum, dLatitude, dLongitude));
     }
-    const char *pszLatitude = szFormatLatLon(dLatitude, sFormat, 1);
-    const char *pszLongitude = szFormatLatLon(dLongitude, sFormat, 0);
+    const char *pszForm = pRow->pszPositionForm;
+    if (std::strcmp(pszForm, "%s,%s") == 0 || std::strcmp(pszForm, "%s%s") == 0) {
+        // Nothing to pad: the angles go straight into the buffer, each cut
+        // where the whole text would be.
+        size_t n = nFormatLatLon(pszOut, nSize, dLatitude, sFormat, 1);
+        if (pszForm[2] == ',') {
+            n += nCopyText(pszOut + n, nSize - n, ",");
+        }
+        return n + nFormatLatLon(pszOut + n, nSize - n, dLongitude, sFormat, 0);
+    }
+    char szLatitude[kTempStringSize];
+    char szLongitude[kTempStringSize];
+    nFormatLatLon(szLatitude, sizeof(szLatitude), dLatitude, sFormat, 1);
+    nFormatLatLon(szLongitude, sizeof(szLongitude), dLongitude, sFormat, 0);
+    return nStored(iFormatText(pszOut, nSize, pRow->pszPositionForm, szLatitude, szLongitude),
+                   nSize);
+}
+
+char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat) {
     char *psz = pszGetTempString();
-    iFormatText(psz, kTempStringSize, pRow->pszPositionForm, pszLatitude, pszLongitude);
+    nFormatPosition(psz, kTempStringSize, sDatum, dLatitude, dLongitude, sFormat);
     return psz;
 }
 
@@ -390,15 +416,27 @@ int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double 
     if (pszText == nullptr || pdLatitude == nullptr || pdLongitude == nullptr) {
         return 0;
     }
-    std::string sCopy(pszText);
+    // A copy the readers below may cut and rewrite; position texts are short,
+    // so it lives on the stack unless the text is long.
+    const size_t nLength = std::strlen(pszText);
+    char szShort[256];
+    std::string sLong;
+    char *pszCopy = szShort;
+    if (nLength < sizeof(szShort)) {
+        std::memcpy(szShort, pszText, nLength + 1);
+    } else {
+        sLong.assign(pszText, nLength);
+        pszCopy = sLong.data();
+    }
+    const std::string_view sCopy(pszCopy, nLength);
     // Two angles when the text has a degree sign or the notation writes a
     // hemisphere letter in front and no degree sign (the PCX5 notations); else UTM.
     const Notation *pRow = pNotation(sFormat);
-    bool fLatLon = sCopy.find(kDegreeDos) != std::string::npos ||
-                   sCopy.find(kDegreeAnsi) != std::string::npos ||
+    bool fLatLon = sCopy.find(kDegreeDos) != std::string_view::npos ||
+                   sCopy.find(kDegreeAnsi) != std::string_view::npos ||
                    (pRow != nullptr && pRow->eHemisphere == kLeading && pRow->cDegree == 0);
     if (fLatLon) {
-        char *pszRest = sCopy.data();
+        char *pszRest = pszCopy;
         auto pszToken = [&pszRest]() -> char * {
             while (*pszRest == ' ') {
                 ++pszRest;
@@ -423,7 +461,7 @@ int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double 
         if (pszLongitude == nullptr || !iParseLatLon(pszLongitude, sFormat, 0, pdLongitude)) {
             return 0;
         }
-    } else if (!iParseUtm(sCopy.data(), sDatum, pdLatitude, pdLongitude)) {
+    } else if (!iParseUtm(pszCopy, sDatum, pdLatitude, pdLongitude)) {
         return 0;
     }
     vShiftDatum(sDatum, kShiftToWgs84, pdLatitude, pdLongitude);

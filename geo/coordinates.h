@@ -8,6 +8,7 @@
 // DOS degree sign, 14 the listing's d°mm'ss.s" H, 15 and 16 like 2 and 1, 17
 // ddmmkkkH. Readers take 0 to recognise the notation from the text.
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int16_t kCoordDeg = 1;
@@ -32,6 +33,11 @@ constexpr char kDegreeDos = '\xF8';
 char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat);
 // One angle, already in the target datum; fLatitude 1 for a latitude, 0 for a longitude.
 char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude);
+// The same texts written into a buffer of nSize bytes (cut to nSize - 1
+// characters and terminated, as snprintf does); each returns the length stored.
+size_t nFormatPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude,
+                       double dLongitude, int16_t sFormat);
+size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat, int fLatitude);
 
 // Reads a position written in sDatum; the results are WGS 84 degrees. 1 if read.
 // On failure the outputs may hold a partial result.

@@ -59,6 +59,12 @@ SplitTime oSplit(int32_t lTime, int32_t lOffset) {
     vDayNumberToDate64(o.lDayNumber, &o.lMonth, &o.lDay, &o.lYear);
     return o;
 }
+
+double dDayCountOf(const SplitTime &o) {
+    long double dDays = static_cast<long double>(o.lDayNumber + kDayCountOffset) +
+                        static_cast<long double>(o.lSecondOfDay) * kPerDay;
+    return static_cast<double>(dDays);
+}
 } // namespace
 
 void vDayNumberToDate(int32_t lDayNumber, int16_t *psMonth, int16_t *psDay, int16_t *psYear) {
@@ -98,8 +104,7 @@ void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinu
     }
 }
 
-char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
-    char *psz = pszGetTempString();
+size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
     SplitTime o = oSplit(lTime, lOffset);
     auto lMonth = static_cast<long>(o.lMonth);
     auto lDay = static_cast<long>(o.lDay);
@@ -107,33 +112,40 @@ char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
     auto lHour = static_cast<long>(o.lHour);
     auto lMinute = static_cast<long>(o.lMinute);
     auto lSecond = static_cast<long>(o.lSecond);
+    int iLength = 0;
     switch (sDateFormat) {
     case 1:
-        iFormatText(psz, kTempStringSize, "%02ld/%02ld/%04ld %02ld:%02ld:%02ld", lMonth, lDay,
-                    lYear, lHour, lMinute, lSecond);
+        iLength = iFormatText(psz, nSize, "%02ld/%02ld/%04ld %02ld:%02ld:%02ld", lMonth, lDay,
+                              lYear, lHour, lMinute, lSecond);
         break;
     case 2: {
         const char *pszMonth = (lMonth >= 1 && lMonth <= 12) ? kMonthNames[lMonth - 1] : "???";
-        iFormatText(psz, kTempStringSize, "%02ld-%3s-%02ld %02ld:%02ld:%02ld", lDay, pszMonth,
-                    lYear % 100, lHour, lMinute, lSecond);
+        iLength = iFormatText(psz, nSize, "%02ld-%3s-%02ld %02ld:%02ld:%02ld", lDay, pszMonth,
+                              lYear % 100, lHour, lMinute, lSecond);
         break;
     }
     case 3:
-        iFormatText(psz, kTempStringSize, "%02ld%02ld%02ld", lHour, lMinute, lSecond);
+        iLength = iFormatText(psz, nSize, "%02ld%02ld%02ld", lHour, lMinute, lSecond);
         break;
     case 4:
-        iFormatText(psz, kTempStringSize, "%02ld%02ld%02ld", lDay, lMonth, lYear % 100);
+        iLength = iFormatText(psz, nSize, "%02ld%02ld%02ld", lDay, lMonth, lYear % 100);
         break;
-    case 5: {
-        long double dDays = static_cast<long double>(o.lDayNumber + kDayCountOffset) +
-                            static_cast<long double>(o.lSecondOfDay) * kPerDay;
-        iFormatText(psz, kTempStringSize, "%13.7lf", static_cast<double>(dDays));
+    case 5:
+        iLength = iFormatText(psz, nSize, "%13.7lf", dDayCountOf(o));
         break;
-    }
     default:
-        iFormatText(psz, kTempStringSize, "Invalid Dateformat");
+        iLength = iFormatText(psz, nSize, "Invalid Dateformat");
         break;
     }
+    if (iLength < 0 || nSize == 0) {
+        return 0;
+    }
+    return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+}
+
+char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
+    char *psz = pszGetTempString();
+    nFormatTime(psz, kTempStringSize, lTime, lOffset, sDateFormat);
     return psz;
 }
 

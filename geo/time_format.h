@@ -2,6 +2,7 @@
 // Receiver times (seconds since 00:00:00 on 31 December 1989) as calendar dates,
 // the five text forms of a date and time, and reading them back.
 
+#include <cstddef>
 #include <cstdint>
 
 // Day of the epoch in the day count that starts at 30 December 1899.
@@ -12,6 +13,9 @@ constexpr int32_t kDayCountOffset = 32873;
 // characters; any other number gives "Invalid Dateformat". lOffset is added to
 // the time first. The text lives in the temporary-string ring.
 char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat);
+// The same text written into a buffer of nSize bytes (cut to nSize - 1
+// characters and terminated, as snprintf does); returns the length stored.
+size_t nFormatTime(char *pszOut, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat);
 
 // Splits lTime + lOffset into its fields; each non-null pointer receives one.
 void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinute,

@@ -70,6 +70,25 @@ bool fReadHexField(std::string_view sText, size_t nWidth, unsigned int *pnValue)
     if (sText.size() != nWidth) {
         return false;
     }
+    // Hexadecimal digits only, the form the program writes: read directly.
+    unsigned int nValue = 0;
+    size_t k = 0;
+    for (; k < nWidth; ++k) {
+        const char c = sText[k];
+        unsigned int nDigit = 0;
+        if (c >= '0' && c <= '9') {
+            nDigit = static_cast<unsigned int>(c - '0');
+        } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
+            nDigit = static_cast<unsigned int>((c | 0x20) - 'a' + 10);
+        } else {
+            break;
+        }
+        nValue = nValue << 4 | nDigit;
+    }
+    if (k == nWidth) {
+        *pnValue = nValue;
+        return true;
+    }
     char szCopy[9] = {};
     std::memcpy(szCopy, sText.data(), nWidth);
     if (std::memchr(szCopy, '\0', nWidth) != nullptr) {

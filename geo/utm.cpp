@@ -29,7 +29,7 @@ struct Ellipsoid {
     double dA, dB, dC, dD, dE; // meridional arc coefficients
 };
 
-Ellipsoid oEllipsoidOf(int16_t sDatum) {
+Ellipsoid oComputeEllipsoid(int16_t sDatum) {
     Ellipsoid o{};
     double dInverseF = 0;
     sGetDatumParams(sDatum, &o.a, &dInverseF);
@@ -46,6 +46,20 @@ Ellipsoid oEllipsoidOf(int16_t sDatum) {
     o.dD = 35.0 / 48.0 * a * (n3 - n4 + 11.0 / 16.0 * n5);
     o.dE = 315.0 / 512.0 * a * (n4 - n5);
     return o;
+}
+
+// The constants of the last datum asked for: a file is read and written in
+// one datum, and they take a dozen divisions to compute.
+Ellipsoid oEllipsoidOf(int16_t sDatum) {
+    static int16_t sCachedDatum = 0;
+    static bool fCached = false;
+    static Ellipsoid oCached{};
+    if (!fCached || sCachedDatum != sDatum) {
+        oCached = oComputeEllipsoid(sDatum);
+        sCachedDatum = sDatum;
+        fCached = true;
+    }
+    return oCached;
 }
 
 double dMeridionalArc(const Ellipsoid &o, double dPhi) {
@@ -129,7 +143,8 @@ void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthi
     }
     double M = (dNorthing - dFalseNorthing) / kScale;
     auto dRho = [&](double dPhi) {
-        double w = std::sqrt(1 - o.e2 * std::sin(dPhi) * std::sin(dPhi));
+        const double dSine = std::sin(dPhi);
+        double w = std::sqrt(1 - o.e2 * dSine * dSine);
         return (1 - o.e2) * o.a / (w * w * w);
     };
     double dPhi1 = M / dRho(0.0);
