@@ -1,0 +1,473 @@
+// Text output byte for byte as it was written before the program had its own
+// formatter: every writer against the same writer running on the C library's
+// vsnprintf, and the position, time and OziExplorer line functions against
+// copies of their earlier forms (kept below as they were), on seeded stores.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/temp_string.h"
+#include "base/text_format.h"
+#include "exchange_test_support.h"
+#include "files/listings.h"
+#include "formats/exchange_numbers.h"
+#include "formats/ozi.h"
+#include "geo/coordinates.h"
+#include "geo/datums.h"
+#include "geo/time_format.h"
+#include "geo/units.h"
+#include "geo/utm.h"
+#include "store/file_kinds.h"
+#include "store/workspace.h"
+
+using namespace exchange_test;
+
+namespace {
+
+// ------------------------------------------------ the earlier functions
+
+// Runs what follows on the C library's formatting while in scope.
+struct ThroughCLibrary {
+    ThroughCLibrary() { vFormatThroughCLibrary(true); }
+    ~ThroughCLibrary() { vFormatThroughCLibrary(false); }
+    ThroughCLibrary(const ThroughCLibrary &) = delete;
+    ThroughCLibrary &operator=(const ThroughCLibrary &) = delete;
+};
+
+char *szOldFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat) {
+    static const char *const apszForm[] = {
+        "%-12s %-13s", "%-12s %-13s", "%-12s %-13s", nullptr,       "%s,%s",       "%-11s %-12s",
+        "%-11s %-12s", "%-11s %-12s", nullptr,       "%s,%s",       "%-12s %-13s", "%-12s %-13s",
+        "%-12s %-13s", "%-12s %-13s", "%-12s %-13s", "%-12s %-13s", "%s%s"};
+    if (sFormat < 1 || sFormat > 17) {
+        char *psz = pszGetTempString();
+        std::snprintf(psz, kTempStringSize, "%s", "Coordinate formatting error!");
+        return psz;
+    }
+    vShiftDatum(sDatum, kShiftFromWgs84, &dLatitude, &dLongitude);
+    if (sFormat == 4 || sFormat == 9) {
+        return szFormatUtm(sDatum, dLatitude, dLongitude);
+    }
+    const char *pszLatitude = szFormatLatLon(dLatitude, sFormat, 1);
+    const char *pszLongitude = szFormatLatLon(dLongitude, sFormat, 0);
+    char *psz = pszGetTempString();
+    std::snprintf(psz, kTempStringSize, apszForm[sFormat - 1], pszLatitude, pszLongitude);
+    return psz;
+}
+
+char *szOldFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
+    static const char *const apszMonth[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    char *psz = pszGetTempString();
+    auto lTotal =
+        static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
+    int32_t lDayNumber = lTotal / 86400;
+    int32_t lSecondOfDay = lTotal - lDayNumber * 86400;
+    long lHour = lSecondOfDay / 3600;
+    long lMinute = (lSecondOfDay - lHour * 3600) / 60;
+    long lSecond = lSecondOfDay - lHour * 3600 - lMinute * 60;
+    int16_t sMonth = 0, sDay = 0, sYear = 0;
+    vDayNumberToDate(lDayNumber, &sMonth, &sDay, &sYear);
+    long lMonth = sMonth, lDay = sDay, lYear = sYear;
+    switch (sDateFormat) {
+    case 1:
+        std::snprintf(psz, kTempStringSize, "%02ld/%02ld/%04ld %02ld:%02ld:%02ld", lMonth, lDay,
+                      lYear, lHour, lMinute, lSecond);
+        break;
+    case 2:
+        std::snprintf(psz, kTempStringSize, "%02ld-%3s-%02ld %02ld:%02ld:%02ld", lDay,
+                      (lMonth >= 1 && lMonth <= 12) ? apszMonth[lMonth - 1] : "???", lYear % 100,
+                      lHour, lMinute, lSecond);
+        break;
+    case 3:
+        std::snprintf(psz, kTempStringSize, "%02ld%02ld%02ld", lHour, lMinute, lSecond);
+        break;
+    case 4:
+        std::snprintf(psz, kTempStringSize, "%02ld%02ld%02ld", lDay, lMonth, lYear % 100);
+        break;
+    case 5: {
+        long double dDays = static_cast<long double>(lDayNumber + 32873) +
+                            static_cast<long double>(lSecondOfDay) * (1.0L / 86400.0L);
+        std::snprintf(psz, kTempStringSize, "%13.7lf", static_cast<double>(dDays));
+        break;
+    }
+    default:
+        std::snprintf(psz, kTempStringSize, "Invalid Dateformat");
+        break;
+    }
+    return psz;
+}
+
+void vOldOziText(char *pszTarget, size_t nSize, const char *pszSource) {
+    size_t k = 0;
+    for (; k + 1 < nSize && pszSource[k] != '\0'; ++k) {
+        pszTarget[k] = pszSource[k] == ',' ? '\xD1' : pszSource[k];
+    }
+    pszTarget[k] = '\0';
+}
+
+char *szOldOziPosition(int32_t lLatitude, int32_t lLongitude) {
+    return szOldFormatPosition(100, dSemicirclesToDegrees(lLatitude),
+                               dSemicirclesToDegrees(lLongitude), 10);
+}
+
+char *szOldOziWaypoint(const Waypoint &o) {
+    char szName[kNameSize];
+    char szComment[kNameSize];
+    vOldOziText(szName, sizeof(szName), o.szName);
+    vOldOziText(szComment, sizeof(szComment), o.szComment);
+    int32_t lFeet = o.fAltitude >= -700.0f ? lMetresToFeet(o.fAltitude) : -777;
+    const char *pszDate = o.lTime != 0 ? szOldFormatTime(o.lTime, 0, 5) : "";
+    int32_t lProximity = lRoundHalfUp(o.fProximity);
+    char *pszLine = pszGetTempString();
+    std::snprintf(pszLine, kTempStringSize, "-1,%s,%s,%s,%d,1,,,,%s,,%d,%d,%d", szName,
+                  szOldOziPosition(o.lLatitude, o.lLongitude), pszDate, o.sSymbol, szComment,
+                  o.bDisplay, lProximity, lFeet);
+    return pszLine;
+}
+
+char *szOldOziTrackPoint(const TrackPoint &o) {
+    int32_t lFeet = fHasAltitude(o.fAltitude) ? lMetresToFeet(o.fAltitude) : -777;
+    char *pszLine = pszGetTempString();
+    std::snprintf(pszLine, kTempStringSize, "%s,%d,%d,%s",
+                  szOldOziPosition(o.lLatitude, o.lLongitude), o.fNewSegment, lFeet,
+                  szOldFormatTime(o.lTime, 0, 5));
+    return pszLine;
+}
+
+// ------------------------------------------------ seeded data
+
+struct Seeded {
+    std::mt19937 oRandom{20261209};
+
+    double dUniform(double dLow, double dHigh) {
+        return std::uniform_real_distribution<double>(dLow, dHigh)(oRandom);
+    }
+    int32_t lAny() { return static_cast<int32_t>(oRandom()); }
+    int32_t lSemicircles(double dLimit) { return lSemi(dUniform(-dLimit, dLimit)); }
+    // Angles at the places where rounding and carries happen: whole and half
+    // units of the printed digits, a hair on either side, and the poles.
+    double dAngle(double dLimit) {
+        switch (oRandom() % 4) {
+        case 0: {
+            double dStep = std::pow(10.0, -static_cast<int>(oRandom() % 8));
+            double d = std::round(dUniform(-dLimit, dLimit) / dStep) * dStep;
+            return d + dStep * (static_cast<int>(oRandom() % 3) - 1) * 0.5;
+        }
+        case 1:
+            return static_cast<double>(static_cast<int>(oRandom() % 180) - 90) +
+                   (59.9995 + dUniform(-0.001, 0.001)) / 60.0;
+        default:
+            return dSemicirclesToDegrees(lSemicircles(dLimit));
+        }
+    }
+    int32_t lTime() {
+        switch (oRandom() % 5) {
+        case 0:
+            return 0;
+        case 1:
+            return lAny();
+        default:
+            return 300000000 + static_cast<int32_t>(oRandom() % 800000000);
+        }
+    }
+    float fAltitude() {
+        switch (oRandom() % 6) {
+        case 0:
+            return kNoAltitude;
+        case 1:
+            return 0.0f;
+        case 2:
+            return static_cast<float>(dUniform(-500, 0));
+        default:
+            return static_cast<float>(dUniform(0, 9000));
+        }
+    }
+    void vText(char *psz, size_t nSize) {
+        static const char kChars[] = "ABCXYZ019 ,.-'\"\xE9\xD1";
+        size_t n = oRandom() % nSize;
+        for (size_t k = 0; k < n; ++k) {
+            psz[k] = kChars[oRandom() % (sizeof(kChars) - 1)];
+        }
+        psz[n] = '\0';
+    }
+
+    TrackPoint oTrackPoint() {
+        TrackPoint o{};
+        o.lLatitude = lSemi(dAngle(89.9));
+        o.lLongitude = lSemi(dAngle(179.9));
+        o.lTime = lTime();
+        o.fAltitude = fAltitude();
+        o.fNewSegment = oRandom() % 7 == 0 ? 1 : 0;
+        return o;
+    }
+    Waypoint oWaypoint(int k) {
+        Waypoint o = oEmptyWaypoint();
+        vText(o.szName, 12);
+        std::string sName = o.szName + std::to_string(k);
+        std::snprintf(o.szName, sizeof(o.szName), "%s", sName.c_str());
+        vText(o.szComment, kNameSize);
+        o.lLatitude = lSemi(dAngle(89.9));
+        o.lLongitude = lSemi(dAngle(179.9));
+        o.lTime = lTime();
+        o.fProximity = oRandom() % 3 == 0 ? static_cast<float>(dUniform(0, 5000)) : 0.0f;
+        o.sSymbol = static_cast<int16_t>(oRandom() % 200);
+        o.bDisplay = static_cast<uint8_t>(oRandom() % 3);
+        o.fAltitude = fAltitude();
+        return o;
+    }
+};
+
+// A store of track points, waypoints and routes through them.
+void vFillStore(Workspace &w, int nTrackPoints, int nWaypoints) {
+    Seeded o;
+    for (int k = 0; k < nTrackPoints; ++k) {
+        iAddTrackPoint(&w, o.oTrackPoint());
+    }
+    std::vector<std::string> asNames;
+    for (int k = 0; k < nWaypoints; ++k) {
+        Waypoint oWaypoint = o.oWaypoint(k);
+        asNames.emplace_back(oWaypoint.szName);
+        iAddWaypoint(&w, oWaypoint);
+    }
+    for (uint32_t lNumber = 1; lNumber <= 4 && !asNames.empty(); ++lNumber) {
+        Route oRoute{};
+        oRoute.lNumber = lNumber;
+        std::snprintf(oRoute.szComment, sizeof(oRoute.szComment), "ROUTE %u", lNumber);
+        oRoute.lPointCount = lNumber * 7 % kMaxRoutePoints + 2;
+        for (uint32_t k = 0; k < oRoute.lPointCount; ++k) {
+            std::snprintf(oRoute.aszPoints[k], kNameSize, "%s",
+                          asNames[(lNumber * 13 + k) % asNames.size()].c_str());
+        }
+        iAddRoute(&w, oRoute);
+    }
+}
+
+// Every writer: the export driver's text formats and the two listings.
+const int kaWriterTypes[] = {
+    kFileTextExport,    kFilePcx5,      kFilePcx5Waypoints, kFilePcx5Track,    kFilePcx5Routes,
+    kFilePcx5Proximity, kFileNmea,      kFileOverlay,       kFileOziWaypoints, kFileOziTrack,
+    kFileBarograph,     kFileHexExport, kFileKml,           kFileGpx};
+constexpr int kWaypointListing = -1;
+constexpr int kTrackListing = -2;
+
+std::string sWrite(Workspace &w, const ScratchFolder &oFolder, int iType) {
+    std::string sPath = oFolder.sPath("out.txt");
+    std::remove(sPath.c_str());
+    int iResult = 0;
+    if (iType == kWaypointListing) {
+        iResult = iListWaypoints(&w, sPath.c_str());
+    } else if (iType == kTrackListing) {
+        iResult = iListTrackPoints(&w, sPath.c_str());
+    } else {
+        iResult = iExportTextFile(&w, sPath.c_str(), 7, iType);
+    }
+    return iResult ? sReadFile(sPath) : std::string("(failed)");
+}
+
+// The same store written both ways gives the same bytes.
+void vExpectSameBothWays(Workspace &w, const ScratchFolder &oFolder, int iType,
+                         const std::string &sCase) {
+    std::string sNew = sWrite(w, oFolder, iType);
+    std::string sOld;
+    {
+        ThroughCLibrary oOld;
+        sOld = sWrite(w, oFolder, iType);
+    }
+    ASSERT_EQ(sNew.size(), sOld.size()) << sCase << ", type " << iType;
+    EXPECT_TRUE(sNew == sOld) << sCase << ", type " << iType;
+}
+
+} // namespace
+
+TEST(TextOutputOracle, EveryConversionAsTheCLibraryWritesIt) {
+    Seeded o;
+    const char *const apszDouble[] = {
+        "%f",      "%.0f",    "%.1f",   "%.2f",   "%10.2f",  "%11.6f", "%08.5f", "%09.5f",
+        "%010.7f", "%011.7f", "%06.3f", "%05.2f", "%13.7lf", "%.9f",   "%6.0f",  "%5.0f",
+        "%07.0f",  "%-10.3f", "%+.2f",  "% .4f",  "%.12f",   "%3.f",   "%g",     "%e"};
+    const char *const apszInteger[] = {"%d",   "%5d",   "%-5d",  "%05d", "%+d", "% d", "%.3d",
+                                       "%.0d", "%8.8X", "%2.2X", "%x",   "%u",  "%3i", "%-+6d"};
+    std::vector<double> adValues = {
+        0.0,  -0.0,     0.5,       1.5,          2.5,        -0.5,        0.125,   0.0625,
+        1e-7, -1e-7,    123456.5,  2147483647.5, 3e9,        -4.2e15,     1.7e308, 5e-324,
+        NAN,  INFINITY, -INFINITY, 59.9999995,   89.9999999, 179.99999995};
+    for (int k = 0; k < 4000; ++k) {
+        adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
+    }
+    char szNew[512];
+    char szOld[512];
+    for (const char *pszFormat : apszDouble) {
+        for (double d : adValues) {
+            iFormatText(szNew, sizeof(szNew), pszFormat, d);
+            std::snprintf(szOld, sizeof(szOld), pszFormat, d);
+            ASSERT_STREQ(szNew, szOld) << pszFormat << " of " << d;
+        }
+    }
+    std::vector<int32_t> alValues = {0, 1, -1, 9, 10, 99999, -99999, INT32_MAX, INT32_MIN};
+    for (int k = 0; k < 2000; ++k) {
+        alValues.push_back(o.lAny() >> (k % 31));
+    }
+    for (const char *pszFormat : apszInteger) {
+        for (int32_t l : alValues) {
+            iFormatText(szNew, sizeof(szNew), pszFormat, l);
+            std::snprintf(szOld, sizeof(szOld), pszFormat, l);
+            ASSERT_STREQ(szNew, szOld) << pszFormat << " of " << l;
+        }
+    }
+    // Lengths, strings, characters, and a text cut by the buffer.
+    const long long llBig = -1234567890123LL;
+    const size_t nSize = 123456789;
+    const char *pszText = "Bergh\xFCtte, \"oben\"";
+    for (size_t nRoom : {size_t{0}, size_t{1}, size_t{7}, size_t{40}, sizeof(szNew)}) {
+        int iNew = iFormatText(szNew, nRoom, "%ld|%lu|%lld|%zu|%hd|%s|%-12s|%20s|%.*s|%c%%|%5c",
+                               -12345678L, 4000000000UL, llBig, nSize, static_cast<short>(-7),
+                               pszText, "ab", pszText, 5, pszText, 'Q', 'R');
+        int iOld = std::snprintf(szOld, nRoom, "%ld|%lu|%lld|%zu|%hd|%s|%-12s|%20s|%.*s|%c%%|%5c",
+                                 -12345678L, 4000000000UL, llBig, nSize, static_cast<short>(-7),
+                                 pszText, "ab", pszText, 5, pszText, 'Q', 'R');
+        EXPECT_EQ(iNew, iOld);
+        if (nRoom != 0) {
+            EXPECT_STREQ(szNew, szOld) << nRoom;
+        }
+    }
+}
+
+TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
+    Seeded o;
+    std::vector<std::pair<double, double>> aPositions = {
+        {0, 0}, {90, 180}, {-90, -180}, {47.99999999, 8.99999999}, {-33.5, 151.25}};
+    for (int k = 0; k < 400; ++k) {
+        aPositions.emplace_back(o.dAngle(90.0), o.dAngle(180.0));
+    }
+    auto vCompare = [&](int16_t sDatum, int16_t sFormat) {
+        for (const auto &[dLatitude, dLongitude] : aPositions) {
+            std::string sNew = szFormatPosition(sDatum, dLatitude, dLongitude, sFormat);
+            std::string sOld;
+            {
+                ThroughCLibrary oOld;
+                sOld = szOldFormatPosition(sDatum, dLatitude, dLongitude, sFormat);
+            }
+            ASSERT_EQ(sNew, sOld) << "datum " << sDatum << ", notation " << sFormat << ", "
+                                  << dLatitude << " " << dLongitude;
+        }
+    };
+    for (int16_t sFormat = 0; sFormat <= 18; ++sFormat) {
+        vCompare(kDatumWgs84, sFormat);
+        vCompare(27, sFormat);
+    }
+    for (int16_t sDatum = -1; sDatum <= 102; ++sDatum) {
+        vCompare(sDatum, kCoordDm);
+        vCompare(sDatum, kCoordUtm);
+    }
+    vSetUtmZoneOverride(33);
+    vCompare(kDatumWgs84, kCoordUtm);
+    vSetUtmZoneOverride(-1);
+}
+
+TEST(TextOutputOracle, TimesInEveryForm) {
+    Seeded o;
+    std::vector<int32_t> alTimes = {0, 1, -1, 86399, 86400, INT32_MAX, INT32_MIN, -631065600};
+    for (int k = 0; k < 3000; ++k) {
+        alTimes.push_back(o.lTime());
+    }
+    for (int16_t sForm = 0; sForm <= 6; ++sForm) {
+        for (int32_t lOffset : {0, 3600, -19800}) {
+            for (int32_t lTime : alTimes) {
+                std::string sNew = szFormatTime(lTime, lOffset, sForm);
+                std::string sOld;
+                {
+                    ThroughCLibrary oOld;
+                    sOld = szOldFormatTime(lTime, lOffset, sForm);
+                }
+                ASSERT_EQ(sNew, sOld) << lTime << " + " << lOffset << ", form " << sForm;
+            }
+        }
+    }
+}
+
+TEST(TextOutputOracle, OziExplorerLines) {
+    Seeded o;
+    for (int k = 0; k < 3000; ++k) {
+        TrackPoint oPoint = o.oTrackPoint();
+        Waypoint oWaypoint = o.oWaypoint(k);
+        std::string sNewPoint = szFormatOziTrackPoint(oPoint);
+        std::string sNewWaypoint = szFormatOziWaypoint(oWaypoint);
+        ThroughCLibrary oOld;
+        ASSERT_EQ(sNewPoint, szOldOziTrackPoint(oPoint));
+        ASSERT_EQ(sNewWaypoint, szOldOziWaypoint(oWaypoint));
+    }
+}
+
+// Every writer in every notation with one datum, every datum with one
+// notation, and each switch once.
+TEST(TextOutputOracle, EveryWriterWritesTheSameBytes) {
+    ScratchFolder oFolder;
+    Workspace w;
+    vFillStore(w, 400, 60);
+    std::vector<int> aiTypes(std::begin(kaWriterTypes), std::end(kaWriterTypes));
+    aiTypes.push_back(kWaypointListing);
+    aiTypes.push_back(kTrackListing);
+    for (int16_t sFormat = 1; sFormat <= 17; ++sFormat) {
+        w.sCoordFormat = sFormat;
+        for (int iType : aiTypes) {
+            vExpectSameBothWays(w, oFolder, iType, "notation " + std::to_string(sFormat));
+        }
+    }
+    w.sCoordFormat = kCoordDm;
+    for (int16_t sDatum = 0; sDatum <= 101; ++sDatum) {
+        w.sDatum = sDatum;
+        for (int iType : {int{kFileTextExport}, int{kFilePcx5}, int{kFileOverlay}, kTrackListing}) {
+            vExpectSameBothWays(w, oFolder, iType, "datum " + std::to_string(sDatum));
+        }
+    }
+    w.sDatum = kDatumWgs84;
+    struct Switch {
+        const char *pszName;
+        void (*pSet)(Workspace &);
+    };
+    const Switch aSwitches[] = {{"tabbed", [](Workspace &o) { o.fTabbedExport = 1; }},
+                                {"date form 2", [](Workspace &o) { o.sDateFormat = 2; }},
+                                {"date form 5", [](Workspace &o) { o.sDateFormat = 5; }},
+                                {"offset", [](Workspace &o) { o.lUtcOffset = -5 * 3600; }},
+                                {"symbol set", [](Workspace &o) { o.sSymbolSet = 108; }},
+                                {"overlay look",
+                                 [](Workspace &o) {
+                                     o.sOvlTrackColor = 3;
+                                     o.sOvlTrackWidth = 7;
+                                     o.sOvlWptDotSize = 4;
+                                 }},
+                                {"code page", [](Workspace &o) { o.sCodePage = 1251; }},
+                                {"UTM zone", [](Workspace &o) {
+                                     o.sCoordFormat = kCoordUtm;
+                                     vSetUtmZoneOverride(32);
+                                 }}};
+    for (const Switch &oSwitch : aSwitches) {
+        Workspace s;
+        vFillStore(s, 400, 60);
+        oSwitch.pSet(s);
+        for (int iType : aiTypes) {
+            vExpectSameBothWays(s, oFolder, iType, oSwitch.pszName);
+        }
+    }
+    vSetUtmZoneOverride(-1);
+}
+
+TEST(TextOutputOracle, HundredThousandPoints) {
+    ScratchFolder oFolder;
+    Workspace w;
+    vFillStore(w, 100000, 5);
+    for (int16_t sFormat : {kCoordUtm, kCoordDms}) {
+        w.sCoordFormat = sFormat;
+        for (int iType : {int{kFileTextExport}, int{kFileOziTrack}, int{kFilePcx5Track}}) {
+            vExpectSameBothWays(w, oFolder, iType, "100,000 points");
+        }
+    }
+}
