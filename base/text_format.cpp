@@ -102,6 +102,38 @@ void vPutInteger(Sink &o, const Spec &s, uint64_t nMagnitude, bool fNegative, bo
 constexpr uint64_t kaPowersOfTen[10] = {1,      10,      100,      1000,      10000,
                                         100000, 1000000, 10000000, 100000000, 1000000000};
 
+template <int iPrecision> void vSplitBy(uint64_t n, uint64_t &nInteger, uint64_t &nFraction) {
+    nInteger = n / kaPowersOfTen[iPrecision];
+    nFraction = n % kaPowersOfTen[iPrecision];
+}
+
+// Whole and decimal part of a value scaled by 10^precision; a division by a
+// constant for each precision.
+void vSplitScaled(uint64_t n, int iPrecision, uint64_t &nInteger, uint64_t &nFraction) {
+    switch (iPrecision) {
+    case 0:
+        return vSplitBy<0>(n, nInteger, nFraction);
+    case 1:
+        return vSplitBy<1>(n, nInteger, nFraction);
+    case 2:
+        return vSplitBy<2>(n, nInteger, nFraction);
+    case 3:
+        return vSplitBy<3>(n, nInteger, nFraction);
+    case 4:
+        return vSplitBy<4>(n, nInteger, nFraction);
+    case 5:
+        return vSplitBy<5>(n, nInteger, nFraction);
+    case 6:
+        return vSplitBy<6>(n, nInteger, nFraction);
+    case 7:
+        return vSplitBy<7>(n, nInteger, nFraction);
+    case 8:
+        return vSplitBy<8>(n, nInteger, nFraction);
+    default:
+        return vSplitBy<9>(n, nInteger, nFraction);
+    }
+}
+
 // The common case of %f: |d| below 2^31 and at most nine decimals. The double
 // is M × 2^E exactly, so M × 10^precision is exact in 128 bits; shifting it
 // down with the remainder rounded half to even gives the digits printf and
@@ -139,8 +171,9 @@ size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
             }
         } // else below half a unit of the last place: 0
     }
-    uint64_t nInteger = nScaled / nScale;
-    uint64_t nFraction = nScaled % nScale;
+    uint64_t nInteger = 0;
+    uint64_t nFraction = 0;
+    vSplitScaled(nScaled, iPrecision, nInteger, nFraction);
     char *p = pszOut;
     if (fNegative) {
         *p++ = '-';
@@ -404,31 +437,97 @@ bool fFormat(Sink &o, const char *pszFormat, va_list args) {
 
 } // namespace
 
-int iFormatTextV(char *pszOut, size_t nSize, const char *pszFormat, va_list args) {
-    if (!gfThroughCLibrary) {
-        va_list argsOwn;
-        va_copy(argsOwn, args);
-        Sink o{pszOut, nSize != 0 ? nSize - 1 : 0};
-        bool fDone = fFormat(o, pszFormat, argsOwn);
-        va_end(argsOwn);
-        if (fDone && o.nLength <= static_cast<size_t>(INT32_MAX)) {
-            if (nSize != 0) {
-                *o.p = '\0';
-            }
-            return static_cast<int>(o.nLength);
-        }
+namespace {
+// The text by the program's own conversions; false when the call needs the C library.
+bool fTryFormat(char *pszOut, size_t nSize, const char *pszFormat, va_list args, int &iLength) {
+    if (gfThroughCLibrary) {
+        return false;
     }
-    return std::vsnprintf(pszOut, nSize, pszFormat, args);
+    Sink o{pszOut, nSize != 0 ? nSize - 1 : 0};
+    if (!fFormat(o, pszFormat, args) || o.nLength > static_cast<size_t>(INT32_MAX)) {
+        return false;
+    }
+    if (nSize != 0) {
+        *o.p = '\0';
+    }
+    iLength = static_cast<int>(o.nLength);
+    return true;
+}
+} // namespace
+
+int iFormatTextV(char *pszOut, size_t nSize, const char *pszFormat, va_list args) {
+    va_list argsOwn;
+    va_copy(argsOwn, args);
+    int iLength = 0;
+    bool fDone = fTryFormat(pszOut, nSize, pszFormat, argsOwn, iLength);
+    va_end(argsOwn);
+    return fDone ? iLength : std::vsnprintf(pszOut, nSize, pszFormat, args);
 }
 
 int iFormatText(char *pszOut, size_t nSize, const char *pszFormat, ...) {
+    // The arguments are taken twice only when the C library has to write them.
     va_list args;
     va_start(args, pszFormat);
-    int iLength = iFormatTextV(pszOut, nSize, pszFormat, args);
+    int iLength = 0;
+    bool fDone = fTryFormat(pszOut, nSize, pszFormat, args, iLength);
     va_end(args);
+    if (!fDone) {
+        va_start(args, pszFormat);
+        iLength = std::vsnprintf(pszOut, nSize, pszFormat, args);
+        va_end(args);
+    }
     return iLength;
 }
 
 void vFormatThroughCLibrary(bool fOn) {
     gfThroughCLibrary = fOn;
+}
+
+size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d) {
+    // "%[0]W.P[l]f" and nothing else.
+    const char *p = pszForm;
+    bool fZero = false;
+    int iWidth = 0;
+    int iPrecision = 0;
+    bool fSimple = *p++ == '%';
+    if (fSimple && *p == '0') {
+        fZero = true;
+        ++p;
+    }
+    for (; fSimple && *p >= '0' && *p <= '9' && iWidth < 100; ++p) {
+        iWidth = iWidth * 10 + (*p - '0');
+    }
+    fSimple = fSimple && *p++ == '.' && *p >= '0' && *p <= '9';
+    for (; fSimple && *p >= '0' && *p <= '9' && iPrecision < 100; ++p) {
+        iPrecision = iPrecision * 10 + (*p - '0');
+    }
+    if (fSimple && *p == 'l') {
+        ++p;
+    }
+    fSimple =
+        fSimple && p[0] == 'f' && p[1] == '\0' && iWidth < 40 && nSize > 48 && !gfThroughCLibrary;
+    char acDigits[48];
+    size_t nDigits = fSimple ? nFixedSmall(acDigits, d, iPrecision) : 0;
+    if (nDigits == 0) {
+        int iLength = iFormatText(pszOut, nSize, pszForm, d);
+        if (iLength < 0 || nSize == 0) {
+            return 0;
+        }
+        return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+    }
+    const size_t nPad =
+        static_cast<size_t>(iWidth) > nDigits ? static_cast<size_t>(iWidth) - nDigits : 0;
+    char *q = pszOut;
+    const char *pszDigits = acDigits;
+    if (fZero && acDigits[0] == '-') {
+        *q++ = '-';
+        ++pszDigits;
+        --nDigits;
+    }
+    std::memset(q, fZero ? '0' : ' ', nPad);
+    q += nPad;
+    std::memcpy(q, pszDigits, nDigits);
+    q += nDigits;
+    *q = '\0';
+    return static_cast<size_t>(q - pszOut);
 }

@@ -17,6 +17,12 @@
 int iFormatText(char *pszOut, size_t nSize, const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(3, 4);
 int iFormatTextV(char *pszOut, size_t nSize, const char *pszFormat, va_list args);
 
+// The text of a format that is one "%W.Pf" conversion (a '0' flag and an 'l'
+// allowed), as iFormatText writes it into a buffer of nSize bytes, without
+// reading the format as a whole; any other format goes to iFormatText.
+// Returns the length stored.
+size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d);
+
 // Tests only: with true, every call goes to vsnprintf, so that output made
 // both ways can be compared.
 void vFormatThroughCLibrary(bool fOn);

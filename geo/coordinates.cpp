@@ -89,6 +89,9 @@ struct Notation {
 constexpr char kDegreeMark = '*';
 constexpr const char *kPlainPosition = "%-12s %-13s";
 constexpr const char *kPcxPosition = "%-11s %-12s";
+// Two angles joined without padding.
+constexpr const char *kCommaPosition = "%s,%s";
+constexpr const char *kJoinedPosition = "%s%s";
 
 using enum AngleUnit;
 using enum HemispherePlace;
@@ -105,14 +108,15 @@ constexpr Notation kaNotations[] = {
     {3, kMinuteParts, 0, 600, 10, "%02d*%02d'%02d.%01d\"", "%03d*%02d'%02d.%01d\"", kLeading,
      kDegreeAnsi, kPlainPosition, kSeparatedNumbers},
     {4, kUtm, 0, 0, 0, nullptr, nullptr, kNone, 0, nullptr, kNotRead},
-    {5, kMinutes, 0.005, 0, 0, "%02d%05.2f,", "%03d%05.2f,", kTrailing, 0, "%s,%s", kNotRead},
+    {5, kMinutes, 0.005, 0, 0, "%02d%05.2f,", "%03d%05.2f,", kTrailing, 0, kCommaPosition,
+     kNotRead},
     {6, kDegrees, 0, 0, 0, "%010.7f", "%011.7f", kLeading, 0, kPcxPosition, kSeparatedNumbers},
     {7, kMinutes, 0.000005, 0, 0, "%02d%08.5f", "%03d%08.5f", kLeading, 0, kPcxPosition,
      kPackedNumber},
     {8, kMinuteParts, 0, 60000, 1000, "%02d%02d%02d.%03d", "%03d%02d%02d.%03d", kLeading, 0,
      kPcxPosition, kPackedNumber},
     {9, kUtm, 0, 0, 0, nullptr, nullptr, kNone, 0, nullptr, kNotRead},
-    {10, kSignedDegrees, 0, 0, 0, "%11.6f", "%11.6f", kNone, 0, "%s,%s", kSignedNumber},
+    {10, kSignedDegrees, 0, 0, 0, "%11.6f", "%11.6f", kNone, 0, kCommaPosition, kSignedNumber},
     {11, kMinuteParts, 0, 600, 10, "%02d*%02d'%02d.%01d\"", "%03d*%02d'%02d.%01d\"", kLeading,
      kDegreeDos, kPlainPosition, kNotRead},
     {12, kMinutes, 0.0005, 0, 0, "%02d*%06.3f'", "%03d*%06.3f'", kLeading, kDegreeDos,
@@ -123,7 +127,7 @@ constexpr Notation kaNotations[] = {
     {15, kMinutes, 0.0005, 0, 0, "%02d*%06.3f'", "%03d*%06.3f'", kLeading, kDegreeAnsi,
      kPlainPosition, kNotRead},
     {16, kDegrees, 0, 0, 0, "%08.5f*", "%09.5f*", kLeading, kDegreeAnsi, kPlainPosition, kNotRead},
-    {17, kMinuteParts, 0, 1000, 1, "%02d%02d%03d", "%03d%02d%03d", kTrailing, 0, "%s%s",
+    {17, kMinuteParts, 0, 1000, 1, "%02d%02d%03d", "%03d%02d%03d", kTrailing, 0, kJoinedPosition,
      kFixedColumns},
 };
 
@@ -187,8 +191,9 @@ size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat,
     const Notation &o = *pRow;
     char szForm[32];
     if (o.eUnit == kSignedDegrees) {
-        vBuildAngleForm(o, fLatitude, 0, szForm, sizeof(szForm));
-        return nStored(iFormatText(pszOut, nSize, szForm, dAngle), nSize);
+        // No hemisphere and no degree byte: the form is the table's own.
+        return nFormatFixed(pszOut, nSize, fLatitude ? o.pszLatitudeForm : o.pszLongitudeForm,
+                            dAngle);
     }
     char cHemisphere = 0;
     if (fLatitude) {
@@ -240,12 +245,13 @@ size_t nFormatPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatit
         return nCopyText(pszOut, nSize, szFormatUtm(sDatum, dLatitude, dLongitude));
     }
     const char *pszForm = pRow->pszPositionForm;
-    if (std::strcmp(pszForm, "%s,%s") == 0 || std::strcmp(pszForm, "%s%s") == 0) {
+    if (pszForm == kCommaPosition || pszForm == kJoinedPosition) {
         // Nothing to pad: the angles go straight into the buffer, each cut
         // where the whole text would be.
         size_t n = nFormatLatLon(pszOut, nSize, dLatitude, sFormat, 1);
-        if (pszForm[2] == ',') {
-            n += nCopyText(pszOut + n, nSize - n, ",");
+        if (pszForm == kCommaPosition && n + 1 < nSize) {
+            pszOut[n++] = ',';
+            pszOut[n] = '\0';
         }
         return n + nFormatLatLon(pszOut + n, nSize - n, dLongitude, sFormat, 0);
     }

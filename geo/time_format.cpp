@@ -46,7 +46,8 @@ struct SplitTime {
     int64_t lMonth, lDay, lYear;
 };
 
-SplitTime oSplit(int32_t lTime, int32_t lOffset) {
+// fDate false leaves month, day and year 0 (the day count needs none).
+SplitTime oSplit(int32_t lTime, int32_t lOffset, bool fDate = true) {
     // The sum wraps in 32 bits like the receiver's own clock arithmetic.
     auto lTotal =
         static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
@@ -56,7 +57,9 @@ SplitTime oSplit(int32_t lTime, int32_t lOffset) {
     o.lHour = o.lSecondOfDay / 3600;
     o.lMinute = (o.lSecondOfDay - o.lHour * 3600) / 60;
     o.lSecond = o.lSecondOfDay - o.lHour * 3600 - o.lMinute * 60;
-    vDayNumberToDate64(o.lDayNumber, &o.lMonth, &o.lDay, &o.lYear);
+    if (fDate) {
+        vDayNumberToDate64(o.lDayNumber, &o.lMonth, &o.lDay, &o.lYear);
+    }
     return o;
 }
 
@@ -105,7 +108,7 @@ void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinu
 }
 
 size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
-    SplitTime o = oSplit(lTime, lOffset);
+    SplitTime o = oSplit(lTime, lOffset, sDateFormat != 3 && sDateFormat != 5);
     auto lMonth = static_cast<long>(o.lMonth);
     auto lDay = static_cast<long>(o.lDay);
     auto lYear = static_cast<long>(o.lYear);
@@ -131,8 +134,7 @@ size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int1
         iLength = iFormatText(psz, nSize, "%02ld%02ld%02ld", lDay, lMonth, lYear % 100);
         break;
     case 5:
-        iLength = iFormatText(psz, nSize, "%13.7lf", dDayCountOf(o));
-        break;
+        return nFormatFixed(psz, nSize, "%13.7lf", dDayCountOf(o));
     default:
         iLength = iFormatText(psz, nSize, "Invalid Dateformat");
         break;
