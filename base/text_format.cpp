@@ -18,22 +18,27 @@ struct Sink {
     size_t nRoom; // characters that may still be stored (the terminator excluded)
     size_t nLength = 0;
 
+    // Pieces are a few characters; copying them in a loop beats a call.
     void vPut(const char *psz, size_t n) {
         size_t nStore = n < nRoom ? n : nRoom;
-        if (nStore != 0) {
+        if (nStore <= 16) {
+            for (size_t k = 0; k < nStore; ++k) {
+                p[k] = psz[k];
+            }
+        } else {
             std::memcpy(p, psz, nStore);
-            p += nStore;
-            nRoom -= nStore;
         }
+        p += nStore;
+        nRoom -= nStore;
         nLength += n;
     }
     void vRepeat(char c, size_t n) {
         size_t nStore = n < nRoom ? n : nRoom;
-        if (nStore != 0) {
-            std::memset(p, c, nStore);
-            p += nStore;
-            nRoom -= nStore;
+        for (size_t k = 0; k < nStore; ++k) {
+            p[k] = c;
         }
+        p += nStore;
+        nRoom -= nStore;
         nLength += n;
     }
 };

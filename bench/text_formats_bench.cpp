@@ -1,4 +1,8 @@
-// Export of a 1,000,000-point track to the text formats and import back.
+// Every text writer at a million lines (track points, or waypoints for the
+// waypoint formats), the GPX writer among them as the yardstick per line, and
+// the text readers on what the writers wrote. CPU time of the process; the
+// file's size is the "bytes" counter. GPSBabel side by side on whole runs:
+// bench/gpsbabel_compare.sh.
 
 #include <benchmark/benchmark.h>
 
@@ -6,99 +10,148 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/million_point_track.h"
+#include "files/listings.h"
 #include "files/load_save.h"
+#include "formats/export_driver.h"
 #include "store/file_kinds.h"
 #include "store/workspace.h"
 
 namespace {
 
-constexpr int kPoints = 1000000;
+// A million waypoints spread over the same region, with names and comments.
+Workspace &oMillionWaypoints() {
+    static Workspace *pWorkspace = [] {
+        auto *p = new Workspace;
+        for (int k = 0; k < kMillionTrackPoints; ++k) {
+            Waypoint o = oEmptyWaypoint();
+            std::snprintf(o.szName, sizeof(o.szName), "W%07d", k);
+            std::snprintf(o.szComment, sizeof(o.szComment), "Waypoint %d, hut", k);
+            o.lLatitude = 578000000 + k * 37;
+            o.lLongitude = 110000000 - k * 53;
+            o.lTime = 500000000 + k;
+            o.fAltitude = 200.0f + static_cast<float>(k % 1000) * 0.25f;
+            o.sSymbol = static_cast<int16_t>(k % 100);
+            iAddWaypoint(p, o);
+        }
+        return p;
+    }();
+    return *pWorkspace;
+}
 
-void vFillTrack(Workspace &w) {
-    for (int i = 0; i < kPoints; ++i) {
-        TrackPoint o{};
-        // A walk around southern Germany, one point a second.
-        o.lLatitude = 578641237 + (i % 20000) * 1000;
-        o.lLongitude = 110357850 + (i / 20000) * 5000;
-        o.lTime = 400000000 + i;
-        o.fAltitude = 300.0f + static_cast<float>(i % 500);
-        o.fNewSegment = i % 5000 == 0 ? 1 : 0;
-        iAddTrackPoint(&w, o);
+enum class Source { kTrack, kWaypoints };
+constexpr int kWaypointListing = -1;
+constexpr int kTrackListing = -2;
+
+struct Case {
+    const char *pszName;
+    int iType;
+    Source eSource;
+    int16_t sCoordFormat;
+    int16_t fTabbed;
+};
+
+int iWrite(Workspace &w, const Case &c, const std::string &sPath) {
+    w.sCoordFormat = c.sCoordFormat;
+    w.fTabbedExport = c.fTabbed;
+    if (c.iType == kWaypointListing) {
+        return iListWaypoints(&w, sPath.c_str());
     }
+    if (c.iType == kTrackListing) {
+        return iListTrackPoints(&w, sPath.c_str());
+    }
+    return iExportTextFile(&w, sPath.c_str(), kKindAll, c.iType);
 }
 
-std::string sTempName(const char *pszName) {
-    return (std::filesystem::temp_directory_path() / pszName).string();
+Workspace &oSource(const Case &c) {
+    return c.eSource == Source::kTrack ? oMillionPointTrack() : oMillionWaypoints();
 }
 
-void vExport(benchmark::State &oState, const char *pszName, int16_t sCoordFormat, int fTabbed) {
-    Workspace w;
-    vFillTrack(w);
-    w.fTabbedExport = static_cast<int16_t>(fTabbed);
-    std::string sName = sTempName(pszName);
+void vWrite(benchmark::State &oState, const Case &c) {
+    Workspace &w = oSource(c);
+    std::string sPath = sBenchPath("quillox-bench-writer.txt");
     for (auto _ : oState) {
-        w.sCoordFormat = sCoordFormat; // PCX5 replaces it with its own notation
-        if (!iSaveFile(&w, sName.c_str(), kKindAll)) {
+        if (!iWrite(w, c, sPath)) {
             oState.SkipWithError("export failed");
+            break;
         }
     }
-    oState.counters["bytes"] = static_cast<double>(std::filesystem::file_size(sName));
-    std::remove(sName.c_str());
+    oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
+    std::error_code oError;
+    oState.counters["bytes"] = static_cast<double>(std::filesystem::file_size(sPath, oError));
+    std::filesystem::remove(sPath, oError);
 }
 
-void vImport(benchmark::State &oState, const char *pszName, int16_t sCoordFormat) {
-    std::string sName = sTempName(pszName);
-    {
-        Workspace w;
-        vFillTrack(w);
-        w.sCoordFormat = sCoordFormat;
-        iSaveFile(&w, sName.c_str(), kKindAll);
-    }
+// Reads back the file the writer made; its extension picks the reader.
+void vRead(benchmark::State &oState, const Case &c, const char *pszExtension) {
+    std::string sPath = sBenchPath((std::string("quillox-bench-reader") + pszExtension).c_str());
+    iWrite(oSource(c), c, sPath);
     for (auto _ : oState) {
         Workspace r;
-        if (!iLoadFile(&r, sName.c_str()) || r.pStore->pTrackPoints.size() != kPoints) {
+        r.sCoordFormat = c.sCoordFormat;
+        if (!iLoadFile(&r, sPath.c_str())) {
             oState.SkipWithError("import failed");
+            break;
         }
+        benchmark::DoNotOptimize(r.pStore->pTrackPoints.size() + r.pStore->pWaypoints.size());
     }
-    std::remove(sName.c_str());
+    oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
+    std::error_code oError;
+    std::filesystem::remove(sPath, oError);
 }
 
-void BM_ExportVkeUtm(benchmark::State &s) {
-    vExport(s, "quillox-bench-utm.vke", 4, 0);
-}
-void BM_ExportVkeDegrees(benchmark::State &s) {
-    vExport(s, "quillox-bench-deg.vke", 1, 0);
-}
-void BM_ExportVkeColumns(benchmark::State &s) {
-    vExport(s, "quillox-bench-col.vke", 4, 1);
-}
-void BM_ExportVkh(benchmark::State &s) {
-    vExport(s, "quillox-bench.vkh", 4, 0);
-}
-void BM_ExportPcx5(benchmark::State &s) {
-    vExport(s, "quillox-bench.trk", 2, 0);
-}
-void BM_ImportVkeUtm(benchmark::State &s) {
-    vImport(s, "quillox-bench-in-utm.vke", 4);
-}
-void BM_ImportVkeDegrees(benchmark::State &s) {
-    vImport(s, "quillox-bench-in-deg.vke", 1);
-}
-void BM_ImportVkh(benchmark::State &s) {
-    vImport(s, "quillox-bench-in.vkh", 4);
-}
-void BM_ImportPcx5(benchmark::State &s) {
-    vImport(s, "quillox-bench-in.trk", 2);
-}
+const Case kaWriters[] = {
+    {"Gpx", kFileGpx, Source::kTrack, 4, 0},
+    {"Plt", kFileOziTrack, Source::kTrack, 4, 0},
+    {"Ozi", kFileOziWaypoints, Source::kWaypoints, 4, 0},
+    {"VkeUtm", kFileTextExport, Source::kTrack, 4, 0},
+    {"VkeDegrees", kFileTextExport, Source::kTrack, 1, 0},
+    {"VkeColumns", kFileTextExport, Source::kTrack, 4, 1},
+    {"VkeWaypoints", kFileTextExport, Source::kWaypoints, 2, 0},
+    {"Vkh", kFileHexExport, Source::kTrack, 4, 0},
+    {"Pcx5Track", kFilePcx5, Source::kTrack, 2, 0},
+    {"Pcx5Waypoints", kFilePcx5, Source::kWaypoints, 2, 0},
+    {"Ovl", kFileOverlay, Source::kTrack, 4, 0},
+    {"Nme", kFileNmea, Source::kTrack, 4, 0},
+    {"Cmp", kFileBarograph, Source::kTrack, 4, 0},
+    {"Kml", kFileKml, Source::kTrack, 4, 0},
+    {"WaypointListing", kWaypointListing, Source::kWaypoints, 2, 0},
+    {"TrackListing", kTrackListing, Source::kTrack, 2, 0},
+};
+
+struct ReaderCase {
+    const char *pszName;
+    Case oWriter;
+    const char *pszExtension;
+};
+
+const ReaderCase kaReaders[] = {
+    {"Plt", {"", kFileOziTrack, Source::kTrack, 4, 0}, ".plt"},
+    {"Ozi", {"", kFileOziWaypoints, Source::kWaypoints, 4, 0}, ".ozi"},
+    {"VkeUtm", {"", kFileTextExport, Source::kTrack, 4, 0}, ".vke"},
+    {"VkeDegrees", {"", kFileTextExport, Source::kTrack, 1, 0}, ".vke"},
+    {"Vkh", {"", kFileHexExport, Source::kTrack, 4, 0}, ".vkh"},
+    {"Pcx5Track", {"", kFilePcx5, Source::kTrack, 2, 0}, ".grm"},
+    {"Ovl", {"", kFileOverlay, Source::kTrack, 4, 0}, ".ovl"},
+};
+
+const bool gfRegistered = [] {
+    for (const Case &c : kaWriters) {
+        benchmark::RegisterBenchmark((std::string("BM_Write") + c.pszName).c_str(),
+                                     [&c](benchmark::State &s) { vWrite(s, c); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3)
+            ->MeasureProcessCPUTime();
+    }
+    for (const ReaderCase &c : kaReaders) {
+        benchmark::RegisterBenchmark(
+            (std::string("BM_Read") + c.pszName).c_str(),
+            [&c](benchmark::State &s) { vRead(s, c.oWriter, c.pszExtension); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3)
+            ->MeasureProcessCPUTime();
+    }
+    return true;
+}();
 
 } // namespace
-
-BENCHMARK(BM_ExportVkeUtm)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExportVkeDegrees)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExportVkeColumns)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExportVkh)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ExportPcx5)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ImportVkeUtm)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ImportVkeDegrees)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ImportVkh)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_ImportPcx5)->Unit(benchmark::kMillisecond)->Iterations(1);

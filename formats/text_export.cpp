@@ -8,6 +8,7 @@
 #include "base/debug.h"
 #include "base/number_text.h"
 #include "base/report.h"
+#include "base/temp_string.h"
 #include "base/text_compare.h"
 #include "base/text_format.h"
 #include "formats/export_format.h"
@@ -71,13 +72,22 @@ void vAppendQuoted(std::string &sLine, std::string_view svText) {
     sLine += '"';
 }
 
-const char *szPositionText(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude) {
-    return szFormatPosition(pWorkspace->sDatum, dSemicirclesToDegrees(lLatitude),
-                            dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
+// The position and time fields of a line, formatted into buffers of the
+// caller (as long as the temporary strings they replace).
+struct FieldText {
+    char sz[kTempStringSize];
+};
+
+const char *szPositionText(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude,
+                           FieldText &o) {
+    nFormatPosition(o.sz, sizeof(o.sz), pWorkspace->sDatum, dSemicirclesToDegrees(lLatitude),
+                    dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
+    return o.sz;
 }
 
-const char *szTimeText(const Workspace *pWorkspace, int32_t lTime) {
-    return szFormatTime(lTime, pWorkspace->lUtcOffset, pWorkspace->sDateFormat);
+const char *szTimeText(const Workspace *pWorkspace, int32_t lTime, FieldText &o) {
+    nFormatTime(o.sz, sizeof(o.sz), lTime, pWorkspace->lUtcOffset, pWorkspace->sDateFormat);
+    return o.sz;
 }
 
 uint32_t lBits(int32_t lValue) {
@@ -100,8 +110,9 @@ std::string &sLineBuffer(ExportContext &c) {
     return *pLine;
 }
 
-int iWriteLine(ExportContext &c, const std::string &sLine) {
-    return c.pFile->iWriteText(sLine) && c.pFile->iWriteText("\n");
+int iWriteLine(ExportContext &c, std::string &sLine) {
+    sLine += '\n';
+    return c.pFile->iWriteText(sLine);
 }
 
 } // namespace
@@ -111,8 +122,11 @@ int iWriteLine(ExportContext &c, const std::string &sLine) {
 const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoint,
                             std::string &sLine) {
     sLine.clear();
-    const char *pszPosition = szPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude);
-    const char *pszTime = szTimeText(pWorkspace, oPoint.lTime);
+    FieldText oPosition;
+    FieldText oTime;
+    const char *pszPosition =
+        szPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude, oPosition);
+    const char *pszTime = szTimeText(pWorkspace, oPoint.lTime, oTime);
     if (pWorkspace->fTabbedExport != 0) {
         vAppendf(sLine, "TRK  %-26s,%-19s,%10.2f,%d", pszPosition, pszTime,
                  static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
@@ -148,8 +162,11 @@ const char *szFormatWptLine(const Workspace *pWorkspace, const Waypoint &oWaypoi
     sLine.clear();
     std::string_view svName = svField(oWaypoint.szName, kNameSize);
     std::string_view svComment = svField(oWaypoint.szComment, kNameSize);
-    const char *pszPosition = szPositionText(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude);
-    const char *pszTime = szTimeText(pWorkspace, oWaypoint.lTime);
+    FieldText oPosition;
+    FieldText oTime;
+    const char *pszPosition =
+        szPositionText(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude, oPosition);
+    const char *pszTime = szTimeText(pWorkspace, oWaypoint.lTime, oTime);
     if (pWorkspace->fTabbedExport != 0) {
         // The widths of name and comment include their quotes.
         sLine = "WPT  ";

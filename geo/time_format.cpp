@@ -115,6 +115,44 @@ size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int1
     auto lHour = static_cast<long>(o.lHour);
     auto lMinute = static_cast<long>(o.lMinute);
     auto lSecond = static_cast<long>(o.lSecond);
+    // The usual case, all fields of their printed width: the digits go
+    // straight into the buffer, as the forms below would write them.
+    auto fTwoDigits = [](long l) { return l >= 0 && l <= 99; };
+    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && fTwoDigits(lMonth) &&
+        fTwoDigits(lDay) && lYear >= 0 && lYear <= 9999 && fTwoDigits(lHour) &&
+        fTwoDigits(lMinute) && fTwoDigits(lSecond) &&
+        (sDateFormat == 1 || (lMonth >= 1 && lMonth <= 12))) {
+        auto vPut = [](char *p, long l, int nDigits) {
+            for (int k = nDigits - 1; k >= 0; --k) {
+                p[k] = static_cast<char>('0' + l % 10);
+                l /= 10;
+            }
+        };
+        char *p = psz;
+        if (sDateFormat == 1) { // "%02ld/%02ld/%04ld %02ld:%02ld:%02ld"
+            vPut(p, lMonth, 2);
+            p[2] = '/';
+            vPut(p + 3, lDay, 2);
+            p[5] = '/';
+            vPut(p + 6, lYear, 4);
+            p += 10;
+        } else { // "%02ld-%3s-%02ld %02ld:%02ld:%02ld"
+            vPut(p, lDay, 2);
+            p[2] = '-';
+            std::memcpy(p + 3, kMonthNames[lMonth - 1], 3);
+            p[6] = '-';
+            vPut(p + 7, lYear % 100, 2);
+            p += 9;
+        }
+        p[0] = ' ';
+        vPut(p + 1, lHour, 2);
+        p[3] = ':';
+        vPut(p + 4, lMinute, 2);
+        p[6] = ':';
+        vPut(p + 7, lSecond, 2);
+        p[9] = '\0';
+        return static_cast<size_t>(p + 9 - psz);
+    }
     int iLength = 0;
     switch (sDateFormat) {
     case 1:
