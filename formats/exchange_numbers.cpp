@@ -71,13 +71,13 @@ int32_t lRoundedAltitude(float fAltitude) {
 
 void vSplitCommas(std::string_view svLine, std::vector<std::string_view> &aFields) {
     aFields.clear();
-    for (;;) {
-        size_t nComma = svLine.find(',');
-        if (nComma == std::string_view::npos) {
-            aFields.push_back(svLine);
-            return;
+    // Fields are short: a plain scan beats a search call per field.
+    size_t nStart = 0;
+    for (size_t k = 0; k < svLine.size(); ++k) {
+        if (svLine[k] == ',') {
+            aFields.push_back(svLine.substr(nStart, k - nStart));
+            nStart = k + 1;
         }
-        aFields.push_back(svLine.substr(0, nComma));
-        svLine.remove_prefix(nComma + 1);
     }
+    aFields.push_back(svLine.substr(nStart));
 }

@@ -26,8 +26,17 @@ int32_t lDegreesToSemicircles(double dDegrees) {
     // to nearest even, and then truncated toward zero. Doing it in integers
     // gives the same bits whatever width long double has on the platform.
     int iExponent = 0;
-    double dFraction = std::frexp(std::fabs(dDegrees), &iExponent);
-    auto nMantissa = static_cast<uint64_t>(std::ldexp(dFraction, 53));
+    uint64_t nMantissa = 0;
+    const auto nDegreeBits = std::bit_cast<uint64_t>(dDegrees);
+    const int iExponentField = static_cast<int>((nDegreeBits >> 52) & 0x7FF);
+    if (iExponentField != 0) {
+        // What frexp and ldexp(fraction, 53) give, read from the bits.
+        nMantissa = (nDegreeBits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+        iExponent = iExponentField - 1022;
+    } else {
+        double dFraction = std::frexp(std::fabs(dDegrees), &iExponent);
+        nMantissa = static_cast<uint64_t>(std::ldexp(dFraction, 53));
+    }
     int iScale = iExponent - 53 + 30 + kReciprocal90Exponent;
     unsigned __int128 nProduct = static_cast<unsigned __int128>(nMantissa) * kReciprocal90Mantissa;
     const auto nHigh = static_cast<uint64_t>(nProduct >> 64);

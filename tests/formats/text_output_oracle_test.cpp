@@ -471,3 +471,80 @@ TEST(TextOutputOracle, HundredThousandPoints) {
         }
     }
 }
+
+namespace {
+
+// The earlier forms of two conversions the readers use.
+int32_t lOldDegreesToSemicircles(double dDegrees) {
+    if (!std::isfinite(dDegrees) || dDegrees == 0.0) {
+        return 0;
+    }
+    int iExponent = 0;
+    double dFraction = std::frexp(std::fabs(dDegrees), &iExponent);
+    auto nMantissa = static_cast<uint64_t>(std::ldexp(dFraction, 53));
+    int iScale = iExponent - 53 + 30 - 70;
+    unsigned __int128 nProduct = static_cast<unsigned __int128>(nMantissa) * 0xB60B60B60B60B60BULL;
+    int nBits = 0;
+    for (unsigned __int128 n = nProduct; n != 0; n >>= 1) {
+        ++nBits;
+    }
+    uint64_t nKept = 0;
+    if (nBits > 64) {
+        int nShift = nBits - 64;
+        unsigned __int128 nHalf = static_cast<unsigned __int128>(1) << (nShift - 1);
+        unsigned __int128 nRest = nProduct & ((nHalf << 1) - 1);
+        nKept = static_cast<uint64_t>(nProduct >> nShift);
+        iScale += nShift;
+        if (nRest > nHalf || (nRest == nHalf && (nKept & 1) != 0)) {
+            ++nKept;
+            if (nKept == 0) {
+                nKept = 1ULL << 63;
+                ++iScale;
+            }
+        }
+    } else {
+        nKept = static_cast<uint64_t>(nProduct);
+    }
+    uint64_t nInteger = 0;
+    if (iScale >= 0) {
+        nInteger = iScale >= 64 ? 0 : nKept << iScale;
+    } else {
+        nInteger = -iScale >= 64 ? 0 : nKept >> -iScale;
+    }
+    auto nLow = static_cast<uint32_t>(nInteger);
+    if (dDegrees < 0) {
+        nLow = 0U - nLow;
+    }
+    return static_cast<int32_t>(nLow);
+}
+
+int32_t lOldParseHex32(const char *psz) {
+    unsigned int n = 0;
+    if (std::strlen(psz) != 8 || std::sscanf(psz, "%x", &n) != 1) {
+        return -1;
+    }
+    return static_cast<int32_t>(n);
+}
+
+} // namespace
+
+TEST(TextOutputOracle, ReadersConvertAsBefore) {
+    Seeded o;
+    std::vector<double> adDegrees = {0.0,    -0.0,   90.0,    -90.0, 180.0, -180.0, 45.0,
+                                     1e-300, 5e-324, -5e-324, 1e300, 720.5, NAN,    INFINITY};
+    for (int k = 0; k < 200000; ++k) {
+        adDegrees.push_back(k % 2 ? o.dAngle(180.0) : o.dUniform(-1e4, 1e4));
+    }
+    for (double d : adDegrees) {
+        ASSERT_EQ(lDegreesToSemicircles(d), lOldDegreesToSemicircles(d)) << d;
+    }
+    for (const char *psz : {"00000000", "FFFFFFFF", "7fffffff", "DeadBeef", "0x1234ab", "-0000001",
+                            " 1234567", "1234567 ", "123z5678", "+00000ff", "        "}) {
+        EXPECT_EQ(lParseHex32(psz), lOldParseHex32(psz)) << psz;
+    }
+    char sz[16];
+    for (int k = 0; k < 20000; ++k) {
+        std::snprintf(sz, sizeof(sz), k % 2 ? "%08X" : "%08x", static_cast<unsigned>(o.lAny()));
+        ASSERT_EQ(lParseHex32(sz), lOldParseHex32(sz)) << sz;
+    }
+}
