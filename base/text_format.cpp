@@ -55,6 +55,34 @@ void vPutPadded(Sink &o, const Spec &s, char cSign, const char *pszDigits, size_
                 size_t nLeadingZeros, bool fZeroFill) {
     size_t nBody = (cSign != 0 ? 1 : 0) + nLeadingZeros + nDigits;
     size_t nPad = static_cast<size_t>(s.iWidth) > nBody ? static_cast<size_t>(s.iWidth) - nBody : 0;
+    if (nBody + nPad <= o.nRoom) {
+        // Room for all of it: one pass straight into the buffer.
+        char *p = o.p;
+        if (!s.fLeft && !fZeroFill) {
+            for (size_t k = 0; k < nPad; ++k) {
+                *p++ = ' ';
+            }
+        }
+        if (cSign != 0) {
+            *p++ = cSign;
+        }
+        const size_t nZeros = nLeadingZeros + (!s.fLeft && fZeroFill ? nPad : 0);
+        for (size_t k = 0; k < nZeros; ++k) {
+            *p++ = '0';
+        }
+        std::memcpy(p, pszDigits, nDigits);
+        p += nDigits;
+        if (s.fLeft) {
+            for (size_t k = 0; k < nPad; ++k) {
+                *p++ = ' ';
+            }
+        }
+        const auto n = static_cast<size_t>(p - o.p);
+        o.p = p;
+        o.nRoom -= n;
+        o.nLength += n;
+        return;
+    }
     if (!s.fLeft && !fZeroFill) {
         o.vRepeat(' ', nPad);
     }

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/temp_string.h"
 #include "base/text_format.h"
 #include "formats/output_file.h"
 #include "geo/coordinates.h"
+#include "geo/datums.h"
 #include "geo/distance.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
@@ -38,12 +40,19 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         }
         double dLatitude = dSemicirclesToDegrees(oWaypoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oWaypoint.lLongitude);
-        // All three texts come from the ring and are used together, well
-        // within the ring's length.
-        const char *pszUtm = szFormatPosition(kDatumEuro50, dLatitude, dLongitude, kUtm);
-        const char *pszEuroDms = szFormatPosition(kDatumEuro50, dLatitude, dLongitude, kListingDms);
-        const char *pszWgsDms =
-            szFormatPosition(kDatumWgs84Listing, dLatitude, dLongitude, kListingDms);
+        // The datum shift once for both European 1950 columns.
+        char pszUtm[kTempStringSize];
+        char pszEuroDms[kTempStringSize];
+        char pszWgsDms[kTempStringSize];
+        double dEuroLatitude = dLatitude;
+        double dEuroLongitude = dLongitude;
+        vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
+        nFormatShiftedPosition(pszUtm, sizeof(pszUtm), kDatumEuro50, dEuroLatitude, dEuroLongitude,
+                               kUtm);
+        nFormatShiftedPosition(pszEuroDms, sizeof(pszEuroDms), kDatumEuro50, dEuroLatitude,
+                               dEuroLongitude, kListingDms);
+        nFormatPosition(pszWgsDms, sizeof(pszWgsDms), kDatumWgs84Listing, dLatitude, dLongitude,
+                        kListingDms);
         oFile.iPrintf("%-6.50s | %-20s | %-28s | %-28s | %-40.50s\n", oWaypoint.szName, pszUtm,
                       pszEuroDms, pszWgsDms, oWaypoint.szComment);
     }
@@ -72,8 +81,11 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         }
         double dLatitude = dSemicirclesToDegrees(oPoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oPoint.lLongitude);
-        const char *pszTime = szFormatTime(oPoint.lTime, w.lUtcOffset, w.sDateFormat);
-        const char *pszPosition = szFormatPosition(w.sDatum, dLatitude, dLongitude, w.sCoordFormat);
+        char pszTime[kTempStringSize];
+        char pszPosition[kTempStringSize];
+        nFormatTime(pszTime, sizeof(pszTime), oPoint.lTime, w.lUtcOffset, w.sDateFormat);
+        nFormatPosition(pszPosition, sizeof(pszPosition), w.sDatum, dLatitude, dLongitude,
+                        w.sCoordFormat);
         const char *pszFirst = oPoint.fNewSegment != 0 ? "Yes" : "No";
         // A point without altitude leaves both altitude columns blank.
         char szMetres[64] = "        ";

@@ -31,22 +31,36 @@ unsigned uNmeaChecksum(const char *pszSentence) {
     return uSum;
 }
 
+size_t nFormatNmeaPoint(char *pszLine, size_t nSize, const TrackPoint &oPoint) {
+    // Receiver output carries no datum: positions are WGS 84, times UTC.
+    char szTime[kTempStringSize];
+    char szPosition[kTempStringSize];
+    char szDate[kTempStringSize];
+    nFormatTime(szTime, sizeof(szTime), oPoint.lTime, 0, kTimeOfDayFormat);
+    nFormatPosition(szPosition, sizeof(szPosition), kWgs84, dSemicirclesToDegrees(oPoint.lLatitude),
+                    dSemicirclesToDegrees(oPoint.lLongitude), kNmeaCoordFormat);
+    nFormatTime(szDate, sizeof(szDate), oPoint.lTime, 0, kDateFormat);
+    int iLength = iFormatText(pszLine, nSize, "$GPRMC,%s,A,%s,000.0,360.0,%s,000.0,E*", szTime,
+                              szPosition, szDate);
+    if (iLength < 0 || nSize == 0) {
+        return 0;
+    }
+    if (static_cast<size_t>(iLength) + 3 <= nSize) {
+        iLength += iFormatText(pszLine + iLength, nSize - static_cast<size_t>(iLength), "%2.2X",
+                               uNmeaChecksum(pszLine));
+    }
+    return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+}
+
 char *szFormatNmeaPoint(const TrackPoint &oPoint) {
     char *pszLine = pszGetTempString();
-    // Receiver output carries no datum: positions are WGS 84, times UTC.
-    int iLength =
-        iFormatText(pszLine, kTempStringSize, "$GPRMC,%s,A,%s,000.0,360.0,%s,000.0,E*",
-                    szFormatTime(oPoint.lTime, 0, kTimeOfDayFormat),
-                    szFormatPosition(kWgs84, dSemicirclesToDegrees(oPoint.lLatitude),
-                                     dSemicirclesToDegrees(oPoint.lLongitude), kNmeaCoordFormat),
-                    szFormatTime(oPoint.lTime, 0, kDateFormat));
-    if (iLength > 0 && static_cast<size_t>(iLength) + 3 <= kTempStringSize) {
-        iFormatText(pszLine + iLength, kTempStringSize - static_cast<size_t>(iLength), "%2.2X",
-                    uNmeaChecksum(pszLine));
-    }
+    nFormatNmeaPoint(pszLine, kTempStringSize, oPoint);
     return pszLine;
 }
 
 int iWriteNmeaTrackPoint(ExportContext &oContext, const TrackPoint &oPoint) {
-    return oContext.pFile->iPrintf("%s\n", szFormatNmeaPoint(oPoint));
+    char szLine[kTempStringSize + 1];
+    size_t n = nFormatNmeaPoint(szLine, kTempStringSize, oPoint);
+    szLine[n] = '\n';
+    return oContext.pFile->iWriteText(std::string_view(szLine, n + 1));
 }

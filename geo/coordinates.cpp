@@ -241,6 +241,15 @@ size_t nFormatPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatit
         return nCopyText(pszOut, nSize, kPositionError);
     }
     vShiftDatum(sDatum, kShiftFromWgs84, &dLatitude, &dLongitude);
+    return nFormatShiftedPosition(pszOut, nSize, sDatum, dLatitude, dLongitude, sFormat);
+}
+
+size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude,
+                              double dLongitude, int16_t sFormat) {
+    const Notation *pRow = pNotation(sFormat);
+    if (pRow == nullptr) {
+        return nCopyText(pszOut, nSize, kPositionError);
+    }
     if (pRow->eUnit == kUtm) {
         return nCopyText(pszOut, nSize, szFormatUtm(sDatum, dLatitude, dLongitude));
     }

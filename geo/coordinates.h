@@ -38,6 +38,10 @@ char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude);
 size_t nFormatPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude,
                        double dLongitude, int16_t sFormat);
 size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat, int fLatitude);
+// nFormatPosition of a position already shifted into sDatum, for callers that
+// write one position in several notations and shift it once.
+size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude,
+                              double dLongitude, int16_t sFormat);
 
 // Reads a position written in sDatum; the results are WGS 84 degrees. 1 if read.
 // On failure the outputs may hold a partial result.
