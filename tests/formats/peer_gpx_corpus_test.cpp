@@ -120,6 +120,7 @@ const struct CorpusFile {
     {"gpxpy-gpx1.1_with_all_fields.gpx", true, "every GPX 1.1 field, routes 7 and unnumbered"},
     {"gpxpy-validation_gpx10.gpx", true, "every GPX 1.0 field, routes 7 and unnumbered"},
     {"togeojson-apple_watch_route.gpx", false, "a watch's named track"},
+    {"togeojson-garmin_extensions.gpx", false, "a track's Garmin colour before its name"},
     {"togeojson-multitrackgpx.gpx", false, "MapSource: 3 named tracks of 3 days"},
     {"togeojson-osm.gpx", false, "OpenStreetMap traces: 2 named timed tracks, 1 untimed"},
     {"togeojson-route.gpx", false, "a routing engine's unnamed route of unnamed points"},
