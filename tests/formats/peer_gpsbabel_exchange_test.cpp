@@ -21,15 +21,6 @@ using namespace exchange_test;
 
 namespace {
 
-// Runs gpsbabel with the arguments, killed after 60 seconds; true when it
-// ended with status 0. Its standard error goes to a file of the folder.
-bool fRunGpsbabel(const ScratchFolder &oFolder, const std::string &sArguments) {
-    std::string sCommand =
-        "timeout 60 gpsbabel " + sArguments + " 2>" + oFolder.sPath("gpsbabel.err");
-    int iStatus = std::system(sCommand.c_str());
-    return iStatus == 0;
-}
-
 // One row of GPSBabel's unicsv output, by column name.
 using CsvRow = std::map<std::string, std::string>;
 

@@ -25,12 +25,6 @@ using namespace exchange_test;
 
 namespace {
 
-bool fRunGpsbabel(const ScratchFolder &oFolder, const std::string &sArguments) {
-    std::string sCommand =
-        "timeout 60 gpsbabel " + sArguments + " 2>" + oFolder.sPath("gpsbabel.err");
-    return std::system(sCommand.c_str()) == 0;
-}
-
 // One point of a GPX file as the text says it, read with regular expressions
 // (not with the program's reader).
 struct TextPoint {
