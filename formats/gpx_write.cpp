@@ -456,8 +456,10 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
         w.fTrackOpen = false;
     }
     if (!w.fTrackOpen) {
-        // Each track of the store is a <trk>; one without a name is "Track".
-        s += "  <trk>\n    <name>";
+        // Each track of the store is a <trk>. The track of sources without
+        // track structure is "Track"; a track that came without a name stays
+        // without one.
+        s += "  <trk>\n";
         const Track *pTrack = c.pTrack;
         if (pTrack != nullptr && !pTrack->sName.empty()) {
             const std::string *pName = nullptr;
@@ -467,11 +469,13 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
                     pOriginalText(*w.pTexts, sTextKey(TextOwner::kTrack, TextField::kName, lIndex),
                                   pTrack->sName);
             }
+            s += "    <name>";
             vAppendText(w, pTrack->sName.c_str(), pTrack->sName.size() + 1, pName);
-        } else {
-            s += "Track";
+            s += "</name>\n";
+        } else if (pTrack == nullptr || pTrack->fByTime) {
+            s += "    <name>Track</name>\n";
         }
-        s += "</name>\n    <trkseg>\n";
+        s += "    <trkseg>\n";
         w.fTrackOpen = true;
         w.pOpenTrack = c.pTrack;
     } else if (oPoint.fNewSegment != 0) {
