@@ -162,6 +162,9 @@ void vAppendNativeExtension(const Workspace &oWorkspace, int iKindMask,
     ByteWriter oOut(aOut);
     oOut.vBytes(kaExtensionMagic, sizeof(kaExtensionMagic));
     oOut.vU16(kExtensionVersion);
+    // The length of the records that follow, so a cut between two is found.
+    oOut.vU32(0);
+    const size_t nRecords = aOut.size();
 
     size_t nStart = nStartRecord(oOut, aOut, kExtensionCodePage);
     oOut.vU16(static_cast<uint16_t>(oWorkspace.sCodePage));
@@ -247,6 +250,7 @@ void vAppendNativeExtension(const Workspace &oWorkspace, int iKindMask,
         }
         vEndRecord(aOut, nStart);
     }
+    vEndRecord(aOut, nRecords);
 }
 
 int iParseNativeExtension(std::span<const uint8_t> aData, NativeExtension &o,
@@ -256,13 +260,19 @@ int iParseNativeExtension(std::span<const uint8_t> aData, NativeExtension &o,
     ByteReader oIn(aData);
     uint8_t abMagic[4] = {};
     uint16_t sVersion = 0;
+    uint32_t lLength = 0;
     if (!oIn.fRead(abMagic, 4) || std::memcmp(abMagic, kaExtensionMagic, 4) != 0 ||
-        !oIn.fU16(sVersion)) {
-        sReason = "its extension section has no valid header";
+        !oIn.fU16(sVersion) || !oIn.fU32(lLength)) {
+        sReason = "its extension section is cut short";
         return 0;
     }
     if (sVersion != kExtensionVersion) {
         sReason = "its extension section is of version " + std::to_string(sVersion);
+        return 0;
+    }
+    if (oIn.nRemaining() != lLength) {
+        sReason = oIn.nRemaining() < lLength ? "its extension section is cut short"
+                                             : "its extension section is followed by other data";
         return 0;
     }
     std::map<uint32_t, std::vector<TrackSensors>> aSensors;

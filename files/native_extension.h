@@ -5,7 +5,8 @@
 // texts, sensor data). It follows the track-point section, where 1.2 readers
 // stop reading, so they still get everything the 1.2 sections hold.
 //
-// Layout, little-endian: "OrvX", a 16-bit version (1), then records of a
+// Layout, little-endian: "OrvX", a 16-bit version (1), the 32-bit length of
+// what follows, then records of a
 // 16-bit kind, a 32-bit length and that many bytes; a reader skips kinds it
 // does not know. A store that fits version 1.2 is written without it.
 

@@ -356,8 +356,11 @@ int iReadNativeBuffer(Workspace *pWorkspace, std::span<const uint8_t> aData, con
     NativeExtension oExt;
     std::string sExtensionFault;
     const size_t nExtension = aData[11] == 2 ? nExtensionOffset(aData) : 0;
-    if (nExtension != 0 && aData.size() - nExtension >= sizeof(kaExtensionMagic) &&
-        std::memcmp(aData.data() + nExtension, kaExtensionMagic, sizeof(kaExtensionMagic)) == 0) {
+    // Bytes after the sections that do not begin like the extension are left
+    // unread, as readers of version 1.2 leave them.
+    const size_t nMagic =
+        nExtension != 0 ? std::min(aData.size() - nExtension, sizeof(kaExtensionMagic)) : 0;
+    if (nMagic != 0 && std::memcmp(aData.data() + nExtension, kaExtensionMagic, nMagic) == 0) {
         if (!iParseNativeExtension(aData.subspan(nExtension), oExt, sExtensionFault)) {
             oExt = NativeExtension{};
         }
