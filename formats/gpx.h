@@ -37,5 +37,5 @@ size_t nFormatGpxDegrees(int32_t lSemicircles, char *pszBuffer);
 size_t nFormatGpxTime(int32_t lTime, char *pszBuffer);
 // The receiver time of a GPX time text (ISO 8601 with Z, +hh:mm or -hh:mm,
 // fractional seconds rounded to the nearest second); 0 for a text that is not
-// a time, a time before 1989-12-31T00:00:01Z or one past the receiver's range.
+// a time or names one the store cannot hold (lStoredTime).
 int32_t lParseGpxTime(std::string_view svText);

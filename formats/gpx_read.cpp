@@ -168,11 +168,7 @@ int32_t lParseGpxTime(std::string_view svText) {
     }
     int64_t llUnix = llDaysFromCivil(iYear, iMonth, iDay) * 86400 + iHour * 3600 + iMinute * 60 +
                      iSecond + iRound - llOffset;
-    int64_t llTime = llUnix - kReceiverEpochUnix;
-    if (llTime < 1 || llTime > INT32_MAX) {
-        return 0;
-    }
-    return static_cast<int32_t>(llTime);
+    return lStoredTime(llUnix - kReceiverEpochUnix);
 }
 
 namespace {

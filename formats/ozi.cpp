@@ -85,6 +85,16 @@ int iReadOziPosition(std::string_view svLatitude, std::string_view svLongitude, 
     return 0;
 }
 
+// The format's "no altitude", in feet.
+constexpr int32_t kOziNoFeet = -777;
+
+// An altitude field in feet: -777 is no altitude, anything else a height
+// (below sea level too; one the store cannot hold counts as none there).
+float fReadOziAltitude(std::string_view svField) {
+    double dFeet = dReadDecimal(svField);
+    return dFeet == kOziNoFeet ? kNoAltitude : static_cast<float>(dFeet * kMetresPerFoot);
+}
+
 const char *pszStoreReason() {
     return "the store cannot take the record (out of memory)";
 }
@@ -178,18 +188,23 @@ char *szFormatOziWaypoint(const Waypoint &oWaypoint) {
     char szComment[kNameSize];
     vCopyOziText(szName, sizeof(szName), oWaypoint.szName);
     vCopyOziText(szComment, sizeof(szComment), oWaypoint.szComment);
-    int32_t lFeet = oWaypoint.fAltitude >= -700.0f ? lMetresToFeet(oWaypoint.fAltitude) : -777;
+    int32_t lFeet =
+        oWaypoint.fAltitude >= -700.0f ? lMetresToFeet(oWaypoint.fAltitude) : kOziNoFeet;
+    // The date field holds the day count; it stays empty for no time.
+    const char *pszDate =
+        oWaypoint.lTime != 0 ? szFormatTime(oWaypoint.lTime, 0, kDayCountFormat) : "";
     char *pszLine = pszGetTempString();
-    std::snprintf(pszLine, kTempStringSize, "-1,%s,%s,,%d,1,,,,%s,,%d,%d,%d", szName,
-                  szOziPosition(oWaypoint.lLatitude, oWaypoint.lLongitude), oWaypoint.sSymbol,
-                  szComment, oWaypoint.bDisplay, lRoundHalfUp(oWaypoint.fProximity), lFeet);
+    std::snprintf(pszLine, kTempStringSize, "-1,%s,%s,%s,%d,1,,,,%s,,%d,%d,%d", szName,
+                  szOziPosition(oWaypoint.lLatitude, oWaypoint.lLongitude), pszDate,
+                  oWaypoint.sSymbol, szComment, oWaypoint.bDisplay,
+                  lRoundHalfUp(oWaypoint.fProximity), lFeet);
     return pszLine;
 }
 
 char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
-    // Track altitudes below 0.01 m, 0 included, are written as the format's
-    // "no altitude".
-    int32_t lFeet = oPoint.fAltitude >= 0.01f ? lMetresToFeet(oPoint.fAltitude) : -777;
+    // -777 feet is the format's "no altitude"; every altitude the store holds,
+    // sea level and below included, is written in feet.
+    int32_t lFeet = fHasAltitude(oPoint.fAltitude) ? lMetresToFeet(oPoint.fAltitude) : kOziNoFeet;
     char *pszLine = pszGetTempString();
     std::snprintf(pszLine, kTempStringSize, "%s,%d,%d,%s",
                   szOziPosition(oPoint.lLatitude, oPoint.lLongitude), oPoint.fNewSegment, lFeet,
@@ -207,15 +222,13 @@ int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine, const char
                           oWaypoint.lLongitude, ppszReason)) {
         return 0;
     }
+    // A day count; an empty field gives 0, which lies outside the store's times.
+    oWaypoint.lTime = lDayCountToTime(dReadDecimal(svField(aFields, 4)));
     oWaypoint.sSymbol = static_cast<int16_t>(lReadInteger(svField(aFields, 5)));
     vReadOziText(oWaypoint.szComment, svField(aFields, 10), pWorkspace->sCodePage);
     oWaypoint.bDisplay = static_cast<uint8_t>(lReadInteger(svField(aFields, 12)));
     oWaypoint.fProximity = static_cast<float>(dReadDecimal(svField(aFields, 13)));
-    double dAltitude = dReadDecimal(svField(aFields, 14));
-    // -777 feet is the format's "no altitude"; such values are kept as they
-    // are, which is the program's own mark for it in metres.
-    oWaypoint.fAltitude =
-        static_cast<float>(dAltitude > -700.0 ? dAltitude * kMetresPerFoot : dAltitude);
+    oWaypoint.fAltitude = fReadOziAltitude(svField(aFields, 14));
     if (iDebugGeneral()) {
         std::printf("wpt \"%s\",%s\n", oWaypoint.szName,
                     szUserPosition(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude));
@@ -237,8 +250,7 @@ int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine, const ch
         return 0;
     }
     oPoint.fNewSegment = lReadInteger(svField(aFields, 2));
-    double dAltitude = dReadDecimal(svField(aFields, 3));
-    oPoint.fAltitude = static_cast<float>(dAltitude >= -770.0 ? dAltitude * kMetresPerFoot : 0.0);
+    oPoint.fAltitude = fReadOziAltitude(svField(aFields, 3));
     char szTime[128];
     vCopyFieldText(svField(aFields, 4), szTime, sizeof(szTime));
     oPoint.lTime = lParseTime(szTime, 0);

@@ -15,6 +15,7 @@
 #include "formats/input_file.h"
 #include "formats/output_file.h"
 #include "garmin/waypoint_symbols.h"
+#include "geo/calendar.h"
 #include "geo/coordinates.h"
 #include "geo/datums.h"
 #include "geo/time_format.h"
@@ -388,7 +389,7 @@ int iParseWaypointLine(Workspace *pWorkspace, std::string_view svLine, int iVers
     if (fHex) {
         oWaypoint.lLatitude = static_cast<int32_t>(lHexField(svRest));
         oWaypoint.lLongitude = static_cast<int32_t>(lHexField(svRest));
-        oWaypoint.lTime = static_cast<int32_t>(lHexField(svRest));
+        oWaypoint.lTime = lStoredTime(static_cast<int32_t>(lHexField(svRest)));
         oWaypoint.fProximity = std::bit_cast<float>(lHexField(svRest));
         char szField[kFieldSize];
         nReadField(szField, sizeof(szField), svRest, ",", false);
@@ -442,7 +443,7 @@ int iParseTrackLine(Workspace *pWorkspace, std::string_view svLine, int iVersion
     if (fHex) {
         oPoint.lLatitude = static_cast<int32_t>(lHexField(svRest));
         oPoint.lLongitude = static_cast<int32_t>(lHexField(svRest));
-        oPoint.lTime = static_cast<int32_t>(lHexField(svRest));
+        oPoint.lTime = lStoredTime(static_cast<int32_t>(lHexField(svRest)));
         oPoint.fAltitude = std::bit_cast<float>(lHexField(svRest));
         // The writer puts the flag out in hexadecimal; reading it so gives the
         // same value back for every flag, not only for 0 to 9.

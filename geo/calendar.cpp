@@ -30,3 +30,11 @@ CivilDate oCivilFromDays(int64_t llDays) {
     o.llYear = llYearOfEra + llEra * 400 + (o.llMonth <= 2 ? 1 : 0);
     return o;
 }
+
+int32_t lStoredTime(int64_t llReceiverSeconds) {
+    if (llReceiverSeconds < INT32_MIN || llReceiverSeconds > INT32_MAX ||
+        llReceiverSeconds == -kReceiverEpochUnix) {
+        return 0;
+    }
+    return static_cast<int32_t>(llReceiverSeconds);
+}

@@ -197,16 +197,15 @@ int32_t lParseTime(const char *pszText, int32_t lOffset) {
         // Read to the nearest second: seven decimals of a day are a hundredth
         // of a second apart, so a written time comes back exactly, while
         // cutting toward zero would move about half of them a second early.
-        long double dSeconds = std::round(
-            (static_cast<long double>(dParseDouble(pszText)) - kDayCountOffset) * kSecondsPerDay);
-        if (!(dSeconds >= -2147483648.0L && dSeconds <= 2147483647.0L)) {
-            return 0;
-        }
-        return static_cast<int32_t>(dSeconds);
+        return lDayCountToTime(static_cast<long double>(dParseDouble(pszText)));
     }
     DateFields o;
     int nFields = 0;
-    bool fNamedMonth = std::strchr(pszText, '-') != nullptr;
+    // A '-' after a '/' is the sign of a time of day before the epoch
+    // ("12/31/1989 -1:00:00"), not the named-month form.
+    const char *pszDash = std::strchr(pszText, '-');
+    const char *pszSlash = std::strchr(pszText, '/');
+    bool fNamedMonth = pszDash != nullptr && (pszSlash == nullptr || pszDash < pszSlash);
     if (fNamedMonth) {
         nFields = iScanNamedMonthDate(pszText, &o);
         // Two-digit years: up to 88 this century, the rest the last one.
@@ -228,9 +227,13 @@ int32_t lParseTime(const char *pszText, int32_t lOffset) {
     if (sGetDebugModes() != 0) {
         std::printf("Calculated lTime: %ld\n", static_cast<long>(lTime));
     }
-    // Before the epoch means no time; beyond 32 bits cannot be a receiver time.
-    if (lTime < 0 || lTime > std::numeric_limits<int32_t>::max()) {
+    return lStoredTime(lTime);
+}
+
+int32_t lDayCountToTime(long double dDays) {
+    long double dSeconds = std::round((dDays - kDayCountOffset) * kSecondsPerDay);
+    if (!(dSeconds >= -2147483648.0L && dSeconds <= 2147483647.0L)) {
         return 0;
     }
-    return static_cast<int32_t>(lTime);
+    return lStoredTime(static_cast<int64_t>(dSeconds));
 }

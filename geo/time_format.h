@@ -19,8 +19,12 @@ void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinu
 
 // Reads a day count (text with a '.'; no offset applied), a "31-DEC-89 12:00:00"
 // or a "12/31/1989 12:00:00" text. Returns the receiver time, or 0 when the
-// text has not all six fields, lies before the epoch or beyond what 32 bits hold.
+// text has not all six fields or names a time the store cannot hold.
 int32_t lParseTime(const char *pszText, int32_t lOffset);
+
+// The receiver time of a day count, to the nearest second; 0 when the store
+// cannot hold it (a NaN, an infinity, 25569.0 for 1970-01-01 among them).
+int32_t lDayCountToTime(long double dDays);
 
 // Day number (days since 31 December 1989) to month 1..12, day, year.
 void vDayNumberToDate(int32_t lDayNumber, int16_t *psMonth, int16_t *psDay, int16_t *psYear);

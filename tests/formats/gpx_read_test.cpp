@@ -186,7 +186,9 @@ TEST(GpxRead, PositionsRoundToTheNearestSemicircle) {
 TEST(GpxRead, TimesInEveryZoneAndFraction) {
     EXPECT_EQ(lParseGpxTime("1989-12-31T00:00:01Z"), 1);
     EXPECT_EQ(lParseGpxTime("1989-12-31T00:00:00Z"), 0);
-    EXPECT_EQ(lParseGpxTime("1989-12-30T23:59:59Z"), 0);
+    EXPECT_EQ(lParseGpxTime("1989-12-30T23:59:59Z"), -1);
+    EXPECT_EQ(lParseGpxTime("1921-12-12T20:45:52Z"), INT32_MIN);
+    EXPECT_EQ(lParseGpxTime("1921-12-12T20:45:51Z"), 0);
     EXPECT_EQ(lParseGpxTime("1970-01-01T00:00:00Z"), 0);
     EXPECT_EQ(lParseGpxTime("1990-01-01T00:00:00Z"), 86400);
     EXPECT_EQ(lParseGpxTime("1990-01-01T01:00:00+01:00"), 86400);

@@ -53,16 +53,32 @@ TEST(OziWaypointLine, FieldsPositionsAltitudeAndProximity) {
     o.fAltitude = 12000.0f;
     o.fProximity = 50000.0f;
     EXPECT_THAT(szFormatOziWaypoint(o), ::testing::EndsWith(",50000,39370"));
+    // A time goes into the date field as a day count.
+    o.lTime = 3712 * 86400 + 43200;
+    EXPECT_THAT(szFormatOziWaypoint(o), HasSubstr(",  -9.250000,36585.5000000,18,1,"));
 }
 
-TEST(OziTrackLine, NoAltitudeBelowOneCentimetreAndDayCount) {
-    // 29 February 2000, noon: day 3712 after the receiver epoch.
-    TrackPoint o = oPoint(48.5, 9.25, 3712 * 86400 + 43200, 1000.0f, 1);
-    EXPECT_STREQ(szFormatOziTrackPoint(o), "  48.500000,   9.250000,1,3281,36585.5000000");
-    o.fAltitude = 0.0f;
-    EXPECT_STREQ(szFormatOziTrackPoint(o), "  48.500000,   9.250000,1,-777,36585.5000000");
-    o.fAltitude = -10.0f;
-    EXPECT_THAT(szFormatOziTrackPoint(o), HasSubstr(",-777,"));
+// -777 feet is no altitude both ways; every other altitude, sea level and
+// below, is written in feet and read back.
+TEST(OziTrackLine, AltitudesInFeetBothWays) {
+    const struct {
+        float fMetres;
+        const char *pszFeet;
+        float fReadBack;
+    } aCases[] = {
+        {1000.0f, "3281", 1000.0488f},      {0.0f, "0", 0.0f},
+        {-10.0f, "-32", -9.7536f},          {-400.0f, "-1311", -399.5928f},
+        {kNoAltitude, "-777", kNoAltitude},
+    };
+    for (const auto &c : aCases) {
+        // 29 February 2000, noon: day 3712 after the receiver epoch.
+        TrackPoint o = oPoint(48.5, 9.25, 3712 * 86400 + 43200, c.fMetres, 1);
+        const std::string sLine = szFormatOziTrackPoint(o);
+        EXPECT_EQ(sLine, std::string("  48.500000,   9.250000,1,") + c.pszFeet + ",36585.5000000");
+        Workspace w;
+        ASSERT_EQ(iParseOziTrackPoint(&w, sLine), 1);
+        EXPECT_NEAR(w.pStore->pTrackPoints.begin()->fAltitude, c.fReadBack, 1e-3) << c.pszFeet;
+    }
 }
 
 TEST(OziReaders, ReadTheirLinesBack) {
@@ -71,6 +87,8 @@ TEST(OziReaders, ReadTheirLinesBack) {
         iParseOziWaypoint(&w, "-1,CHURCH,  48.500000,  -9.250000,,18,1,,,,old tower,,2,100,3281"),
         1);
     ASSERT_EQ(iParseOziWaypoint(&w, "-1,NOALT,1,2,,0,1,,,,,,0,0,-777"), 1);
+    ASSERT_EQ(iParseOziWaypoint(&w, "-1,LOW,1,2,36585.5,0,1,,,,,,0,0,-1000"), 1);
+    ASSERT_EQ(iParseOziWaypoint(&w, "-1,UNIX,1,2,25569.0,0,1,,,,,,0,0,0"), 1);
     const Waypoint *p = pFindWaypoint(&w, "CHURCH");
     ASSERT_NE(p, nullptr);
     EXPECT_NEAR(p->lLatitude * kSemicircleDegrees, 48.5, 1e-6);
@@ -83,6 +101,9 @@ TEST(OziReaders, ReadTheirLinesBack) {
     EXPECT_FLOAT_EQ(p->fProximity, 100.0f);
     EXPECT_NEAR(p->fAltitude, 3281 * 0.3048, 1e-3); // 1000.0488 m
     EXPECT_FLOAT_EQ(pFindWaypoint(&w, "NOALT")->fAltitude, -777.0f);
+    EXPECT_EQ(pFindWaypoint(&w, "LOW")->lTime, 3712 * 86400 + 43200);
+    EXPECT_NEAR(pFindWaypoint(&w, "LOW")->fAltitude, -304.8, 1e-3);
+    EXPECT_EQ(pFindWaypoint(&w, "UNIX")->lTime, 0); // 1970-01-01 is no time
 
     ASSERT_EQ(iParseOziTrackPoint(&w, "  48.500000,   9.250000,1,3281,36585.5000000,extra"), 1);
     ASSERT_EQ(iParseOziTrackPoint(&w, "  48.500000,   9.250000,0,-777,36585.5001157"), 1);
@@ -92,7 +113,7 @@ TEST(OziReaders, ReadTheirLinesBack) {
     EXPECT_EQ(it->fNewSegment, 1);
     EXPECT_NEAR(it->fAltitude, 1000.0488, 1e-3);
     ++it;
-    EXPECT_EQ(it->fAltitude, 0.0f);
+    EXPECT_EQ(it->fAltitude, kNoAltitude);
     EXPECT_NEAR(it->lTime, 3712 * 86400 + 43210, 1);
 }
 
@@ -104,6 +125,7 @@ TEST(OziRoundTrip, StoreWrittenAndReadBackKeepsItsRecords) {
     a.fAltitude = 250.0f;
     Waypoint b = oWaypoint("B", -33.9, 151.2);
     b.fAltitude = -777.0f;
+    b.lTime = -86400 * 8036; // 1967
     iAddWaypoint(&w, a);
     iAddWaypoint(&w, b);
     iAddTrackPoint(&w, oPoint(48.5, 9.25, 1000, 100.0f, 1));
@@ -123,6 +145,8 @@ TEST(OziRoundTrip, StoreWrittenAndReadBackKeepsItsRecords) {
     EXPECT_EQ(pFindWaypoint(&r, "A")->sSymbol, 7);
     EXPECT_NEAR(pFindWaypoint(&r, "A")->fAltitude, 250.0, 0.2);
     EXPECT_FLOAT_EQ(pFindWaypoint(&r, "B")->fAltitude, -777.0f);
+    EXPECT_EQ(pFindWaypoint(&r, "A")->lTime, 0);
+    EXPECT_EQ(pFindWaypoint(&r, "B")->lTime, -86400 * 8036);
     EXPECT_NEAR(pFindWaypoint(&r, "B")->lLatitude * kSemicircleDegrees, -33.9, 1e-6);
     ASSERT_EQ(aTrackPoints(*r.pStore).size(), 2u);
     auto it = aTrackPoints(*r.pStore).begin();

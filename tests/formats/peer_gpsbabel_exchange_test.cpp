@@ -166,9 +166,10 @@ TEST(PeerGpsbabelOzi, ReadsOurTrackFile) {
         const TrackPoint &o = aPoints[k];
         EXPECT_NEAR(dField(aRows[k], "Latitude"), o.lLatitude * kSemicircleDegrees, 5.1e-7);
         EXPECT_NEAR(dField(aRows[k], "Longitude"), o.lLongitude * kSemicircleDegrees, 5.1e-7);
-        if (o.fAltitude >= 0.01f) {
+        // Sea level and below are heights too; only "no altitude" is -777.
+        if (fHasAltitude(o.fAltitude)) {
             EXPECT_NEAR(dField(aRows[k], "Altitude"),
-                        std::floor(o.fAltitude / 0.3048 + 0.5) * 0.3048, 0.06);
+                        std::trunc(o.fAltitude / 0.3048 + 0.5) * 0.3048, 0.06);
         } else {
             EXPECT_TRUE(std::isnan(dField(aRows[k], "Altitude")));
         }

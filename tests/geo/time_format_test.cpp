@@ -90,6 +90,7 @@ TEST(FormatTime, TimesBeforeTheEpoch) {
     EXPECT_STREQ(szFormatTime(INT32_MIN, 0, 1), "12/13/1921 -3:-14:-8");
     EXPECT_STREQ(szFormatTime(0, -3600, 1), "12/31/1989 -1:00:00");
     EXPECT_EQ(lParseTime("12/31/1989 -1:00:00", -3600), 0);
+    EXPECT_EQ(lParseTime("12/31/1989 -1:00:00", 0), -3600);
 }
 
 TEST(SplitTime, NullPointersAreSkipped) {
@@ -115,7 +116,7 @@ TEST(ParseTime, NamedMonthForm) {
 
 TEST(ParseTime, NumericForm) {
     EXPECT_EQ(lParseTime("12/31/1989 00:00:01", 0), 1);
-    EXPECT_EQ(lParseTime("12/30/1989 23:59:59", 0), 0);
+    EXPECT_EQ(lParseTime("12/30/1989 23:59:59", 0), -1);
     EXPECT_EQ(lParseTime("01/01/1990 00:00:00", 0), 86400);
     EXPECT_EQ(lParseTime("01/01/1990", 0), 0);
     EXPECT_EQ(lParseTime("1/1/1990 0:0:0", 0), 86400);
@@ -135,6 +136,31 @@ TEST(ParseTime, DayCountForm) {
     EXPECT_EQ(lParseTime("32872.9999769", 0), -2);
 }
 
+// Every form reads the times the store holds, before the epoch too, and no
+// more; 1970-01-01T00:00:00 is no time in each of them.
+TEST(ParseTime, TheStoresRangeInEveryForm) {
+    const struct {
+        const char *pszText;
+        int32_t lTime;
+    } aCases[] = {
+        {"12/13/1921 -3:-14:-8", INT32_MIN},
+        {"12/12/1921 20:45:51", 0},
+        {"12/12/1921 20:45:52", INT32_MIN},
+        {"01/18/2058 03:14:07", INT32_MAX},
+        {"01/18/2058 03:14:08", 0},
+        {"01/01/1970 00:00:00", 0},
+        {"01/01/1970 00:00:01", -631065599},
+        {"01-JAN-70 00:00:00", 0},
+        {"31-DEC-69 23:59:59", 0}, // two-digit 69 is 2069, past the range
+        {"25569.0", 0},
+        {"25569.5", -631065600 + 43200},
+        {"7456.0", 0},
+    };
+    for (const auto &c : aCases) {
+        EXPECT_EQ(lParseTime(c.pszText, 0), c.lTime) << c.pszText;
+    }
+}
+
 TEST(ParseTime, DayCountsWrittenWithSevenDecimalsReadBackExactly) {
     int nWrong = 0;
     for (int32_t l = 0; l < 100000; ++l) {
@@ -147,10 +173,11 @@ TEST(ParseTime, DayCountsWrittenWithSevenDecimalsReadBackExactly) {
 }
 
 TEST(ParseTime, RoundTripsItsOwnTexts) {
-    for (int32_t l : {1, 59, 86399, 86400, 123456789, 999999999, 2000000000}) {
+    for (int32_t l : {1, 59, 86399, 86400, 123456789, 999999999, 2000000000, -1, -631065599,
+                      INT32_MIN + 3600}) {
         EXPECT_EQ(lParseTime(szFormatTime(l, 0, 1), 0), l);
         EXPECT_EQ(lParseTime(szFormatTime(l, 3600, 1), 3600), l);
-        if (l < 1230000000) { // two-digit years up to 2028 are this century
+        if (l >= -86400 && l < 1230000000) { // two-digit years 89 to 28
             EXPECT_EQ(lParseTime(szFormatTime(l, 0, 2), 0), l);
         }
     }
