@@ -77,7 +77,7 @@ TEST(OziTrackLine, AltitudesInFeetBothWays) {
         EXPECT_EQ(sLine, std::string("  48.500000,   9.250000,1,") + c.pszFeet + ",36585.5000000");
         Workspace w;
         ASSERT_EQ(iParseOziTrackPoint(&w, sLine), 1);
-        EXPECT_NEAR(w.pStore->pTrackPoints.begin()->fAltitude, c.fReadBack, 1e-3) << c.pszFeet;
+        EXPECT_NEAR(aTrackPoints(*w.pStore).front().fAltitude, c.fReadBack, 1e-3) << c.pszFeet;
     }
 }
 
