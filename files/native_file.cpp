@@ -74,7 +74,10 @@ struct NativeReader {
 
     // A text of the file's code page in the run's, in place; the text as the
     // file meant it is kept where the field cannot hold it.
-    bool fRecodeField(char *pszField, size_t nSize, const std::string &sKey) {
+    // With eOwner kWaypoint, the original text is kept under the waypoint's
+    // name as recoded.
+    bool fRecodeField(char *pszField, size_t nSize, TextOwner eOwner = TextOwner::kRoute,
+                      TextField eField = TextField::kName, const char *pszRecord = nullptr) {
         std::string sUtf8;
         TextConversion o =
             oRecodeField(iFromCodePage, pWorkspace->sCodePage, pszField, nSize, sUtf8);
@@ -82,8 +85,13 @@ struct NativeReader {
             return true;
         }
         ++nUnholdable;
-        return sKey.empty() || iKeepOriginalText(pWorkspace->pStore->oOriginalTexts, sKey, pszField,
-                                                 sUtf8, pWorkspace->sCodePage);
+        if (eOwner != TextOwner::kWaypoint) {
+            return true;
+        }
+        return iKeepOriginalText(
+                   pWorkspace->pStore->oOriginalTexts,
+                   sTextKey(eOwner, eField, pszRecord != nullptr ? pszRecord : pszField), pszField,
+                   sUtf8, pWorkspace->sCodePage) != 0;
     }
 
     ReadResult eRoutes() {
@@ -142,13 +150,13 @@ struct NativeReader {
                 }
             }
             if (fRecode()) {
-                fRecodeField(oRoute.szComment, sizeof(oRoute.szComment), std::string());
+                fRecodeField(oRoute.szComment, sizeof(oRoute.szComment));
                 for (RoutePointName &o : oRoute.aszPoints) {
-                    fRecodeField(o.sz, sizeof(o.sz), std::string());
+                    fRecodeField(o.sz, sizeof(o.sz));
                 }
                 for (auto &[k, o] : oRoute.aOwnPlaces) {
-                    fRecodeField(o.szName, sizeof(o.szName), std::string());
-                    fRecodeField(o.szComment, sizeof(o.szComment), std::string());
+                    fRecodeField(o.szName, sizeof(o.szName));
+                    fRecodeField(o.szComment, sizeof(o.szComment));
                 }
             }
             if (!iAddRoute(pWorkspace, oRoute)) {
@@ -206,9 +214,12 @@ struct NativeReader {
                 oWaypoint.fRouteOnly = oExt.aRouteOnly.count(sName) != 0 ? 1 : 0;
             }
             if (fRecode()) {
-                fRecodeField(oWaypoint.szName, sizeof(oWaypoint.szName), std::string());
-                fRecodeField(oWaypoint.szComment, sizeof(oWaypoint.szComment),
-                             sTextKey(TextOwner::kWaypoint, TextField::kComment, oWaypoint.szName));
+                if (!fRecodeField(oWaypoint.szName, sizeof(oWaypoint.szName), TextOwner::kWaypoint,
+                                  TextField::kName) ||
+                    !fRecodeField(oWaypoint.szComment, sizeof(oWaypoint.szComment),
+                                  TextOwner::kWaypoint, TextField::kComment, oWaypoint.szName)) {
+                    return ReadResult::kNoMemory;
+                }
             }
             if (!iAddWaypoint(pWorkspace, oWaypoint)) {
                 return ReadResult::kNoMemory;
@@ -259,7 +270,7 @@ struct NativeReader {
                 if (fRecode() && !sName.empty()) {
                     char szName[kTrackNameSize + 1] = {};
                     std::memcpy(szName, sName.data(), sName.size());
-                    fRecodeField(szName, sizeof(szName), std::string());
+                    fRecodeField(szName, sizeof(szName));
                     sName = szName;
                 }
                 lTrack = lAddTrack(pWorkspace, sName, t.bColor);
@@ -366,7 +377,7 @@ int iReadNativeBuffer(Workspace *pWorkspace, std::span<const uint8_t> aData, con
         }
     }
     NativeReader oReader{pWorkspace, ByteReader(aData.subspan(kNativeHeaderSize)), aData[11], oExt,
-                         oExt.fPresent ? oExt.iCodePage : kDefaultCodePage};
+                         oExt.fPresent ? oExt.iCodePage : pWorkspace->sCodePage};
     ReadResult eResult = oReader.eRoutes();
     if (eResult == ReadResult::kOk) {
         eResult = oReader.eWaypoints();
