@@ -53,14 +53,35 @@ enum class Element {
     kTrk,
     kTrkSeg,
     kTrkPt,
-    kExtensions,        // <extensions> of a point
-    kWaypointExtension, // gpxx:WaypointExtension
-    kField,             // a text field of a point or a route
+    kExtensions,          // <extensions> of a point
+    kWaypointExtension,   // gpxx:WaypointExtension
+    kTrackPointExtension, // gpxtpx:TrackPointExtension of a track point
+    kField,               // a text field of a point or a route
 };
 
-enum class Field { kNone, kName, kCmt, kDesc, kEle, kTime, kSym, kNumber, kProximity, kDisplay };
+enum class Field {
+    kNone,
+    kName,
+    kCmt,
+    kDesc,
+    kEle,
+    kTime,
+    kSym,
+    kNumber,
+    kProximity,
+    kDisplay,
+    kHeartRate,
+    kCadence
+};
 
-enum class Space { kGpx, kGarmin, kOther };
+// Garmin's track point extension, as Garmin's units and services (and
+// Strava) write it; version 2 has the same heart rate and cadence.
+constexpr std::string_view kTrackPointNamespaceV1 =
+    "http://www.garmin.com/xmlschemas/TrackPointExtension/v1";
+constexpr std::string_view kTrackPointNamespaceV2 =
+    "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+
+enum class Space { kGpx, kGarmin, kTrackPoint, kOther };
 
 bool fIsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -348,6 +369,9 @@ class GpxReader final {
         if (svUri.empty() || fEndsWith(svUri, "/GPX/1/1") || fEndsWith(svUri, "/GPX/1/0")) {
             return Space::kGpx;
         }
+        if (svUri == kTrackPointNamespaceV1 || svUri == kTrackPointNamespaceV2) {
+            return Space::kTrackPoint;
+        }
         return svUri == kGarminNamespace ? Space::kGarmin : Space::kOther;
     }
 
@@ -420,8 +444,20 @@ class GpxReader final {
             }
             return m_eField != Field::kNone ? Element::kField : Element::kSkip;
         case Element::kExtensions:
-            return !fGpx && svLocal == "WaypointExtension" ? Element::kWaypointExtension
-                                                           : Element::kSkip;
+            if (eSpace == Space::kTrackPoint && svLocal == "TrackPointExtension" &&
+                m_aePath[m_iDepth - 1] == Element::kTrkPt) {
+                return Element::kTrackPointExtension;
+            }
+            return eSpace == Space::kGarmin && svLocal == "WaypointExtension"
+                       ? Element::kWaypointExtension
+                       : Element::kSkip;
+        case Element::kTrackPointExtension:
+            if (eSpace == Space::kTrackPoint && svLocal == "hr") {
+                m_eField = Field::kHeartRate;
+            } else if (eSpace == Space::kTrackPoint && svLocal == "cad") {
+                m_eField = Field::kCadence;
+            }
+            return m_eField != Field::kNone ? Element::kField : Element::kSkip;
         case Element::kWaypointExtension:
             if (!fGpx && svLocal == "Proximity") {
                 m_eField = Field::kProximity;
@@ -513,6 +549,7 @@ class GpxReader final {
         m_sDescription.clear();
         m_fNameLost = m_fCommentLost = m_fDescriptionLost = false;
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
+        m_oSensors = TrackSensors{};
     }
 
     void vEndElement() {
@@ -606,6 +643,19 @@ class GpxReader final {
         case Field::kSym:
             m_iDeviceSymbol = iDeviceSymbol(svText);
             break;
+        case Field::kHeartRate:
+        case Field::kCadence: {
+            // Beats and revolutions per minute; 0 heart rate and 255 cadence
+            // are the units' "none".
+            unsigned uValue = 0;
+            auto [pEnd, eError] =
+                std::from_chars(svText.data(), svText.data() + svText.size(), uValue);
+            if (eError == std::errc() && pEnd == svText.data() + svText.size() && uValue < 255) {
+                (eField == Field::kHeartRate ? m_oSensors.bHeartRate : m_oSensors.bCadence) =
+                    static_cast<uint8_t>(uValue);
+            }
+            break;
+        }
         case Field::kProximity:
             m_oPoint.fProximity = fParseDecimal(svText, f) ? f : 0.0f;
             break;
@@ -702,7 +752,7 @@ class GpxReader final {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (!iAppendTrackPoint(m_pWorkspace, m_lTrack, o)) {
+        if (!iAppendTrackPoint(m_pWorkspace, m_lTrack, o, &m_oSensors)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
@@ -753,7 +803,8 @@ class GpxReader final {
     uint32_t m_lNextFree = 1;
     long m_nUnnamed = 0;
     long m_nUnnamedWaypoints = 0;
-    int32_t m_lTrack = -1; // the store's track of the <trk> being read
+    int32_t m_lTrack = -1;   // the store's track of the <trk> being read
+    TrackSensors m_oSensors; // of the track point being read
 
     long m_nSkipped = 0;
     unsigned long m_nFirstSkippedLine = 0;

@@ -36,6 +36,8 @@ struct GpxWriter {
     const OriginalTexts *pTexts = nullptr;
     bool fTrackOpen = false;
     const Track *pOpenTrack = nullptr; // the track the open <trk> holds
+    size_t nPointInTrack = 0;          // of the track point being written
+    bool fSensors = false;             // a track carries sensor data
     long nLeftOut = 0;                 // points whose latitude GPX cannot hold
 };
 
@@ -393,7 +395,19 @@ int iWriteGpxHeader(ExportContext &c) {
          " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1"
          " http://www.topografix.com/GPX/1/1/gpx.xsd"
          " http://www.garmin.com/xmlschemas/GpxExtensions/v3"
-         " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\">\n";
+         " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\"";
+    // Heart rate and cadence go as Garmin's track point extension, declared
+    // only where a track carries them.
+    w.fSensors = false;
+    if ((c.iKindMask & 4) != 0) {
+        for (const Track &oTrack : oStore.aTracks) {
+            w.fSensors = w.fSensors || !oTrack.aSensors.empty();
+        }
+    }
+    if (w.fSensors) {
+        s += " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\"";
+    }
+    s += ">\n";
     Bounds oBounds = oBoundsOf(oWorkspace, c.iKindMask);
     if (oBounds.fAny || c.lWrittenTime != 0) {
         s += "  <metadata>\n";
@@ -446,6 +460,10 @@ int iWriteGpxHeader(ExportContext &c) {
 
 int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
     GpxWriter &w = oWriter(c);
+    if (c.fFirstInTrack) {
+        w.nPointInTrack = 0;
+    }
+    const size_t nPoint = w.nPointInTrack++;
     if (!fLatitudeWritable(oPoint.lLatitude)) {
         ++w.nLeftOut;
         return 1;
@@ -493,6 +511,25 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
         s += "<time>";
         vAppendTime(s, oPoint.lTime);
         s += "</time>";
+    }
+    if (w.fSensors && c.pTrack != nullptr && nPoint < c.pTrack->aSensors.size()) {
+        const TrackSensors &o = c.pTrack->aSensors[nPoint];
+        const bool fHeart = o.bHeartRate != kNoHeartRate;
+        const bool fCadence = o.bCadence != kNoCadence;
+        if (fHeart || fCadence) {
+            s += "<extensions><gpxtpx:TrackPointExtension>";
+            if (fHeart) {
+                s += "<gpxtpx:hr>";
+                s += std::to_string(o.bHeartRate);
+                s += "</gpxtpx:hr>";
+            }
+            if (fCadence) {
+                s += "<gpxtpx:cad>";
+                s += std::to_string(o.bCadence);
+                s += "</gpxtpx:cad>";
+            }
+            s += "</gpxtpx:TrackPointExtension></extensions>";
+        }
     }
     s += "</trkpt>\n";
     return iFlushIfFull(c, w);

@@ -224,10 +224,9 @@ int iAppendTrackPoint(Workspace *pWorkspace, int32_t lTrack, const TrackPoint &o
     }
     Track &oTrack = pStore->aTracks[static_cast<size_t>(lTrack)];
     try {
-        if (pSensors != nullptr && fHasSensors(*pSensors) && oTrack.aSensors.empty()) {
+        // The first point with sensor data gives the points before it none.
+        if ((pSensors != nullptr && fHasSensors(*pSensors)) || !oTrack.aSensors.empty()) {
             oTrack.aSensors.resize(oTrack.aPoints.size());
-        }
-        if (!oTrack.aSensors.empty()) {
             oTrack.aSensors.push_back(pSensors != nullptr ? *pSensors : TrackSensors{});
         }
         oTrack.aPoints.vAppend(oPoint);

@@ -321,6 +321,48 @@ TEST(GpxRead, SegmentsOtherVersionsAndSkippedElements) {
     EXPECT_EQ(pFindWaypoint(&n, "W")->sSymbol, sGetStoredSymbol(0, 108));
 }
 
+// Tracks as the file has them: names, order, untimed points where they are;
+// heart rate and cadence of Garmin's extension, and back out the same.
+TEST(GpxRoundTrip, TracksKeepNamesOrderAndSensors) {
+    ScratchFolder oFolder;
+    Workspace w;
+    Read o = oReadBody(
+        w, "<trk><name>Ride</name><trkseg>"
+           "<trkpt lat=\"1\" lon=\"1\"><time>2020-01-01T00:00:10Z</time><extensions>"
+           "<gpxtpx:TrackPointExtension "
+           "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\">"
+           "<gpxtpx:hr>141</gpxtpx:hr><gpxtpx:cad>88</gpxtpx:cad>"
+           "</gpxtpx:TrackPointExtension></extensions></trkpt>"
+           "<trkpt lat=\"1\" lon=\"2\"><time>2020-01-01T00:00:05Z</time></trkpt>"
+           "</trkseg></trk>\n"
+           "<trk><trkseg><trkpt lat=\"2\" lon=\"1\"/><trkpt lat=\"2\" lon=\"2\"/></trkseg></trk>\n"
+           "<trk><name>Walk</name><trkseg><trkpt lat=\"3\" lon=\"1\">"
+           "<time>2019-01-01T00:00:00Z</time></trkpt></trkseg></trk>\n");
+    ASSERT_EQ(o.iResult, 1) << o.sErr;
+    auto fnCheck = [](const Workspace &r) {
+        const DataStore &s = *r.pStore;
+        ASSERT_EQ(s.aTracks.size(), 3u);
+        EXPECT_EQ(s.aTracks[0].sName, "Ride");
+        EXPECT_EQ(s.aTracks[1].sName, "");
+        EXPECT_EQ(s.aTracks[2].sName, "Walk");
+        EXPECT_EQ(s.aTracks[0].aPoints.back().lLongitude, lSemi(2)); // arrival order
+        ASSERT_EQ(s.aTracks[0].aSensors.size(), 2u);
+        EXPECT_EQ(s.aTracks[0].aSensors[0].bHeartRate, 141);
+        EXPECT_EQ(s.aTracks[0].aSensors[0].bCadence, 88);
+        EXPECT_EQ(s.aTracks[0].aSensors[1].bHeartRate, kNoHeartRate);
+        EXPECT_TRUE(s.aTracks[1].aSensors.empty());
+    };
+    fnCheck(w);
+    for (const char *pszName : {"t.gpx", "t.vkd"}) {
+        std::string sPath = oFolder.sPath(pszName);
+        ASSERT_EQ(iSaveFile(&w, sPath.c_str(), 7), 1);
+        Workspace r;
+        ASSERT_EQ(iLoadFile(&r, sPath.c_str()), 1);
+        SCOPED_TRACE(pszName);
+        fnCheck(r);
+    }
+}
+
 TEST(GpxRead, PointsWithoutAValidPositionAreSkippedAndCounted) {
     Workspace w;
     Read o = oReadBody(w, "<wpt lat=\"1\" lon=\"1\"><name>GOOD</name></wpt>\n"
