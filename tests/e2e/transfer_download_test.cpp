@@ -170,6 +170,11 @@ TEST_P(TransferDownload, SingleKindsOnly) {
         Workspace w;
         ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
         EXPECT_EQ(aTrackPoints(*w.pStore).size(), 40u);
+        // Each 311 header starts a track; the sensor values come with the points.
+        ASSERT_EQ(w.pStore->aTracks.size(), 2u);
+        ASSERT_EQ(w.pStore->aTracks[1].aSensors.size(), w.pStore->aTracks[1].aPoints.size());
+        EXPECT_EQ(w.pStore->aTracks[0].aSensors.at(1).bHeartRate, 111);
+        EXPECT_EQ(w.pStore->aTracks[0].aSensors.at(1).bCadence, 81);
         return;
     }
     ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
