@@ -30,7 +30,7 @@ Waypoint oPlace(const char *pszName, int32_t lLatitude) {
 }
 
 // A store of what version 1.2 cannot hold: three tracks (two named, one with
-// a colour and sensor data, one untimed), a route of 40 points, a route that
+// a colour and sensor data, one untimed), a route of 232 points, a route that
 // reuses a name at another place, route-only waypoints.
 void vBuildRichStore(Workspace &w) {
     Waypoint oHome = oPlace("HOME", 100);
@@ -50,7 +50,7 @@ void vBuildRichStore(Workspace &w) {
 
     Route oLong{};
     oLong.lNumber = 1;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 232; ++i) {
         char szName[16];
         std::snprintf(szName, sizeof(szName), "P%02d", i);
         Waypoint o = oPlace(szName, 1000 + i);
@@ -105,8 +105,8 @@ TEST(NativeExtension, EverythingComesBack) {
     EXPECT_EQ(s.aTracks[1].sName, "");
     EXPECT_EQ(s.aTracks[1].aPoints.front().fNewSegment, 0);
     EXPECT_EQ(s.aTracks[2].sName, "Evening");
-    ASSERT_EQ(s.pRoutes.at(1).aszPoints.size(), 40u);
-    EXPECT_STREQ(s.pRoutes.at(1).aszPoints[39], "P39");
+    ASSERT_EQ(s.pRoutes.at(1).aszPoints.size(), 232u);
+    EXPECT_STREQ(s.pRoutes.at(1).aszPoints[231], "P231");
     const Route &oOther = s.pRoutes.at(2);
     ASSERT_EQ(oOther.aOwnPlaces.count(0), 1u);
     EXPECT_EQ(pRoutePlace(&r, oOther, 0)->lLatitude, 5);
