@@ -250,6 +250,13 @@ TEST_F(UsbDrive, UploadWritesANewValidFileNeverOverAnother) {
     EXPECT_EQ(w.pStore->pWaypoints.size(), 12u + 4u);
     EXPECT_EQ(aTrackPoints(*w.pStore).size(), 40u * 2u + 2u);
     EXPECT_EQ(w.pStore->pRoutes.size(), 2u * 2u + 1u) << "no file's route replaces another's";
+    // Each file's tracks stay tracks of their own (two uploads, two archived
+    // tracks of one point), in the order of the files.
+    std::string sTracks;
+    for (const Track &o : w.pStore->aTracks) {
+        sTracks += std::to_string(o.aPoints.size()) + " ";
+    }
+    EXPECT_EQ(sTracks, "40 40 1 1 ");
 }
 
 TEST_F(UsbDrive, UploadGoesWhereTheDescriptionSaysEvenWhenTheFolderIsMissing) {
