@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "base/report.h"
 #include "base/text_codec.h"
@@ -432,10 +433,18 @@ int iWriteGpxHeader(ExportContext &c) {
         s += "  </metadata>\n";
     }
     if ((c.iKindMask & 2) != 0) {
-        // A point that came only as a route point is written inside its route.
-        const bool fRoutes = (c.iKindMask & 1) != 0;
+        // A point that came only as a route point is written inside the
+        // routes that name it.
+        std::unordered_set<std::string_view> asInRoutes;
+        if ((c.iKindMask & 1) != 0) {
+            for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
+                for (const RoutePointName &oName : oRoute.aszPoints) {
+                    asInRoutes.insert(oName.sz);
+                }
+            }
+        }
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
-            if (fRoutes && oWaypoint.fRouteOnly != 0) {
+            if (oWaypoint.fRouteOnly != 0 && asInRoutes.count(sName) != 0) {
                 continue;
             }
             if (!fLatitudeWritable(oWaypoint.lLatitude)) {

@@ -29,6 +29,17 @@ void vNoteImported(DataStore &oStore, const std::string &sName) {
     }
 }
 
+void vKeepRoutePlaces(DataStore &oStore, const Waypoint &oPlace) {
+    for (auto &[lNumber, oRoute] : oStore.pRoutes) {
+        for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
+            if (std::strcmp(oRoute.aszPoints[k].sz, oPlace.szName) == 0 &&
+                oRoute.aOwnPlaces.count(k) == 0) {
+                oRoute.aOwnPlaces.emplace(k, oPlace);
+            }
+        }
+    }
+}
+
 } // namespace
 
 Waypoint oEmptyWaypoint() {
@@ -84,11 +95,15 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
                 oStored.lLongitude == oWaypoint.lLongitude && oStored.lTime == oWaypoint.lTime &&
                 std::strcmp(oStored.szComment, oWaypoint.szComment) == 0;
             if (!fSameProximity) {
-                if (pStore->pImportTally != nullptr &&
-                    (oStored.lLatitude != oWaypoint.lLatitude ||
-                     oStored.lLongitude != oWaypoint.lLongitude) &&
+                const bool fMoved = oStored.lLatitude != oWaypoint.lLatitude ||
+                                    oStored.lLongitude != oWaypoint.lLongitude;
+                if (pStore->pImportTally != nullptr && fMoved &&
                     pStore->pImportTally->aNames.count(it->first) != 0) {
                     ++pStore->pImportTally->nReplaced;
+                }
+                // The routes a route point came with keep passing where it was.
+                if (fMoved && oStored.fRouteOnly != 0) {
+                    vKeepRoutePlaces(*pStore, oStored);
                 }
                 oStored = oWaypoint;
             }

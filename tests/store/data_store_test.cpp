@@ -224,3 +224,29 @@ TEST(DuplicateString, CopiesOrGivesNothing) {
     EXPECT_STREQ(psz, "abc");
     delete[] psz;
 }
+
+// A route point that came only in a route keeps its place in that route when
+// a waypoint of its name arrives elsewhere; one at the same place is the same.
+TEST(RoutePlaces, RouteOnlyPointsKeepTheirPlace) {
+    Workspace w;
+    Route o{};
+    o.lNumber = 1;
+    Waypoint p = oEmptyWaypoint();
+    std::strcpy(p.szName, "RPT001");
+    p.lLatitude = 10;
+    ASSERT_EQ(iAddRoutePoint(&w, o, p, true), 1);
+    ASSERT_EQ(iAddRoute(&w, o), 1);
+    EXPECT_EQ(pFindWaypoint(&w, "RPT001")->fRouteOnly, 1);
+    Waypoint q = oEmptyWaypoint();
+    std::strcpy(q.szName, "RPT001");
+    q.lLatitude = 20;
+    ASSERT_EQ(iAddWaypoint(&w, q), 1);
+    EXPECT_EQ(pFindWaypoint(&w, "RPT001")->fRouteOnly, 0);
+    EXPECT_EQ(pRoutePlace(&w, w.pStore->pRoutes.at(1), 0)->lLatitude, 10);
+    Route o2{};
+    o2.lNumber = 2;
+    Waypoint r = q;
+    ASSERT_EQ(iAddRoutePoint(&w, o2, r, true), 1);
+    EXPECT_TRUE(o2.aOwnPlaces.empty());
+    EXPECT_EQ(pFindWaypoint(&w, "RPT001")->fRouteOnly, 0); // it came on its own before
+}
