@@ -55,8 +55,8 @@ int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData, const TrackHead
     std::string_view svName = oHeader.svName.empty() ? "ACTIVE LOG" : oHeader.svName;
     svName = svName.substr(0, kTrackNameSize);
     oOut.vU8(1); // displayed
-    // D310 has 16 colours (0..15), D312 adds three more and 0xFF for none.
-    const uint8_t bLimit = iFormat == kD310 ? 15 : 17;
+    // D310 has 16 colours (0..15), D312 adds transparent (16); 0xFF is none.
+    const uint8_t bLimit = iFormat == kD310 ? 15 : 16;
     oOut.vU8(oHeader.bColor <= bLimit ? oHeader.bColor : 0xFF);
     oOut.vBytes(svName.data(), svName.size());
     oOut.vU8(0);

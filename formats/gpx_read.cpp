@@ -22,6 +22,7 @@
 #include "base/text_codec.h"
 #include "formats/file_look.h"
 #include "formats/gpx.h"
+#include "garmin/color_names.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/calendar.h"
@@ -56,6 +57,7 @@ enum class Element {
     kExtensions,          // <extensions> of a point
     kWaypointExtension,   // gpxx:WaypointExtension
     kTrackPointExtension, // gpxtpx:TrackPointExtension of a track point
+    kTrackExtension,      // gpxx:TrackExtension of a track
     kField,               // a text field of a point or a route
 };
 
@@ -71,7 +73,8 @@ enum class Field {
     kProximity,
     kDisplay,
     kHeartRate,
-    kCadence
+    kCadence,
+    kColor
 };
 
 // Garmin's track point extension, as Garmin's units and services (and
@@ -415,7 +418,7 @@ class GpxReader final {
                 m_eField = Field::kName;
                 return Element::kField;
             }
-            return Element::kSkip;
+            return fGpx && svLocal == "extensions" ? Element::kExtensions : Element::kSkip;
         case Element::kTrkSeg:
             return fGpx && svLocal == "trkpt" ? Element::kTrkPt : Element::kSkip;
         case Element::kWpt:
@@ -448,9 +451,20 @@ class GpxReader final {
                 m_aePath[m_iDepth - 1] == Element::kTrkPt) {
                 return Element::kTrackPointExtension;
             }
+            if (m_aePath[m_iDepth - 1] == Element::kTrk) {
+                return eSpace == Space::kGarmin && svLocal == "TrackExtension"
+                           ? Element::kTrackExtension
+                           : Element::kSkip;
+            }
             return eSpace == Space::kGarmin && svLocal == "WaypointExtension"
                        ? Element::kWaypointExtension
                        : Element::kSkip;
+        case Element::kTrackExtension:
+            if (eSpace == Space::kGarmin && svLocal == "DisplayColor") {
+                m_eField = Field::kColor;
+                return Element::kField;
+            }
+            return Element::kSkip;
         case Element::kTrackPointExtension:
             if (eSpace == Space::kTrackPoint && svLocal == "hr") {
                 m_eField = Field::kHeartRate;
@@ -642,6 +656,12 @@ class GpxReader final {
             break;
         case Field::kSym:
             m_iDeviceSymbol = iDeviceSymbol(svText);
+            break;
+        case Field::kColor:
+            if (m_lTrack >= 0) {
+                m_pWorkspace->pStore->aTracks[static_cast<size_t>(m_lTrack)].bColor =
+                    bGarminColorFromName(svText);
+            }
             break;
         case Field::kHeartRate:
         case Field::kCadence: {

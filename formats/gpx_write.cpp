@@ -17,6 +17,7 @@
 #include "formats/export_format.h"
 #include "formats/gpx.h"
 #include "formats/output_file.h"
+#include "garmin/color_names.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/calendar.h"
@@ -501,6 +502,12 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
             s += "</name>\n";
         } else if (pTrack == nullptr || pTrack->fByTime) {
             s += "    <name>Track</name>\n";
+        }
+        if (const char *pszColor =
+                pTrack != nullptr ? pszGarminColorName(pTrack->bColor) : nullptr) {
+            s += "    <extensions><gpxx:TrackExtension><gpxx:DisplayColor>";
+            s += pszColor;
+            s += "</gpxx:DisplayColor></gpxx:TrackExtension></extensions>\n";
         }
         s += "    <trkseg>\n";
         w.fTrackOpen = true;

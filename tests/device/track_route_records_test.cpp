@@ -188,9 +188,9 @@ TEST(TrackHeaderRecord, IndexOrNameAndColourBothWays) {
     EXPECT_EQ(o.sIndex, 0x1234);
     EXPECT_EQ(iDecodeTrackHeader(std::vector<uint8_t>{0x34}, 311, o, sName), 0);
     // A name of the track, a colour D310 cannot show goes as none.
-    ASSERT_EQ(iEncodeTrackHeader(312, a, TrackHeader{"MORNING RIDE", 17, 0}), 1);
-    EXPECT_EQ(a, ExpectedBytes()({1, 17}).vText("MORNING RIDE")({0}).aBytes());
-    ASSERT_EQ(iEncodeTrackHeader(310, a, TrackHeader{"MORNING RIDE", 17, 0}), 1);
+    ASSERT_EQ(iEncodeTrackHeader(312, a, TrackHeader{"MORNING RIDE", 16, 0}), 1);
+    EXPECT_EQ(a, ExpectedBytes()({1, 16}).vText("MORNING RIDE")({0}).aBytes());
+    ASSERT_EQ(iEncodeTrackHeader(310, a, TrackHeader{"MORNING RIDE", 16, 0}), 1);
     EXPECT_EQ(a[1], 0xFF);
     ASSERT_EQ(iDecodeTrackHeader(ExpectedBytes()({1, 5}).vText("EVENING").aBytes(), 310, o, sName),
               1); // a name without its terminator ends with the record

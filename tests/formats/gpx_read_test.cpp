@@ -322,12 +322,13 @@ TEST(GpxRead, SegmentsOtherVersionsAndSkippedElements) {
 }
 
 // Tracks as the file has them: names, order, untimed points where they are;
-// heart rate and cadence of Garmin's extension, and back out the same.
+// colour, heart rate and cadence of Garmin's extensions, and back out the same.
 TEST(GpxRoundTrip, TracksKeepNamesOrderAndSensors) {
     ScratchFolder oFolder;
     Workspace w;
     Read o = oReadBody(
-        w, "<trk><name>Ride</name><trkseg>"
+        w, "<trk><name>Ride</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red"
+           "</gpxx:DisplayColor></gpxx:TrackExtension></extensions><trkseg>"
            "<trkpt lat=\"1\" lon=\"1\"><time>2020-01-01T00:00:10Z</time><extensions>"
            "<gpxtpx:TrackPointExtension "
            "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\">"
@@ -343,6 +344,8 @@ TEST(GpxRoundTrip, TracksKeepNamesOrderAndSensors) {
         const DataStore &s = *r.pStore;
         ASSERT_EQ(s.aTracks.size(), 3u);
         EXPECT_EQ(s.aTracks[0].sName, "Ride");
+        EXPECT_EQ(s.aTracks[0].bColor, 9); // Garmin's red
+        EXPECT_EQ(s.aTracks[1].bColor, 255);
         EXPECT_EQ(s.aTracks[1].sName, "");
         EXPECT_EQ(s.aTracks[2].sName, "Walk");
         EXPECT_EQ(s.aTracks[0].aPoints.back().lLongitude, lSemi(2)); // arrival order
