@@ -69,6 +69,7 @@ struct NativeReader {
     int iFromCodePage;
     long nUnholdable = 0;
     size_t nTrackBase = 0;
+    std::string sFault = std::string(); // what was wrong with the extension, found on the way
 
     bool fRecode() const { return iFromCodePage != pWorkspace->sCodePage; }
 
@@ -262,7 +263,25 @@ struct NativeReader {
             }
             return ReadResult::kOk;
         }
-        // The extension splits the one list into its tracks.
+        // The extension splits the one list into its tracks; where its counts
+        // do not add up to the list, the list is read as version 1.2 has it.
+        uint64_t llSum = 0;
+        for (const ExtensionTrack &t : oExt.aTracks) {
+            llSum += t.lPoints;
+        }
+        if (llSum != lCount) {
+            sFault = "its extension section gives other track point counts than the file holds";
+            for (uint32_t i = 0; i < lCount; ++i) {
+                TrackPoint oPoint;
+                if (!fReadPoint(oPoint)) {
+                    return ReadResult::kTruncated;
+                }
+                if (!iAddTrackPoint(pWorkspace, oPoint)) {
+                    return ReadResult::kNoMemory;
+                }
+            }
+            return ReadResult::kOk;
+        }
         for (const ExtensionTrack &t : oExt.aTracks) {
             int32_t lTrack = -1;
             std::string sName = t.sName;
@@ -395,6 +414,9 @@ int iReadNativeBuffer(Workspace *pWorkspace, std::span<const uint8_t> aData, con
     }
     switch (eResult) {
     case ReadResult::kOk:
+        if (sExtensionFault.empty()) {
+            sExtensionFault = oReader.sFault;
+        }
         if (!sExtensionFault.empty()) {
             vReportError("'%s': %s; only what version 1.2 holds was read", pszName,
                          sExtensionFault.c_str());

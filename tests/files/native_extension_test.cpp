@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -157,6 +158,24 @@ TEST(NativeExtension, CutAtAnyByteFailsAndKeepsTheOldSections) {
         EXPECT_EQ(r.pStore->lTrackPointCount, 6) << n;
         EXPECT_EQ(r.pStore->pRoutes.at(1).aszPoints.size(), 30u) << n;
     }
+}
+
+TEST(NativeExtension, TrackCountsThatDoNotAddUpKeepTheOldSections) {
+    Workspace w;
+    vBuildRichStore(w);
+    std::vector<uint8_t> a = aImage(w);
+    const std::string sName = "Evening";
+    auto it = std::search(a.begin() + static_cast<std::ptrdiff_t>(nVersion12Size(a)), a.end(),
+                          sName.begin(), sName.end());
+    ASSERT_NE(it, a.end());
+    it[static_cast<std::ptrdiff_t>(sName.size()) + 2] = 200; // its point count
+    Workspace r;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(iRead(r, a, a.size()), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("other track point counts"),
+              std::string::npos);
+    EXPECT_EQ(r.pStore->lTrackPointCount, 6);
+    EXPECT_EQ(r.pStore->aTracks.size(), 1u);
 }
 
 TEST(NativeExtension, StoreOfTheOldModelIsWrittenWithout) {
