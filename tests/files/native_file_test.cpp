@@ -289,7 +289,6 @@ TEST(NativeRead, Version10RecordsGetDefaultsAndShortNames) {
     EXPECT_STREQ(r.szComment, "OLD ROUTE");
     EXPECT_STREQ(r.aszPoints[0], "ONE");
     EXPECT_STREQ(r.aszPoints[2], "SEVENCH");
-    EXPECT_STREQ(r.aszPoints[3], "");
 
     const Waypoint *p = pFindWaypoint(&w, "SEVENCH");
     ASSERT_NE(p, nullptr);
