@@ -21,6 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/sim_unit.h"
 #include "device/identify.h"
 #include "device/link_layer.h"
 #include "device/link_open.h"
@@ -28,7 +29,6 @@
 #include "device/track_records.h"
 #include "device/transfers.h"
 #include "device/transport.h"
-#include "bench/sim_unit.h"
 #include "store/workspace.h"
 
 namespace {
