@@ -371,6 +371,18 @@ TEST_F(UsbEmulation, LivePositionWritesEachFixAndStopsTheUnit) {
     EXPECT_EQ(sReadFile(oDir.sPath("live.nme")), sExpected);
 }
 
+TEST_F(UsbEmulation, LivePositionOfAUnitWithoutA800IsOneLineAndSendsNothing) {
+    UsbConversation o;
+    vOpenAndIdentify(o, kszCapabilities);
+    vWriteFile(oDir.sPath("old.nme"), "kept");
+    EmulatedRun r = oRun(o, {"/c", "U", "/n", "old.nme"});
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(r.sErr, "quillox: the receiver on USB does not report its position (it lists no "
+                      "A800)\n");
+    EXPECT_EQ(o.sCheckReplay(r.sTrace), "");
+    EXPECT_EQ(sReadFile(oDir.sPath("old.nme")), "kept");
+}
+
 TEST_F(UsbEmulation, NoGarminUnitAmongTheDevices) {
     // A root hub and a Garmin device in mass-storage mode: neither speaks the protocol.
     EmulatedRunOptions oOptions;
