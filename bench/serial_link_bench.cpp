@@ -136,7 +136,7 @@ std::vector<uint8_t> aTrackDownloadLine() {
     const int iRecords = kTrackPoints + 1;
     vAdd(kPidRecords, {static_cast<uint8_t>(iRecords), static_cast<uint8_t>(iRecords >> 8)});
     std::vector<uint8_t> aData;
-    iEncodeTrackHeader(310, aData);
+    iEncodeTrackHeader(310, aData, TrackHeader{});
     vAdd(kPidTrackHeader, aData);
     for (int i = 0; i < kTrackPoints; ++i) {
         TrackPoint o{};

@@ -56,7 +56,8 @@ void vImport(benchmark::State &oState, const char *pszName, int16_t sCoordFormat
     }
     for (auto _ : oState) {
         Workspace r;
-        if (!iLoadFile(&r, sName.c_str()) || r.pStore->pTrackPoints.size() != kPoints) {
+        if (!iLoadFile(&r, sName.c_str()) ||
+            static_cast<size_t>(r.pStore->lTrackPointCount) != kPoints) {
             oState.SkipWithError("import failed");
         }
     }

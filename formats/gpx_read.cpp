@@ -257,11 +257,6 @@ class GpxReader final {
                          m_pszName, m_nSkipped, m_nFirstSkippedLine);
             iResult = 0;
         }
-        if (m_nRouteOverflow != 0) {
-            vReportError("'%s': %ld route points past the 30 a route holds were not added to their "
-                         "route",
-                         m_pszName, m_nRouteOverflow);
-        }
         return iResult;
     }
 
@@ -393,7 +388,14 @@ class GpxReader final {
             }
             return m_eField != Field::kNone ? Element::kField : Element::kSkip;
         case Element::kTrk:
-            return fGpx && svLocal == "trkseg" ? Element::kTrkSeg : Element::kSkip;
+            if (fGpx && svLocal == "trkseg") {
+                return Element::kTrkSeg;
+            }
+            if (fGpx && svLocal == "name") {
+                m_eField = Field::kName;
+                return Element::kField;
+            }
+            return Element::kSkip;
         case Element::kTrkSeg:
             return fGpx && svLocal == "trkpt" ? Element::kTrkPt : Element::kSkip;
         case Element::kWpt:
@@ -469,6 +471,14 @@ class GpxReader final {
             m_fRouteNumber = false;
             m_sRouteName.clear();
             m_fRouteNameLost = false;
+            break;
+        case Element::kTrk:
+            // Each track of the file is a track of its own.
+            m_lTrack = lAddTrack(m_pWorkspace, "");
+            if (m_lTrack < 0) {
+                vStop("the store refused a track (out of memory)");
+            }
+            m_fSegmentStart = true;
             break;
         case Element::kTrkSeg:
             m_fSegmentStart = true;
@@ -547,6 +557,19 @@ class GpxReader final {
     void vEndField(Field eField) {
         Element eOwner = m_aePath[m_iDepth];
         std::string_view svText = svTrim(m_sText);
+        if (eOwner == Element::kTrk) {
+            if (eField == Field::kName && m_lTrack >= 0) {
+                char szName[kTrackNameSize + 1] = {};
+                m_nUnholdable += fConvert(svText, szName, sizeof(szName)) ? 1 : 0;
+                m_pWorkspace->pStore->aTracks[static_cast<size_t>(m_lTrack)].sName = szName;
+                if (!iKeepText(sTextKey(TextOwner::kTrack, TextField::kName,
+                                        static_cast<uint32_t>(m_lTrack)),
+                               szName, svText)) {
+                    vStop("the store refused a track name (out of memory)");
+                }
+            }
+            return;
+        }
         if (eOwner == Element::kRte) {
             if (eField == Field::kName) {
                 m_sRouteName.assign(svText);
@@ -635,7 +658,7 @@ class GpxReader final {
         return 1;
     }
 
-    int iStoreWaypoint() {
+    int iStoreWaypoint(Route *pRoute = nullptr) {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
             m_sComment = std::move(m_sDescription);
@@ -647,8 +670,14 @@ class GpxReader final {
             std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
                         m_oPoint.lLongitude);
         }
-        if (!iAddWaypoint(m_pWorkspace, m_oPoint)) {
+        const int iAdded = pRoute != nullptr ? iAddRoutePoint(m_pWorkspace, *pRoute, m_oPoint, true)
+                                             : iAddWaypoint(m_pWorkspace, m_oPoint);
+        if (!iAdded) {
             return 0;
+        }
+        if (pRoute != nullptr && !pRoute->aOwnPlaces.empty() &&
+            pRoute->aOwnPlaces.count(static_cast<uint32_t>(pRoute->aszPoints.size() - 1)) != 0) {
+            return 1; // the stored waypoint of that name keeps its own texts
         }
         // The record is trimmed now: its name is the key the store knows it by.
         return iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kName, m_oPoint.szName),
@@ -661,17 +690,11 @@ class GpxReader final {
         if (m_oPoint.szName[0] == '\0') {
             std::snprintf(m_oPoint.szName, sizeof(m_oPoint.szName), "RPT%03ld", ++m_nUnnamed);
         }
-        if (!iStoreWaypoint()) {
+        // A point that arrives only in a route stays a route point; one
+        // that lies elsewhere than the stored waypoint of its name stays the
+        // route's own.
+        if (!iStoreWaypoint(&m_oRoute)) {
             vStop("the store refused a route point (out of memory)");
-            return;
-        }
-        if (m_oRoute.lPointCount < kMaxRoutePoints) {
-            // The route names the point as the store keeps it, trimmed.
-            char *pszName = m_oRoute.aszPoints[m_oRoute.lPointCount++];
-            std::memcpy(pszName, m_oPoint.szName, kNameSize);
-            vTrimField(pszName, kNameSize);
-        } else {
-            ++m_nRouteOverflow;
         }
     }
 
@@ -683,7 +706,7 @@ class GpxReader final {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (!iAddTrackPoint(m_pWorkspace, o)) {
+        if (!iAppendTrackPoint(m_pWorkspace, m_lTrack, o)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
@@ -734,7 +757,7 @@ class GpxReader final {
     uint32_t m_lNextFree = 1;
     long m_nUnnamed = 0;
     long m_nUnnamedWaypoints = 0;
-    long m_nRouteOverflow = 0;
+    int32_t m_lTrack = -1; // the store's track of the <trk> being read
 
     long m_nSkipped = 0;
     unsigned long m_nFirstSkippedLine = 0;

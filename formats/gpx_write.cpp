@@ -35,7 +35,8 @@ struct GpxWriter {
     int iCodePage = kDefaultCodePage;
     const OriginalTexts *pTexts = nullptr;
     bool fTrackOpen = false;
-    long nLeftOut = 0; // points whose latitude GPX cannot hold
+    const Track *pOpenTrack = nullptr; // the track the open <trk> holds
+    long nLeftOut = 0;                 // points whose latitude GPX cannot hold
 };
 
 GpxWriter &oWriter(ExportContext &c) {
@@ -273,18 +274,18 @@ Bounds oBoundsOf(const Workspace &oWorkspace, int iKindMask) {
     }
     if ((iKindMask & 1) != 0) {
         for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
-            uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
-            for (uint32_t k = 0; k < nPoints; ++k) {
-                if (const Waypoint *p = pFindWaypoint(&oWorkspace, oRoute.aszPoints[k])) {
+            for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
+                if (const Waypoint *p = pRoutePlace(&oWorkspace, oRoute, k)) {
                     o.vAdd(p->lLatitude, p->lLongitude);
                 }
             }
         }
     }
     if ((iKindMask & 4) != 0) {
-        for (const TrackPoint &oPoint : oStore.pTrackPoints) {
+        fForEachTrackPoint(oStore, [&o](const TrackPoint &oPoint) {
             o.vAdd(oPoint.lLatitude, oPoint.lLongitude);
-        }
+            return true;
+        });
     }
     return o;
 }
@@ -307,8 +308,7 @@ int iWriteRoute(ExportContext &c, GpxWriter &w, const Route &oRoute) {
     s += "</name>\n    <number>";
     s += std::to_string(oRoute.lNumber);
     s += "</number>\n";
-    uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
-    for (uint32_t k = 0; k < nPoints; ++k) {
+    for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
         const Waypoint *pWaypoint = pRoutePointOrReport(c, oRoute, k);
         if (pWaypoint == nullptr) {
             continue;
@@ -418,7 +418,12 @@ int iWriteGpxHeader(ExportContext &c) {
         s += "  </metadata>\n";
     }
     if ((c.iKindMask & 2) != 0) {
+        // A point that came only as a route point is written inside its route.
+        const bool fRoutes = (c.iKindMask & 1) != 0;
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
+            if (fRoutes && oWaypoint.fRouteOnly != 0) {
+                continue;
+            }
             if (!fLatitudeWritable(oWaypoint.lLatitude)) {
                 ++w.nLeftOut;
                 continue;
@@ -446,9 +451,33 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
         return 1;
     }
     std::string &s = w.sOut;
+    if (w.fTrackOpen && c.pTrack != w.pOpenTrack) {
+        s += "    </trkseg>\n  </trk>\n";
+        w.fTrackOpen = false;
+    }
     if (!w.fTrackOpen) {
-        s += "  <trk>\n    <name>Track</name>\n    <trkseg>\n";
+        // Each track of the store is a <trk>. The track of sources without
+        // track structure is "Track"; a track that came without a name stays
+        // without one.
+        s += "  <trk>\n";
+        const Track *pTrack = c.pTrack;
+        if (pTrack != nullptr && !pTrack->sName.empty()) {
+            const std::string *pName = nullptr;
+            if (!w.pTexts->aTexts.empty()) {
+                auto lIndex = static_cast<uint32_t>(pTrack - c.pWorkspace->pStore->aTracks.data());
+                pName =
+                    pOriginalText(*w.pTexts, sTextKey(TextOwner::kTrack, TextField::kName, lIndex),
+                                  pTrack->sName);
+            }
+            s += "    <name>";
+            vAppendText(w, pTrack->sName.c_str(), pTrack->sName.size() + 1, pName);
+            s += "</name>\n";
+        } else if (pTrack == nullptr || pTrack->fByTime) {
+            s += "    <name>Track</name>\n";
+        }
+        s += "    <trkseg>\n";
         w.fTrackOpen = true;
+        w.pOpenTrack = c.pTrack;
     } else if (oPoint.fNewSegment != 0) {
         s += "    </trkseg>\n    <trkseg>\n";
     }

@@ -138,8 +138,7 @@ int iWritePcx5Route(ExportContext &c, const Route &oRoute) {
     if (!c.pFile->iWriteText("\n") || !iWriteLine(c, sLine) || !iWriteWaypointHeader(c)) {
         return 0;
     }
-    uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
-    for (uint32_t k = 0; k < nPoints; ++k) {
+    for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
         const Waypoint *pWaypoint = pRoutePointOrReport(c, oRoute, k);
         if (pWaypoint == nullptr) {
             continue;

@@ -21,6 +21,7 @@
 #include "geo/time_format.h"
 #include "geo/units.h"
 #include "store/file_kinds.h"
+#include "store/route_place_names.h"
 #include "store/workspace.h"
 
 namespace {
@@ -106,14 +107,17 @@ const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
     return sLine.c_str();
 }
 
-const char *szFormatRteLine(const Route &oRoute, std::string &sLine) {
+const char *szFormatRteLine(const Route &oRoute, std::string &sLine,
+                            const RoutePlaceNames *pNames) {
     sLine.clear();
-    uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
+    const auto nPoints = static_cast<uint32_t>(oRoute.aszPoints.size());
     iAppendFormat(sLine, "RTE %u,%u,", oRoute.lNumber, nPoints);
     vAppendQuoted(sLine, svField(oRoute.szComment, sizeof(oRoute.szComment)));
     for (uint32_t k = 0; k < nPoints; ++k) {
         sLine += ',';
-        vAppendQuoted(sLine, svField(oRoute.aszPoints[k], kNameSize));
+        const char *pszName =
+            pNames != nullptr ? pszRoutePointName(*pNames, oRoute, k) : oRoute.aszPoints[k].sz;
+        vAppendQuoted(sLine, svField(pszName, kNameSize));
     }
     return sLine.c_str();
 }
@@ -215,7 +219,7 @@ int iWriteTextExportRoute(ExportContext &c, const Route &oRoute) {
         return 0;
     }
     std::string &sLine = sLineBuffer(c);
-    szFormatRteLine(oRoute, sLine);
+    szFormatRteLine(oRoute, sLine, c.pPlaceNames);
     return iWriteLine(c, sLine);
 }
 
@@ -456,16 +460,18 @@ int iParseRouteLine(Workspace *pWorkspace, std::string_view svLine) {
     oRoute.lNumber = static_cast<uint32_t>(llIntegerField(svRest));
     vSkipField(svRest, ",", false); // the count: the names on the line decide it
     nReadField(oRoute.szComment, kRouteCommentSize, svRest, ",", true);
-    uint32_t nPoints = 0;
-    while (nPoints < kMaxRoutePoints &&
-           nReadField(oRoute.aszPoints[nPoints], kNameSize, svRest, ",", true) != 0) {
-        ++nPoints;
+    // Every name on the line is a point; the first empty field ends them.
+    for (;;) {
+        RoutePointName oName{};
+        if (nReadField(oName.sz, kNameSize, svRest, ",", true) == 0) {
+            break;
+        }
+        char *pszName = pszAppendRoutePoint(oRoute);
+        if (pszName == nullptr) {
+            return 0;
+        }
+        std::memcpy(pszName, oName.sz, kNameSize);
     }
-    // A name field read empty must not stay half-filled in the record.
-    if (nPoints < kMaxRoutePoints) {
-        std::memset(oRoute.aszPoints[nPoints], 0, kNameSize);
-    }
-    oRoute.lPointCount = nPoints;
     int iResult = iAddRoute(pWorkspace, oRoute);
     if (iResult && sGetDebugModes() != 0) {
         std::string sLine;

@@ -8,6 +8,7 @@
 
 #include "tests/child_process.h"
 #include "tests/sim_process.h"
+#include "tests/store_points.h"
 #include "tests/test_files.h"
 #include "transfer_data.h"
 
@@ -46,14 +47,14 @@ void vExpectSameData(const Workspace &a, const Workspace &b) {
     ASSERT_EQ(a.pStore->pRoutes.size(), b.pStore->pRoutes.size());
     for (const auto &[lNumber, o] : a.pStore->pRoutes) {
         const Route &r = b.pStore->pRoutes.at(lNumber);
-        ASSERT_EQ(r.lPointCount, o.lPointCount);
-        for (uint32_t i = 0; i < r.lPointCount; ++i) {
+        ASSERT_EQ(r.aszPoints.size(), o.aszPoints.size());
+        for (uint32_t i = 0; i < r.aszPoints.size(); ++i) {
             EXPECT_STREQ(r.aszPoints[i], o.aszPoints[i]);
         }
     }
-    ASSERT_EQ(a.pStore->pTrackPoints.size(), b.pStore->pTrackPoints.size());
-    auto it = b.pStore->pTrackPoints.begin();
-    for (const TrackPoint &o : a.pStore->pTrackPoints) {
+    ASSERT_EQ(aTrackPoints(*a.pStore).size(), aTrackPoints(*b.pStore).size());
+    auto it = aTrackPoints(*b.pStore).begin();
+    for (const TrackPoint &o : aTrackPoints(*a.pStore)) {
         EXPECT_EQ(it->lLatitude, o.lLatitude);
         EXPECT_EQ(it->lLongitude, o.lLongitude);
         EXPECT_EQ(it->lTime, o.lTime);
@@ -85,7 +86,7 @@ TEST(GpxTransfer, DownloadToGpxAndUploadFromItKeepsTheData) {
     ASSERT_TRUE(fLoad(oFromGpx, oDir.sPath("tour.gpx")));
     ASSERT_EQ(oGot.pStore->pWaypoints.size(), 12u);
     ASSERT_EQ(oGot.pStore->pRoutes.size(), 2u);
-    ASSERT_EQ(oGot.pStore->pTrackPoints.size(), 40u);
+    ASSERT_EQ(aTrackPoints(*oGot.pStore).size(), 40u);
     vExpectSameData(oGot, oFromGpx);
 
     SimProcess oTarget;

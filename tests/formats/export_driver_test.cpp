@@ -24,7 +24,7 @@ void vFill(Workspace &w) {
     }
     Route o{};
     o.lNumber = 4;
-    o.lPointCount = 2;
+    o.aszPoints.resize(2);
     std::strcpy(o.aszPoints[0], "C");
     std::strcpy(o.aszPoints[1], "A");
     iAddRoute(&w, o);

@@ -22,6 +22,7 @@
 #include "formats/nmea_export.h"
 #include "garmin_messages.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 #include "umockdev_run.h"
 
 namespace {
@@ -162,16 +163,16 @@ TEST_F(UsbEmulation, DownloadOfWaypointsRoutesAndATrack) {
     ASSERT_EQ(w.pStore->pRoutes.size(), 2u);
     const Route &oFirst = w.pStore->pRoutes.at(1);
     EXPECT_STREQ(oFirst.szComment, "TO THE CAIRN");
-    ASSERT_EQ(oFirst.lPointCount, 2u);
+    ASSERT_EQ(oFirst.aszPoints.size(), 2u);
     EXPECT_STREQ(oFirst.aszPoints[0], "ABBEY");
     EXPECT_STREQ(oFirst.aszPoints[1], "CAIRN");
     const Route &oSecond = w.pStore->pRoutes.at(2);
     EXPECT_STREQ(oSecond.szComment, "BACK");
-    ASSERT_EQ(oSecond.lPointCount, 1u);
+    ASSERT_EQ(oSecond.aszPoints.size(), 1u);
     EXPECT_STREQ(oSecond.aszPoints[0], "BRIDGE");
-    ASSERT_EQ(w.pStore->pTrackPoints.size(), 3u);
+    ASSERT_EQ(aTrackPoints(*w.pStore).size(), 3u);
     int i = 0;
-    for (const TrackPoint &p : w.pStore->pTrackPoints) {
+    for (const TrackPoint &p : aTrackPoints(*w.pStore)) {
         EXPECT_EQ(p.lLatitude, 560000000 + 100000 * i);
         EXPECT_EQ(p.lLongitude, 90000000 - 50000 * i);
         EXPECT_EQ(p.lTime, 1100000000 + 15 * i);
@@ -201,7 +202,7 @@ TEST_F(UsbEmulation, UploadSendsTheRecordLayoutsByteForByte) {
     Route oRoute{};
     oRoute.lNumber = 2;
     std::snprintf(oRoute.szComment, sizeof(oRoute.szComment), "UPLOAD ROUTE");
-    oRoute.lPointCount = 2;
+    oRoute.aszPoints.resize(2);
     std::snprintf(oRoute.aszPoints[0], kNameSize, "BRAVO");
     std::snprintf(oRoute.aszPoints[1], kNameSize, "ALPHA");
     ASSERT_EQ(iAddRoute(&w, oRoute), 1);
@@ -319,7 +320,7 @@ TEST_F(UsbEmulation, A201RouteDownloadOfAnEtrexHc) {
     ASSERT_EQ(w.pStore->pRoutes.size(), 1u);
     const Route &oRoute = w.pStore->pRoutes.begin()->second;
     EXPECT_STREQ(oRoute.szComment, "OVER THE PASS");
-    ASSERT_EQ(oRoute.lPointCount, 3u);
+    ASSERT_EQ(oRoute.aszPoints.size(), 3u);
     for (size_t n = 0; n < aPoints.size(); ++n) {
         EXPECT_EQ(oRoute.aszPoints[n], aPoints[n].sName);
         const Waypoint &oGot = w.pStore->pWaypoints.at(aPoints[n].sName);
