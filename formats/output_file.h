@@ -56,4 +56,5 @@ class OutputFile {
     FileReplace m_oReplace;
     Mode m_eMode = Mode::kBinary;
     bool m_fFailed = false;
+    std::string m_sLine; // what iPrintf formats, kept for the next line
 };
