@@ -24,7 +24,7 @@
 // errno telling why (the backends map their platform's codes to errno values).
 //
 // One backend per platform, chosen by the build: file_replace_posix.cpp,
-// file_replace_win32.cpp.
+// file_replace_win32.cpp; what is the same everywhere is file_replace.cpp.
 
 #include <cstdio>
 #include <string>
@@ -56,10 +56,11 @@ int iCommitReplace(const FileReplace &oReplace);
 void vAbandonReplace(const FileReplace &oReplace);
 
 // A file that must not exist yet, as on a unit that is a USB drive: written to
-// "<file>.tmp" beside it, synced to the medium before it is closed
+// a temporary file beside it, synced to the medium before it is closed
 // (iSyncFile), then renamed to its name only if nothing took that name in the
 // meantime (EEXIST otherwise) and the folder synced too. 0 with EEXIST when
-// pszTarget or its temporary name exists already.
+// something stands at pszTarget already. The same on every platform
+// (file_replace.cpp); what is platform code is named in file_replace_backend.h.
 int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace);
 // Writes what the C library holds of the file and what the system holds of it
 // to the medium.

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/file_replace_backend.h"
+
 namespace {
 
 constexpr int kMaxLinks = 40; // as the kernel's own limit on a chain of links
@@ -50,11 +52,6 @@ bool fResolveLinks(std::string sPath, std::string &sResolved) {
     return false;
 }
 
-bool fExists(const std::string &sPath) {
-    struct stat oStat {};
-    return lstat(sPath.c_str(), &oStat) == 0 || errno != ENOENT;
-}
-
 // Renames sFrom to sTo unless sTo exists. The kernel checks and renames in one
 // step where the file system can (vfat, exfat and ext4 all can); elsewhere the
 // check comes just before the rename.
@@ -67,7 +64,7 @@ int iRenameNew(const std::string &sFrom, const std::string &sTo) {
         return 0;
     }
 #endif
-    if (fExists(sTo)) {
+    if (fPathTaken(sTo.c_str())) {
         errno = EEXIST;
         return 0;
     }
@@ -91,16 +88,9 @@ int iSyncFolderOf(const std::string &sFile) {
 
 } // namespace
 
-int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace) {
-    oReplace = FileReplace{};
-    std::string sTarget = pszTarget;
-    if (fExists(sTarget)) {
-        errno = EEXIST;
-        return 0;
-    }
-    oReplace.sFile = sTarget;
-    oReplace.fNew = true;
-    return 1;
+bool fPathTaken(const char *pszPath) {
+    struct stat oStat {};
+    return lstat(pszPath, &oStat) == 0 || errno != ENOENT;
 }
 
 int iSyncFile(std::FILE *pFile) {

@@ -9,6 +9,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include "base/file_replace_backend.h"
+
 namespace {
 
 // The errno value a Win32 error code stands for, as the C runtime maps them.
@@ -254,16 +256,8 @@ int iCommitReplace(const FileReplace &oReplace) {
     return 1;
 }
 
-int iPrepareNewFile(const char *pszTarget, FileReplace &oReplace) {
-    oReplace = FileReplace{};
-    std::string sTarget = pszTarget;
-    if (GetFileAttributesA(sTarget.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        errno = EEXIST;
-        return 0;
-    }
-    oReplace.sFile = sTarget;
-    oReplace.fNew = true;
-    return 1;
+bool fPathTaken(const char *pszPath) {
+    return GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES;
 }
 
 int iSyncFile(std::FILE *pFile) {

@@ -35,18 +35,23 @@ double dOutOfRange(const char *pszBegin, const char *pszEnd, bool fHex) {
     return std::numeric_limits<double>::infinity();
 }
 
-} // namespace
-
-double dParseDouble(const char *pszText, const char **ppszEnd) {
-    const char *p = pszText;
+// Passes over the blanks and one sign that may stand before a number.
+const char *pszAfterSign(const char *p, bool *pfNegative) {
     while (fIsBlank(*p)) {
         ++p;
     }
-    bool fNegative = false;
+    *pfNegative = *p == '-';
     if (*p == '+' || *p == '-') {
-        fNegative = *p == '-';
         ++p;
     }
+    return p;
+}
+
+} // namespace
+
+double dParseDouble(const char *pszText, const char **ppszEnd) {
+    bool fNegative = false;
+    const char *p = pszAfterSign(pszText, &fNegative);
     const char *pszLast = p + std::strlen(p);
     if (*p == '-') {
         // from_chars takes a minus of its own; strtod takes one sign only.
@@ -78,15 +83,8 @@ double dParseDouble(const char *pszText, const char **ppszEnd) {
 }
 
 int64_t llParseInteger(const char *pszText, const char **ppszEnd) {
-    const char *p = pszText;
-    while (fIsBlank(*p)) {
-        ++p;
-    }
     bool fNegative = false;
-    if (*p == '+' || *p == '-') {
-        fNegative = *p == '-';
-        ++p;
-    }
+    const char *p = pszAfterSign(pszText, &fNegative);
     if (*p < '0' || *p > '9') {
         if (ppszEnd != nullptr) {
             *ppszEnd = pszText;

@@ -40,7 +40,7 @@ void BM_ImportPlt(benchmark::State &oState) {
             oState.SkipWithError("import failed");
             break;
         }
-        benchmark::DoNotOptimize(w.pStore->pTrackPoints.size());
+        benchmark::DoNotOptimize(w.pStore->lTrackPointCount);
     }
     oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
 }

@@ -75,12 +75,11 @@ void BM_ImportGpx(benchmark::State &oState) {
     const std::string &sPath = sTrackFile();
     for (auto _ : oState) {
         Workspace w;
-        if (!iImportGpx(&w, sPath.c_str()) ||
-            w.pStore->pTrackPoints.size() != static_cast<size_t>(kMillionTrackPoints)) {
+        if (!iImportGpx(&w, sPath.c_str()) || w.pStore->lTrackPointCount != kMillionTrackPoints) {
             oState.SkipWithError("import failed");
             break;
         }
-        benchmark::DoNotOptimize(w.pStore->pTrackPoints.size());
+        benchmark::DoNotOptimize(w.pStore->lTrackPointCount);
     }
     oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
 }

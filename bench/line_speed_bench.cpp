@@ -15,6 +15,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/sim_unit.h"
+
 namespace {
 
 #if defined(QUILLOX_SIM_EXE) && defined(QUILLOX_EXE)
@@ -41,46 +43,9 @@ int iRun(const std::vector<std::string> &asArgs) {
     return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
 }
 
-// The paced simulator serving the track, ended by its pid.
-class PacedUnit {
-  public:
-    PacedUnit() {
-        int aPipe[2];
-        if (pipe(aPipe) != 0) {
-            return;
-        }
-        m_iPid = fork();
-        if (m_iPid == 0) {
-            dup2(aPipe[1], STDOUT_FILENO);
-            close(aPipe[0]);
-            close(aPipe[1]);
-            execl(QUILLOX_SIM_EXE, QUILLOX_SIM_EXE, "--profile", "a400", "--pace", "--track-points",
-                  kszTrackPoints, "--idle-exit", "60", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(aPipe[1]);
-        char c = 0;
-        while (read(aPipe[0], &c, 1) == 1 && c != '\n') {
-            m_sPort += c;
-        }
-        close(aPipe[0]);
-    }
-    ~PacedUnit() {
-        if (m_iPid > 0) {
-            kill(m_iPid, SIGTERM);
-            waitpid(m_iPid, nullptr, 0);
-        }
-    }
-    const std::string &sPort() const { return m_sPort; }
-
-  private:
-    pid_t m_iPid = -1;
-    std::string m_sPort;
-};
-
 void vTimeRuns(benchmark::State &oState, const std::vector<std::string> &asArgs) {
     for (auto _ : oState) {
-        PacedUnit oUnit;
+        BenchSimulator oUnit({"--profile", "a400", "--pace", "--track-points", kszTrackPoints});
         std::vector<std::string> as = asArgs;
         for (std::string &s : as) {
             s = s == "PORT" ? oUnit.sPort() : s;

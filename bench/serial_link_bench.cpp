@@ -21,6 +21,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bench/sim_unit.h"
 #include "device/identify.h"
 #include "device/link_layer.h"
 #include "device/link_open.h"
@@ -101,46 +102,8 @@ void vDownload(benchmark::State &oState, DeviceLink *pLink, const std::function<
 }
 
 #ifdef QUILLOX_SIM_EXE
-// quillox-sim as a child: started with a pseudo-terminal, ended by its pid.
-class Simulator {
-  public:
-    Simulator() {
-        int aPipe[2];
-        if (pipe(aPipe) != 0) {
-            return;
-        }
-        m_iPid = fork();
-        if (m_iPid == 0) {
-            dup2(aPipe[1], STDOUT_FILENO);
-            close(aPipe[0]);
-            close(aPipe[1]);
-            const std::string sPoints = std::to_string(kTrackPoints);
-            execl(QUILLOX_SIM_EXE, QUILLOX_SIM_EXE, "--profile", "a301", "--track-points",
-                  sPoints.c_str(), "--idle-exit", "60", static_cast<char *>(nullptr));
-            _exit(127);
-        }
-        close(aPipe[1]);
-        char c = 0;
-        while (read(aPipe[0], &c, 1) == 1 && c != '\n') {
-            m_sPort += c;
-        }
-        close(aPipe[0]);
-    }
-    ~Simulator() {
-        if (m_iPid > 0) {
-            kill(m_iPid, SIGTERM);
-            waitpid(m_iPid, nullptr, 0);
-        }
-    }
-    const std::string &sPort() const { return m_sPort; }
-
-  private:
-    pid_t m_iPid = -1;
-    std::string m_sPort;
-};
-
 void BM_TrackDownloadFromSimulator(benchmark::State &oState) {
-    Simulator oSim;
+    BenchSimulator oSim({"--profile", "a301", "--track-points", std::to_string(kTrackPoints)});
     std::unique_ptr<DeviceLink> pLink;
     Workspace w;
     int iIdentified = 0;
@@ -173,7 +136,7 @@ std::vector<uint8_t> aTrackDownloadLine() {
     const int iRecords = kTrackPoints + 1;
     vAdd(kPidRecords, {static_cast<uint8_t>(iRecords), static_cast<uint8_t>(iRecords >> 8)});
     std::vector<uint8_t> aData;
-    iEncodeTrackHeader(310, aData);
+    iEncodeTrackHeader(310, aData, TrackHeader{});
     vAdd(kPidTrackHeader, aData);
     for (int i = 0; i < kTrackPoints; ++i) {
         TrackPoint o{};

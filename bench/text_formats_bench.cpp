@@ -93,7 +93,7 @@ void vRead(benchmark::State &oState, const Case &c, const char *pszExtension) {
             oState.SkipWithError("import failed");
             break;
         }
-        benchmark::DoNotOptimize(r.pStore->pTrackPoints.size() + r.pStore->pWaypoints.size());
+        benchmark::DoNotOptimize(r.pStore->lTrackPointCount + r.pStore->pWaypoints.size());
     }
     oState.SetItemsProcessed(oState.iterations() * kMillionTrackPoints);
     std::error_code oError;

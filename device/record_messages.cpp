@@ -23,7 +23,7 @@ int iSendWaypoint(DeviceLink *pLink, const Waypoint &oWaypoint, uint8_t bRecordI
 }
 
 int iStoreReceivedWaypoint(Workspace *pWorkspace, const DeviceLink *pLink, int iFormat,
-                           char *pszName) {
+                           char *pszName, Route *pRoute) {
     Waypoint oWaypoint;
     const WaypointDecode eResult = eDecodeWaypointRecord(aReceivedData(pLink), iFormat, oWaypoint);
     if (eResult == WaypointDecode::kMalformed) {
@@ -40,9 +40,18 @@ int iStoreReceivedWaypoint(Workspace *pWorkspace, const DeviceLink *pLink, int i
         if (iDebugProtocol()) {
             std::printf("   Non user waypoint read and ignored\n");
         }
+        if (pRoute != nullptr) {
+            char *pszPoint = pszAppendRoutePoint(*pRoute);
+            if (pszPoint == nullptr) {
+                return 0;
+            }
+            std::memcpy(pszPoint, oWaypoint.szName, kNameSize);
+            pszPoint[kNameSize - 1] = '\0';
+        }
         return 1;
     }
-    const int iResult = iAddWaypoint(pWorkspace, oWaypoint);
+    const int iResult = pRoute != nullptr ? iAddRoutePoint(pWorkspace, *pRoute, oWaypoint, false)
+                                          : iAddWaypoint(pWorkspace, oWaypoint);
     if (iDebugProtocol()) {
         std::printf("   Waypoint read: Name=%s  Lat=%f  Lon=%f  Time=%s  Comment=%s  Radius=%f  "
                     "Icon=%d  DisplayMode=%d  Color=%d  Altitude=%f\n",
@@ -63,9 +72,9 @@ int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint) {
     return iSendRecord(pLink, kPidTrackPoint, aData);
 }
 
-int iSendTrackHeader(DeviceLink *pLink) {
+int iSendTrackHeader(DeviceLink *pLink, const TrackHeader &oHeader) {
     std::vector<uint8_t> aData;
-    if (!iEncodeTrackHeader(pLink->oProtocolSelection.iTrkHdrFormat, aData)) {
+    if (!iEncodeTrackHeader(pLink->oProtocolSelection.iTrkHdrFormat, aData, oHeader)) {
         return 1;
     }
     return iSendRecord(pLink, kPidTrackHeader, aData);
@@ -100,7 +109,11 @@ int iStoreReceivedTrackPoint(Workspace *pWorkspace, const DeviceLink *pLink, int
     int iResult = 1;
     if (fKeepAll == 1 || oPoint.lTime != 0) {
         vNormaliseTrackPoint(oPoint);
-        iResult = iAddTrackPoint(pWorkspace, oPoint);
+        // After a header the points belong to its track, in the order they
+        // come; a unit without headers fills the track kept in time order.
+        iResult = oState.lTrack >= 0
+                      ? iAppendTrackPoint(pWorkspace, oState.lTrack, oPoint, &oSensors)
+                      : iAddTrackPoint(pWorkspace, oPoint);
         oState.fNextStartsSegment = false;
         oState.iWithoutPosition = 0;
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "device/track_records.h"
 #include "store/records.h"
 
 struct DeviceLink;
@@ -19,18 +20,20 @@ int iSendWaypoint(DeviceLink *pLink, const Waypoint &oWaypoint, uint8_t bRecordI
 // a receiver's own waypoint (which is not stored) too, so that routes keep
 // every point. 1 for a stored or a skipped receiver waypoint; 0 when the add
 // failed or the record does not fit its format.
+// With pRoute, the waypoint becomes the route's next point (iAddRoutePoint).
 int iStoreReceivedWaypoint(Workspace *pWorkspace, const DeviceLink *pLink, int iFormat,
-                           char *pszName);
+                           char *pszName, Route *pRoute = nullptr);
 
 // Sends a track point in the selected track point format; 1 without sending
 // when the format is not 300, 301 or 302.
 int iSendTrackPoint(DeviceLink *pLink, const TrackPoint &oPoint);
 // Sends the track header in the selected header format; 1 without sending when
-// it is neither 310 nor 312.
-int iSendTrackHeader(DeviceLink *pLink);
+// it is none of 310, 311, 312.
+int iSendTrackHeader(DeviceLink *pLink, const TrackHeader &oHeader);
 // What a track download carries from one record to the next.
 struct TrackDownloadState {
     bool fNextStartsSegment = false; // after a track header that starts a track
+    int32_t lTrack = -1;             // the store's track of the last header, or -1
     int iWithoutPosition = 0;        // fitness points without a fix in a row
 };
 // Stores the track point in the receive buffer. With fKeepAll 0 a point

@@ -42,7 +42,7 @@ int iEncodeRouteHeader(const Route &oRoute, int iFormat, std::vector<uint8_t> &a
 }
 
 int iDecodeRouteHeader(std::span<const uint8_t> aData, int iFormat, Route &oRoute) {
-    std::memset(&oRoute, 0, sizeof(oRoute));
+    oRoute = Route{};
     if (iFormat == kD202) {
         const size_t n = std::min<size_t>(nTextLength(aData, 0), kRouteCommentSize - 1);
         std::memcpy(oRoute.szComment, aData.data(), n);

@@ -4,6 +4,8 @@
 #include "garmin/protocol_numbers.h"
 #include "store/little_endian.h"
 
+#include <string_view>
+
 int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t> &aData,
                       const TrackSensors *pSensors) {
     aData.clear();
@@ -39,27 +41,46 @@ int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t
     return 1;
 }
 
-int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData, uint16_t sIndex) {
+int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData, const TrackHeader &oHeader) {
     aData.clear();
     ByteWriter oOut(aData);
     if (iFormat == kD311) {
-        oOut.vU16(sIndex);
+        oOut.vU16(oHeader.sIndex);
         return 1;
     }
     if (!iIsTrackHeaderFormat(iFormat)) {
         return 0;
     }
-    static constexpr char kszName[11] = "ACTIVE LOG";
-    oOut.vU8(1);    // displayed
-    oOut.vU8(0xFF); // no colour
-    oOut.vBytes(kszName, sizeof(kszName));
+    // A unit shows a track without a name as the active log.
+    std::string_view svName = oHeader.svName.empty() ? "ACTIVE LOG" : oHeader.svName;
+    svName = svName.substr(0, kTrackNameSize);
+    oOut.vU8(1); // displayed
+    // D310 has 16 colours (0..15), D312 adds transparent (16); 0xFF is none.
+    const uint8_t bLimit = iFormat == kD310 ? 15 : 16;
+    oOut.vU8(oHeader.bColor <= bLimit ? oHeader.bColor : 0xFF);
+    oOut.vBytes(svName.data(), svName.size());
+    oOut.vU8(0);
     return 1;
 }
 
-int iDecodeTrackIndex(std::span<const uint8_t> aData, int iFormat, uint16_t &sIndex) {
-    sIndex = 0;
+int iDecodeTrackHeader(std::span<const uint8_t> aData, int iFormat, TrackHeader &oHeader,
+                       std::string &sName) {
+    oHeader = TrackHeader{};
+    sName.clear();
     ByteReader oIn(aData);
-    return iFormat == kD311 && oIn.fU16(sIndex) ? 1 : 0;
+    if (iFormat == kD311) {
+        return oIn.fU16(oHeader.sIndex) ? 1 : 0;
+    }
+    uint8_t bDisplay = 0;
+    if (!iIsTrackHeaderFormat(iFormat) || !oIn.fU8(bDisplay) || !oIn.fU8(oHeader.bColor)) {
+        return 0;
+    }
+    // The name runs to its terminator, or to the end of a record that lacks one.
+    for (size_t i = 2; i < aData.size() && aData[i] != 0 && sName.size() < kTrackNameSize; ++i) {
+        sName += static_cast<char>(aData[i]);
+    }
+    oHeader.svName = sName;
+    return 1;
 }
 
 int iDecodeTrackPoint(std::span<const uint8_t> aData, int iFormat, TrackPoint &oPoint,

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/records.h"
@@ -14,11 +16,20 @@
 // new-segment flag: those units start a track with a header instead.
 int iEncodeTrackPoint(const TrackPoint &oPoint, int iFormat, std::vector<uint8_t> &aData,
                       const TrackSensors *pSensors = nullptr);
-// Data part of the track header: 310 and 312 "ACTIVE LOG", displayed, no
-// colour; 311 the track's index. 0 and empty aData for another format.
-int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData, uint16_t sIndex = 0);
-// The index of a 311 header; 0 for another format or a record too short.
-int iDecodeTrackIndex(std::span<const uint8_t> aData, int iFormat, uint16_t &sIndex);
+// What a track header carries: 310 and 312 a name and a colour, 311 an index.
+struct TrackHeader {
+    std::string_view svName; // empty: "ACTIVE LOG" goes out
+    uint8_t bColor = 0xFF;   // 0xFF = none
+    uint16_t sIndex = 0;
+};
+// Data part of the track header: 310 and 312 displayed, with the name (at
+// most 50 bytes) and the colour where the format has it; 311 the index. 0
+// and empty aData for another format.
+int iEncodeTrackHeader(int iFormat, std::vector<uint8_t> &aData, const TrackHeader &oHeader);
+// Reads a track header; the name goes into sName, which oHeader.svName then
+// views. 0 for another format or a record too short.
+int iDecodeTrackHeader(std::span<const uint8_t> aData, int iFormat, TrackHeader &oHeader,
+                       std::string &sName);
 
 // The fitness units send a point without a fix with 0x7FFFFFFF as latitude
 // and longitude; it still carries a time and the sensor values.

@@ -18,6 +18,7 @@
 #include "device/transport.h"
 #include "device/waypoint_records.h"
 #include "garmin/protocol_numbers.h"
+#include "store/route_place_names.h"
 #include "store/workspace.h"
 
 namespace {
@@ -150,25 +151,6 @@ void vReportShortNameCollisions(const WaypointList &oWaypoints, int fProximity, 
     }
 }
 
-void vAppendRoutePoint(Route &oRoute, const char *pszName, int *piDropped) {
-    if (oRoute.lPointCount >= static_cast<uint32_t>(kMaxRoutePoints)) {
-        ++*piDropped;
-        return;
-    }
-    std::memcpy(oRoute.aszPoints[oRoute.lPointCount], pszName, kNameSize);
-    oRoute.aszPoints[oRoute.lPointCount][kNameSize - 1] = '\0';
-    ++oRoute.lPointCount;
-}
-
-int iStoreRoute(Workspace *pWorkspace, Route &oRoute, int iDropped) {
-    if (iDropped > 0) {
-        vReportError("route %lu has %d points; a route holds %d, so the last %d were dropped",
-                     static_cast<unsigned long>(oRoute.lNumber), kMaxRoutePoints + iDropped,
-                     kMaxRoutePoints, iDropped);
-    }
-    return iAddRoute(pWorkspace, oRoute);
-}
-
 } // namespace
 
 int iDownloadWaypoints(Workspace *pWorkspace, DeviceLink *pLink, int fProximity) {
@@ -293,7 +275,6 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     }
     Route oRoute{};
     bool fHaveHeader = false;
-    int iDropped = 0;
     int iDone = 0;
     // Headers without a number (202) number the routes in the order they come.
     uint32_t lNextNumber = 1;
@@ -302,7 +283,7 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         if (!iReadMessage(pLink, 0)) {
             fFailed = true;
         } else if (bReceivedId(pLink) == kPidRouteHeader) {
-            if (fHaveHeader && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
+            if (fHaveHeader && !iAddRoute(pWorkspace, oRoute)) {
                 fFailed = true;
             }
             vReadRouteHeader(pLink, oRoute);
@@ -310,11 +291,9 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
                 oRoute.lNumber = lNextNumber++;
             }
             fHaveHeader = true;
-            iDropped = 0;
         } else if (bReceivedId(pLink) == kPidRouteWaypoint) {
             char szName[kNameSize] = {};
-            if (iStoreReceivedWaypoint(pWorkspace, pLink, oSel.iRteWptFormat, szName)) {
-                vAppendRoutePoint(oRoute, szName, &iDropped);
+            if (iStoreReceivedWaypoint(pWorkspace, pLink, oSel.iRteWptFormat, szName, &oRoute)) {
                 if (iDebugProtocol()) {
                     std::printf("   Route Waypoint read: Name=%s\n", szName);
                 }
@@ -343,7 +322,7 @@ int iDownloadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         // The route being gathered is incomplete and is not stored.
         return iFailedAfter(pszWhat, iDone, iCount);
     }
-    if (iCount > 0 && !iStoreRoute(pWorkspace, oRoute, iDropped)) {
+    if (iCount > 0 && !iAddRoute(pWorkspace, oRoute)) {
         return iFailedAfter(pszWhat, iDone, iCount);
     }
     return iEndOfDownload(pLink, pszWhat, kCommandTransferRoutes, iCount);
@@ -365,14 +344,29 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     const bool fLinks = oSel.iRteProtocol == kA201 && oSel.iRteLinkFormat == kD210;
     // Only what will go out is announced: headers in a usable format, the
     // points whose waypoints the store holds, and the links between those.
+    // A point with a place of its own goes out as a waypoint of a new name.
+    RoutePlaceNames oNames;
+    const size_t nNameLength =
+        iKeepsShortIdentifier(oSel.iRteWptFormat) ? kShortIdentifierSize : kNameSize - 1;
+    if (!iNameRoutePlaces(*pWorkspace->pStore, nNameLength, oNames)) {
+        vReportError("%s: out of memory", pszWhat);
+        return 0;
+    }
+    auto pPlace = [&](const Route &oRoute, uint32_t i) -> const Waypoint * {
+        if (!oRoute.aOwnPlaces.empty() && oRoute.aOwnPlaces.count(i) != 0) {
+            auto it = oNames.aPlaces.find(std::string(pszRoutePointName(oNames, oRoute, i)));
+            return it != oNames.aPlaces.end() ? &it->second : nullptr;
+        }
+        return pFindWaypoint(pWorkspace, oRoute.aszPoints[i]);
+    };
     long lRecords = 0;
     long lPoints = 0;
     for (const auto &[lNumber, oRoute] : pWorkspace->pStore->pRoutes) {
         lRecords += fHeaders ? 1 : 0;
         long lRoutePoints = 0;
-        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        const auto nPoints = static_cast<uint32_t>(oRoute.aszPoints.size());
         for (uint32_t i = 0; i < nPoints; ++i) {
-            if (pFindWaypoint(pWorkspace, oRoute.aszPoints[i]) != nullptr) {
+            if (pPlace(oRoute, i) != nullptr) {
                 ++lRoutePoints;
             }
         }
@@ -387,6 +381,11 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
     lRecords += lPoints;
     if (lRecords == 0) {
         return 1;
+    }
+    if (!oNames.aPlaces.empty()) {
+        vReportError("%s: %zu route points lie elsewhere than the waypoint of their name and go "
+                     "out under new names",
+                     pszWhat, oNames.aPlaces.size());
     }
     bool fCapped = false;
     const int iCount = iCappedCount(pszWhat, lRecords, &fCapped);
@@ -408,9 +407,9 @@ int iUploadRoutes(Workspace *pWorkspace, DeviceLink *pLink) {
         }
         vShowProgress(iProgressPercent(iSent, iCount));
         bool fPointSent = false;
-        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        const auto nPoints = static_cast<uint32_t>(oRoute.aszPoints.size());
         for (uint32_t i = 0; i < nPoints && !fFailed; ++i) {
-            const Waypoint *pWaypoint = pFindWaypoint(pWorkspace, oRoute.aszPoints[i]);
+            const Waypoint *pWaypoint = pPlace(oRoute, i);
             if (pWaypoint != nullptr && fLinks && fPointSent && iSent + 1 < iCount) {
                 if (iSendRouteLink(pLink)) {
                     ++iSent;
@@ -482,11 +481,21 @@ int iDownloadTracks(Workspace *pWorkspace, int fKeepAll, DeviceLink *pLink) {
         } else if (bReceivedId(pLink) == kPidTrackHeader && iIsTrackProtocolWithHeader(iProtocol)) {
             // Segments are marked on the points; a fitness unit's points have
             // no such mark, and its header (311) starts the next track.
-            uint16_t sIndex = 0;
-            if (iDecodeTrackIndex(aReceivedData(pLink), oSel.iTrkHdrFormat, sIndex)) {
+            // Each header starts a track of its own, with the name and colour
+            // it carries.
+            TrackHeader oHeader;
+            std::string sName;
+            if (iDecodeTrackHeader(aReceivedData(pLink), oSel.iTrkHdrFormat, oHeader, sName)) {
                 oState.fNextStartsSegment = true;
+                oState.lTrack = lAddTrack(pWorkspace, oHeader.svName, oHeader.bColor);
+                fRecordFailed = oState.lTrack < 0;
                 if (iDebugProtocol()) {
-                    std::printf("   Track Header read: index=%d\n", sIndex);
+                    if (oSel.iTrkHdrFormat == kD311) {
+                        std::printf("   Track Header read: index=%d\n", oHeader.sIndex);
+                    } else {
+                        std::printf("   Track Header read: name=%s  color=%d\n", sName.c_str(),
+                                    oHeader.bColor);
+                    }
                 }
             }
         } else {
@@ -531,8 +540,8 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
         return 1;
     }
     const char *pszWhat = "track upload";
-    const TrackPointList &oPoints = pWorkspace->pStore->pTrackPoints;
-    if (oPoints.empty()) {
+    const DataStore &oStore = *pWorkspace->pStore;
+    if (oStore.lTrackPointCount <= 0) {
         return 1;
     }
     if (!iIsTrackPointFormat(oSel.iTrkFormat)) {
@@ -540,31 +549,57 @@ int iUploadTracks(Workspace *pWorkspace, DeviceLink *pLink) {
                      pszWhat, oSel.iTrkFormat);
         return 0;
     }
-    // The header is announced only when it will go out.
+    // Each track goes with a header of its own, where the unit takes headers;
+    // a unit without them gets the points one track after another.
     const bool fHeader = iProtocol == kA301 && iIsTrackHeaderFormat(oSel.iTrkHdrFormat);
+    long lRecords = 0;
+    for (const Track &oTrack : oStore.aTracks) {
+        lRecords +=
+            static_cast<long>(oTrack.aPoints.size()) + (fHeader && !oTrack.aPoints.empty() ? 1 : 0);
+    }
     bool fCapped = false;
-    const int iCount =
-        iCappedCount(pszWhat, static_cast<long>(oPoints.size()) + (fHeader ? 1 : 0), &fCapped);
+    const int iCount = iCappedCount(pszWhat, lRecords, &fCapped);
     if (!iSendRecords(pLink, iCount)) {
         return iFailedAt(pLink, pszWhat, "the receiver did not take the records message");
     }
     vStartProgress("Uploading Track Points", iCount);
     int iSent = 0;
     bool fFailed = false;
-    if (fHeader) {
-        fFailed = !iSendTrackHeader(pLink);
-        if (!fFailed) {
-            iSent = 1;
-            vShowProgress(iProgressPercent(iSent, iCount));
+    bool fFirstTrack = true;
+    for (auto itTrack = oStore.aTracks.begin();
+         itTrack != oStore.aTracks.end() && iSent < iCount && !fFailed; ++itTrack) {
+        const Track &oTrack = *itTrack;
+        if (oTrack.aPoints.empty()) {
+            continue;
         }
-    }
-    for (auto it = oPoints.begin(); it != oPoints.end() && iSent < iCount && !fFailed; ++it) {
-        if (iSendTrackPoint(pLink, *it)) {
+        if (fHeader) {
+            TrackHeader oHeader;
+            oHeader.svName = oTrack.sName;
+            oHeader.bColor = oTrack.bColor;
+            fFailed = !iSendTrackHeader(pLink, oHeader);
+            if (fFailed) {
+                break;
+            }
             ++iSent;
             vShowProgress(iProgressPercent(iSent, iCount));
-        } else {
-            fFailed = true;
         }
+        bool fFirstPoint = true;
+        for (auto it = oTrack.aPoints.begin();
+             it != oTrack.aPoints.end() && iSent < iCount && !fFailed; ++it) {
+            TrackPoint oPoint = *it;
+            // Every track after the first starts a segment of its own.
+            if (fFirstPoint && !fFirstTrack) {
+                oPoint.fNewSegment = 1;
+            }
+            fFirstPoint = false;
+            if (iSendTrackPoint(pLink, oPoint)) {
+                ++iSent;
+                vShowProgress(iProgressPercent(iSent, iCount));
+            } else {
+                fFailed = true;
+            }
+        }
+        fFirstTrack = false;
     }
     std::printf("\n");
     if (fFailed) {
@@ -607,7 +642,7 @@ int iUnitTakes(Workspace *pWorkspace, const DeviceLink *pLink, TransferKind eKin
             vReportError("%s: %s takes no tracks (A302)", pszWhat, sUnitText(pLink).c_str());
             return 0;
         }
-        const size_t nPoints = pWorkspace->pStore->pTrackPoints.size();
+        const auto nPoints = static_cast<size_t>(pWorkspace->pStore->lTrackPointCount);
         if (nPoints > 0) {
             vReportError("%s: %s takes no tracks (A302); its %zu track points were not sent",
                          pszWhat, sUnitText(pLink).c_str(), nPoints);

@@ -75,9 +75,9 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
     double dPreviousLatitude = 0.0;
     double dPreviousLongitude = 0.0;
     int32_t lPreviousTime = 0;
-    for (const TrackPoint &oPoint : w.pStore->pTrackPoints) {
+    fForEachTrackPoint(*w.pStore, [&](const TrackPoint &oPoint) {
         if (oFile.fFailed()) {
-            break;
+            return false;
         }
         double dLatitude = dSemicirclesToDegrees(oPoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oPoint.lLongitude);
@@ -124,6 +124,7 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         dPreviousLatitude = dLatitude;
         dPreviousLongitude = dLongitude;
         lPreviousTime = oPoint.lTime;
-    }
+        return true;
+    });
     return oFile.iCommit();
 }

@@ -428,8 +428,8 @@ void vCopySelected(const Workspace &oFrom, Workspace &oTo, const UnitKinds &k,
             if (pTaken != nullptr) {
                 pTaken->insert(o.lNumber);
             }
-            for (uint32_t i = 0; i < std::min<uint32_t>(o.lPointCount, kMaxRoutePoints); ++i) {
-                asRouteNames.emplace(o.aszPoints[i]);
+            for (const RoutePointName &oName : o.aszPoints) {
+                asRouteNames.emplace(oName.sz);
             }
             iAddRoute(&oTo, o);
         }
@@ -442,8 +442,9 @@ void vCopySelected(const Workspace &oFrom, Workspace &oTo, const UnitKinds &k,
         }
     }
     if (k.fTracks) {
-        for (const TrackPoint &o : s.pTrackPoints) {
-            iAddTrackPoint(&oTo, o);
+        // Each file's tracks stay tracks of their own.
+        for (const Track &oTrack : s.aTracks) {
+            iCopyTrack(&oTo, oTrack);
         }
     }
 }
@@ -479,7 +480,7 @@ bool fHasSelected(const Workspace &w, int iKindMask) {
     const DataStore &s = *w.pStore;
     return ((iKindMask & kKindWaypoints) != 0 && !s.pWaypoints.empty()) ||
            ((iKindMask & kKindRoutes) != 0 && !s.pRoutes.empty()) ||
-           ((iKindMask & kKindTrackPoints) != 0 && !s.pTrackPoints.empty());
+           ((iKindMask & kKindTrackPoints) != 0 && s.lTrackPointCount > 0);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "formats/output_file.h"
 #include "formats/route_point_names.h"
 #include "store/file_kinds.h"
+#include "store/route_place_names.h"
 #include "store/workspace.h"
 
 namespace {
@@ -25,16 +26,42 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
             return 0;
         }
         if (oFormat.pWriteTrackPoint != nullptr) {
-            for (const TrackPoint &oPoint : oStore.pTrackPoints) {
-                if (!fGoOn(oFormat.pWriteTrackPoint(c, oPoint))) {
-                    return 0;
+            // Tracks follow one another; each after the first starts a segment.
+            for (const Track &oTrack : oStore.aTracks) {
+                c.pTrack = &oTrack;
+                c.fFirstInTrack = true;
+                for (const TrackPoint &oPoint : oTrack.aPoints) {
+                    int iResult;
+                    if (c.fFirstInTrack && !c.fFirstInSection && oPoint.fNewSegment == 0) {
+                        TrackPoint oStart = oPoint;
+                        oStart.fNewSegment = 1;
+                        iResult = oFormat.pWriteTrackPoint(c, oStart);
+                    } else {
+                        iResult = oFormat.pWriteTrackPoint(c, oPoint);
+                    }
+                    if (!fGoOn(iResult)) {
+                        return 0;
+                    }
+                    c.fFirstInSection = false;
+                    c.fFirstInTrack = false;
                 }
-                c.fFirstInSection = false;
             }
+            c.pTrack = nullptr;
         }
         if (oFormat.pCloseTrack != nullptr && !fGoOn(oFormat.pCloseTrack(c))) {
             return 0;
         }
+    }
+    // Formats that name waypoints give the own places of routes new names.
+    RoutePlaceNames oNames;
+    const bool fNamesOnly = c.iFileType == kFileTextExport || c.iFileType == kFileHexExport ||
+                            (c.iFileType >= kFilePcx5 && c.iFileType <= kFilePcx5Proximity);
+    if (fNamesOnly && (iKindMask & kKindRoutes) != 0) {
+        if (!iNameRoutePlaces(oStore, kNameSize - 1, oNames)) {
+            vReportError("cannot write '%s': out of memory", c.pszFileName);
+            return 0;
+        }
+        c.pPlaceNames = &oNames;
     }
     if ((iKindMask & kKindRoutes) != 0 && oFormat.pWriteRoute != nullptr) {
         c.fFirstInSection = true;
@@ -44,10 +71,8 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
             }
             // Without the waypoint bit, the waypoints the routes name are
             // still written, so that the routes can be read back whole.
-            uint32_t nPoints =
-                oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
-            for (uint32_t k = 0; k < nPoints; ++k) {
-                vAddRoutePointName(oRoute.aszPoints[k]);
+            for (const RoutePointName &oName : oRoute.aszPoints) {
+                vAddRoutePointName(oName);
             }
             c.fFirstInSection = false;
         }
@@ -55,7 +80,22 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
     if ((iKindMask & (kKindRoutes | kKindWaypoints)) != 0 && oFormat.pWriteWaypoint != nullptr) {
         c.fFirstInSection = true;
         bool fAll = (iKindMask & kKindWaypoints) != 0;
+        // The store's waypoints and the renamed places, in one name order.
+        auto itPlace = oNames.aPlaces.begin();
+        auto fWritePlacesBefore = [&](const std::string *pName) {
+            for (; itPlace != oNames.aPlaces.end() && (pName == nullptr || itPlace->first < *pName);
+                 ++itPlace) {
+                if (!fGoOn(oFormat.pWriteWaypoint(c, itPlace->second))) {
+                    return false;
+                }
+                c.fFirstInSection = false;
+            }
+            return true;
+        };
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
+            if (!fWritePlacesBefore(&sName)) {
+                return 0;
+            }
             if (!fAll && !iHasRoutePointName(oWaypoint.szName)) {
                 continue;
             }
@@ -64,6 +104,14 @@ int iWalkStore(ExportContext &c, const ExportFormat &oFormat, int iKindMask) {
             }
             c.fFirstInSection = false;
         }
+        if (!fWritePlacesBefore(nullptr)) {
+            return 0;
+        }
+    }
+    if (!oNames.aPlaces.empty()) {
+        vReportNotice("'%s': %zu route points lie elsewhere than the waypoint of their name and "
+                      "were written under new names",
+                      c.pszFileName, oNames.aPlaces.size());
     }
     if (oFormat.pWriteTrailer != nullptr && !fGoOn(oFormat.pWriteTrailer(c))) {
         return 0;
@@ -115,10 +163,24 @@ int iExportTextFile(Workspace *pWorkspace, const char *pszFileName, int iKindMas
 
 const Waypoint *pRoutePointOrReport(const ExportContext &oContext, const Route &oRoute,
                                     uint32_t nPoint) {
-    const Waypoint *pWaypoint = pFindWaypoint(oContext.pWorkspace, oRoute.aszPoints[nPoint]);
+    const Waypoint *pWaypoint = nullptr;
+    if (oContext.pPlaceNames != nullptr && oRoute.aOwnPlaces.count(nPoint) != 0) {
+        auto it = oContext.pPlaceNames->aPlaces.find(
+            std::string(pszRoutePointName(*oContext.pPlaceNames, oRoute, nPoint)));
+        pWaypoint = it != oContext.pPlaceNames->aPlaces.end() ? &it->second : nullptr;
+    } else {
+        pWaypoint = pRoutePlace(oContext.pWorkspace, oRoute, nPoint);
+    }
     if (pWaypoint == nullptr) {
         vReportError("'%s': route %u names waypoint '%.50s', which is not stored; left out",
-                     oContext.pszFileName, oRoute.lNumber, oRoute.aszPoints[nPoint]);
+                     oContext.pszFileName, oRoute.lNumber, oRoute.aszPoints[nPoint].sz);
     }
     return pWaypoint;
+}
+
+const char *pszExportRoutePointName(const ExportContext &oContext, const Route &oRoute,
+                                    uint32_t nPoint) {
+    return oContext.pPlaceNames != nullptr
+               ? pszRoutePointName(*oContext.pPlaceNames, oRoute, nPoint)
+               : oRoute.aszPoints[nPoint].sz;
 }

@@ -15,6 +15,8 @@
 
 struct Workspace;
 struct TrackPoint;
+struct Track;
+struct RoutePlaceNames;
 struct Route;
 struct Waypoint;
 class OutputFile;
@@ -31,6 +33,14 @@ struct ExportContext {
     // True until the first record of the current section has been written; a
     // format writes its section header line when it sees it set.
     bool fFirstInSection = true;
+    // The track whose points are being written, and true for its first point;
+    // a track's first point after the first track comes with its segment mark
+    // set.
+    const Track *pTrack = nullptr;
+    bool fFirstInTrack = false;
+    // Set for formats that only name waypoints: the names under which the
+    // own places of routes are written.
+    const RoutePlaceNames *pPlaceNames = nullptr;
     // Receiver time of the export for formats that record when they were
     // written (GPX metadata); 0 writes none.
     int32_t lWrittenTime = 0;
@@ -60,10 +70,15 @@ struct ExportFormat {
     ExportStepHook pWriteTrailer;
 };
 
-// The stored waypoint that point k of a route names. A point the store lacks
+// The place point k of a route passes (its own, or the stored waypoint it
+// names). A point the store lacks
 // is not made up from its name (that would put a false point at 0,0 into the
 // route): nullptr, and one line on standard error names the route and point.
 const Waypoint *pRoutePointOrReport(const ExportContext &oContext, const Route &oRoute,
+                                    uint32_t nPoint);
+
+// The name point k of a route is written under (a new one for an own place).
+const char *pszExportRoutePointName(const ExportContext &oContext, const Route &oRoute,
                                     uint32_t nPoint);
 
 // The row for a file type number, or nullptr when no format of this build

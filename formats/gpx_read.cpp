@@ -22,6 +22,7 @@
 #include "base/text_codec.h"
 #include "formats/file_look.h"
 #include "formats/gpx.h"
+#include "garmin/color_names.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/calendar.h"
@@ -53,14 +54,37 @@ enum class Element {
     kTrk,
     kTrkSeg,
     kTrkPt,
-    kExtensions,        // <extensions> of a point
-    kWaypointExtension, // gpxx:WaypointExtension
-    kField,             // a text field of a point or a route
+    kExtensions,          // <extensions> of a point
+    kWaypointExtension,   // gpxx:WaypointExtension
+    kTrackPointExtension, // gpxtpx:TrackPointExtension of a track point
+    kTrackExtension,      // gpxx:TrackExtension of a track
+    kField,               // a text field of a point or a route
 };
 
-enum class Field { kNone, kName, kCmt, kDesc, kEle, kTime, kSym, kNumber, kProximity, kDisplay };
+enum class Field {
+    kNone,
+    kName,
+    kCmt,
+    kDesc,
+    kEle,
+    kTime,
+    kSym,
+    kNumber,
+    kProximity,
+    kDisplay,
+    kHeartRate,
+    kCadence,
+    kColor
+};
 
-enum class Space { kGpx, kGarmin, kOther };
+// Garmin's track point extension, as Garmin's units and services (and
+// Strava) write it; version 2 has the same heart rate and cadence.
+constexpr std::string_view kTrackPointNamespaceV1 =
+    "http://www.garmin.com/xmlschemas/TrackPointExtension/v1";
+constexpr std::string_view kTrackPointNamespaceV2 =
+    "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+
+enum class Space { kGpx, kGarmin, kTrackPoint, kOther };
 
 bool fIsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -253,11 +277,6 @@ class GpxReader final {
                          m_pszName, m_nSkipped, m_nFirstSkippedLine);
             iResult = 0;
         }
-        if (m_nRouteOverflow != 0) {
-            vReportError("'%s': %ld route points past the 30 a route holds were not added to their "
-                         "route",
-                         m_pszName, m_nRouteOverflow);
-        }
         return iResult;
     }
 
@@ -353,6 +372,9 @@ class GpxReader final {
         if (svUri.empty() || fEndsWith(svUri, "/GPX/1/1") || fEndsWith(svUri, "/GPX/1/0")) {
             return Space::kGpx;
         }
+        if (svUri == kTrackPointNamespaceV1 || svUri == kTrackPointNamespaceV2) {
+            return Space::kTrackPoint;
+        }
         return svUri == kGarminNamespace ? Space::kGarmin : Space::kOther;
     }
 
@@ -389,7 +411,14 @@ class GpxReader final {
             }
             return m_eField != Field::kNone ? Element::kField : Element::kSkip;
         case Element::kTrk:
-            return fGpx && svLocal == "trkseg" ? Element::kTrkSeg : Element::kSkip;
+            if (fGpx && svLocal == "trkseg") {
+                return Element::kTrkSeg;
+            }
+            if (fGpx && svLocal == "name") {
+                m_eField = Field::kName;
+                return Element::kField;
+            }
+            return fGpx && svLocal == "extensions" ? Element::kExtensions : Element::kSkip;
         case Element::kTrkSeg:
             return fGpx && svLocal == "trkpt" ? Element::kTrkPt : Element::kSkip;
         case Element::kWpt:
@@ -418,8 +447,31 @@ class GpxReader final {
             }
             return m_eField != Field::kNone ? Element::kField : Element::kSkip;
         case Element::kExtensions:
-            return !fGpx && svLocal == "WaypointExtension" ? Element::kWaypointExtension
-                                                           : Element::kSkip;
+            if (eSpace == Space::kTrackPoint && svLocal == "TrackPointExtension" &&
+                m_aePath[m_iDepth - 1] == Element::kTrkPt) {
+                return Element::kTrackPointExtension;
+            }
+            if (m_aePath[m_iDepth - 1] == Element::kTrk) {
+                return eSpace == Space::kGarmin && svLocal == "TrackExtension"
+                           ? Element::kTrackExtension
+                           : Element::kSkip;
+            }
+            return eSpace == Space::kGarmin && svLocal == "WaypointExtension"
+                       ? Element::kWaypointExtension
+                       : Element::kSkip;
+        case Element::kTrackExtension:
+            if (eSpace == Space::kGarmin && svLocal == "DisplayColor") {
+                m_eField = Field::kColor;
+                return Element::kField;
+            }
+            return Element::kSkip;
+        case Element::kTrackPointExtension:
+            if (eSpace == Space::kTrackPoint && svLocal == "hr") {
+                m_eField = Field::kHeartRate;
+            } else if (eSpace == Space::kTrackPoint && svLocal == "cad") {
+                m_eField = Field::kCadence;
+            }
+            return m_eField != Field::kNone ? Element::kField : Element::kSkip;
         case Element::kWaypointExtension:
             if (!fGpx && svLocal == "Proximity") {
                 m_eField = Field::kProximity;
@@ -466,6 +518,14 @@ class GpxReader final {
             m_sRouteName.clear();
             m_fRouteNameLost = false;
             break;
+        case Element::kTrk:
+            // Each track of the file is a track of its own.
+            m_lTrack = lAddTrack(m_pWorkspace, "");
+            if (m_lTrack < 0) {
+                vStop("the store refused a track (out of memory)");
+            }
+            m_fSegmentStart = true;
+            break;
         case Element::kTrkSeg:
             m_fSegmentStart = true;
             break;
@@ -503,6 +563,7 @@ class GpxReader final {
         m_sDescription.clear();
         m_fNameLost = m_fCommentLost = m_fDescriptionLost = false;
         m_iDeviceSymbol = kDeviceSymbolWaypoint;
+        m_oSensors = TrackSensors{};
     }
 
     void vEndElement() {
@@ -543,6 +604,19 @@ class GpxReader final {
     void vEndField(Field eField) {
         Element eOwner = m_aePath[m_iDepth];
         std::string_view svText = svTrim(m_sText);
+        if (eOwner == Element::kTrk) {
+            if (eField == Field::kName && m_lTrack >= 0) {
+                char szName[kTrackNameSize + 1] = {};
+                m_nUnholdable += fConvert(svText, szName, sizeof(szName)) ? 1 : 0;
+                m_pWorkspace->pStore->aTracks[static_cast<size_t>(m_lTrack)].sName = szName;
+                if (!iKeepText(sTextKey(TextOwner::kTrack, TextField::kName,
+                                        static_cast<uint32_t>(m_lTrack)),
+                               szName, svText)) {
+                    vStop("the store refused a track name (out of memory)");
+                }
+            }
+            return;
+        }
         if (eOwner == Element::kRte) {
             if (eField == Field::kName) {
                 m_sRouteName.assign(svText);
@@ -583,6 +657,25 @@ class GpxReader final {
         case Field::kSym:
             m_iDeviceSymbol = iDeviceSymbol(svText);
             break;
+        case Field::kColor:
+            if (m_lTrack >= 0) {
+                m_pWorkspace->pStore->aTracks[static_cast<size_t>(m_lTrack)].bColor =
+                    bGarminColorFromName(svText);
+            }
+            break;
+        case Field::kHeartRate:
+        case Field::kCadence: {
+            // Beats and revolutions per minute; 0 heart rate and 255 cadence
+            // are the units' "none".
+            unsigned uValue = 0;
+            auto [pEnd, eError] =
+                std::from_chars(svText.data(), svText.data() + svText.size(), uValue);
+            if (eError == std::errc() && pEnd == svText.data() + svText.size() && uValue < 255) {
+                (eField == Field::kHeartRate ? m_oSensors.bHeartRate : m_oSensors.bCadence) =
+                    static_cast<uint8_t>(uValue);
+            }
+            break;
+        }
         case Field::kProximity:
             m_oPoint.fProximity = fParseDecimal(svText, f) ? f : 0.0f;
             break;
@@ -631,7 +724,7 @@ class GpxReader final {
         return 1;
     }
 
-    int iStoreWaypoint() {
+    int iStoreWaypoint(Route *pRoute = nullptr) {
         if (!m_fHasComment) {
             std::memcpy(m_oPoint.szComment, m_szDescription, sizeof(m_oPoint.szComment));
             m_sComment = std::move(m_sDescription);
@@ -643,8 +736,14 @@ class GpxReader final {
             std::printf("wpt \"%s\",%d,%d\n", m_oPoint.szName, m_oPoint.lLatitude,
                         m_oPoint.lLongitude);
         }
-        if (!iAddWaypoint(m_pWorkspace, m_oPoint)) {
+        const int iAdded = pRoute != nullptr ? iAddRoutePoint(m_pWorkspace, *pRoute, m_oPoint, true)
+                                             : iAddWaypoint(m_pWorkspace, m_oPoint);
+        if (!iAdded) {
             return 0;
+        }
+        if (pRoute != nullptr && !pRoute->aOwnPlaces.empty() &&
+            pRoute->aOwnPlaces.count(static_cast<uint32_t>(pRoute->aszPoints.size() - 1)) != 0) {
+            return 1; // the stored waypoint of that name keeps its own texts
         }
         // The record is trimmed now: its name is the key the store knows it by.
         return iKeepText(sTextKey(TextOwner::kWaypoint, TextField::kName, m_oPoint.szName),
@@ -657,17 +756,11 @@ class GpxReader final {
         if (m_oPoint.szName[0] == '\0') {
             std::snprintf(m_oPoint.szName, sizeof(m_oPoint.szName), "RPT%03ld", ++m_nUnnamed);
         }
-        if (!iStoreWaypoint()) {
+        // A point that arrives only in a route stays a route point; one
+        // that lies elsewhere than the stored waypoint of its name stays the
+        // route's own.
+        if (!iStoreWaypoint(&m_oRoute)) {
             vStop("the store refused a route point (out of memory)");
-            return;
-        }
-        if (m_oRoute.lPointCount < kMaxRoutePoints) {
-            // The route names the point as the store keeps it, trimmed.
-            char *pszName = m_oRoute.aszPoints[m_oRoute.lPointCount++];
-            std::memcpy(pszName, m_oPoint.szName, kNameSize);
-            vTrimField(pszName, kNameSize);
-        } else {
-            ++m_nRouteOverflow;
         }
     }
 
@@ -679,7 +772,7 @@ class GpxReader final {
         o.fAltitude = m_oPoint.fAltitude;
         o.fNewSegment = m_fSegmentStart ? 1 : 0;
         m_fSegmentStart = false;
-        if (!iAddTrackPoint(m_pWorkspace, o)) {
+        if (!iAppendTrackPoint(m_pWorkspace, m_lTrack, o, &m_oSensors)) {
             vStop("the store refused a track point (out of memory)");
         }
     }
@@ -730,7 +823,8 @@ class GpxReader final {
     uint32_t m_lNextFree = 1;
     long m_nUnnamed = 0;
     long m_nUnnamedWaypoints = 0;
-    long m_nRouteOverflow = 0;
+    int32_t m_lTrack = -1;   // the store's track of the <trk> being read
+    TrackSensors m_oSensors; // of the track point being read
 
     long m_nSkipped = 0;
     unsigned long m_nFirstSkippedLine = 0;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "base/report.h"
 #include "base/text_codec.h"
@@ -16,6 +17,7 @@
 #include "formats/export_format.h"
 #include "formats/gpx.h"
 #include "formats/output_file.h"
+#include "garmin/color_names.h"
 #include "garmin/symbol_names.h"
 #include "garmin/waypoint_symbols.h"
 #include "geo/calendar.h"
@@ -35,7 +37,10 @@ struct GpxWriter {
     int iCodePage = kDefaultCodePage;
     const OriginalTexts *pTexts = nullptr;
     bool fTrackOpen = false;
-    long nLeftOut = 0; // points whose latitude GPX cannot hold
+    const Track *pOpenTrack = nullptr; // the track the open <trk> holds
+    size_t nPointInTrack = 0;          // of the track point being written
+    bool fSensors = false;             // a track carries sensor data
+    long nLeftOut = 0;                 // points whose latitude GPX cannot hold
 };
 
 GpxWriter &oWriter(ExportContext &c) {
@@ -273,18 +278,18 @@ Bounds oBoundsOf(const Workspace &oWorkspace, int iKindMask) {
     }
     if ((iKindMask & 1) != 0) {
         for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
-            uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
-            for (uint32_t k = 0; k < nPoints; ++k) {
-                if (const Waypoint *p = pFindWaypoint(&oWorkspace, oRoute.aszPoints[k])) {
+            for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
+                if (const Waypoint *p = pRoutePlace(&oWorkspace, oRoute, k)) {
                     o.vAdd(p->lLatitude, p->lLongitude);
                 }
             }
         }
     }
     if ((iKindMask & 4) != 0) {
-        for (const TrackPoint &oPoint : oStore.pTrackPoints) {
+        fForEachTrackPoint(oStore, [&o](const TrackPoint &oPoint) {
             o.vAdd(oPoint.lLatitude, oPoint.lLongitude);
-        }
+            return true;
+        });
     }
     return o;
 }
@@ -307,8 +312,7 @@ int iWriteRoute(ExportContext &c, GpxWriter &w, const Route &oRoute) {
     s += "</name>\n    <number>";
     s += std::to_string(oRoute.lNumber);
     s += "</number>\n";
-    uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
-    for (uint32_t k = 0; k < nPoints; ++k) {
+    for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
         const Waypoint *pWaypoint = pRoutePointOrReport(c, oRoute, k);
         if (pWaypoint == nullptr) {
             continue;
@@ -393,7 +397,19 @@ int iWriteGpxHeader(ExportContext &c) {
          " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1"
          " http://www.topografix.com/GPX/1/1/gpx.xsd"
          " http://www.garmin.com/xmlschemas/GpxExtensions/v3"
-         " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\">\n";
+         " http://www.garmin.com/xmlschemas/GpxExtensionsv3.xsd\"";
+    // Heart rate and cadence go as Garmin's track point extension, declared
+    // only where a track carries them.
+    w.fSensors = false;
+    if ((c.iKindMask & 4) != 0) {
+        for (const Track &oTrack : oStore.aTracks) {
+            w.fSensors = w.fSensors || !oTrack.aSensors.empty();
+        }
+    }
+    if (w.fSensors) {
+        s += " xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\"";
+    }
+    s += ">\n";
     Bounds oBounds = oBoundsOf(oWorkspace, c.iKindMask);
     if (oBounds.fAny || c.lWrittenTime != 0) {
         s += "  <metadata>\n";
@@ -418,7 +434,20 @@ int iWriteGpxHeader(ExportContext &c) {
         s += "  </metadata>\n";
     }
     if ((c.iKindMask & 2) != 0) {
+        // A point that came only as a route point is written inside the
+        // routes that name it.
+        std::unordered_set<std::string_view> asInRoutes;
+        if ((c.iKindMask & 1) != 0) {
+            for (const auto &[lNumber, oRoute] : oStore.pRoutes) {
+                for (const RoutePointName &oName : oRoute.aszPoints) {
+                    asInRoutes.insert(oName.sz);
+                }
+            }
+        }
         for (const auto &[sName, oWaypoint] : oStore.pWaypoints) {
+            if (oWaypoint.fRouteOnly != 0 && asInRoutes.count(sName) != 0) {
+                continue;
+            }
             if (!fLatitudeWritable(oWaypoint.lLatitude)) {
                 ++w.nLeftOut;
                 continue;
@@ -441,14 +470,48 @@ int iWriteGpxHeader(ExportContext &c) {
 
 int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
     GpxWriter &w = oWriter(c);
+    if (c.fFirstInTrack) {
+        w.nPointInTrack = 0;
+    }
+    const size_t nPoint = w.nPointInTrack++;
     if (!fLatitudeWritable(oPoint.lLatitude)) {
         ++w.nLeftOut;
         return 1;
     }
     std::string &s = w.sOut;
+    if (w.fTrackOpen && c.pTrack != w.pOpenTrack) {
+        s += "    </trkseg>\n  </trk>\n";
+        w.fTrackOpen = false;
+    }
     if (!w.fTrackOpen) {
-        s += "  <trk>\n    <name>Track</name>\n    <trkseg>\n";
+        // Each track of the store is a <trk>. The track of sources without
+        // track structure is "Track"; a track that came without a name stays
+        // without one.
+        s += "  <trk>\n";
+        const Track *pTrack = c.pTrack;
+        if (pTrack != nullptr && !pTrack->sName.empty()) {
+            const std::string *pName = nullptr;
+            if (!w.pTexts->aTexts.empty()) {
+                auto lIndex = static_cast<uint32_t>(pTrack - c.pWorkspace->pStore->aTracks.data());
+                pName =
+                    pOriginalText(*w.pTexts, sTextKey(TextOwner::kTrack, TextField::kName, lIndex),
+                                  pTrack->sName);
+            }
+            s += "    <name>";
+            vAppendText(w, pTrack->sName.c_str(), pTrack->sName.size() + 1, pName);
+            s += "</name>\n";
+        } else if (pTrack == nullptr || pTrack->fByTime) {
+            s += "    <name>Track</name>\n";
+        }
+        if (const char *pszColor =
+                pTrack != nullptr ? pszGarminColorName(pTrack->bColor) : nullptr) {
+            s += "    <extensions><gpxx:TrackExtension><gpxx:DisplayColor>";
+            s += pszColor;
+            s += "</gpxx:DisplayColor></gpxx:TrackExtension></extensions>\n";
+        }
+        s += "    <trkseg>\n";
         w.fTrackOpen = true;
+        w.pOpenTrack = c.pTrack;
     } else if (oPoint.fNewSegment != 0) {
         s += "    </trkseg>\n    <trkseg>\n";
     }
@@ -464,6 +527,25 @@ int iWriteGpxTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
         s += "<time>";
         vAppendTime(s, oPoint.lTime);
         s += "</time>";
+    }
+    if (w.fSensors && c.pTrack != nullptr && nPoint < c.pTrack->aSensors.size()) {
+        const TrackSensors &o = c.pTrack->aSensors[nPoint];
+        const bool fHeart = o.bHeartRate != kNoHeartRate;
+        const bool fCadence = o.bCadence != kNoCadence;
+        if (fHeart || fCadence) {
+            s += "<extensions><gpxtpx:TrackPointExtension>";
+            if (fHeart) {
+                s += "<gpxtpx:hr>";
+                s += std::to_string(o.bHeartRate);
+                s += "</gpxtpx:hr>";
+            }
+            if (fCadence) {
+                s += "<gpxtpx:cad>";
+                s += std::to_string(o.bCadence);
+                s += "</gpxtpx:cad>";
+            }
+            s += "</gpxtpx:TrackPointExtension></extensions>";
+        }
     }
     s += "</trkpt>\n";
     return iFlushIfFull(c, w);

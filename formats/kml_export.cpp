@@ -33,13 +33,10 @@ namespace {
 // A track of which no point has an altitude (a D300 track, or a file that
 // carries none) is drawn on the terrain, not at sea level beneath it.
 bool fOnTerrain(const ExportContext &oContext) {
-    const TrackPointList &oPoints = oContext.pWorkspace->pStore->pTrackPoints;
-    for (const TrackPoint &oPoint : oPoints) {
-        if (fHasAltitude(oPoint.fAltitude)) {
-            return false;
-        }
-    }
-    return !oPoints.empty();
+    const DataStore &oStore = *oContext.pWorkspace->pStore;
+    return oStore.lTrackPointCount > 0 && fForEachTrackPoint(oStore, [](const TrackPoint &o) {
+               return !fHasAltitude(o.fAltitude);
+           });
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
-#include <vector>
 
 #include "base/file_replace.h"
 #include "base/report.h"
@@ -118,24 +117,16 @@ int OutputFile::iWriteText(std::string_view svText) {
 }
 
 int OutputFile::iPrintf(const char *pszFormat, ...) {
-    char szBuffer[1024];
+    m_sLine.clear();
     va_list args;
     va_start(args, pszFormat);
-    int iLength = iFormatTextV(szBuffer, sizeof(szBuffer), pszFormat, args);
+    const int iFormatted = iAppendFormatList(m_sLine, pszFormat, args);
     va_end(args);
-    if (iLength < 0) {
+    if (!iFormatted) {
         vFail("format a line of");
         return 0;
     }
-    if (static_cast<size_t>(iLength) < sizeof(szBuffer)) {
-        return iWriteText(std::string_view(szBuffer, static_cast<size_t>(iLength)));
-    }
-    // Long lines (a route with thirty long names) take a buffer of their own.
-    std::vector<char> aLong(static_cast<size_t>(iLength) + 1);
-    va_start(args, pszFormat);
-    iFormatTextV(aLong.data(), aLong.size(), pszFormat, args);
-    va_end(args);
-    return iWriteText(std::string_view(aLong.data(), static_cast<size_t>(iLength)));
+    return iWriteText(m_sLine);
 }
 
 int OutputFile::iCommit() {

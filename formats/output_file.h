@@ -63,4 +63,5 @@ class OutputFile {
     static constexpr size_t kBufferSize = size_t{1} << 18;
     std::unique_ptr<char[]> m_pBuffer;
     size_t m_nBuffered = 0;
+    std::string m_sLine; // what iPrintf formats, kept for the next line
 };

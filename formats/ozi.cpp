@@ -142,7 +142,11 @@ std::vector<std::string_view> &aLineFields() {
     return aFields;
 }
 
-using LineParser = int (*)(Workspace *, std::string_view, const char **);
+using LineParser = int (*)(Workspace *, std::string_view, const char **, int32_t);
+
+// The track line of a track file, the fourth after the first, names the
+// track in its fourth field.
+constexpr int kTrackNameLine = 3;
 
 int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char *pszFileName,
                      std::string_view svFirstLine, int nSkippedLines, LineParser pParseLine,
@@ -158,9 +162,27 @@ int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char 
     }
     // Datum, reserved and symbol-set or track lines: the positions are WGS 84
     // whatever the datum line says.
+    // A track file is one track of its own, named by its track line.
+    int32_t lTrack = -1;
+    std::string sTrackName;
     for (int k = 0; k < nSkippedLines; ++k) {
         if (!oReader.fNextLine(svLine)) {
             return 1;
+        }
+        if (sOwnType == kFileOziTrack && k == kTrackNameLine) {
+            std::vector<std::string_view> &aFields = aLineFields();
+            vSplitCommas(svLine, aFields);
+            char szName[kNameSize];
+            vReadOziText(szName, svField(aFields, 3), pWorkspace->sCodePage);
+            vTrimField(szName, sizeof(szName));
+            sTrackName = szName;
+        }
+    }
+    if (sOwnType == kFileOziTrack) {
+        lTrack = lAddTrack(pWorkspace, sTrackName);
+        if (lTrack < 0) {
+            vReportError("cannot read '%s': %s", pszFileName, pszStoreReason());
+            return 0;
         }
     }
     while (oReader.fNextLine(svLine)) {
@@ -169,7 +191,7 @@ int iImportOziBuffer(Workspace *pWorkspace, std::string_view svData, const char 
             continue;
         }
         const char *pszReason = nullptr;
-        if (!pParseLine(pWorkspace, svLine, &pszReason)) {
+        if (!pParseLine(pWorkspace, svLine, &pszReason, lTrack)) {
             vReportError("cannot read '%s': line %zu: %s", pszFileName, oReader.nLineNumber(),
                          pszReason != nullptr ? pszReason : pszStoreReason());
             return 0;
@@ -226,7 +248,8 @@ char *szFormatOziTrackPoint(const TrackPoint &oPoint) {
     return pszLine;
 }
 
-int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine, const char **ppszReason) {
+int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine, const char **ppszReason,
+                      int32_t /*lTrack*/) {
     std::vector<std::string_view> &aFields = aLineFields();
     vSplitCommas(svLine, aFields);
     Waypoint oWaypoint = oEmptyWaypoint();
@@ -253,7 +276,8 @@ int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine, const char
     return iResult;
 }
 
-int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine, const char **ppszReason) {
+int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine, const char **ppszReason,
+                        int32_t lTrack) {
     std::vector<std::string_view> &aFields = aLineFields();
     vSplitCommas(svLine, aFields);
     TrackPoint oPoint{};
@@ -270,7 +294,8 @@ int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine, const ch
         std::printf("trk %s,%d\n", szUserPosition(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
                     oPoint.fNewSegment);
     }
-    const int iResult = iAddTrackPoint(pWorkspace, oPoint);
+    const int iResult = lTrack >= 0 ? iAppendTrackPoint(pWorkspace, lTrack, oPoint)
+                                    : iAddTrackPoint(pWorkspace, oPoint);
     if (!iResult && ppszReason != nullptr) {
         *ppszReason = pszStoreReason();
     }
@@ -309,17 +334,29 @@ int iWriteOziWaypointLine(ExportContext &oContext, const Waypoint &oWaypoint) {
 }
 
 int iWriteOziTrackHeader(ExportContext &oContext) {
-    return oContext.pFile->iWriteText("OziExplorer Track Point File Version 2.1\n"
-                                      "WGS 84\n"
-                                      "Altitude is in Feet\n"
-                                      "Reserved 3\n"
-                                      "0,2,255,Garmin Track,0,0,0,8421376\n");
+    // The file holds one track: it takes the name of the store's first
+    // named track.
+    const char *pszName = "Garmin Track";
+    for (const Track &oTrack : oContext.pWorkspace->pStore->aTracks) {
+        if (!oTrack.sName.empty()) {
+            pszName = oTrack.sName.c_str();
+            break;
+        }
+    }
+    char szName[kNameSize];
+    vCopyOziText(szName, sizeof(szName), pszName);
+    return oContext.pFile->iPrintf("OziExplorer Track Point File Version 2.1\n"
+                                   "WGS 84\n"
+                                   "Altitude is in Feet\n"
+                                   "Reserved 3\n"
+                                   "0,2,255,%s,0,0,0,8421376\n",
+                                   szName);
 }
 
 int iPrepareOziTrack(ExportContext &oContext) {
     // The count line holds the true number of points; readers size their
     // track by it, so it must not wrap past 32,767.
-    size_t nPoints = oContext.pWorkspace->pStore->pTrackPoints.size();
+    auto nPoints = static_cast<size_t>(oContext.pWorkspace->pStore->lTrackPointCount);
     if (nPoints == 0) {
         return 1;
     }

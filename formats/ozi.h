@@ -23,10 +23,12 @@ size_t nFormatOziTrackPoint(char *pszOut, size_t nSize, const TrackPoint &oPoint
 // One line of a file after its header; the result of the store's add
 // operation, or 0 without storing anything when the position cannot be read.
 // With ppszReason, a failure points it to the reason, valid until the next call.
+// A track point goes to track lTrack (of lAddTrack) in file order, or with
+// -1 into the track kept in time order.
 int iParseOziWaypoint(Workspace *pWorkspace, std::string_view svLine,
-                      const char **ppszReason = nullptr);
+                      const char **ppszReason = nullptr, int32_t lTrack = -1);
 int iParseOziTrackPoint(Workspace *pWorkspace, std::string_view svLine,
-                        const char **ppszReason = nullptr);
+                        const char **ppszReason = nullptr, int32_t lTrack = -1);
 
 // Readers over a file held in memory; pszFileName only names it in reports.
 // 1 when every line was read; 0 (with one line on standard error) when the

@@ -8,6 +8,7 @@
 
 #include "base/debug.h"
 #include "base/number_text.h"
+#include "base/printf_format.h"
 #include "base/report.h"
 #include "base/text_format.h"
 #include "formats/export_format.h"
@@ -28,20 +29,6 @@ constexpr int16_t kWgs84 = 100;
 
 bool fIsUtm(int iNotation) {
     return iNotation == 9;
-}
-
-void vAppendf(std::string &sLine, const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(2, 3);
-void vAppendf(std::string &sLine, const char *pszFormat, ...) {
-    char szBuffer[512];
-    va_list args;
-    va_start(args, pszFormat);
-    int iLength = iFormatTextV(szBuffer, sizeof(szBuffer), pszFormat, args);
-    va_end(args);
-    if (iLength > 0) {
-        // Every field is bounded (names 50, positions and dates a few dozen),
-        // so a line never reaches the buffer's end.
-        sLine.append(szBuffer, std::min(static_cast<size_t>(iLength), sizeof(szBuffer) - 1));
-    }
 }
 
 const char *szPcx5Position(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude) {
@@ -84,11 +71,11 @@ const char *szFormatPcx5Waypoint(const Workspace *pWorkspace, const Waypoint &oW
     const char *pszPosition = szPcx5Position(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude);
     const char *pszDate = szPcx5Date(oWaypoint.lTime);
     int iSymbol = sGetGarminSymbolID(oWaypoint.sSymbol, pWorkspace->sSymbolSet);
-    vAppendf(sLine,
-             fIsUtm(pWorkspace->sCoordFormat)
-                 ? "W  %-6.50s %-21s %-18s -9999 %-40.50s 0.00000e+00 %8d"
-                 : "W  %-6.50s %-24s %-18s -9999 %-40.50s 0.00000e+00 %8d",
-             oWaypoint.szName, pszPosition, pszDate, oWaypoint.szComment, iSymbol);
+    iAppendFormat(sLine,
+                  fIsUtm(pWorkspace->sCoordFormat)
+                      ? "W  %-6.50s %-21s %-18s -9999 %-40.50s 0.00000e+00 %8d"
+                      : "W  %-6.50s %-24s %-18s -9999 %-40.50s 0.00000e+00 %8d",
+                  oWaypoint.szName, pszPosition, pszDate, oWaypoint.szComment, iSymbol);
     return sLine.c_str();
 }
 
@@ -100,15 +87,15 @@ const char *szFormatPcx5TrackPoint(const Workspace *pWorkspace, const TrackPoint
         sLine += fUtm ? "\nH  ZONE EASTING NORTHING DATE      TIME     ALT    ;track\n"
                       : "\nH  LATITUDE    LONGITUDE    DATE      TIME     ALT    ;track\n";
     }
-    vAppendf(sLine, fUtm ? "T  %-21s %-18s -9999" : "T  %-24s %-18s -9999",
-             szPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
-             szPcx5Date(oPoint.lTime));
+    iAppendFormat(sLine, fUtm ? "T  %-21s %-18s -9999" : "T  %-24s %-18s -9999",
+                  szPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
+                  szPcx5Date(oPoint.lTime));
     return sLine.c_str();
 }
 
 const char *szFormatPcx5Route(const Route &oRoute, std::string &sLine) {
     sLine.clear();
-    vAppendf(sLine, "R  %02u  %.20s", oRoute.lNumber, oRoute.szComment);
+    iAppendFormat(sLine, "R  %02u  %.20s", oRoute.lNumber, oRoute.szComment);
     return sLine.c_str();
 }
 
@@ -152,8 +139,7 @@ int iWritePcx5Route(ExportContext &c, const Route &oRoute) {
     if (!c.pFile->iWriteText("\n") || !iWriteLine(c, sLine) || !iWriteWaypointHeader(c)) {
         return 0;
     }
-    uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
-    for (uint32_t k = 0; k < nPoints; ++k) {
+    for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
         const Waypoint *pWaypoint = pRoutePointOrReport(c, oRoute, k);
         if (pWaypoint == nullptr) {
             continue;

@@ -7,6 +7,7 @@
 
 #include "base/debug.h"
 #include "base/number_text.h"
+#include "base/printf_format.h"
 #include "base/report.h"
 #include "base/temp_string.h"
 #include "base/text_compare.h"
@@ -23,6 +24,7 @@
 #include "geo/time_format.h"
 #include "geo/units.h"
 #include "store/file_kinds.h"
+#include "store/route_place_names.h"
 #include "store/workspace.h"
 
 namespace {
@@ -31,30 +33,6 @@ constexpr int kFormatVersion = 1;
 // Position and time fields are a few dozen characters; anything longer is not
 // a position or a time, and is cut here rather than read.
 constexpr size_t kFieldSize = 256;
-
-// Appends formatted text to sLine; long texts (a route of thirty long names)
-// grow the string instead of being cut.
-void vAppendf(std::string &sLine, const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(2, 3);
-void vAppendf(std::string &sLine, const char *pszFormat, ...) {
-    char szBuffer[512];
-    va_list args;
-    va_start(args, pszFormat);
-    int iLength = iFormatTextV(szBuffer, sizeof(szBuffer), pszFormat, args);
-    va_end(args);
-    if (iLength < 0) {
-        return;
-    }
-    if (static_cast<size_t>(iLength) < sizeof(szBuffer)) {
-        sLine.append(szBuffer, static_cast<size_t>(iLength));
-        return;
-    }
-    size_t nOld = sLine.size();
-    sLine.resize(nOld + static_cast<size_t>(iLength) + 1);
-    va_start(args, pszFormat);
-    iFormatTextV(sLine.data() + nOld, static_cast<size_t>(iLength) + 1, pszFormat, args);
-    va_end(args);
-    sLine.resize(nOld + static_cast<size_t>(iLength));
-}
 
 // A record text field is at most its size minus one bytes, even when a record
 // built elsewhere lacks its terminator.
@@ -128,31 +106,34 @@ const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoin
         szPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude, oPosition);
     const char *pszTime = szTimeText(pWorkspace, oPoint.lTime, oTime);
     if (pWorkspace->fTabbedExport != 0) {
-        vAppendf(sLine, "TRK  %-26s,%-19s,%10.2f,%d", pszPosition, pszTime,
-                 static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+        iAppendFormat(sLine, "TRK  %-26s,%-19s,%10.2f,%d", pszPosition, pszTime,
+                      static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
     } else {
-        vAppendf(sLine, "TRK %s,%s,%.2f,%d", pszPosition, pszTime,
-                 static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+        iAppendFormat(sLine, "TRK %s,%s,%.2f,%d", pszPosition, pszTime,
+                      static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
     }
     return sLine.c_str();
 }
 
 const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
     sLine.clear();
-    vAppendf(sLine, "TRH %8.8X,%8.8X,%8.8X,%8.8X,%2.2X", lBits(oPoint.lLatitude),
-             lBits(oPoint.lLongitude), lBits(oPoint.lTime), lBits(oPoint.fAltitude),
-             lBits(oPoint.fNewSegment));
+    iAppendFormat(sLine, "TRH %8.8X,%8.8X,%8.8X,%8.8X,%2.2X", lBits(oPoint.lLatitude),
+                  lBits(oPoint.lLongitude), lBits(oPoint.lTime), lBits(oPoint.fAltitude),
+                  lBits(oPoint.fNewSegment));
     return sLine.c_str();
 }
 
-const char *szFormatRteLine(const Route &oRoute, std::string &sLine) {
+const char *szFormatRteLine(const Route &oRoute, std::string &sLine,
+                            const RoutePlaceNames *pNames) {
     sLine.clear();
-    uint32_t nPoints = oRoute.lPointCount < kMaxRoutePoints ? oRoute.lPointCount : kMaxRoutePoints;
-    vAppendf(sLine, "RTE %u,%u,", oRoute.lNumber, nPoints);
+    const auto nPoints = static_cast<uint32_t>(oRoute.aszPoints.size());
+    iAppendFormat(sLine, "RTE %u,%u,", oRoute.lNumber, nPoints);
     vAppendQuoted(sLine, svField(oRoute.szComment, sizeof(oRoute.szComment)));
     for (uint32_t k = 0; k < nPoints; ++k) {
         sLine += ',';
-        vAppendQuoted(sLine, svField(oRoute.aszPoints[k], kNameSize));
+        const char *pszName =
+            pNames != nullptr ? pszRoutePointName(*pNames, oRoute, k) : oRoute.aszPoints[k].sz;
+        vAppendQuoted(sLine, svField(pszName, kNameSize));
     }
     return sLine.c_str();
 }
@@ -181,17 +162,19 @@ const char *szFormatWptLine(const Workspace *pWorkspace, const Waypoint &oWaypoi
         if (sLine.size() - nStart < 32) {
             sLine.append(32 - (sLine.size() - nStart), ' ');
         }
-        vAppendf(sLine, ",%-26s,%-19s,%8.2f,%7d,%8d,%7d,%9.2f", pszPosition, pszTime,
-                 static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol, oWaypoint.bDisplay,
-                 oWaypoint.bColor, static_cast<double>(oWaypoint.fAltitude));
+        iAppendFormat(sLine, ",%-26s,%-19s,%8.2f,%7d,%8d,%7d,%9.2f", pszPosition, pszTime,
+                      static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol,
+                      oWaypoint.bDisplay, oWaypoint.bColor,
+                      static_cast<double>(oWaypoint.fAltitude));
     } else {
         sLine = "WPT ";
         vAppendQuoted(sLine, svName);
         sLine += ',';
         vAppendQuoted(sLine, svComment);
-        vAppendf(sLine, ",%s,%s,%f,%d,%d,%d,%.2f", pszPosition, pszTime,
-                 static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol, oWaypoint.bDisplay,
-                 oWaypoint.bColor, static_cast<double>(oWaypoint.fAltitude));
+        iAppendFormat(sLine, ",%s,%s,%f,%d,%d,%d,%.2f", pszPosition, pszTime,
+                      static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol,
+                      oWaypoint.bDisplay, oWaypoint.bColor,
+                      static_cast<double>(oWaypoint.fAltitude));
     }
     return sLine.c_str();
 }
@@ -202,11 +185,12 @@ const char *szFormatWphLine(const Waypoint &oWaypoint, std::string &sLine) {
     sLine += ',';
     vAppendQuoted(sLine, svField(oWaypoint.szComment, kNameSize));
     // The symbol goes out as its 16 bits, so that it always takes four digits.
-    vAppendf(sLine, ",%8.8X,%8.8X,%8.8X,%8.8X,%4.4X,%2.2X,%2.2X,%8.8X", lBits(oWaypoint.lLatitude),
-             lBits(oWaypoint.lLongitude), lBits(oWaypoint.lTime), lBits(oWaypoint.fProximity),
-             static_cast<unsigned>(static_cast<uint16_t>(oWaypoint.sSymbol)),
-             static_cast<unsigned>(oWaypoint.bDisplay), static_cast<unsigned>(oWaypoint.bColor),
-             lBits(oWaypoint.fAltitude));
+    iAppendFormat(sLine, ",%8.8X,%8.8X,%8.8X,%8.8X,%4.4X,%2.2X,%2.2X,%8.8X",
+                  lBits(oWaypoint.lLatitude), lBits(oWaypoint.lLongitude), lBits(oWaypoint.lTime),
+                  lBits(oWaypoint.fProximity),
+                  static_cast<unsigned>(static_cast<uint16_t>(oWaypoint.sSymbol)),
+                  static_cast<unsigned>(oWaypoint.bDisplay),
+                  static_cast<unsigned>(oWaypoint.bColor), lBits(oWaypoint.fAltitude));
     return sLine.c_str();
 }
 
@@ -254,7 +238,7 @@ int iWriteTextExportRoute(ExportContext &c, const Route &oRoute) {
         return 0;
     }
     std::string &sLine = sLineBuffer(c);
-    szFormatRteLine(oRoute, sLine);
+    szFormatRteLine(oRoute, sLine, c.pPlaceNames);
     return iWriteLine(c, sLine);
 }
 
@@ -495,16 +479,18 @@ int iParseRouteLine(Workspace *pWorkspace, std::string_view svLine) {
     oRoute.lNumber = static_cast<uint32_t>(llIntegerField(svRest));
     vSkipField(svRest, ",", false); // the count: the names on the line decide it
     nReadField(oRoute.szComment, kRouteCommentSize, svRest, ",", true);
-    uint32_t nPoints = 0;
-    while (nPoints < kMaxRoutePoints &&
-           nReadField(oRoute.aszPoints[nPoints], kNameSize, svRest, ",", true) != 0) {
-        ++nPoints;
+    // Every name on the line is a point; the first empty field ends them.
+    for (;;) {
+        RoutePointName oName{};
+        if (nReadField(oName.sz, kNameSize, svRest, ",", true) == 0) {
+            break;
+        }
+        char *pszName = pszAppendRoutePoint(oRoute);
+        if (pszName == nullptr) {
+            return 0;
+        }
+        std::memcpy(pszName, oName.sz, kNameSize);
     }
-    // A name field read empty must not stay half-filled in the record.
-    if (nPoints < kMaxRoutePoints) {
-        std::memset(oRoute.aszPoints[nPoints], 0, kNameSize);
-    }
-    oRoute.lPointCount = nPoints;
     int iResult = iAddRoute(pWorkspace, oRoute);
     if (iResult && sGetDebugModes() != 0) {
         std::string sLine;

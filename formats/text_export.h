@@ -29,7 +29,10 @@ int iWriteHexExportWaypoint(ExportContext &c, const Waypoint &oWaypoint);
 const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoint,
                             std::string &sLine);
 const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine);
-const char *szFormatRteLine(const Route &oRoute, std::string &sLine);
+struct RoutePlaceNames;
+// With pNames, the own places of routes go under their new names.
+const char *szFormatRteLine(const Route &oRoute, std::string &sLine,
+                            const RoutePlaceNames *pNames = nullptr);
 const char *szFormatWptLine(const Workspace *pWorkspace, const Waypoint &oWaypoint,
                             std::string &sLine);
 const char *szFormatWphLine(const Waypoint &oWaypoint, std::string &sLine);

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "device/route_records.h"
 #include "device/track_records.h"
@@ -32,9 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
         if (iDecodeRouteLink(aData, iFormat, oLink)) {
             iEncodeRouteLink(oLink, iFormat, aOut);
         }
-    } else if (iFormat == 311) {
-        uint16_t sIndex = 0;
-        iDecodeTrackIndex(aData, iFormat, sIndex);
+    } else if (iFormat >= 310 && iFormat <= 312) {
+        TrackHeader oHeader;
+        std::string sName;
+        std::vector<uint8_t> aOut;
+        if (iDecodeTrackHeader(aData, iFormat, oHeader, sName)) {
+            iEncodeTrackHeader(iFormat, aOut, oHeader);
+        }
     } else if (iFormat >= 300 && iFormat <= 304) {
         TrackPoint oPoint;
         TrackSensors oSensors;

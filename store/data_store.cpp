@@ -1,7 +1,6 @@
 #include "store/data_store.h"
 
 #include <cstring>
-#include <iterator>
 #include <new>
 
 #include "store/workspace.h"
@@ -27,6 +26,17 @@ void vNoteImported(DataStore &oStore, const std::string &sName) {
     try {
         oStore.pImportTally->aNames.insert(sName);
     } catch (const std::bad_alloc &) {
+    }
+}
+
+void vKeepRoutePlaces(DataStore &oStore, const Waypoint &oPlace) {
+    for (auto &[lNumber, oRoute] : oStore.pRoutes) {
+        for (uint32_t k = 0; k < oRoute.aszPoints.size(); ++k) {
+            if (std::strcmp(oRoute.aszPoints[k].sz, oPlace.szName) == 0 &&
+                oRoute.aOwnPlaces.count(k) == 0) {
+                oRoute.aOwnPlaces.emplace(k, oPlace);
+            }
+        }
     }
 }
 
@@ -85,11 +95,15 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
                 oStored.lLongitude == oWaypoint.lLongitude && oStored.lTime == oWaypoint.lTime &&
                 std::strcmp(oStored.szComment, oWaypoint.szComment) == 0;
             if (!fSameProximity) {
-                if (pStore->pImportTally != nullptr &&
-                    (oStored.lLatitude != oWaypoint.lLatitude ||
-                     oStored.lLongitude != oWaypoint.lLongitude) &&
+                const bool fMoved = oStored.lLatitude != oWaypoint.lLatitude ||
+                                    oStored.lLongitude != oWaypoint.lLongitude;
+                if (pStore->pImportTally != nullptr && fMoved &&
                     pStore->pImportTally->aNames.count(it->first) != 0) {
                     ++pStore->pImportTally->nReplaced;
+                }
+                // The routes a route point came with keep passing where it was.
+                if (fMoved && oStored.fRouteOnly != 0) {
+                    vKeepRoutePlaces(*pStore, oStored);
                 }
                 oStored = oWaypoint;
             }
@@ -111,13 +125,13 @@ int iAddRoute(Workspace *pWorkspace, Route &oRoute) {
         return 0;
     }
     vTrimField(oRoute.szComment, sizeof(oRoute.szComment));
-    // A route holds at most thirty names; a larger count would read past them.
-    if (oRoute.lPointCount > kMaxRoutePoints) {
-        oRoute.lPointCount = kMaxRoutePoints;
+    for (RoutePointName &oName : oRoute.aszPoints) {
+        vTrimField(oName.sz, sizeof(oName.sz));
     }
-    for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
-        vTrimField(oRoute.aszPoints[i], sizeof(oRoute.aszPoints[i]));
-    }
+    // Own places past the last point belong to no point.
+    oRoute.aOwnPlaces.erase(
+        oRoute.aOwnPlaces.lower_bound(static_cast<uint32_t>(oRoute.aszPoints.size())),
+        oRoute.aOwnPlaces.end());
     try {
         auto [it, fInserted] = pStore->pRoutes.try_emplace(oRoute.lNumber, oRoute);
         if (!fInserted) {
@@ -131,29 +145,137 @@ int iAddRoute(Workspace *pWorkspace, Route &oRoute) {
     return 1;
 }
 
+char *pszAppendRoutePoint(Route &oRoute) {
+    try {
+        return oRoute.aszPoints.emplace_back(RoutePointName{}).sz;
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
+int iAddRoutePoint(Workspace *pWorkspace, Route &oRoute, Waypoint &oPlace, bool fRouteOnly) {
+    DataStore *pStore = pStoreOf(pWorkspace);
+    if (pStore == nullptr) {
+        return 0;
+    }
+    vTrimField(oPlace.szName, sizeof(oPlace.szName));
+    vTrimField(oPlace.szComment, sizeof(oPlace.szComment));
+    char *pszName = pszAppendRoutePoint(oRoute);
+    if (pszName == nullptr) {
+        return 0;
+    }
+    std::memcpy(pszName, oPlace.szName, kNameSize);
+    auto it = pStore->pWaypoints.find(std::string_view(oPlace.szName));
+    if (it == pStore->pWaypoints.end()) {
+        oPlace.fRouteOnly = fRouteOnly ? 1 : 0;
+        return iAddWaypoint(pWorkspace, oPlace);
+    }
+    const Waypoint &oStored = it->second;
+    if (oStored.lLatitude == oPlace.lLatitude && oStored.lLongitude == oPlace.lLongitude) {
+        // A waypoint that arrived on its own stays one.
+        oPlace.fRouteOnly = fRouteOnly && oStored.fRouteOnly != 0 ? 1 : 0;
+        return iAddWaypoint(pWorkspace, oPlace);
+    }
+    try {
+        oPlace.fRouteOnly = 1;
+        oRoute.aOwnPlaces[static_cast<uint32_t>(oRoute.aszPoints.size() - 1)] = oPlace;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+    return 1;
+}
+
+const Waypoint *pRoutePlace(const Workspace *pWorkspace, const Route &oRoute, uint32_t nPoint) {
+    if (nPoint >= oRoute.aszPoints.size()) {
+        return nullptr;
+    }
+    if (!oRoute.aOwnPlaces.empty()) {
+        auto it = oRoute.aOwnPlaces.find(nPoint);
+        if (it != oRoute.aOwnPlaces.end()) {
+            return &it->second;
+        }
+    }
+    return pFindWaypoint(pWorkspace, oRoute.aszPoints[nPoint]);
+}
+
 int iAddTrackPoint(Workspace *pWorkspace, const TrackPoint &oPoint) {
     DataStore *pStore = pStoreOf(pWorkspace);
     if (pStore == nullptr) {
         return 0;
     }
     try {
-        TrackPointList &aPoints = pStore->pTrackPoints;
-        if (oPoint.lTime == 0) {
-            // Untimed points go after the untimed ones already stored.
-            aPoints.insert(oPoint);
-        } else if (aPoints.empty() || std::prev(aPoints.end())->lTime < oPoint.lTime) {
-            // A track arrives in time order: a point later than every stored
-            // one goes at the end without a search down the tree.
-            aPoints.insert(aPoints.end(), oPoint);
-        } else {
-            // A timed point goes in front of the stored points of the same time;
-            // the hint places it just before the first of them.
-            aPoints.insert(aPoints.lower_bound(oPoint), oPoint);
+        if (pStore->lByTimeTrack < 0) {
+            pStore->aTracks.emplace_back().fByTime = true;
+            pStore->lByTimeTrack = static_cast<int32_t>(pStore->aTracks.size() - 1);
         }
+        pStore->aTracks[static_cast<size_t>(pStore->lByTimeTrack)].aPoints.vInsertByTime(oPoint);
     } catch (const std::bad_alloc &) {
         return 0;
     }
     ++pStore->lTrackPointCount;
+    return 1;
+}
+
+int32_t lAddTrack(Workspace *pWorkspace, std::string_view svName, uint8_t bColor) {
+    DataStore *pStore = pStoreOf(pWorkspace);
+    if (pStore == nullptr) {
+        return -1;
+    }
+    try {
+        Track &oTrack = pStore->aTracks.emplace_back();
+        oTrack.sName.assign(svName.substr(0, kTrackNameSize));
+        oTrack.bColor = bColor;
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
+    return static_cast<int32_t>(pStore->aTracks.size() - 1);
+}
+
+int iAppendTrackPoint(Workspace *pWorkspace, int32_t lTrack, const TrackPoint &oPoint,
+                      const TrackSensors *pSensors) {
+    DataStore *pStore = pStoreOf(pWorkspace);
+    if (pStore == nullptr || lTrack < 0 || static_cast<size_t>(lTrack) >= pStore->aTracks.size()) {
+        return 0;
+    }
+    Track &oTrack = pStore->aTracks[static_cast<size_t>(lTrack)];
+    try {
+        // The first point with sensor data gives the points before it none.
+        if ((pSensors != nullptr && fHasSensors(*pSensors)) || !oTrack.aSensors.empty()) {
+            oTrack.aSensors.resize(oTrack.aPoints.size());
+            oTrack.aSensors.push_back(pSensors != nullptr ? *pSensors : TrackSensors{});
+        }
+        oTrack.aPoints.vAppend(oPoint);
+    } catch (const std::bad_alloc &) {
+        if (oTrack.aSensors.size() > oTrack.aPoints.size()) {
+            oTrack.aSensors.pop_back();
+        }
+        return 0;
+    }
+    ++pStore->lTrackPointCount;
+    return 1;
+}
+
+int iCopyTrack(Workspace *pWorkspace, const Track &oTrack) {
+    if (oTrack.fByTime) {
+        for (const TrackPoint &oPoint : oTrack.aPoints) {
+            if (!iAddTrackPoint(pWorkspace, oPoint)) {
+                return 0;
+            }
+        }
+        return 1;
+    }
+    const int32_t lTrack = lAddTrack(pWorkspace, oTrack.sName, oTrack.bColor);
+    if (lTrack < 0) {
+        return 0;
+    }
+    size_t n = 0;
+    for (const TrackPoint &oPoint : oTrack.aPoints) {
+        const TrackSensors *pSensors = n < oTrack.aSensors.size() ? &oTrack.aSensors[n] : nullptr;
+        if (!iAppendTrackPoint(pWorkspace, lTrack, oPoint, pSensors)) {
+            return 0;
+        }
+        ++n;
+    }
     return 1;
 }
 

@@ -4,10 +4,16 @@
 // field (see files/native_file.cpp), never by copying these structs.
 
 #include <cstdint>
+#include <map>
+#include <string_view>
+#include <vector>
 
 constexpr int kNameSize = 51;         // names and comments: 50 characters and the terminator
 constexpr int kRouteCommentSize = 21; // route comments: 20 characters and the terminator
+// The points of a route the native file's route record and most receivers hold;
+// the store keeps any number.
 constexpr int kMaxRoutePoints = 30;
+constexpr int kTrackNameSize = 50; // bytes of a track's name
 
 constexpr int kWaypointRecordSize = 126;
 constexpr int kTrackPointRecordSize = 20;
@@ -16,6 +22,9 @@ constexpr int kRouteRecordSize = 1559;
 struct Waypoint {
     char szName[kNameSize]; // key of the waypoint list
     char szComment[kNameSize];
+    // Not 0: the waypoint arrived only as the point of a route; formats that
+    // carry route points inside their routes write it there only.
+    uint8_t fRouteOnly;
     int32_t lLatitude;  // semicircles
     int32_t lLongitude; // semicircles
     int32_t lTime;      // receiver seconds, 0 = no time
@@ -34,12 +43,27 @@ struct TrackPoint {
     int32_t fNewSegment; // not 0 = the point starts a new track segment
 };
 
-struct Route {
-    uint32_t lNumber;     // key of the route list
-    uint32_t lPointCount; // used entries of aszPoints, at most 30
-    char szComment[kRouteCommentSize];
-    char aszPoints[kMaxRoutePoints][kNameSize];
+// One name of a route's list; it reads as the char array it holds.
+struct RoutePointName {
+    char sz[kNameSize];
+    operator char *() { return sz; }
+    operator const char *() const { return sz; }
+    friend bool operator==(const RoutePointName &a, std::string_view b) {
+        return std::string_view(a.sz) == b;
+    }
 };
+
+struct Route {
+    uint32_t lNumber; // key of the route list
+    char szComment[kRouteCommentSize];
+    // The waypoints the route passes, by name, in order; any number.
+    std::vector<RoutePointName> aszPoints;
+    // Point index -> the place of that point, where it differs from the stored
+    // waypoint of its name (files reuse names such as RPT001 across routes).
+    std::map<uint32_t, Waypoint> aOwnPlaces;
+};
+// Appends an empty name to the route; nullptr when memory ran out.
+char *pszAppendRoutePoint(Route &oRoute);
 
 // What fitness units measure beside a track point. Each field has its own
 // "none"; a track whose points carry none of them keeps no such record.

@@ -106,7 +106,7 @@ void vBuildDemoSet(Workspace &w, int iTrackPoints) {
         vSetText(o.szComment, sizeof(o.szComment), apszComments[r]);
         for (int iIndex : aaiRoutes[r]) {
             if (iIndex >= 0) {
-                vSetText(o.aszPoints[o.lPointCount++], kNameSize, kapszNames[iIndex]);
+                vSetText(pszAppendRoutePoint(o), kNameSize, kapszNames[iIndex]);
             }
         }
         iAddRoute(&w, o);

@@ -57,8 +57,14 @@ uint32_t SimLink::lHostSpeed() const {
     }
 }
 
+void SimLink::vNoteHostSpeed() {
+    const uint32_t lHost = lHostSpeed();
+    m_fHostAtUnitSpeed = m_fHostAtUnitSpeed || lHost == 0 || lHost == m_lSpeed;
+}
+
 void SimLink::vBeginSpeedChange(uint32_t lBaud, int iDropPings, bool fMute) {
     m_lSpeed = lBaud;
+    m_fHostAtUnitSpeed = false;
     m_fAwaitingPings = true;
     m_iPings = 0;
     m_iDropPings = iDropPings;
@@ -82,6 +88,7 @@ void SimLink::vCheckSpeedFallback() {
         m_fAwaitingPings = false;
         vLogLine("# no pings at %lu baud: back to 9600 baud\n", m_lSpeed);
         m_lSpeed = 9600;
+        m_fHostAtUnitSpeed = false;
     }
 }
 
@@ -128,6 +135,7 @@ int SimLink::iSimReadByte(uint8_t *pb, int iTimeoutMs) {
 SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
     constexpr int kByteTimeoutMs = 1000;
     uint8_t b = 0;
+    vNoteHostSpeed();
     // Hunt for the frame start; anything before it is line noise.
     m_aRawIn.clear();
     int64_t lDeadline = lNowMs() + iTimeoutMs;
@@ -144,7 +152,12 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
             break;
         }
     }
-    // One unstuffed byte; -1 when the frame breaks off.
+    // One unstuffed byte; -1 when the frame breaks off. A DLE that is neither
+    // doubled nor the DLE ETX of the end begins the next frame: the rest of
+    // the frame before it was lost on the line (a host that flushes its line
+    // loses what has not left yet), and the byte after that DLE is the new
+    // frame's id.
+    int iNextId = -1;
     auto iStuffed = [&]() -> int {
         uint8_t c = 0;
         if (!iSimReadByte(&c, kByteTimeoutMs)) {
@@ -153,36 +166,61 @@ SimLink::FrameResult SimLink::eReadFrame(SimMessage *pMessage, int iTimeoutMs) {
         if (c != kDle) {
             return c;
         }
-        if (!iSimReadByte(&c, kByteTimeoutMs) || c != kDle) {
+        if (!iSimReadByte(&c, kByteTimeoutMs) || c == kEtx) {
+            return -1;
+        }
+        if (c != kDle) {
+            iNextId = c;
             return -1;
         }
         return kDle;
     };
-    int iId = iStuffed();
-    int iSize = iId < 0 ? -1 : iStuffed();
-    if (iSize < 0) {
-        vLog("H~", m_aRawIn);
-        return eReadFrame(pMessage, static_cast<int>(lDeadline - lNowMs()));
-    }
+    int iId = -1;
+    int iSize = -1;
     std::vector<uint8_t> aData;
-    for (int i = 0; i < iSize; ++i) {
-        int c = iStuffed();
-        if (c < 0) {
+    int iChecksum = -1;
+    for (;;) {
+        iId = iNextId >= 0 ? iNextId : iStuffed();
+        iNextId = -1;
+        iSize = iId < 0 ? -1 : iStuffed();
+        aData.clear();
+        for (int i = 0; iSize >= 0 && i < iSize; ++i) {
+            const int c = iStuffed();
+            if (c < 0) {
+                break;
+            }
+            aData.push_back(static_cast<uint8_t>(c));
+        }
+        const bool fDataWhole = iSize >= 0 && aData.size() == static_cast<size_t>(iSize);
+        iChecksum = fDataWhole ? iStuffed() : -1;
+        uint8_t bDle = 0, bEtx = 0;
+        if (iChecksum >= 0 && iSimReadByte(&bDle, kByteTimeoutMs) && bDle == kDle &&
+            iSimReadByte(&bEtx, kByteTimeoutMs)) {
+            if (bEtx == kEtx) {
+                break;
+            }
+            if (bEtx != kDle) {
+                iNextId = bEtx;
+            }
+        }
+        if (iNextId < 0) {
             vLog("H~", m_aRawIn);
+            // A DLE of line noise: hunt on. A frame cut short: nothing came.
+            if (iSize < 0) {
+                return eReadFrame(pMessage, static_cast<int>(lDeadline - lNowMs()));
+            }
             return FrameResult::kTimeout;
         }
-        aData.push_back(static_cast<uint8_t>(c));
-    }
-    int iChecksum = iStuffed();
-    uint8_t bDle = 0, bEtx = 0;
-    if (iChecksum < 0 || !iSimReadByte(&bDle, kByteTimeoutMs) || bDle != kDle ||
-        !iSimReadByte(&bEtx, kByteTimeoutMs) || bEtx != kEtx) {
-        vLog("H~", m_aRawIn);
-        return FrameResult::kTimeout;
+        // The broken frame goes to the log; its last two bytes begin the next.
+        vLog("H~", std::vector<uint8_t>(m_aRawIn.begin(), m_aRawIn.end() - 2));
+        m_aRawIn.erase(m_aRawIn.begin(), m_aRawIn.end() - 2);
     }
     vCheckSpeedFallback();
-    const uint32_t lHost = lHostSpeed();
-    if (lHost != 0 && lHost != m_lSpeed) {
+    vNoteHostSpeed();
+    const bool fUnderstood = m_fHostAtUnitSpeed;
+    m_fHostAtUnitSpeed = false;
+    if (!fUnderstood) {
+        const uint32_t lHost = lHostSpeed();
         vLog("H?", m_aRawIn);
         vLogLine("# host at %lu baud, unit at %lu baud: not understood\n", lHost, m_lSpeed);
         return FrameResult::kGarbled;
@@ -214,6 +252,7 @@ void SimLink::vWriteRaw(const std::vector<uint8_t> &aBytes, const char *pszTag) 
         }
         nDone += static_cast<size_t>(n);
     }
+    vNoteHostSpeed();
 }
 
 void SimLink::vWriteFrame(uint8_t bId, const std::vector<uint8_t> &aData) {
@@ -267,8 +306,9 @@ int SimLink::iAcceptHostFrame(const SimMessage &oMessage) {
     if (iFrame == m_oFaults.iDropAckOfHostFrame) {
         return 0; // as if the frame never arrived
     }
-    if (m_iDropPings > 0 && oMessage.bId == kPidCommandData && oMessage.aData.size() >= 2 &&
-        oMessage.aData[0] == kCommandSpeedPing && oMessage.aData[1] == 0) {
+    const bool fPing = oMessage.bId == kPidCommandData && oMessage.aData.size() >= 2 &&
+                       oMessage.aData[0] == kCommandSpeedPing && oMessage.aData[1] == 0;
+    if (m_iDropPings > 0 && fPing) {
         --m_iDropPings;
         vLogLine("# ping lost\n", 0);
         return 0;
@@ -282,6 +322,11 @@ int SimLink::iAcceptHostFrame(const SimMessage &oMessage) {
         // acknowledgement of it is dropped like any stray ACK.
         vWriteFrame(kPidDateTime, {12, 31, 0xC5, 0x07, 23, 0, 59, 58});
         return 0;
+    }
+    // A ping counts before its ACK leaves: once the host has the ACK, the
+    // log already says whether the speed holds.
+    if (fPing) {
+        vNotePing();
     }
     vAnswer(kPidAck, oMessage.bId);
     return 1;

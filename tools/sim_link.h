@@ -57,13 +57,20 @@ class SimLink {
     // speed within two seconds. The first iDropPings pings go unanswered;
     // with fMute the unit says nothing at all from then on.
     void vBeginSpeedChange(uint32_t lBaud, int iDropPings, bool fMute);
-    // A ping (command 0x3A) arrived and was acknowledged.
-    void vNotePing();
 
   private:
+    // A ping (command 0x3A) arrived; counted before its ACK leaves.
+    void vNotePing();
     enum class FrameResult { kFrame, kBadChecksum, kTimeout, kGarbled };
     uint32_t lHostSpeed() const;
     void vCheckSpeedFallback();
+    // Whether the host's side of the terminal was at the unit's speed is
+    // looked at whenever the unit writes, begins to wait for a frame and has
+    // read one; a frame counts as understood when any look since the last
+    // frame found it so. A host that closes its port right after a frame
+    // puts the terminal back to the settings it found (9600 baud) until it
+    // opens the port again, and the frame may be read only then.
+    void vNoteHostSpeed();
     void vLogLine(const char *pszFormat, unsigned long l1, unsigned long l2 = 0);
     FrameResult eReadFrame(SimMessage *pMessage, int iTimeoutMs);
     int iSimReadByte(uint8_t *pb, int iTimeoutMs);
@@ -83,6 +90,7 @@ class SimLink {
     std::vector<uint8_t> m_aRawIn; // wire bytes of the frame being read, for the log
     std::deque<SimMessage> m_aPending;
     uint32_t m_lSpeed = 9600;
+    bool m_fHostAtUnitSpeed = false;
     bool m_fAwaitingPings = false;
     int m_iPings = 0;
     int m_iDropPings = 0;

@@ -87,11 +87,6 @@ void vAnswerSpeedRequest(SimReceiver &oReceiver, const SimMessage &oMessage) {
     iDropPings = 0;
 }
 
-void vPing(SimReceiver &oReceiver, uint16_t) {
-    oReceiver.pLink->vNotePing();
-}
-
 SimRecordRegistration oSpeedRequest(kPidBaudRequest, &vAnswerSpeedRequest);
-SimCommandRegistration oPing(kCommandSpeedPing, &vPing);
 
 } // namespace

@@ -177,7 +177,7 @@ void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
             continue;
         }
         aRecords.push_back(std::move(oHeader));
-        const uint32_t nPoints = std::min<uint32_t>(oRoute.lPointCount, kMaxRoutePoints);
+        const auto nPoints = static_cast<uint32_t>(oRoute.aszPoints.size());
         for (uint32_t n = 0; n < nPoints * static_cast<uint32_t>(iRouteRepeats); ++n) {
             // An A201 unit puts a link between each two points; its own
             // routes follow roads, so it says so in the link's class.
@@ -190,7 +190,7 @@ void vSendRoutes(SimReceiver &oReceiver, uint16_t sCommand) {
                 aRecords.push_back(std::move(oLink));
             }
             const char *pszName = oRoute.aszPoints[n % nPoints];
-            const Waypoint *p = pFindWaypoint(&oReceiver.oWorkspace, pszName);
+            const Waypoint *p = pRoutePlace(&oReceiver.oWorkspace, oRoute, n % nPoints);
             Waypoint oPoint = oEmptyWaypoint();
             if (p != nullptr) {
                 oPoint = *p;
@@ -215,34 +215,48 @@ void vSendTracks(SimReceiver &oReceiver, uint16_t sCommand) {
     // A fitness unit (311 headers) starts each track with a header and marks
     // no segments on its points.
     const bool fIndexHeaders = oFormats.iTrkHdrFormat == kD311;
-    if (fHeaders && !fIndexHeaders && !oReceiver.oWorkspace.pStore->pTrackPoints.empty()) {
-        SimMessage oHeader;
-        oHeader.bId = kPidTrackHeader;
-        if (iEncodeTrackHeader(oFormats.iTrkHdrFormat, oHeader.aData)) {
-            aRecords.push_back(std::move(oHeader));
-        }
-    }
-    aRecords.reserve(aRecords.size() + oReceiver.oWorkspace.pStore->pTrackPoints.size());
+    const DataStore &oStore = *oReceiver.oWorkspace.pStore;
+    aRecords.reserve(static_cast<size_t>(oStore.lTrackPointCount) + oStore.aTracks.size());
     uint16_t sTrackIndex = 0;
     int iPoint = 0;
-    for (const TrackPoint &o : oReceiver.oWorkspace.pStore->pTrackPoints) {
-        if (fIndexHeaders && (iPoint == 0 || o.fNewSegment != 0)) {
+    for (const Track &oTrack : oStore.aTracks) {
+        if (oTrack.aPoints.empty()) {
+            continue;
+        }
+        // Each track goes with a header of its name and colour.
+        if (fHeaders && !fIndexHeaders) {
             SimMessage oHeader;
             oHeader.bId = kPidTrackHeader;
-            iEncodeTrackHeader(kD311, oHeader.aData, sTrackIndex++);
-            aRecords.push_back(std::move(oHeader));
+            TrackHeader oFields;
+            oFields.svName = oTrack.sName;
+            oFields.bColor = oTrack.bColor;
+            if (iEncodeTrackHeader(oFormats.iTrkHdrFormat, oHeader.aData, oFields)) {
+                aRecords.push_back(std::move(oHeader));
+            }
         }
-        // The served data has no sensor values: the unit makes up a steady
-        // workout, 10 m per point, with the heart rate and cadence moving.
-        TrackSensors oSensors;
-        oSensors.bHeartRate = static_cast<uint8_t>(110 + iPoint % 50);
-        oSensors.bCadence = static_cast<uint8_t>(80 + iPoint % 20);
-        oSensors.fDistance = 10.0f * static_cast<float>(iPoint);
-        ++iPoint;
-        SimMessage oPoint;
-        oPoint.bId = kPidTrackPoint;
-        if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData, &oSensors)) {
-            aRecords.push_back(std::move(oPoint));
+        bool fFirstOfTrack = true;
+        for (const TrackPoint &o : oTrack.aPoints) {
+            if (fIndexHeaders && (fFirstOfTrack || o.fNewSegment != 0)) {
+                SimMessage oHeader;
+                oHeader.bId = kPidTrackHeader;
+                TrackHeader oFields;
+                oFields.sIndex = sTrackIndex++;
+                iEncodeTrackHeader(kD311, oHeader.aData, oFields);
+                aRecords.push_back(std::move(oHeader));
+            }
+            fFirstOfTrack = false;
+            // The served data has no sensor values: the unit makes up a steady
+            // workout, 10 m per point, with the heart rate and cadence moving.
+            TrackSensors oSensors;
+            oSensors.bHeartRate = static_cast<uint8_t>(110 + iPoint % 50);
+            oSensors.bCadence = static_cast<uint8_t>(80 + iPoint % 20);
+            oSensors.fDistance = 10.0f * static_cast<float>(iPoint);
+            ++iPoint;
+            SimMessage oPoint;
+            oPoint.bId = kPidTrackPoint;
+            if (iEncodeTrackPoint(o, oFormats.iTrkFormat, oPoint.aData, &oSensors)) {
+                aRecords.push_back(std::move(oPoint));
+            }
         }
     }
     if (iStrayTrackRecord >= 1 && static_cast<size_t>(iStrayTrackRecord) <= aRecords.size()) {
@@ -257,6 +271,8 @@ struct Upload {
     Route oRoute{};
     bool fRouteOpen = false;
     bool fNextPointStartsSegment = false;
+    int32_t lReceivedTrack = -1; // the tracks a named header started, in both stores
+    int32_t lOwnTrack = -1;
     int iAnnounced = 0;
     int iArrived = 0;
     uint32_t lRoutesNamed = 0;
@@ -315,9 +331,10 @@ void vReceiveWaypoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
     if (oMessage.bId == kPidRouteWaypoint && std::strspn(o.szName, " ") == std::strlen(o.szName)) {
         return;
     }
-    if (oMessage.bId == kPidRouteWaypoint && u.fRouteOpen &&
-        u.oRoute.lPointCount < static_cast<uint32_t>(kMaxRoutePoints)) {
-        std::snprintf(u.oRoute.aszPoints[u.oRoute.lPointCount++], kNameSize, "%s", o.szName);
+    if (oMessage.bId == kPidRouteWaypoint && u.fRouteOpen) {
+        if (char *pszName = pszAppendRoutePoint(u.oRoute)) {
+            std::snprintf(pszName, kNameSize, "%s", o.szName);
+        }
     }
     if (e == WaypointDecode::kUserWaypoint) {
         vAddToBoth(oReceiver, o);
@@ -351,10 +368,18 @@ void vReceiveRouteLink(SimReceiver &oReceiver, const SimMessage &oMessage) {
     }
 }
 
-void vReceiveTrackHeader(SimReceiver &, const SimMessage &) {
+void vReceiveTrackHeader(SimReceiver &oReceiver, const SimMessage &oMessage) {
     Upload &u = oUpload();
     ++u.iArrived;
     u.fNextPointStartsSegment = true;
+    // A named header starts a track of that name; an index header a segment.
+    TrackHeader oHeader;
+    std::string sName;
+    const int iFormat = oUnitFormats(oReceiver).iTrkHdrFormat;
+    if (iFormat != kD311 && iDecodeTrackHeader(oMessage.aData, iFormat, oHeader, sName)) {
+        u.lReceivedTrack = lAddTrack(&u.oReceived, sName, oHeader.bColor);
+        u.lOwnTrack = lAddTrack(&oReceiver.oWorkspace, sName, oHeader.bColor);
+    }
 }
 
 void vReceiveTrackPoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
@@ -371,8 +396,13 @@ void vReceiveTrackPoint(SimReceiver &oReceiver, const SimMessage &oMessage) {
         o.fNewSegment = 1;
         u.fNextPointStartsSegment = false;
     }
-    iAddTrackPoint(&u.oReceived, o);
-    iAddTrackPoint(&oReceiver.oWorkspace, o);
+    if (u.lReceivedTrack >= 0) {
+        iAppendTrackPoint(&u.oReceived, u.lReceivedTrack, o);
+        iAppendTrackPoint(&oReceiver.oWorkspace, u.lOwnTrack, o);
+    } else {
+        iAddTrackPoint(&u.oReceived, o);
+        iAddTrackPoint(&oReceiver.oWorkspace, o);
+    }
 }
 
 void vReceiveTransferComplete(SimReceiver &oReceiver, const SimMessage &oMessage) {

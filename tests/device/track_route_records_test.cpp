@@ -43,10 +43,10 @@ TEST(TrackRecordLayout, PointsAndHeader) {
     const std::vector<uint8_t> aHeader =
         ExpectedBytes()({1, 0xFF}).vText("ACTIVE LOG")({0}).aBytes();
     for (int iFormat : {310, 312}) {
-        ASSERT_EQ(iEncodeTrackHeader(iFormat, a), 1);
+        ASSERT_EQ(iEncodeTrackHeader(iFormat, a, TrackHeader{}), 1);
         EXPECT_EQ(a, aHeader);
     }
-    EXPECT_EQ(iEncodeTrackHeader(0, a), 0);
+    EXPECT_EQ(iEncodeTrackHeader(0, a, TrackHeader{}), 0);
 }
 
 TEST(TrackRecordDecode, FieldsAndMarkers) {
@@ -100,11 +100,11 @@ TEST(RouteHeaderLayout, NumbersAndComments) {
     iEncodeRouteHeader(o, 201, a);
     EXPECT_EQ(a, ExpectedBytes()({7}).vText("12345678901234567890").aBytes());
     Route oBack;
-    std::memset(&oBack, 'x', sizeof(oBack));
+    oBack.aszPoints.resize(3);
     ASSERT_EQ(iDecodeRouteHeader(a, 201, oBack), 1);
     EXPECT_EQ(oBack.lNumber, 7u);
     EXPECT_STREQ(oBack.szComment, "12345678901234567890");
-    EXPECT_EQ(oBack.lPointCount, 0u);
+    EXPECT_EQ(oBack.aszPoints.size(), 0u);
     ASSERT_EQ(iDecodeRouteHeader(std::vector<uint8_t>{9}, 200, oBack), 1);
     EXPECT_EQ(oBack.lNumber, 9u);
     EXPECT_STREQ(oBack.szComment, "");
@@ -178,15 +178,26 @@ TEST(FitnessTrackRecordLayout, FieldsAndTheirNones) {
     EXPECT_FALSE(fHasDevicePosition(o));
 }
 
-TEST(FitnessTrackRecordLayout, D311HeaderIsTheTrackIndex) {
+TEST(TrackHeaderRecord, IndexOrNameAndColourBothWays) {
     std::vector<uint8_t> a;
-    ASSERT_EQ(iEncodeTrackHeader(311, a, 0x0102), 1);
+    ASSERT_EQ(iEncodeTrackHeader(311, a, TrackHeader{"", 0xFF, 0x0102}), 1);
     EXPECT_EQ(a, (std::vector<uint8_t>{0x02, 0x01}));
-    uint16_t s = 0;
-    ASSERT_EQ(iDecodeTrackIndex(std::vector<uint8_t>{0x34, 0x12}, 311, s), 1);
-    EXPECT_EQ(s, 0x1234);
-    EXPECT_EQ(iDecodeTrackIndex(std::vector<uint8_t>{0x34}, 311, s), 0);
-    EXPECT_EQ(iDecodeTrackIndex(std::vector<uint8_t>{0x34, 0x12}, 310, s), 0);
+    TrackHeader o;
+    std::string sName;
+    ASSERT_EQ(iDecodeTrackHeader(std::vector<uint8_t>{0x34, 0x12}, 311, o, sName), 1);
+    EXPECT_EQ(o.sIndex, 0x1234);
+    EXPECT_EQ(iDecodeTrackHeader(std::vector<uint8_t>{0x34}, 311, o, sName), 0);
+    // A name of the track, a colour D310 cannot show goes as none.
+    ASSERT_EQ(iEncodeTrackHeader(312, a, TrackHeader{"MORNING RIDE", 16, 0}), 1);
+    EXPECT_EQ(a, ExpectedBytes()({1, 16}).vText("MORNING RIDE")({0}).aBytes());
+    ASSERT_EQ(iEncodeTrackHeader(310, a, TrackHeader{"MORNING RIDE", 16, 0}), 1);
+    EXPECT_EQ(a[1], 0xFF);
+    ASSERT_EQ(iDecodeTrackHeader(ExpectedBytes()({1, 5}).vText("EVENING").aBytes(), 310, o, sName),
+              1); // a name without its terminator ends with the record
+    EXPECT_EQ(sName, "EVENING");
+    EXPECT_EQ(o.svName, "EVENING");
+    EXPECT_EQ(o.bColor, 5);
+    EXPECT_EQ(iDecodeTrackHeader(std::vector<uint8_t>{1}, 312, o, sName), 0);
 }
 
 // D202: the route identifier, a zero-terminated string; D210: class (16 bits),

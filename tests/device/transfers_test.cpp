@@ -15,6 +15,7 @@
 #include "device/waypoint_records.h"
 #include "fake_transports.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 
 namespace {
 
@@ -182,7 +183,7 @@ TEST_F(TransferTest, TrackDownloadBarMovesOnlyWithPointsThatArrived) {
               std::string::npos);
     // The bar skips the bad record and reaches the end with the last point.
     EXPECT_EQ(sBar(sOut), std::string(70, '#') + "]\n\n");
-    EXPECT_EQ(w.pStore->pTrackPoints.size(), 2u);
+    EXPECT_EQ(aTrackPoints(*w.pStore).size(), 2u);
 }
 
 // ---------------------------------------------------------------- gone
@@ -307,7 +308,7 @@ TEST_F(TransferTest, A201RoutesArriveNamedAndNumberedWithTheirLinksSkipped) {
     ASSERT_EQ(w.pStore->pRoutes.size(), 2u);
     const Route &oFirst = w.pStore->pRoutes.at(1);
     EXPECT_STREQ(oFirst.szComment, "TO THE LAKE");
-    ASSERT_EQ(oFirst.lPointCount, 2u);
+    ASSERT_EQ(oFirst.aszPoints.size(), 2u);
     EXPECT_STREQ(oFirst.aszPoints[1], "B");
     EXPECT_STREQ(w.pStore->pRoutes.at(2).szComment, "BACK");
 }
@@ -321,7 +322,7 @@ TEST_F(TransferTest, RouteUploadPutsLinksBetweenPointsOnlyForA201) {
     Route oRoute{};
     oRoute.lNumber = 5;
     std::strcpy(oRoute.szComment, "LOOP");
-    oRoute.lPointCount = 3;
+    oRoute.aszPoints.resize(3);
     std::strcpy(oRoute.aszPoints[0], "A");
     std::strcpy(oRoute.aszPoints[1], "X"); // not stored: neither it nor a link goes
     std::strcpy(oRoute.aszPoints[2], "C");
@@ -384,7 +385,7 @@ TEST_F(TransferTest, FitnessTrackDownloadStartsTracksAtHeadersAndPauses) {
                 iEncodeTrackPoint(oPoint, 304, a);
                 o.vQueueMessage(kPidTrackPoint, a);
             };
-            iEncodeTrackHeader(311, a, 0);
+            iEncodeTrackHeader(311, a, TrackHeader{});
             o.vQueueMessage(kPidTrackHeader, a);
             vPoint(10, true);
             vPoint(20, false);
@@ -392,7 +393,7 @@ TEST_F(TransferTest, FitnessTrackDownloadStartsTracksAtHeadersAndPauses) {
             vPoint(40, false);
             vPoint(50, false);
             vPoint(60, true); // after a pause
-            iEncodeTrackHeader(311, a, 1);
+            iEncodeTrackHeader(311, a, TrackHeader{"", 0xFF, 1});
             o.vQueueMessage(kPidTrackHeader, a);
             vPoint(70, true); // a new track
             o.vQueueMessage(kPidTransferComplete, {6, 0});
@@ -402,7 +403,7 @@ TEST_F(TransferTest, FitnessTrackDownloadStartsTracksAtHeadersAndPauses) {
     EXPECT_EQ(iDownloadTracks(&w, 1, pLink), 1);
     ::testing::internal::GetCapturedStdout();
     std::vector<std::pair<int32_t, int32_t>> aGot;
-    for (const TrackPoint &o : w.pStore->pTrackPoints) {
+    for (const TrackPoint &o : aTrackPoints(*w.pStore)) {
         aGot.emplace_back(o.lTime, o.fNewSegment);
     }
     EXPECT_EQ(aGot, (std::vector<std::pair<int32_t, int32_t>>{{10, 1}, {30, 0}, {60, 1}, {70, 1}}));

@@ -42,7 +42,7 @@ class CliTest : public ::testing::Test {
         }
         Route r{};
         r.lNumber = 1;
-        r.lPointCount = 2;
+        r.aszPoints.resize(2);
         std::snprintf(r.aszPoints[0], kNameSize, "HOME");
         std::snprintf(r.aszPoints[1], kNameSize, "HUT");
         iAddRoute(&w, r);

@@ -42,7 +42,7 @@ inline void vBuildTestSet(Workspace &w, int iWaypoints = 12, int iTrackPoints = 
         o.lNumber = lNumber;
         std::snprintf(o.szComment, sizeof(o.szComment), "ROUTE %u", lNumber);
         for (int i = 0; i < 4 && i < iWaypoints; ++i) {
-            std::snprintf(o.aszPoints[o.lPointCount++], kNameSize, "W%02d",
+            std::snprintf(pszAppendRoutePoint(o), kNameSize, "W%02d",
                           1 + (static_cast<int>(lNumber) * 2 + i) % iWaypoints);
         }
         iAddRoute(&w, o);

@@ -9,6 +9,7 @@
 
 #include "tests/child_process.h"
 #include "tests/sim_process.h"
+#include "tests/store_points.h"
 #include "tests/test_files.h"
 #include "transfer_data.h"
 
@@ -122,7 +123,7 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
         // Route waypoints arrive after the waypoints and replace them.
         bool fOnRoute = false;
         for (const auto &[lNumber, oRoute] : k.fRoutes ? oWant.pRoutes : RouteList{}) {
-            for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
+            for (uint32_t i = 0; i < oRoute.aszPoints.size(); ++i) {
                 fOnRoute = fOnRoute || std::strcmp(oRoute.aszPoints[i], oWanted.szName) == 0;
             }
         }
@@ -141,15 +142,15 @@ TEST_P(TransferDownload, EverythingArrivesAsServed) {
     auto itRoute = oGot.pRoutes.begin();
     for (const auto &[lNumber, oWanted] : k.fRoutes ? oWant.pRoutes : RouteList{}) {
         const Route &oRoute = itRoute++->second;
-        ASSERT_EQ(oRoute.lPointCount, oWanted.lPointCount);
-        for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
+        ASSERT_EQ(oRoute.aszPoints.size(), oWanted.aszPoints.size());
+        for (uint32_t i = 0; i < oRoute.aszPoints.size(); ++i) {
             EXPECT_STREQ(oRoute.aszPoints[i], oWanted.aszPoints[i]);
         }
         EXPECT_STREQ(oRoute.szComment, k.fRouteComment ? oWanted.szComment : "");
     }
-    ASSERT_EQ(oGot.pTrackPoints.size(), oWant.pTrackPoints.size());
-    auto itGot = oGot.pTrackPoints.begin();
-    for (const TrackPoint &oWanted : oWant.pTrackPoints) {
+    ASSERT_EQ(aTrackPoints(oGot).size(), aTrackPoints(oWant).size());
+    auto itGot = aTrackPoints(oGot).begin();
+    for (const TrackPoint &oWanted : aTrackPoints(oWant)) {
         EXPECT_EQ(itGot->lLatitude, oWanted.lLatitude);
         EXPECT_EQ(itGot->lLongitude, oWanted.lLongitude);
         EXPECT_EQ(itGot->lTime, oWanted.lTime);
@@ -168,7 +169,12 @@ TEST_P(TransferDownload, SingleKindsOnly) {
                           "2.50' has no A200 or A201 (routes)\n");
         Workspace w;
         ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
-        EXPECT_EQ(w.pStore->pTrackPoints.size(), 40u);
+        EXPECT_EQ(aTrackPoints(*w.pStore).size(), 40u);
+        // Each 311 header starts a track; the sensor values come with the points.
+        ASSERT_EQ(w.pStore->aTracks.size(), 2u);
+        ASSERT_EQ(w.pStore->aTracks[1].aSensors.size(), w.pStore->aTracks[1].aPoints.size());
+        EXPECT_EQ(w.pStore->aTracks[0].aSensors.at(1).bHeartRate, 111);
+        EXPECT_EQ(w.pStore->aTracks[0].aSensors.at(1).bCadence, 81);
         return;
     }
     ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
@@ -178,7 +184,7 @@ TEST_P(TransferDownload, SingleKindsOnly) {
     // Route points land in the waypoint list too.
     EXPECT_EQ(w.pStore->pWaypoints.size(), 8u);
     EXPECT_EQ(w.pStore->pRoutes.size(), 2u);
-    EXPECT_EQ(w.pStore->pTrackPoints.size(), 40u);
+    EXPECT_EQ(aTrackPoints(*w.pStore).size(), 40u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, TransferDownload, ::testing::ValuesIn(aUnitKinds()),

@@ -12,6 +12,7 @@
 
 #include "tests/child_process.h"
 #include "tests/sim_process.h"
+#include "tests/store_points.h"
 #include "tests/test_files.h"
 #include "transfer_data.h"
 
@@ -127,7 +128,7 @@ TEST_P(TransferFaults, SilenceEndsTheTransferWithAReport) {
         EXPECT_EQ(o.pRoutes.count(1), 1u);
         EXPECT_EQ(o.pWaypoints.size(), 5u); // W04..W07, then W07 and W08 of route 3
     } else {
-        EXPECT_EQ(o.pTrackPoints.size(), 19u); // the header was the first record
+        EXPECT_EQ(aTrackPoints(o).size(), 19u); // the header was the first record
     }
 }
 
@@ -171,7 +172,7 @@ TEST(TransferLineFaults, RepairedFaultsLeaveACompleteDownload) {
     ASSERT_TRUE(fLoad(w, oDir.sPath("got.vkd")));
     EXPECT_EQ(w.pStore->pWaypoints.size(), 12u);
     EXPECT_EQ(w.pStore->pRoutes.size(), 2u);
-    EXPECT_EQ(w.pStore->pTrackPoints.size(), 40u);
+    EXPECT_EQ(aTrackPoints(*w.pStore).size(), 40u);
 }
 
 } // namespace

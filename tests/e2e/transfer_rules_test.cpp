@@ -9,6 +9,7 @@
 
 #include "tests/child_process.h"
 #include "tests/sim_process.h"
+#include "tests/store_points.h"
 #include "tests/test_files.h"
 #include "transfer_data.h"
 
@@ -45,7 +46,7 @@ TEST_F(TransferRules, UntimedTrackPointsAreLeftOutOnlyWithTheSwitch) {
     vServe(w, {"--profile", "a301"});
     ProcessResult r = oRun({"/dt", "got.vkd"});
     ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
-    EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 40u);
+    EXPECT_EQ(aTrackPoints(*oGot().pStore).size(), 40u);
     // A fresh unit: the last one may still be resending its final frame, whose
     // acknowledgement the closing program discarded.
     oSim.sStop();
@@ -53,7 +54,7 @@ TEST_F(TransferRules, UntimedTrackPointsAreLeftOutOnlyWithTheSwitch) {
     r = oRun({"/g", "/dt", "got.vkd"});
     ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     EXPECT_EQ(r.sErr, "");
-    EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 35u);
+    EXPECT_EQ(aTrackPoints(*oGot().pStore).size(), 35u);
 }
 
 TEST_F(TransferRules, ProgressBarOfThreeRecords) {
@@ -81,23 +82,20 @@ TEST_F(TransferRules, AnEmptyTransferLeavesAnOpenBar) {
     EXPECT_NE(r.sOut.find("   [\nSave data"), std::string::npos) << r.sOut;
 }
 
-TEST_F(TransferRules, ARouteKeepsItsFirstThirtyPointsAndSaysSo) {
+TEST_F(TransferRules, ARouteKeepsEveryPoint) {
     Workspace w;
     vBuildTestSet(w);
     vServe(w, {"--profile", "a300", "--repeat-route-points", "8"});
     ProcessResult r = oRun({"/dr", "got.vkd"});
     EXPECT_EQ(r.iExitStatus, 0) << r.sErr;
-    EXPECT_NE(r.sErr.find("quillox: route 1 has 32 points; a route holds 30, so the last 2 "
-                          "were dropped"),
-              std::string::npos)
-        << r.sErr;
+    EXPECT_EQ(r.sErr, "");
     const Workspace &oResult = oGot();
     ASSERT_EQ(oResult.pStore->pRoutes.size(), 2u);
     for (const auto &[lNumber, oRoute] : oResult.pStore->pRoutes) {
-        ASSERT_EQ(oRoute.lPointCount, 30u);
         const Route &oServed = w.pStore->pRoutes.at(lNumber);
-        for (uint32_t i = 0; i < 30; ++i) {
-            EXPECT_STREQ(oRoute.aszPoints[i], oServed.aszPoints[i % 4]);
+        ASSERT_EQ(oRoute.aszPoints.size(), oServed.aszPoints.size() * 8);
+        for (uint32_t i = 0; i < oRoute.aszPoints.size(); ++i) {
+            EXPECT_STREQ(oRoute.aszPoints[i], oServed.aszPoints[i % oServed.aszPoints.size()]);
         }
     }
 }
@@ -113,8 +111,8 @@ TEST_F(TransferRules, RoutePointsThatAreTheUnitsOwnKeepTheirNames) {
     EXPECT_TRUE(oResult.pStore->pWaypoints.empty());
     const Route &oRoute = oResult.pStore->pRoutes.at(1);
     const Route &oServed = w.pStore->pRoutes.at(1);
-    ASSERT_EQ(oRoute.lPointCount, oServed.lPointCount);
-    for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
+    ASSERT_EQ(oRoute.aszPoints.size(), oServed.aszPoints.size());
+    for (uint32_t i = 0; i < oRoute.aszPoints.size(); ++i) {
         EXPECT_STREQ(oRoute.aszPoints[i], oServed.aszPoints[i]);
     }
 }
@@ -125,9 +123,9 @@ TEST_F(TransferRules, TenThousandTrackPoints) {
     ASSERT_EQ(r.iExitStatus, 0) << r.sErr;
     EXPECT_NE(r.sOut.find("Downloading Track Points (Total count: 10001)"), std::string::npos);
     const Workspace &oResult = oGot();
-    EXPECT_EQ(oResult.pStore->pTrackPoints.size(), 10000u);
+    EXPECT_EQ(aTrackPoints(*oResult.pStore).size(), 10000u);
     int iSegments = 0;
-    for (const TrackPoint &o : oResult.pStore->pTrackPoints) {
+    for (const TrackPoint &o : aTrackPoints(*oResult.pStore)) {
         iSegments += o.fNewSegment != 0 ? 1 : 0;
     }
     EXPECT_EQ(iSegments, 2);
@@ -184,7 +182,7 @@ TEST_F(TransferRules, ATrackDownloadGoesOnPastAStrayRecordAndReportsIt) {
     EXPECT_EQ(r.iExitStatus, 1);
     EXPECT_EQ(r.sErr, "quillox: track download: 1 of 41 records could not be read\n");
     EXPECT_NE(r.sOut.find("   [" + std::string(70, '#') + "]\n"), std::string::npos);
-    EXPECT_EQ(oGot().pStore->pTrackPoints.size(), 39u);
+    EXPECT_EQ(aTrackPoints(*oGot().pStore).size(), 39u);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "tests/child_process.h"
 #include "tests/sim_process.h"
+#include "tests/store_points.h"
 #include "tests/test_files.h"
 #include "transfer_data.h"
 
@@ -133,18 +134,18 @@ TEST_P(TransferUploadUnits, EverythingArrives) {
         if (std::string(k.pszName) != "a302") { // D200 headers carry no comment
             EXPECT_STREQ(oRoute.szComment, oWanted.szComment);
         }
-        ASSERT_EQ(oRoute.lPointCount, oWanted.lPointCount);
-        for (uint32_t i = 0; i < oRoute.lPointCount; ++i) {
+        ASSERT_EQ(oRoute.aszPoints.size(), oWanted.aszPoints.size());
+        for (uint32_t i = 0; i < oRoute.aszPoints.size(); ++i) {
             EXPECT_STREQ(oRoute.aszPoints[i], oWanted.aszPoints[i]);
         }
     }
     if (!k.fTrackUpload) {
-        EXPECT_TRUE(oGot.pTrackPoints.empty());
+        EXPECT_TRUE(aTrackPoints(oGot).empty());
         return;
     }
-    ASSERT_EQ(oGot.pTrackPoints.size(), 40u);
-    auto it = oGot.pTrackPoints.begin();
-    for (const TrackPoint &oWanted : w.pStore->pTrackPoints) {
+    ASSERT_EQ(aTrackPoints(oGot).size(), 40u);
+    auto it = aTrackPoints(oGot).begin();
+    for (const TrackPoint &oWanted : aTrackPoints(*w.pStore)) {
         EXPECT_EQ(it->lLatitude, oWanted.lLatitude);
         EXPECT_EQ(it->lTime, oWanted.lTime);
         EXPECT_EQ(it->fNewSegment, oWanted.fNewSegment);
@@ -165,7 +166,7 @@ TEST_F(TransferUpload, RoutePointsAreLookedUpByNameAndMissingOnesSkipped) {
     Route o{};
     o.lNumber = 4;
     for (const char *psz : {"ALPHA", "BETA", "GAMMA"}) {
-        std::snprintf(o.aszPoints[o.lPointCount++], kNameSize, "%s", psz);
+        std::snprintf(pszAppendRoutePoint(o), kNameSize, "%s", psz);
     }
     iAddRoute(&w, o);
     ProcessResult r = oUpload(w);
@@ -179,7 +180,7 @@ TEST_F(TransferUpload, RoutePointsAreLookedUpByNameAndMissingOnesSkipped) {
     Workspace oUnit;
     EXPECT_EQ(sReceived(oUnit).find("announced"), std::string::npos);
     const Route &oGot = oUnit.pStore->pRoutes.at(4);
-    ASSERT_EQ(oGot.lPointCount, 2u);
+    ASSERT_EQ(oGot.aszPoints.size(), 2u);
     EXPECT_STREQ(oGot.aszPoints[0], "ALPHA");
     EXPECT_STREQ(oGot.aszPoints[1], "GAMMA");
 }
@@ -199,7 +200,7 @@ TEST_F(TransferUpload, LettersAfterUChooseWhatIsSent) {
     sReceived(oUnit);
     EXPECT_EQ(oUnit.pStore->pWaypoints.size(), 12u);
     EXPECT_TRUE(oUnit.pStore->pRoutes.empty());
-    EXPECT_TRUE(oUnit.pStore->pTrackPoints.empty());
+    EXPECT_TRUE(aTrackPoints(*oUnit.pStore).empty());
 }
 
 TEST_F(TransferUpload, AnEmptyStoreSendsNothing) {
@@ -224,7 +225,7 @@ TEST_F(TransferUpload, TrackHeaderWithoutUsableFormatIsNotAnnounced) {
     EXPECT_NE(r.sOut.find("Uploading Track Points (Total count: 5)"), std::string::npos);
     Workspace oUnit;
     EXPECT_EQ(sReceived(oUnit).find("announced"), std::string::npos);
-    EXPECT_EQ(oUnit.pStore->pTrackPoints.size(), 5u);
+    EXPECT_EQ(aTrackPoints(*oUnit.pStore).size(), 5u);
 }
 
 TEST_F(TransferUpload, AWaypointFormatTheProgramDoesNotKnowSendsNothing) {

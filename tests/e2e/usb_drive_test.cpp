@@ -13,6 +13,7 @@
 #include "files/load_save.h"
 #include "link_run.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 #include "tests/test_files.h"
 #include "transfer_data.h"
 
@@ -177,7 +178,7 @@ TEST_F(UsbDrive, DownloadReadsEveryFileTheUnitWroteWithTheKindsAsked) {
         ASSERT_EQ(iLoadFile(&w, oDir.sPath(sFile).c_str()), 1);
         EXPECT_EQ(w.pStore->pWaypoints.size(), c.nWaypoints);
         EXPECT_EQ(w.pStore->pRoutes.size(), c.nRoutes);
-        EXPECT_EQ(w.pStore->pTrackPoints.size(), c.nTrackPoints);
+        EXPECT_EQ(aTrackPoints(*w.pStore).size(), c.nTrackPoints);
     }
 }
 
@@ -189,7 +190,7 @@ TEST_F(UsbDrive, FitFilesAreCountedNotPassedOver) {
         << r.sOut;
     Workspace w;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("ride.vkd").c_str()), 1);
-    EXPECT_EQ(w.pStore->pTrackPoints.size(), 1u);
+    EXPECT_EQ(aTrackPoints(*w.pStore).size(), 1u);
 }
 
 TEST_F(UsbDrive, AFileThatFailsFailsTheDownloadAndTheDataFileKeepsItsContent) {
@@ -247,8 +248,15 @@ TEST_F(UsbDrive, UploadWritesANewValidFileNeverOverAnother) {
     Workspace w;
     ASSERT_EQ(iLoadFile(&w, oDir.sPath("back.vkd").c_str()), 1);
     EXPECT_EQ(w.pStore->pWaypoints.size(), 12u + 4u);
-    EXPECT_EQ(w.pStore->pTrackPoints.size(), 40u * 2u + 2u);
+    EXPECT_EQ(aTrackPoints(*w.pStore).size(), 40u * 2u + 2u);
     EXPECT_EQ(w.pStore->pRoutes.size(), 2u * 2u + 1u) << "no file's route replaces another's";
+    // Each file's tracks stay tracks of their own (two uploads, two archived
+    // tracks of one point), in the order of the files.
+    std::string sTracks;
+    for (const Track &o : w.pStore->aTracks) {
+        sTracks += std::to_string(o.aPoints.size()) + " ";
+    }
+    EXPECT_EQ(sTracks, "40 40 1 1 ");
 }
 
 TEST_F(UsbDrive, UploadGoesWhereTheDescriptionSaysEvenWhenTheFolderIsMissing) {

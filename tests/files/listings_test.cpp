@@ -1,4 +1,5 @@
 #include "files/listings.h"
+#include "tests/store_points.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +109,7 @@ TEST(Listings, TrackLinesMeasureFromThePreviousPointOfTheSegment) {
     std::vector<std::string> as = asLines(sReadFile(sName));
     ASSERT_EQ(4u, as.size());
     EXPECT_EQ(kTrackHeader, as[0]);
-    auto it = w.pStore->pTrackPoints.begin();
+    auto it = aTrackPoints(*w.pStore).begin();
     std::string sFirst = sCommon(w, *it, "Yes", "   100 m |   328 ft |");
     sFirst.replace(0, 19, "01/01/1990 00:00:00");
     EXPECT_EQ(sFirst + "          |           |             |\r\n", as[1]);
@@ -147,7 +148,7 @@ TEST(Listings, PointsWithoutAltitudeLeaveBothAltitudeColumnsBlank) {
     ASSERT_EQ(1, iListTrackPoints(&w, sName.c_str()));
     std::vector<std::string> as = asLines(sReadFile(sName));
     ASSERT_EQ(4u, as.size());
-    auto it = w.pStore->pTrackPoints.begin();
+    auto it = aTrackPoints(*w.pStore).begin();
     std::string sFirst = sCommon(w, *it, "Yes", "         |          |");
     sFirst.replace(0, 19, "01/01/1990 00:00:00");
     EXPECT_EQ(sFirst + "          |           |             |\r\n", as[1]);

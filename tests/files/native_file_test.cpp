@@ -16,6 +16,7 @@
 #include "formats/route_point_names.h"
 #include "store/little_endian.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ Route oRoute(uint32_t lNumber, std::initializer_list<const char *> apszNames) {
     o.lNumber = lNumber;
     std::snprintf(o.szComment, sizeof(o.szComment), "route %u", lNumber);
     for (const char *psz : apszNames) {
-        std::snprintf(o.aszPoints[o.lPointCount++], kNameSize, "%s", psz);
+        std::snprintf(pszAppendRoutePoint(o), kNameSize, "%s", psz);
     }
     return o;
 }
@@ -163,16 +164,16 @@ TEST(NativeRoundTrip, SameRecordsInSameOrderEqualTimesReversed) {
     EXPECT_STREQ(w2.pStore->pRoutes.rbegin()->second.aszPoints[1], "MIKE");
 
     std::vector<int32_t> alBefore, alAfter;
-    for (const TrackPoint &o : w.pStore->pTrackPoints) {
+    for (const TrackPoint &o : aTrackPoints(*w.pStore)) {
         alBefore.push_back(o.lLatitude);
     }
-    for (const TrackPoint &o : w2.pStore->pTrackPoints) {
+    for (const TrackPoint &o : aTrackPoints(*w2.pStore)) {
         alAfter.push_back(o.lLatitude);
     }
     EXPECT_EQ(alBefore, (std::vector<int32_t>{0, 1, 2, 3, 4, 8, 7}));
     EXPECT_EQ(alAfter, (std::vector<int32_t>{0, 1, 2, 3, 4, 7, 8}));
-    EXPECT_EQ(w2.pStore->pTrackPoints.begin()->fNewSegment, 1);
-    EXPECT_FLOAT_EQ(w2.pStore->pTrackPoints.begin()->fAltitude, 100.0f);
+    EXPECT_EQ(aTrackPoints(*w2.pStore).begin()->fNewSegment, 1);
+    EXPECT_FLOAT_EQ(aTrackPoints(*w2.pStore).begin()->fAltitude, 100.0f);
 }
 
 TEST(NativeImage, RoutesWithoutWaypointsCarryTheWaypointsTheyName) {
@@ -284,11 +285,10 @@ TEST(NativeRead, Version10RecordsGetDefaultsAndShortNames) {
 
     const Route &r = w.pStore->pRoutes.begin()->second;
     EXPECT_EQ(r.lNumber, 7u);
-    EXPECT_EQ(r.lPointCount, 3u);
+    EXPECT_EQ(r.aszPoints.size(), 3u);
     EXPECT_STREQ(r.szComment, "OLD ROUTE");
     EXPECT_STREQ(r.aszPoints[0], "ONE");
     EXPECT_STREQ(r.aszPoints[2], "SEVENCH");
-    EXPECT_STREQ(r.aszPoints[3], "");
 
     const Waypoint *p = pFindWaypoint(&w, "SEVENCH");
     ASSERT_NE(p, nullptr);
@@ -302,7 +302,7 @@ TEST(NativeRead, Version10RecordsGetDefaultsAndShortNames) {
     EXPECT_EQ(p->sSymbol, 0);
     EXPECT_EQ(p->bDisplay, 0);
 
-    const TrackPoint &t = *w.pStore->pTrackPoints.begin();
+    const TrackPoint &t = *aTrackPoints(*w.pStore).begin();
     EXPECT_EQ(t.lLatitude, 10);
     EXPECT_EQ(t.lTime, 30);
     EXPECT_EQ(t.fNewSegment, 1);
@@ -340,7 +340,7 @@ TEST(NativeRead, Version11WaypointIs74BytesAndRouteCountIsClamped) {
     vPut32(a, 0);
     Workspace w;
     ASSERT_EQ(iRead(w, a), 1);
-    EXPECT_EQ(w.pStore->pRoutes.begin()->second.lPointCount, 30u);
+    EXPECT_EQ(w.pStore->pRoutes.begin()->second.aszPoints.size(), 30u);
     ASSERT_EQ(w.pStore->lWaypointCount, 3);
     for (k = 0; k < 3; ++k) {
         // Appended, not a literal put in front of a temporary string: that shape

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ using ::sPeerFile;
 using ::sReadFile;
 using ::vWriteFile;
 using ScratchFolder = ::TempFolder;
+
+// Runs gpsbabel with the arguments, killed after 60 seconds; true when it
+// ended with status 0. Its standard error goes to a file of the folder.
+inline bool fRunGpsbabel(const ScratchFolder &oFolder, const std::string &sArguments) {
+    std::string sCommand =
+        "timeout 60 gpsbabel " + sArguments + " 2>" + oFolder.sPath("gpsbabel.err");
+    return std::system(sCommand.c_str()) == 0;
+}
 
 // Exports the store with the driver (kind mask 7, as the command line does)
 // and returns the file's bytes; empty when the export failed.

@@ -24,7 +24,7 @@ void vFill(Workspace &w) {
     }
     Route o{};
     o.lNumber = 4;
-    o.lPointCount = 2;
+    o.aszPoints.resize(2);
     std::strcpy(o.aszPoints[0], "C");
     std::strcpy(o.aszPoints[1], "A");
     iAddRoute(&w, o);
@@ -111,4 +111,31 @@ TEST(ExportDriver, StoppedExportLeavesTheTargetAsItWas) {
     EXPECT_EQ("what was there", sReadFile(sName));
     EXPECT_FALSE(std::filesystem::exists(sName + ".tmp"));
     EXPECT_EQ(0, iRoutePointNameCount());
+}
+
+// A route point that lies elsewhere than the waypoint of its name goes out
+// under a name of its own, where a format can only name waypoints.
+TEST(ExportDriver, OwnPlacesOfRoutesGetNamesOfTheirOwn) {
+    TempFolder oFolder;
+    Workspace w;
+    for (uint32_t lRoute : {1u, 2u}) {
+        Route o{};
+        o.lNumber = lRoute;
+        Waypoint p = oEmptyWaypoint();
+        std::snprintf(p.szName, sizeof(p.szName), "RPT001");
+        p.lLatitude = static_cast<int32_t>(lRoute) * 1000;
+        iAddRoutePoint(&w, o, p, true);
+        iAddRoute(&w, o);
+    }
+    for (int iType : {1, 2}) {
+        std::string sName = oFolder.sPath(iType == 1 ? "r.vke" : "r.grm");
+        testing::internal::CaptureStderr();
+        ASSERT_EQ(1, iExportTextFile(&w, sName.c_str(), 7, iType));
+        std::string sErr = testing::internal::GetCapturedStderr();
+        EXPECT_NE(sErr.find("1 route points lie elsewhere than the waypoint of their name"),
+                  std::string::npos)
+            << sErr;
+        std::string sText = sReadFile(sName);
+        EXPECT_EQ(nCount(sText, "RPT001-2"), 2u) << sText; // in its route and as a waypoint
+    }
 }

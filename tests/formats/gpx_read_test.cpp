@@ -23,6 +23,7 @@
 #include "garmin/waypoint_symbols.h"
 #include "gpx_store_compare.h"
 #include "gpx_test_support.h"
+#include "tests/store_points.h"
 
 using namespace exchange_test;
 using ::testing::HasSubstr;
@@ -54,7 +55,7 @@ Read oReadBody(Workspace &w, const std::string &sBody) {
 }
 
 std::vector<TrackPoint> aTrack(const Workspace &w) {
-    return {w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end()};
+    return aTrackPoints(*w.pStore);
 }
 
 int nLinesOf(const std::string &s) {
@@ -100,14 +101,14 @@ TEST(GpxRoundTrip, EveryFieldComesBackThroughLoadAndSave) {
     ASSERT_EQ(r.pStore->pRoutes.size(), 2u);
     const Route &a = r.pStore->pRoutes.at(3);
     EXPECT_STREQ(a.szComment, "Sunday & more");
-    ASSERT_EQ(a.lPointCount, 4u);
+    ASSERT_EQ(a.aszPoints.size(), 4u);
     const char *apszOrder[] = {"NORTH", "ALPHA", "RPT001", "ALPHA"};
     for (int k = 0; k < 4; ++k) {
         EXPECT_STREQ(a.aszPoints[k], apszOrder[k]);
     }
     const Route &b = r.pStore->pRoutes.at(7);
     EXPECT_STREQ(b.szComment, "Route 7"); // the name a route without comment is written with
-    ASSERT_EQ(b.lPointCount, 1u);
+    ASSERT_EQ(b.aszPoints.size(), 1u);
     EXPECT_STREQ(b.aszPoints[0], "\xc4rger");
 
     std::vector<TrackPoint> aWritten = aTrack(w), aBack = aTrack(r);
@@ -263,22 +264,28 @@ TEST(GpxRead, RoutesNumbersNamesAndTheirPoints) {
                           "<rte><number>x</number>" +
                               sLong + "</rte>\n");
     EXPECT_EQ(o.iResult, 1);
-    EXPECT_THAT(o.sErr, HasSubstr("2 route points past the 30 a route holds"));
+    EXPECT_EQ(o.sErr, "");
     ASSERT_EQ(w.pStore->pRoutes.size(), 4u);
     const Route &a = w.pStore->pRoutes.at(5);
     EXPECT_STREQ(a.szComment, "A route with a long"); // 20 characters, trimmed
-    ASSERT_EQ(a.lPointCount, 3u);
+    ASSERT_EQ(a.aszPoints.size(), 3u);
     EXPECT_STREQ(a.aszPoints[0], "P1");
     EXPECT_STREQ(a.aszPoints[1], "RPT001");
     EXPECT_STREQ(a.aszPoints[2], "P1");
-    EXPECT_EQ(pFindWaypoint(&w, "P1")->lLatitude, lSemi(3));
+    // The second P1 lies elsewhere: the route keeps its own place, and the
+    // waypoint stays where the first put it; both came only in a route.
+    EXPECT_EQ(pFindWaypoint(&w, "P1")->lLatitude, lSemi(1));
+    EXPECT_EQ(pFindWaypoint(&w, "P1")->fRouteOnly, 1);
+    ASSERT_EQ(a.aOwnPlaces.count(2), 1u);
+    EXPECT_EQ(pRoutePlace(&w, a, 2)->lLatitude, lSemi(3));
+    EXPECT_EQ(pRoutePlace(&w, a, 0)->lLatitude, lSemi(1));
     EXPECT_EQ(pFindWaypoint(&w, "RPT001")->lLatitude, lSemi(2));
     // 5 was taken: the next free numbers from 1.
     EXPECT_EQ(w.pStore->pRoutes.count(1), 1u);
     EXPECT_EQ(w.pStore->pRoutes.count(2), 1u);
     const Route &d = w.pStore->pRoutes.at(3);
-    EXPECT_EQ(d.lPointCount, 30u);
-    EXPECT_STREQ(d.aszPoints[29], "RPT031");
+    EXPECT_EQ(d.aszPoints.size(), 32u); // no cut at 30
+    EXPECT_STREQ(d.aszPoints[31], "RPT033");
     EXPECT_NE(pFindWaypoint(&w, "RPT033"), nullptr); // every point is also a waypoint
 }
 
@@ -314,6 +321,51 @@ TEST(GpxRead, SegmentsOtherVersionsAndSkippedElements) {
     EXPECT_EQ(pFindWaypoint(&n, "W")->sSymbol, sGetStoredSymbol(0, 108));
 }
 
+// Tracks as the file has them: names, order, untimed points where they are;
+// colour, heart rate and cadence of Garmin's extensions, and back out the same.
+TEST(GpxRoundTrip, TracksKeepNamesOrderAndSensors) {
+    ScratchFolder oFolder;
+    Workspace w;
+    Read o = oReadBody(
+        w, "<trk><name>Ride</name><extensions><gpxx:TrackExtension><gpxx:DisplayColor>Red"
+           "</gpxx:DisplayColor></gpxx:TrackExtension></extensions><trkseg>"
+           "<trkpt lat=\"1\" lon=\"1\"><time>2020-01-01T00:00:10Z</time><extensions>"
+           "<gpxtpx:TrackPointExtension "
+           "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v1\">"
+           "<gpxtpx:hr>141</gpxtpx:hr><gpxtpx:cad>88</gpxtpx:cad>"
+           "</gpxtpx:TrackPointExtension></extensions></trkpt>"
+           "<trkpt lat=\"1\" lon=\"2\"><time>2020-01-01T00:00:05Z</time></trkpt>"
+           "</trkseg></trk>\n"
+           "<trk><trkseg><trkpt lat=\"2\" lon=\"1\"/><trkpt lat=\"2\" lon=\"2\"/></trkseg></trk>\n"
+           "<trk><name>Walk</name><trkseg><trkpt lat=\"3\" lon=\"1\">"
+           "<time>2019-01-01T00:00:00Z</time></trkpt></trkseg></trk>\n");
+    ASSERT_EQ(o.iResult, 1) << o.sErr;
+    auto fnCheck = [](const Workspace &r) {
+        const DataStore &s = *r.pStore;
+        ASSERT_EQ(s.aTracks.size(), 3u);
+        EXPECT_EQ(s.aTracks[0].sName, "Ride");
+        EXPECT_EQ(s.aTracks[0].bColor, 9); // Garmin's red
+        EXPECT_EQ(s.aTracks[1].bColor, 255);
+        EXPECT_EQ(s.aTracks[1].sName, "");
+        EXPECT_EQ(s.aTracks[2].sName, "Walk");
+        EXPECT_EQ(s.aTracks[0].aPoints.back().lLongitude, lSemi(2)); // arrival order
+        ASSERT_EQ(s.aTracks[0].aSensors.size(), 2u);
+        EXPECT_EQ(s.aTracks[0].aSensors[0].bHeartRate, 141);
+        EXPECT_EQ(s.aTracks[0].aSensors[0].bCadence, 88);
+        EXPECT_EQ(s.aTracks[0].aSensors[1].bHeartRate, kNoHeartRate);
+        EXPECT_TRUE(s.aTracks[1].aSensors.empty());
+    };
+    fnCheck(w);
+    for (const char *pszName : {"t.gpx", "t.vkd"}) {
+        std::string sPath = oFolder.sPath(pszName);
+        ASSERT_EQ(iSaveFile(&w, sPath.c_str(), 7), 1);
+        Workspace r;
+        ASSERT_EQ(iLoadFile(&r, sPath.c_str()), 1);
+        SCOPED_TRACE(pszName);
+        fnCheck(r);
+    }
+}
+
 TEST(GpxRead, PointsWithoutAValidPositionAreSkippedAndCounted) {
     Workspace w;
     Read o = oReadBody(w, "<wpt lat=\"1\" lon=\"1\"><name>GOOD</name></wpt>\n"
@@ -326,7 +378,7 @@ TEST(GpxRead, PointsWithoutAValidPositionAreSkippedAndCounted) {
     EXPECT_EQ(o.sErr, "quillox: 't.gpx': 5 points without a valid position skipped, the first "
                       "on line 4\n");
     EXPECT_EQ(w.pStore->pWaypoints.size(), 1u);
-    EXPECT_EQ(w.pStore->pTrackPoints.size(), 1u);
+    EXPECT_EQ(aTrackPoints(*w.pStore).size(), 1u);
 }
 
 TEST(GpxRead, NotGpxOrNotWellFormedStopsWithPlace) {
@@ -456,7 +508,7 @@ TEST(GpxReadFile, AFileReadInPiecesStoresWhatItsTextStores) {
         EXPECT_EQ(iImportGpxBuffer(&oBuffer, *pText, "t.gpx"), 1);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
         EXPECT_EQ(gpx_compare::sStoreDifference(*oFile.pStore, *oBuffer.pStore), "");
-        EXPECT_EQ(oFile.pStore->pTrackPoints.size(), w.pStore->pTrackPoints.size());
+        EXPECT_EQ(aTrackPoints(*oFile.pStore).size(), aTrackPoints(*w.pStore).size());
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "store/data_store.h"
+#include "tests/store_points.h"
 
 namespace gpx_compare {
 
@@ -85,7 +86,7 @@ inline std::string sStoreDifference(const DataStore &a, const DataStore &b) {
         !(s = sNumber("track point count", a.lTrackPointCount, b.lTrackPointCount)).empty() ||
         !(s = sNumber("waypoints", a.pWaypoints.size(), b.pWaypoints.size())).empty() ||
         !(s = sNumber("routes", a.pRoutes.size(), b.pRoutes.size())).empty() ||
-        !(s = sNumber("track points", a.pTrackPoints.size(), b.pTrackPoints.size())).empty()) {
+        !(s = sNumber("track points", aTrackPoints(a).size(), aTrackPoints(b).size())).empty()) {
         return s;
     }
     for (auto ia = a.pWaypoints.begin(), ib = b.pWaypoints.begin(); ia != a.pWaypoints.end();
@@ -103,11 +104,11 @@ inline std::string sStoreDifference(const DataStore &a, const DataStore &b) {
         std::string sWhich = "route " + std::to_string(ia->first) + ": ";
         if (!(s = sNumber("route key", ia->first, ib->first)).empty() ||
             !(s = sNumber("number", ra.lNumber, rb.lNumber)).empty() ||
-            !(s = sNumber("point count", ra.lPointCount, rb.lPointCount)).empty() ||
+            !(s = sNumber("point count", ra.aszPoints.size(), rb.aszPoints.size())).empty() ||
             !(s = sField("comment", ra.szComment, rb.szComment, sizeof(ra.szComment))).empty()) {
             return sWhich + s;
         }
-        for (int k = 0; k < kMaxRoutePoints; ++k) {
+        for (size_t k = 0; k < ra.aszPoints.size(); ++k) {
             std::string sName = "point " + std::to_string(k);
             if (!(s = sField(sName.c_str(), ra.aszPoints[k], rb.aszPoints[k], kNameSize)).empty()) {
                 return sWhich + s;
@@ -115,8 +116,9 @@ inline std::string sStoreDifference(const DataStore &a, const DataStore &b) {
         }
     }
     size_t k = 0;
-    for (auto ia = a.pTrackPoints.begin(), ib = b.pTrackPoints.begin(); ia != a.pTrackPoints.end();
-         ++ia, ++ib, ++k) {
+    const std::vector<TrackPoint> &aa = aTrackPoints(a);
+    const std::vector<TrackPoint> &ab = aTrackPoints(b);
+    for (auto ia = aa.begin(), ib = ab.begin(); ia != aa.end(); ++ia, ++ib, ++k) {
         if (!(s = sNumber("latitude", ia->lLatitude, ib->lLatitude)).empty() ||
             !(s = sNumber("longitude", ia->lLongitude, ib->lLongitude)).empty() ||
             !(s = sNumber("time", ia->lTime, ib->lTime)).empty() ||

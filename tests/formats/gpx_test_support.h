@@ -28,7 +28,7 @@ inline Route oRoute(uint32_t lNumber, const char *pszComment,
     o.lNumber = lNumber;
     std::snprintf(o.szComment, sizeof(o.szComment), "%s", pszComment);
     for (const char *pszName : aNames) {
-        std::snprintf(o.aszPoints[o.lPointCount++], kNameSize, "%s", pszName);
+        std::snprintf(pszAppendRoutePoint(o), kNameSize, "%s", pszName);
     }
     return o;
 }

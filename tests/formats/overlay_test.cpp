@@ -2,6 +2,7 @@
 // style switches, and what the reader makes of overlays, ours and others'.
 
 #include "formats/overlay.h"
+#include "tests/store_points.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -105,7 +106,7 @@ TEST(OverlayImport, OwnOverlayReadsBackAsSymbolsAndSegments) {
         EXPECT_EQ(p->bColor, 255);
         EXPECT_EQ(p->sSymbol, 0);
     }
-    std::vector<TrackPoint> aPoints(r.pStore->pTrackPoints.begin(), r.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*r.pStore);
     ASSERT_EQ(aPoints.size(), 3u);
     EXPECT_EQ(aPoints[0].fNewSegment, 1);
     EXPECT_EQ(aPoints[1].fNewSegment, 0);
@@ -123,8 +124,8 @@ TEST(OverlayImport, OtherBlockTypesContinueTheModeBefore) {
                                        "[Symbol 4]\nTyp=5\nXKoord=13\nYKoord=53\n",
                                        "o.ovl"),
               1);
-    ASSERT_EQ(w.pStore->pTrackPoints.size(), 2u);
-    EXPECT_EQ(std::next(w.pStore->pTrackPoints.begin())->fNewSegment, 0);
+    ASSERT_EQ(aTrackPoints(*w.pStore).size(), 2u);
+    EXPECT_EQ(std::next(aTrackPoints(*w.pStore).begin())->fNewSegment, 0);
     // The dot of symbol 3 is stored again at the position of symbol 4.
     ASSERT_EQ(w.pStore->pWaypoints.size(), 1u);
     EXPECT_NEAR(pFindWaypoint(&w, "SYM003")->lLatitude * kSemicircleDegrees, 53.0, 1e-7);

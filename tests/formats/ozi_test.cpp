@@ -2,6 +2,7 @@
 // rules, the readers' header checks, and bad input.
 
 #include "formats/ozi.h"
+#include "tests/store_points.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -76,7 +77,7 @@ TEST(OziTrackLine, AltitudesInFeetBothWays) {
         EXPECT_EQ(sLine, std::string("  48.500000,   9.250000,1,") + c.pszFeet + ",36585.5000000");
         Workspace w;
         ASSERT_EQ(iParseOziTrackPoint(&w, sLine), 1);
-        EXPECT_NEAR(w.pStore->pTrackPoints.begin()->fAltitude, c.fReadBack, 1e-3) << c.pszFeet;
+        EXPECT_NEAR(aTrackPoints(*w.pStore).front().fAltitude, c.fReadBack, 1e-3) << c.pszFeet;
     }
 }
 
@@ -106,8 +107,8 @@ TEST(OziReaders, ReadTheirLinesBack) {
 
     ASSERT_EQ(iParseOziTrackPoint(&w, "  48.500000,   9.250000,1,3281,36585.5000000,extra"), 1);
     ASSERT_EQ(iParseOziTrackPoint(&w, "  48.500000,   9.250000,0,-777,36585.5001157"), 1);
-    ASSERT_EQ(w.pStore->pTrackPoints.size(), 2u);
-    auto it = w.pStore->pTrackPoints.begin();
+    ASSERT_EQ(aTrackPoints(*w.pStore).size(), 2u);
+    auto it = aTrackPoints(*w.pStore).begin();
     EXPECT_EQ(it->lTime, 3712 * 86400 + 43200);
     EXPECT_EQ(it->fNewSegment, 1);
     EXPECT_NEAR(it->fAltitude, 1000.0488, 1e-3);
@@ -147,8 +148,8 @@ TEST(OziRoundTrip, StoreWrittenAndReadBackKeepsItsRecords) {
     EXPECT_EQ(pFindWaypoint(&r, "A")->lTime, 0);
     EXPECT_EQ(pFindWaypoint(&r, "B")->lTime, -86400 * 8036);
     EXPECT_NEAR(pFindWaypoint(&r, "B")->lLatitude * kSemicircleDegrees, -33.9, 1e-6);
-    ASSERT_EQ(r.pStore->pTrackPoints.size(), 2u);
-    auto it = r.pStore->pTrackPoints.begin();
+    ASSERT_EQ(aTrackPoints(*r.pStore).size(), 2u);
+    auto it = aTrackPoints(*r.pStore).begin();
     EXPECT_NEAR(it->lTime, 1000, 1);
     EXPECT_EQ(it->fNewSegment, 1);
     EXPECT_NEAR((++it)->lLongitude * kSemicircleDegrees, 9.35, 1e-6);
@@ -207,7 +208,7 @@ TEST(OziImport, WrongFirstLineStoresNothingAndSaysSo) {
     EXPECT_THAT(sErrors, HasSubstr("'y.plt'"));
     EXPECT_THAT(sErrors, HasSubstr("'z.plt'"));
     EXPECT_TRUE(w.pStore->pWaypoints.empty());
-    EXPECT_TRUE(w.pStore->pTrackPoints.empty());
+    EXPECT_TRUE(aTrackPoints(*w.pStore).empty());
 }
 
 TEST(OziImport, HeaderLinesAreSkippedWhateverTheyHold) {
@@ -227,7 +228,7 @@ TEST(OziImport, HeaderLinesAreSkippedWhateverTheyHold) {
     EXPECT_EQ(iImportOziTrackFromBuffer(
                   &t, "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\n", "t.plt"),
               1);
-    EXPECT_TRUE(t.pStore->pTrackPoints.empty());
+    EXPECT_TRUE(aTrackPoints(*t.pStore).empty());
 }
 
 TEST(OziImport, FuzzShapedInputNeitherCrashesNorHangs) {
@@ -243,7 +244,7 @@ TEST(OziImport, FuzzShapedInputNeitherCrashesNorHangs) {
         Workspace w;
         iImportOziWaypointsFromBuffer(&w, kWaypointHeader + sBody, "f.ozi");
         iImportOziTrackFromBuffer(&w, kTrackHeader + "3\r\n" + sBody, "f.plt");
-        for (const TrackPoint &o : w.pStore->pTrackPoints) {
+        for (const TrackPoint &o : aTrackPoints(*w.pStore)) {
             EXPECT_FALSE(std::isnan(o.fAltitude));
         }
         for (const auto &[sName, o] : w.pStore->pWaypoints) {

@@ -1,4 +1,5 @@
 #include "formats/pcx5.h"
+#include "tests/store_points.h"
 
 #include <gtest/gtest.h>
 
@@ -122,9 +123,9 @@ TEST(Pcx5Writer, EveryNotationRoundTripsTrackAndWaypoints) {
         EXPECT_EQ(3u, nHeaders);
         Workspace r;
         ASSERT_EQ(1, iLoadFile(&r, sName.c_str())) << c.sFormat;
-        ASSERT_EQ(w.pStore->pTrackPoints.size(), r.pStore->pTrackPoints.size());
-        auto it = r.pStore->pTrackPoints.begin();
-        for (const TrackPoint &t : w.pStore->pTrackPoints) {
+        ASSERT_EQ(aTrackPoints(*w.pStore).size(), aTrackPoints(*r.pStore).size());
+        auto it = aTrackPoints(*r.pStore).begin();
+        for (const TrackPoint &t : aTrackPoints(*w.pStore)) {
             const TrackPoint &oRead = *it++;
             EXPECT_EQ(t.lTime, oRead.lTime);
             EXPECT_EQ(t.fNewSegment, oRead.fNewSegment) << t.lTime;
@@ -163,7 +164,7 @@ TEST(Pcx5Writer, RouteBlocksListTheirWaypointsAndLeaveOutMissingOnes) {
     iAddWaypoint(&w, a);
     Route oR{};
     oR.lNumber = 3;
-    oR.lPointCount = 2;
+    oR.aszPoints.resize(2);
     std::strcpy(oR.szComment, "hut");
     std::strcpy(oR.aszPoints[0], "A");
     std::strcpy(oR.aszPoints[1], "GONE");
@@ -231,7 +232,7 @@ TEST(Pcx5Reader, LinesOfAnotherKindStopTheImport) {
         EXPECT_EQ(0, iImportPcx5Buffer(&w, sText, "bad.grm")) << c.pszText;
         std::string sError = testing::internal::GetCapturedStderr();
         EXPECT_NE(sError.find("'bad.grm' line 3:"), std::string::npos) << sError;
-        EXPECT_EQ(1u, w.pStore->pTrackPoints.size()) << c.pszText;
+        EXPECT_EQ(1u, aTrackPoints(*w.pStore).size()) << c.pszText;
     }
 }
 
@@ -243,7 +244,7 @@ TEST(Pcx5Reader, SegmentStartsAfterEveryHLine) {
                                        sT + "4\n",
                                    "s.trk"));
     std::vector<int32_t> aFlags;
-    for (const TrackPoint &t : w.pStore->pTrackPoints) {
+    for (const TrackPoint &t : aTrackPoints(*w.pStore)) {
         aFlags.push_back(t.fNewSegment);
     }
     EXPECT_EQ((std::vector<int32_t>{1, 0, 1, 0}), aFlags);
@@ -253,10 +254,10 @@ TEST(Pcx5Peer, TrackWrittenByAnotherProgramImportsExactly) {
     Workspace w;
     std::string sName = sPeerFile("gpsbabel-pcx5-track.trk");
     ASSERT_EQ(1, iLoadFile(&w, sName.c_str()));
-    ASSERT_EQ(64u, w.pStore->pTrackPoints.size());
+    ASSERT_EQ(64u, aTrackPoints(*w.pStore).size());
     using namespace std::chrono;
-    const TrackPoint &oFirst = *w.pStore->pTrackPoints.begin();
-    const TrackPoint &oLast = *w.pStore->pTrackPoints.rbegin();
+    const TrackPoint &oFirst = *aTrackPoints(*w.pStore).begin();
+    const TrackPoint &oLast = *aTrackPoints(*w.pStore).rbegin();
     // "T  N3003.73100 W09136.62100 25-MAY-02 17:06:21" and the last line.
     EXPECT_EQ(lDeviceTime(2002y / May / 25, 17, 6, 21), oFirst.lTime);
     EXPECT_EQ(lDeviceTime(2002y / May / 25, 19, 5, 57), oLast.lTime);
@@ -268,7 +269,7 @@ TEST(Pcx5Peer, TrackWrittenByAnotherProgramImportsExactly) {
     EXPECT_EQ(1, oFirst.fNewSegment);
     int nSegments = 0;
     int32_t lPrevious = 0;
-    for (const TrackPoint &t : w.pStore->pTrackPoints) {
+    for (const TrackPoint &t : aTrackPoints(*w.pStore)) {
         nSegments += t.fNewSegment != 0 ? 1 : 0;
         EXPECT_GE(t.lTime, lPrevious);
         lPrevious = t.lTime;

@@ -15,6 +15,7 @@
 #include "formats/overlay.h"
 #include "formats/ozi.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 
 using namespace exchange_test;
 
@@ -71,7 +72,7 @@ TEST(PeerOziTrack, Latin1TrackReadsAllPointsDespiteItsCountLine) {
     Workspace w;
     std::string sPath = sPeer("gpsbabel-ozi-track-latin1.plt");
     ASSERT_EQ(iLoadFile(&w, sPath.c_str()), 1);
-    std::vector<TrackPoint> aPoints(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*w.pStore);
     // The count line says 2390; the file holds 44 points, and all of them count.
     ASSERT_EQ(aPoints.size(), 44u);
     std::vector<GpxPoint> aExpected =
@@ -121,7 +122,7 @@ TEST(PeerOverlay, NineSymbolsGiveFourSegmentsAndOneLabel) {
     const Waypoint *p = pFindWaypoint(&w, "SYM003");
     ASSERT_NE(p, nullptr);
     EXPECT_NEAR(p->lLatitude * kSemicircleDegrees, 51.80532805, 1e-7);
-    std::vector<TrackPoint> aPoints(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*w.pStore);
     ASSERT_EQ(aPoints.size(), 85u);
     std::vector<size_t> aStarts;
     for (size_t k = 0; k < aPoints.size(); ++k) {

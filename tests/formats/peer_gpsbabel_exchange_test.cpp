@@ -15,19 +15,11 @@
 #include "files/load_save.h"
 #include "formats/ozi.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 
 using namespace exchange_test;
 
 namespace {
-
-// Runs gpsbabel with the arguments, killed after 60 seconds; true when it
-// ended with status 0. Its standard error goes to a file of the folder.
-bool fRunGpsbabel(const ScratchFolder &oFolder, const std::string &sArguments) {
-    std::string sCommand =
-        "timeout 60 gpsbabel " + sArguments + " 2>" + oFolder.sPath("gpsbabel.err");
-    int iStatus = std::system(sCommand.c_str());
-    return iStatus == 0;
-}
 
 // One row of GPSBabel's unicsv output, by column name.
 using CsvRow = std::map<std::string, std::string>;
@@ -167,7 +159,7 @@ TEST(PeerGpsbabelOzi, ReadsOurTrackFile) {
     ASSERT_TRUE(
         fRunGpsbabel(oFolder, "-t -i ozi -f " + sPlt + " -o unicsv -F " + oFolder.sPath("t.csv")));
     std::vector<CsvRow> aRows = aReadUnicsv(oFolder.sPath("t.csv"));
-    std::vector<TrackPoint> aPoints(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*w.pStore);
     ASSERT_EQ(aRows.size(), aPoints.size());
     for (size_t k = 0; k < aPoints.size(); ++k) {
         SCOPED_TRACE(k);
@@ -219,7 +211,7 @@ TEST(PeerGpsbabelOzi, OurReadersTakeWhatGpsbabelWrites) {
     EXPECT_NEAR(p->lLatitude * kSemicircleDegrees, -0.5, 1e-6);
     EXPECT_NEAR(p->lLongitude * kSemicircleDegrees, 179.999999, 1e-6);
 
-    std::vector<TrackPoint> aPoints(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*w.pStore);
     ASSERT_EQ(aPoints.size(), 3u);
     const double adLatitudes[] = {48.5, 48.51, -48.52};
     const double adLongitudes[] = {9.25, 9.26, -9.27};
@@ -245,7 +237,7 @@ TEST(PeerGpsbabelNmea, ReadsOurSentences) {
     // GPSBabel warns on standard error about every sentence whose checksum is wrong.
     EXPECT_EQ(sReadFile(oFolder.sPath("gpsbabel.err")), "");
     std::vector<CsvRow> aRows = aReadUnicsv(oFolder.sPath("t.csv"));
-    std::vector<TrackPoint> aPoints(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*w.pStore);
     ASSERT_EQ(aRows.size(), aPoints.size());
     for (size_t k = 0; k < aPoints.size(); ++k) {
         SCOPED_TRACE(k);
@@ -270,7 +262,7 @@ TEST(PeerGpsbabelNmea, ReceiverLogReplayedThroughOurFileKeepsItsPoints) {
     Workspace w;
     ASSERT_EQ(iLoadFile(&w, oFolder.sPath("log.plt").c_str()), 1);
     std::vector<CsvRow> aLog = aReadUnicsv(oFolder.sPath("log.csv"));
-    ASSERT_EQ(w.pStore->pTrackPoints.size(), aLog.size());
+    ASSERT_EQ(aTrackPoints(*w.pStore).size(), aLog.size());
     ASSERT_GT(aLog.size(), 100u);
     std::string sNme = oFolder.sPath("again.nme");
     ASSERT_EQ(iSaveFile(&w, sNme.c_str(), 7), 1);
@@ -299,7 +291,7 @@ TEST(PeerGpsbabelKml, OurFileIsXmlAndItsCoordinatesRead) {
     ASSERT_TRUE(
         fRunGpsbabel(oFolder, "-t -i kml -f " + sKml + " -o unicsv -F " + oFolder.sPath("t.csv")));
     std::vector<CsvRow> aRows = aReadUnicsv(oFolder.sPath("t.csv"));
-    std::vector<TrackPoint> aPoints(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aPoints = aTrackPoints(*w.pStore);
     ASSERT_EQ(aRows.size(), aPoints.size());
     for (size_t k = 0; k < aPoints.size(); ++k) {
         SCOPED_TRACE(k);

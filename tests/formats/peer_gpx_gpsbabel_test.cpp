@@ -19,16 +19,11 @@
 #include "files/load_save.h"
 #include "formats/gpx.h"
 #include "gpx_test_support.h"
+#include "tests/store_points.h"
 
 using namespace exchange_test;
 
 namespace {
-
-bool fRunGpsbabel(const ScratchFolder &oFolder, const std::string &sArguments) {
-    std::string sCommand =
-        "timeout 60 gpsbabel " + sArguments + " 2>" + oFolder.sPath("gpsbabel.err");
-    return std::system(sCommand.c_str()) == 0;
-}
 
 // One point of a GPX file as the text says it, read with regular expressions
 // (not with the program's reader).
@@ -161,7 +156,7 @@ TEST(PeerGpsbabelGpx, FindsOurWaypointsRoutesAndTrack) {
 
     std::vector<TextPoint> aTrackText =
         aTextPoints(sThroughGpsbabel(oFolder, sOurs, "gpx", "-t", "t.gpx"), "trkpt");
-    std::vector<TrackPoint> aStored(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> aStored = aTrackPoints(*w.pStore);
     ASSERT_EQ(aTrackText.size(), aStored.size());
     for (size_t n = 0; n < aStored.size(); ++n) {
         SCOPED_TRACE(n);
@@ -189,7 +184,7 @@ TEST(PeerGpsbabelGpx, WeReadItsGpxOfAnOziTrack) {
         SCOPED_TRACE(sPath);
         Workspace w;
         ASSERT_EQ(iLoadFile(&w, sPath.c_str()), 1);
-        std::vector<TrackPoint> a(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+        std::vector<TrackPoint> a = aTrackPoints(*w.pStore);
         ASSERT_EQ(a.size(), aExpected.size());
         for (size_t n = 0; n < a.size(); ++n) {
             SCOPED_TRACE(n);
@@ -206,9 +201,9 @@ TEST(PeerGpsbabelGpx, WeReadItsGpxOfAnOverlay) {
     ScratchFolder oFolder;
     std::string sExpected = sReadFile(sPeerFile("gpsbabel-top50-overlay.expected.gpx"));
     std::vector<TextPoint> aRoutePoints = aTextPoints(sExpected, "rtept");
-    std::vector<TextPoint> aTrackPoints = aTextPoints(sExpected, "trkpt");
+    std::vector<TextPoint> aTextTrackPoints = aTextPoints(sExpected, "trkpt");
     ASSERT_EQ(aRoutePoints.size(), 29u);
-    ASSERT_EQ(aTrackPoints.size(), 55u);
+    ASSERT_EQ(aTextTrackPoints.size(), 55u);
     std::string sTheirs = oFolder.sPath("theirs.gpx");
     std::string sBabel = sThroughGpsbabel(oFolder, sPeerFile("gpsbabel-top50-overlay.ovl"),
                                           "ggv_ovl", "-r -t -w", "ovl.gpx");
@@ -224,10 +219,10 @@ TEST(PeerGpsbabelGpx, WeReadItsGpxOfAnOverlay) {
         for (const auto &[lKey, oRoute] : w.pStore->pRoutes) {
             EXPECT_EQ(lKey, lNumber);
             EXPECT_EQ(oRoute.szComment, "Route " + std::to_string(lNumber));
-            ASSERT_EQ(oRoute.lPointCount, anPoints[lNumber - 1]);
-            for (uint32_t n = 0; n < oRoute.lPointCount; ++n, ++nNext) {
+            ASSERT_EQ(oRoute.aszPoints.size(), anPoints[lNumber - 1]);
+            for (uint32_t n = 0; n < oRoute.aszPoints.size(); ++n, ++nNext) {
                 const TextPoint &t = aRoutePoints[nNext];
-                EXPECT_EQ(oRoute.aszPoints[n], t.sName);
+                EXPECT_EQ(std::string(oRoute.aszPoints[n]), t.sName);
                 const Waypoint *p = pFindWaypoint(&w, oRoute.aszPoints[n]);
                 ASSERT_NE(p, nullptr);
                 EXPECT_EQ(p->lLatitude, lSemicircles(t.dLatitude));
@@ -235,12 +230,12 @@ TEST(PeerGpsbabelGpx, WeReadItsGpxOfAnOverlay) {
             }
             ++lNumber;
         }
-        std::vector<TrackPoint> a(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
-        ASSERT_EQ(a.size(), aTrackPoints.size());
+        std::vector<TrackPoint> a = aTrackPoints(*w.pStore);
+        ASSERT_EQ(a.size(), aTextTrackPoints.size());
         for (size_t n = 0; n < a.size(); ++n) {
-            EXPECT_EQ(a[n].lLatitude, lSemicircles(aTrackPoints[n].dLatitude));
-            EXPECT_EQ(a[n].lLongitude, lSemicircles(aTrackPoints[n].dLongitude));
-            EXPECT_EQ(a[n].fNewSegment != 0, aTrackPoints[n].fSegmentStart);
+            EXPECT_EQ(a[n].lLatitude, lSemicircles(aTextTrackPoints[n].dLatitude));
+            EXPECT_EQ(a[n].lLongitude, lSemicircles(aTextTrackPoints[n].dLongitude));
+            EXPECT_EQ(a[n].fNewSegment != 0, aTextTrackPoints[n].fSegmentStart);
         }
     }
 }

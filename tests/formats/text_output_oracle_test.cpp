@@ -241,9 +241,10 @@ void vFillStore(Workspace &w, int nTrackPoints, int nWaypoints) {
         Route oRoute{};
         oRoute.lNumber = lNumber;
         std::snprintf(oRoute.szComment, sizeof(oRoute.szComment), "ROUTE %u", lNumber);
-        oRoute.lPointCount = lNumber * 7 % kMaxRoutePoints + 2;
-        for (uint32_t k = 0; k < oRoute.lPointCount; ++k) {
-            std::snprintf(oRoute.aszPoints[k], kNameSize, "%s",
+        // Up to 44 points: past the 30 the older files held.
+        const uint32_t nPoints = lNumber * 11 % 45 + 2;
+        for (uint32_t k = 0; k < nPoints; ++k) {
+            std::snprintf(pszAppendRoutePoint(oRoute), kNameSize, "%s",
                           asNames[(lNumber * 13 + k) % asNames.size()].c_str());
         }
         iAddRoute(&w, oRoute);

@@ -15,6 +15,7 @@
 #include "formats/text_export.h"
 #include "geo/units.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 
 namespace {
 
@@ -90,12 +91,12 @@ TEST(UnreadablePositions, StopTheImportAtTheirLineAndKeepWhatCameBefore) {
         EXPECT_NE(sError.find(c.pszReason), std::string::npos) << sError;
         // Exactly what stood before the bad line, and nothing at 0 degrees 0 degrees.
         const DataStore &o = *w.pStore;
-        EXPECT_EQ(o.pWaypoints.size() + o.pTrackPoints.size(),
+        EXPECT_EQ(o.pWaypoints.size() + aTrackPoints(o).size(),
                   std::string(c.pszName) == "d.grm" || std::string(c.pszName) == "e.grm" ? 2u : 1u);
         for (const auto &[sName, oWaypoint] : o.pWaypoints) {
             EXPECT_FALSE(oWaypoint.lLatitude == 0 && oWaypoint.lLongitude == 0) << sName;
         }
-        for (const TrackPoint &oPoint : o.pTrackPoints) {
+        for (const TrackPoint &oPoint : aTrackPoints(o)) {
             EXPECT_FALSE(oPoint.lLatitude == 0 && oPoint.lLongitude == 0);
         }
     }

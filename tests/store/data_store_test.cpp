@@ -8,6 +8,7 @@
 
 #include "store/data_store.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ std::vector<std::string> asNames(const Workspace &w) {
 
 std::vector<int32_t> alTags(const Workspace &w) {
     std::vector<int32_t> al;
-    for (const TrackPoint &o : w.pStore->pTrackPoints) {
+    for (const TrackPoint &o : aTrackPoints(*w.pStore)) {
         al.push_back(o.lLatitude);
     }
     return al;
@@ -116,7 +117,7 @@ TEST(RouteOrder, NumbersAscendUnsignedAndReplace) {
     }
     Route oSecond{};
     oSecond.lNumber = 7;
-    oSecond.lPointCount = 1;
+    oSecond.aszPoints.resize(1);
     std::snprintf(oSecond.aszPoints[0], kNameSize, "  P1 ");
     iAddRoute(&w, oSecond);
 
@@ -129,12 +130,15 @@ TEST(RouteOrder, NumbersAscendUnsignedAndReplace) {
     EXPECT_STREQ(w.pStore->pRoutes.at(7).aszPoints[0], "P1");
 }
 
-TEST(RouteOrder, PointCountAboveThirtyIsClamped) {
+TEST(RouteOrder, ARouteKeepsEveryPoint) {
     Workspace w;
     Route o{};
-    o.lPointCount = 1000;
+    o.aszPoints.resize(70000);
+    o.aOwnPlaces[5] = oEmptyWaypoint();
+    o.aOwnPlaces[70000] = oEmptyWaypoint(); // past the last point: belongs to none
     iAddRoute(&w, o);
-    EXPECT_EQ(w.pStore->pRoutes.at(0).lPointCount, 30u);
+    EXPECT_EQ(w.pStore->pRoutes.at(0).aszPoints.size(), 70000u);
+    EXPECT_EQ(w.pStore->pRoutes.at(0).aOwnPlaces.size(), 1u);
 }
 
 TEST(TrackPointOrder, TimesAscendEqualTimesGoInFrontUntimedKeepArrival) {
@@ -219,4 +223,30 @@ TEST(DuplicateString, CopiesOrGivesNothing) {
     ASSERT_NE(psz, nullptr);
     EXPECT_STREQ(psz, "abc");
     delete[] psz;
+}
+
+// A route point that came only in a route keeps its place in that route when
+// a waypoint of its name arrives elsewhere; one at the same place is the same.
+TEST(RoutePlaces, RouteOnlyPointsKeepTheirPlace) {
+    Workspace w;
+    Route o{};
+    o.lNumber = 1;
+    Waypoint p = oEmptyWaypoint();
+    std::strcpy(p.szName, "RPT001");
+    p.lLatitude = 10;
+    ASSERT_EQ(iAddRoutePoint(&w, o, p, true), 1);
+    ASSERT_EQ(iAddRoute(&w, o), 1);
+    EXPECT_EQ(pFindWaypoint(&w, "RPT001")->fRouteOnly, 1);
+    Waypoint q = oEmptyWaypoint();
+    std::strcpy(q.szName, "RPT001");
+    q.lLatitude = 20;
+    ASSERT_EQ(iAddWaypoint(&w, q), 1);
+    EXPECT_EQ(pFindWaypoint(&w, "RPT001")->fRouteOnly, 0);
+    EXPECT_EQ(pRoutePlace(&w, w.pStore->pRoutes.at(1), 0)->lLatitude, 10);
+    Route o2{};
+    o2.lNumber = 2;
+    Waypoint r = q;
+    ASSERT_EQ(iAddRoutePoint(&w, o2, r, true), 1);
+    EXPECT_TRUE(o2.aOwnPlaces.empty());
+    EXPECT_EQ(pFindWaypoint(&w, "RPT001")->fRouteOnly, 0); // it came on its own before
 }

@@ -11,6 +11,7 @@
 #include "e2e/transfer_data.h"
 #include "geo/units.h"
 #include "peer_gpsbabel_support.h"
+#include "tests/store_points.h"
 
 namespace {
 
@@ -97,8 +98,8 @@ TEST_P(GpsbabelDownload, Routes) {
     for (const auto &[lNumber, oRoute] : oServed.pStore->pRoutes) {
         const GpxRoute &oGot = o.aRoutes[i++];
         EXPECT_EQ(oGot.sName, oRoute.szComment);
-        ASSERT_EQ(oGot.aPoints.size(), oRoute.lPointCount);
-        for (uint32_t n = 0; n < oRoute.lPointCount; ++n) {
+        ASSERT_EQ(oGot.aPoints.size(), oRoute.aszPoints.size());
+        for (uint32_t n = 0; n < oRoute.aszPoints.size(); ++n) {
             EXPECT_EQ(oGot.aPoints[n].sName, oRoute.aszPoints[n]);
             const Waypoint *p = pFindWaypoint(&oServed, oRoute.aszPoints[n]);
             ASSERT_NE(p, nullptr);
@@ -116,9 +117,9 @@ TEST_P(GpsbabelDownload, TracksWithTheirSegments) {
         aGot.insert(aGot.end(), a.begin(), a.end());
     }
     EXPECT_EQ(anSegmentSizes, (std::vector<size_t>{20, 20}));
-    ASSERT_EQ(aGot.size(), oServed.pStore->pTrackPoints.size());
+    ASSERT_EQ(aGot.size(), aTrackPoints(*oServed.pStore).size());
     size_t i = 0;
-    for (const TrackPoint &oWanted : oServed.pStore->pTrackPoints) {
+    for (const TrackPoint &oWanted : aTrackPoints(*oServed.pStore)) {
         const GpxPoint &oPoint = aGot[i++];
         vExpectAt(oPoint, oWanted.lLatitude, oWanted.lLongitude);
         EXPECT_EQ(oPoint.sTime, sGpxTime(oWanted.lTime));

@@ -10,6 +10,7 @@
 #include "e2e/transfer_data.h"
 #include "geo/units.h"
 #include "peer_gpsbabel_support.h"
+#include "tests/store_points.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ TEST_P(GpsbabelUpload, Routes) {
     vUpload("-r", w);
     ASSERT_EQ(w.pStore->pRoutes.size(), 1u);
     const Route &o = w.pStore->pRoutes.begin()->second;
-    ASSERT_EQ(o.lPointCount, 3u);
+    ASSERT_EQ(o.aszPoints.size(), 3u);
     EXPECT_STREQ(o.aszPoints[0], "ALPHA");
     EXPECT_STREQ(o.aszPoints[1], "BRAVO");
     EXPECT_STREQ(o.aszPoints[2], "DELTA");
@@ -133,7 +134,7 @@ TEST_P(GpsbabelUpload, TracksWithTheirSegments) {
     const double adLat[] = {47.0, 47.001, 47.002, 47.01, 47.011};
     const double adLon[] = {8.0, 8.001, 8.002, 8.01, 8.011};
     const int32_t alTime[] = {1086163200, 1086163210, 1086163220, 1086166800, 1086166810};
-    std::vector<TrackPoint> a(w.pStore->pTrackPoints.begin(), w.pStore->pTrackPoints.end());
+    std::vector<TrackPoint> a = aTrackPoints(*w.pStore);
     // A host may lead with a point of its own; the points it was given follow.
     ASSERT_GE(a.size(), 5u);
     a.erase(a.begin(), a.end() - 5);

@@ -31,6 +31,12 @@ class Fields {
         std::memcpy(&l, &f, sizeof(l));
         return i32(static_cast<int32_t>(l));
     }
+    Fields &f64(double d) {
+        uint64_t l = 0;
+        std::memcpy(&l, &d, sizeof(l));
+        i32(static_cast<int32_t>(l & 0xFFFFFFFFu));
+        return i32(static_cast<int32_t>(l >> 32));
+    }
     Fields &fill(int i, size_t n) {
         m_a.insert(m_a.end(), n, static_cast<uint8_t>(i));
         return *this;
@@ -61,6 +67,7 @@ constexpr uint8_t kRecRouteWaypoint = 0x1E;
 constexpr uint8_t kRecTrackPoint = 0x22;
 constexpr uint8_t kRecWaypoint = 0x23;
 constexpr uint8_t kRecRouteLink = 0x62;
+constexpr uint8_t kRecPvt = 0x33;
 constexpr uint8_t kRecTrackHeader = 0x63;
 constexpr uint8_t kRecCapabilities = 0xFD;
 constexpr uint8_t kRecProductRequest = 0xFE;
@@ -70,6 +77,7 @@ constexpr int kCmdRoutes = 4;
 constexpr int kCmdTime = 5;
 constexpr int kCmdTracks = 6;
 constexpr int kCmdWaypoints = 7;
+constexpr int kCmdStartPositionReports = 49;
 constexpr int kCmdStopPositionReports = 50;
 
 inline Bytes aStartSession() {
@@ -192,6 +200,37 @@ inline Bytes aD301(int32_t lLatitude, int32_t lLongitude, int32_t lTime, float f
         .f32(fAltitude)
         .f32(0.0f)
         .u8(fNewSegment ? 1 : 0);
+}
+
+// A position report in format 800: the fix at a latitude and longitude in
+// degrees, its time as days of the receiver's week count and seconds into
+// that week, 18 leap seconds; no errors, standing still.
+struct D800 {
+    int iFixType = 3; // 3D
+    double dLatitude = 0;
+    double dLongitude = 0;
+    float fAltitude = 0;  // above the ellipsoid
+    float fMslHeight = 0; // mean sea level above the ellipsoid, negated
+    int32_t lWeekDays = 0;
+    double dTimeOfWeek = 0;
+};
+inline Bytes aD800(const D800 &o) {
+    constexpr double kdRadiansPerDegree = 3.14159265358979323846 / 180.0;
+    return Fields()
+        .f32(o.fAltitude)
+        .f32(0.0f) // estimated position error
+        .f32(0.0f) // horizontal
+        .f32(0.0f) // vertical
+        .u16(o.iFixType)
+        .f64(o.dTimeOfWeek)
+        .f64(o.dLatitude * kdRadiansPerDegree)
+        .f64(o.dLongitude * kdRadiansPerDegree)
+        .f32(0.0f) // east
+        .f32(0.0f) // north
+        .f32(0.0f) // up
+        .f32(o.fMslHeight)
+        .u16(18)
+        .i32(o.lWeekDays);
 }
 
 } // namespace usbemu

@@ -62,6 +62,11 @@ class UsbConversation {
     // The unit's bulk queue has run empty: the program's next read of the
     // bulk pipe gets zero bytes (and the next bulk packet needs a new batch).
     void vBulkQueueRunsEmpty();
+    // The unit falls silent: up to iReads reads of the interrupt pipe fail,
+    // one after the other, until the program writes again. The program may
+    // use fewer of them (it stops reading at a time of its own); the replay
+    // check accepts any first part of them.
+    void vUnitFallsSilent(int iReads);
 
     // The script for umockdev-run --ioctl.
     std::string sScript() const;
@@ -84,6 +89,7 @@ class UsbConversation {
         size_t nBufferLength;
         Bytes aData; // what the URB carries (IN: what the unit returns)
         std::string sWhat;
+        bool fOptional = false;
     };
     void vAdd(uint8_t bType, uint8_t bEndpoint, size_t nBufferLength, const Bytes &aData,
               const std::string &sWhat);

@@ -19,8 +19,10 @@
 #include <unistd.h>
 
 #include "files/load_save.h"
+#include "formats/nmea_export.h"
 #include "garmin_messages.h"
 #include "store/workspace.h"
+#include "tests/store_points.h"
 #include "umockdev_run.h"
 
 namespace {
@@ -161,16 +163,16 @@ TEST_F(UsbEmulation, DownloadOfWaypointsRoutesAndATrack) {
     ASSERT_EQ(w.pStore->pRoutes.size(), 2u);
     const Route &oFirst = w.pStore->pRoutes.at(1);
     EXPECT_STREQ(oFirst.szComment, "TO THE CAIRN");
-    ASSERT_EQ(oFirst.lPointCount, 2u);
+    ASSERT_EQ(oFirst.aszPoints.size(), 2u);
     EXPECT_STREQ(oFirst.aszPoints[0], "ABBEY");
     EXPECT_STREQ(oFirst.aszPoints[1], "CAIRN");
     const Route &oSecond = w.pStore->pRoutes.at(2);
     EXPECT_STREQ(oSecond.szComment, "BACK");
-    ASSERT_EQ(oSecond.lPointCount, 1u);
+    ASSERT_EQ(oSecond.aszPoints.size(), 1u);
     EXPECT_STREQ(oSecond.aszPoints[0], "BRIDGE");
-    ASSERT_EQ(w.pStore->pTrackPoints.size(), 3u);
+    ASSERT_EQ(aTrackPoints(*w.pStore).size(), 3u);
     int i = 0;
-    for (const TrackPoint &p : w.pStore->pTrackPoints) {
+    for (const TrackPoint &p : aTrackPoints(*w.pStore)) {
         EXPECT_EQ(p.lLatitude, 560000000 + 100000 * i);
         EXPECT_EQ(p.lLongitude, 90000000 - 50000 * i);
         EXPECT_EQ(p.lTime, 1100000000 + 15 * i);
@@ -200,7 +202,7 @@ TEST_F(UsbEmulation, UploadSendsTheRecordLayoutsByteForByte) {
     Route oRoute{};
     oRoute.lNumber = 2;
     std::snprintf(oRoute.szComment, sizeof(oRoute.szComment), "UPLOAD ROUTE");
-    oRoute.lPointCount = 2;
+    oRoute.aszPoints.resize(2);
     std::snprintf(oRoute.aszPoints[0], kNameSize, "BRAVO");
     std::snprintf(oRoute.aszPoints[1], kNameSize, "ALPHA");
     ASSERT_EQ(iAddRoute(&w, oRoute), 1);
@@ -318,7 +320,7 @@ TEST_F(UsbEmulation, A201RouteDownloadOfAnEtrexHc) {
     ASSERT_EQ(w.pStore->pRoutes.size(), 1u);
     const Route &oRoute = w.pStore->pRoutes.begin()->second;
     EXPECT_STREQ(oRoute.szComment, "OVER THE PASS");
-    ASSERT_EQ(oRoute.lPointCount, 3u);
+    ASSERT_EQ(oRoute.aszPoints.size(), 3u);
     for (size_t n = 0; n < aPoints.size(); ++n) {
         EXPECT_EQ(oRoute.aszPoints[n], aPoints[n].sName);
         const Waypoint &oGot = w.pStore->pWaypoints.at(aPoints[n].sName);
@@ -326,6 +328,60 @@ TEST_F(UsbEmulation, A201RouteDownloadOfAnEtrexHc) {
         EXPECT_EQ(oGot.lLatitude, aPoints[n].lLatitude);
         EXPECT_EQ(oGot.fAltitude, aPoints[n].fAltitude);
     }
+}
+
+// /n over USB: the unit streams D800 records on the interrupt pipe, each of
+// 76 bytes (two chunks), then falls silent; Ctrl+C ends the report, and the
+// unit is told to stop. A fix without a position is not written.
+TEST_F(UsbEmulation, LivePositionWritesEachFixAndStopsTheUnit) {
+    constexpr int32_t kWeekDays = 12565; // Sunday 26 May 2024
+    constexpr double kSaturday0830 = 6 * 86400.0 + 8.5 * 3600.0 + 18.0;
+    const std::vector<D800> aFixes = {
+        {3, 46.8, 8.2, 550.5f, -47.5f, kWeekDays, kSaturday0830},
+        {1, 0.0, 0.0, 0.0f, 0.0f, kWeekDays, kSaturday0830 + 1},
+        {2, 46.81, 8.21, 560.5f, -47.5f, kWeekDays, kSaturday0830 + 2}};
+    UsbConversation o;
+    vOpenAndIdentify(o, std::string(kszCapabilities) + " A800 D800");
+    o.vHostSends(aCommand(kCmdStopPositionReports), "stop PVT command");
+    o.vHostSends(aCommand(kCmdStartPositionReports), "start PVT command");
+    for (const D800 &oFix : aFixes) {
+        o.vUnitSends(aMessage(kRecPvt, aD800(oFix)), Pipe::kInterrupt, "PVT");
+    }
+    o.vUnitFallsSilent(200);
+    o.vHostSends(aCommand(kCmdStopPositionReports), "stop PVT command");
+
+    // Ctrl+C once both fixes are in the file (or after 20 s, by when the
+    // program has long given the silent unit up).
+    EmulatedRunOptions oOptions;
+    oOptions.sDevices = sDevicePath("garmin-usb-unit.umockdev");
+    oOptions.sScript = o.sScript();
+    oOptions.sBefore = "(i=0; while [ $i -lt 200 ] && [ \"$(grep -c GPGGA live.nme)\" != 2 ]; do "
+                       "sleep 0.1; i=$((i+1)); done; kill -INT $$) </dev/null >/dev/null 2>&1 &";
+    EmulatedRun r = oRunEmulated(oDir, oOptions, {"/c", "U", "/n", "live.nme"});
+    vExpectCleanRun(r, o);
+    EXPECT_NE(r.sOut.find("Live position: 2 fixes written\n"), std::string::npos) << r.sOut;
+    std::string sExpected;
+    for (const char *psz : {"GPRMC,083000,A,4648.00,N,00812.00,E,000.0,000.0,010624,000.0,E",
+                            "GPGGA,083000,4648.00,N,00812.00,E,1,,,503.0,M,47.5,M,,",
+                            "GPRMC,083002,A,4648.60,N,00812.60,E,000.0,000.0,010624,000.0,E",
+                            "GPGGA,083002,4648.60,N,00812.60,E,1,,,513.0,M,47.5,M,,"}) {
+        char szSum[4];
+        std::snprintf(szSum, sizeof(szSum), "%02X", uNmeaChecksum(psz));
+        sExpected += std::string("$") + psz + "*" + szSum + "\r\n";
+    }
+    EXPECT_EQ(sReadFile(oDir.sPath("live.nme")), sExpected);
+}
+
+TEST_F(UsbEmulation, LivePositionOfAUnitWithoutA800IsOneLineAndSendsNothing) {
+    UsbConversation o;
+    vOpenAndIdentify(o, kszCapabilities);
+    vWriteFile(oDir.sPath("old.nme"), "kept");
+    EmulatedRun r = oRun(o, {"/c", "U", "/n", "old.nme"});
+    EXPECT_EQ(r.iExitStatus, 1);
+    EXPECT_EQ(r.sErr, "quillox: the receiver on USB does not report its position (it lists no "
+                      "A800)\n");
+    EXPECT_EQ(o.sCheckReplay(r.sTrace), "");
+    EXPECT_EQ(sReadFile(oDir.sPath("old.nme")), "kept");
 }
 
 TEST_F(UsbEmulation, NoGarminUnitAmongTheDevices) {
