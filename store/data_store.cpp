@@ -19,14 +19,33 @@ size_t nFieldLength(const char *pszField, size_t nSize) {
 
 // Where memory runs out for the tally, a replacement may go uncounted; the
 // waypoint is stored all the same.
-void vNoteImported(DataStore &oStore, const std::string &sName) {
-    if (oStore.pImportTally == nullptr) {
+void vNoteImported(DataStore &oStore, const Waypoint &oStored) {
+    ImportTally *p = oStore.pImportTally;
+    if (p == nullptr) {
         return;
     }
     try {
-        oStore.pImportTally->aNames.insert(sName);
+        if (p->fIndexed) {
+            p->aIndex.insert(&oStored);
+        } else {
+            p->apStored.push_back(&oStored);
+        }
     } catch (const std::bad_alloc &) {
     }
+}
+
+// True when the running import stored the record.
+bool fStoredByThisImport(ImportTally &o, const Waypoint &oStored) {
+    if (!o.fIndexed) {
+        try {
+            o.aIndex.insert(o.apStored.begin(), o.apStored.end());
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        o.apStored = std::vector<const Waypoint *>();
+        o.fIndexed = true;
+    }
+    return o.aIndex.count(&oStored) != 0;
 }
 
 void vKeepRoutePlaces(DataStore &oStore, const Waypoint &oPlace) {
@@ -98,7 +117,7 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
                 const bool fMoved = oStored.lLatitude != oWaypoint.lLatitude ||
                                     oStored.lLongitude != oWaypoint.lLongitude;
                 if (pStore->pImportTally != nullptr && fMoved &&
-                    pStore->pImportTally->aNames.count(it->first) != 0) {
+                    fStoredByThisImport(*pStore->pImportTally, oStored)) {
                     ++pStore->pImportTally->nReplaced;
                 }
                 // The routes a route point came with keep passing where it was.
@@ -107,7 +126,7 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
                 }
                 oStored = oWaypoint;
             }
-            vNoteImported(*pStore, it->first);
+            vNoteImported(*pStore, oStored);
             return 1;
         }
         it = pStore->pWaypoints.emplace_hint(it, std::string(svName), oWaypoint);
@@ -115,7 +134,7 @@ int iAddWaypoint(Workspace *pWorkspace, Waypoint &oWaypoint) {
         return 0;
     }
     ++pStore->lWaypointCount;
-    vNoteImported(*pStore, it->first);
+    vNoteImported(*pStore, it->second);
     return 1;
 }
 
