@@ -245,6 +245,20 @@ struct NativeReader {
         return true;
     }
 
+    // The points of version 1.2's one list, into the track kept in time order.
+    ReadResult eTrackByTime(uint32_t lCount) {
+        for (uint32_t i = 0; i < lCount; ++i) {
+            TrackPoint oPoint;
+            if (!fReadPoint(oPoint)) {
+                return ReadResult::kTruncated;
+            }
+            if (!iAddTrackPoint(pWorkspace, oPoint)) {
+                return ReadResult::kNoMemory;
+            }
+        }
+        return ReadResult::kOk;
+    }
+
     ReadResult eTrackPoints() {
         uint32_t lCount;
         if (!oIn.fU32(lCount)) {
@@ -252,16 +266,7 @@ struct NativeReader {
         }
         nTrackBase = pWorkspace->pStore->aTracks.size();
         if (!oExt.fHasTracks) {
-            for (uint32_t i = 0; i < lCount; ++i) {
-                TrackPoint oPoint;
-                if (!fReadPoint(oPoint)) {
-                    return ReadResult::kTruncated;
-                }
-                if (!iAddTrackPoint(pWorkspace, oPoint)) {
-                    return ReadResult::kNoMemory;
-                }
-            }
-            return ReadResult::kOk;
+            return eTrackByTime(lCount);
         }
         // The extension splits the one list into its tracks; where its counts
         // do not add up to the list, the list is read as version 1.2 has it.
@@ -271,16 +276,7 @@ struct NativeReader {
         }
         if (llSum != lCount) {
             sFault = "its extension section gives other track point counts than the file holds";
-            for (uint32_t i = 0; i < lCount; ++i) {
-                TrackPoint oPoint;
-                if (!fReadPoint(oPoint)) {
-                    return ReadResult::kTruncated;
-                }
-                if (!iAddTrackPoint(pWorkspace, oPoint)) {
-                    return ReadResult::kNoMemory;
-                }
-            }
-            return ReadResult::kOk;
+            return eTrackByTime(lCount);
         }
         for (const ExtensionTrack &t : oExt.aTracks) {
             int32_t lTrack = -1;
