@@ -26,22 +26,23 @@ void vText32(ByteWriter &oOut, std::string_view sv) {
     oOut.vBytes(sv.data(), sv.size());
 }
 
-bool fText8(ByteReader &oIn, std::string &s) {
-    uint8_t n = 0;
-    if (!oIn.fU8(n) || oIn.nRemaining() < n) {
+// A text of n bytes, where that many follow.
+bool fTextOfLength(ByteReader &oIn, size_t n, std::string &s) {
+    if (oIn.nRemaining() < n) {
         return false;
     }
     s.resize(n);
     return oIn.fRead(s.data(), n);
 }
 
+bool fText8(ByteReader &oIn, std::string &s) {
+    uint8_t n = 0;
+    return oIn.fU8(n) && fTextOfLength(oIn, n, s);
+}
+
 bool fText32(ByteReader &oIn, std::string &s) {
     uint32_t n = 0;
-    if (!oIn.fU32(n) || oIn.nRemaining() < n) {
-        return false;
-    }
-    s.resize(n);
-    return oIn.fRead(s.data(), n);
+    return oIn.fU32(n) && fTextOfLength(oIn, n, s);
 }
 
 // A name of a record field: at most kNameSize - 1 bytes, no terminator inside.
