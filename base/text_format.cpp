@@ -564,3 +564,98 @@ size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d) {
     *q = '\0';
     return static_cast<size_t>(q - pszOut);
 }
+
+char *pPutInt(char *p, int64_t llValue, int iWidth, char cPad) {
+    if (gfThroughCLibrary) {
+        return p + std::snprintf(p, kPutRoom + static_cast<size_t>(iWidth),
+                                 cPad == '0' ? "%0*lld" : "%*lld", iWidth,
+                                 static_cast<long long>(llValue));
+    }
+    const bool fNegative = llValue < 0;
+    uint64_t nMagnitude =
+        fNegative ? 0 - static_cast<uint64_t>(llValue) : static_cast<uint64_t>(llValue);
+    char acDigits[24];
+    char *pEnd = acDigits + sizeof(acDigits);
+    char *q = pEnd;
+    do {
+        *--q = static_cast<char>('0' + nMagnitude % 10);
+        nMagnitude /= 10;
+    } while (nMagnitude != 0);
+    const auto nDigits = static_cast<size_t>(pEnd - q);
+    const size_t nBody = nDigits + (fNegative ? 1 : 0);
+    size_t nPad = static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
+    if (cPad != '0') {
+        for (; nPad != 0; --nPad) {
+            *p++ = ' ';
+        }
+    }
+    if (fNegative) {
+        *p++ = '-';
+    }
+    for (; nPad != 0; --nPad) {
+        *p++ = '0';
+    }
+    std::memcpy(p, q, nDigits);
+    return p + nDigits;
+}
+
+char *pPutFixed(char *p, double d, int iPrecision, int iWidth, char cPad) {
+    char acDigits[kPutRoom];
+    size_t nDigits = gfThroughCLibrary ? 0 : nFixedSmall(acDigits, d, iPrecision);
+    if (nDigits == 0) {
+        // Large or not finite: as the general path writes it.
+        const size_t nRoom = kPutRoom + static_cast<size_t>(iWidth);
+        const int iLength =
+            iFormatText(p, nRoom, cPad == '0' ? "%0*.*f" : "%*.*f", iWidth, iPrecision, d);
+        if (iLength <= 0) {
+            return p;
+        }
+        return p +
+               (static_cast<size_t>(iLength) < nRoom ? static_cast<size_t>(iLength) : nRoom - 1);
+    }
+    const char *q = acDigits;
+    size_t nPad = static_cast<size_t>(iWidth) > nDigits ? static_cast<size_t>(iWidth) - nDigits : 0;
+    if (cPad == '0' && *q == '-') {
+        *p++ = '-';
+        ++q;
+        --nDigits;
+    }
+    for (; nPad != 0; --nPad) {
+        *p++ = cPad;
+    }
+    std::memcpy(p, q, nDigits);
+    return p + nDigits;
+}
+
+char *pPutHex(char *p, uint32_t lValue, int iDigits) {
+    static constexpr char kaDigits[] = "0123456789ABCDEF";
+    if (gfThroughCLibrary) {
+        return p +
+               std::snprintf(p, kPutRoom, "%*.*X", iDigits, iDigits, static_cast<unsigned>(lValue));
+    }
+    // At least iDigits digits, more where the value needs them.
+    while (iDigits < 8 && (lValue >> (4 * iDigits)) != 0) {
+        ++iDigits;
+    }
+    for (int k = iDigits - 1; k >= 0; --k) {
+        p[k] = kaDigits[lValue & 15];
+        lValue >>= 4;
+    }
+    return p + iDigits;
+}
+
+char *pPutText(char *p, std::string_view svText, int iWidth) {
+    const size_t nWidth = static_cast<size_t>(iWidth < 0 ? -iWidth : iWidth);
+    const size_t nPad = nWidth > svText.size() ? nWidth - svText.size() : 0;
+    if (iWidth > 0) {
+        std::memset(p, ' ', nPad);
+        p += nPad;
+    }
+    std::memcpy(p, svText.data(), svText.size());
+    p += svText.size();
+    if (iWidth < 0) {
+        std::memset(p, ' ', nPad);
+        p += nPad;
+    }
+    return p;
+}

@@ -8,6 +8,8 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
+#include <string_view>
 
 #include "base/printf_format.h"
 
@@ -22,6 +24,22 @@ int iFormatTextV(char *pszOut, size_t nSize, const char *pszFormat, va_list args
 // reading the format as a whole; any other format goes to iFormatText.
 // Returns the length stored.
 size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d);
+
+// Pieces for writers that build a line themselves, one field after another.
+// Each writes at p the text of the printf conversion it names, with no
+// terminator, and returns the end; the caller leaves room for it (kPutRoom
+// characters plus the width). Like every formatting here they go through the
+// C library while tests ask for it.
+constexpr size_t kPutRoom = 48;
+// "%d" (iWidth 0), "%Wd" (cPad ' ') or "%0Wd" (cPad '0'); iWidth below 40.
+char *pPutInt(char *p, int64_t llValue, int iWidth = 0, char cPad = ' ');
+// "%.Pf", "%W.Pf" or "%0W.Pf" of d: iPrecision 0..9, iWidth below 40.
+char *pPutFixed(char *p, double d, int iPrecision, int iWidth = 0, char cPad = ' ');
+// "%N.NX": upper-case hexadecimal, at least iDigits (1..8) digits.
+char *pPutHex(char *p, uint32_t lValue, int iDigits);
+// "%s", "%Ws" (iWidth > 0) or "%-Ws" (iWidth < 0) of a text without its terminator;
+// the width is at most 255.
+char *pPutText(char *p, std::string_view svText, int iWidth = 0);
 
 // Tests only: with true, every call goes to vsnprintf, so that output made
 // both ways can be compared.

@@ -1,5 +1,5 @@
 // Every text writer at a million lines (track points, or waypoints for the
-// waypoint formats), the GPX writer among them as the yardstick per line, and
+// waypoint formats), the GPX writer of both among them as the yardstick per line, and
 // the text readers on what the writers wrote. CPU time of the process; the
 // file's size is the "bytes" counter. GPSBabel side by side on whole runs:
 // bench/gpsbabel_compare.sh.
@@ -102,6 +102,7 @@ void vRead(benchmark::State &oState, const Case &c, const char *pszExtension) {
 
 const Case kaWriters[] = {
     {"Gpx", kFileGpx, Source::kTrack, 4, 0},
+    {"GpxWaypoints", kFileGpx, Source::kWaypoints, 2, 0},
     {"Plt", kFileOziTrack, Source::kTrack, 4, 0},
     {"Ozi", kFileOziWaypoints, Source::kWaypoints, 4, 0},
     {"VkeUtm", kFileTextExport, Source::kTrack, 4, 0},

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -341,6 +342,49 @@ TEST(TextOutputOracle, EveryConversionAsTheCLibraryWritesIt) {
     }
 }
 
+// The pieces line builders put together write what the printf conversion they name writes.
+TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
+    Seeded o;
+    char szNew[128];
+    char szOld[128];
+    std::vector<double> adValues = {0.0, -0.0, 0.5, -2.5, 1e-7, 2147483647.5, -4.2e15, NAN};
+    for (int k = 0; k < 3000; ++k) {
+        adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
+    }
+    for (double d : adValues) {
+        for (int iPrecision : {0, 2, 3, 5, 7, 9}) {
+            for (int iWidth : {0, 6, 11}) {
+                for (char cPad : {' ', '0'}) {
+                    *pPutFixed(szNew, d, iPrecision, iWidth, cPad) = '\0';
+                    std::snprintf(szOld, sizeof(szOld), cPad == '0' ? "%0*.*f" : "%*.*f", iWidth,
+                                  iPrecision, d);
+                    ASSERT_STREQ(szNew, szOld) << d << " " << iPrecision << " " << iWidth;
+                }
+            }
+        }
+    }
+    for (int64_t ll :
+         {int64_t{0}, int64_t{-7}, int64_t{123456}, int64_t{INT64_MIN}, int64_t{o.lAny()}}) {
+        for (int iWidth : {0, 2, 8}) {
+            for (char cPad : {' ', '0'}) {
+                *pPutInt(szNew, ll, iWidth, cPad) = '\0';
+                std::snprintf(szOld, sizeof(szOld), cPad == '0' ? "%0*lld" : "%*lld", iWidth,
+                              static_cast<long long>(ll));
+                ASSERT_STREQ(szNew, szOld) << ll << " " << iWidth;
+            }
+        }
+    }
+    for (uint32_t l : {0U, 0xABCU, 0xFFFFFFFFU, 0x1FFU}) {
+        for (int iDigits : {2, 4, 8}) {
+            *pPutHex(szNew, l, iDigits) = '\0';
+            std::snprintf(szOld, sizeof(szOld), "%*.*X", iDigits, iDigits, l);
+            ASSERT_STREQ(szNew, szOld) << l << " " << iDigits;
+        }
+    }
+    *pPutText(pPutText(szNew, "ab", -5), "cd", 4) = '\0';
+    EXPECT_STREQ(szNew, "ab     cd");
+}
+
 TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
     Seeded o;
     std::vector<std::pair<double, double>> aPositions = {
@@ -459,6 +503,98 @@ TEST(TextOutputOracle, EveryWriterWritesTheSameBytes) {
         }
     }
     vSetUtmZoneOverride(-1);
+}
+
+namespace {
+// What the text writers wrote of the seeded store before they built their
+// lines themselves: a 64-bit FNV-1a digest of every output of a group, in
+// order. QUILLOX_PRINT_DIGESTS=1 prints the digests this build writes.
+struct Digest {
+    const char *pszGroup;
+    uint64_t llDigest;
+};
+const Digest kaDigestsBefore[] = {
+#include "text_output_digests.inc"
+};
+
+uint64_t llDigestOf(uint64_t llDigest, const std::string &s) {
+    for (unsigned char c : s) {
+        llDigest = (llDigest ^ c) * 0x100000001B3ULL;
+    }
+    return llDigest;
+}
+} // namespace
+
+// Every text writer in every notation, in every datum, and with each switch,
+// writes what it wrote before.
+TEST(TextOutputOracle, EveryTextWriterWritesWhatItWroteBefore) {
+    ScratchFolder oFolder;
+    const int kaTypes[] = {kFileTextExport,    kFileHexExport, kFilePcx5,
+                           kFilePcx5Waypoints, kFilePcx5Track, kFilePcx5Routes,
+                           kFilePcx5Proximity, kFileNmea,      kFileOverlay,
+                           kFileOziWaypoints,  kFileOziTrack,  kFileBarograph,
+                           kWaypointListing,   kTrackListing};
+    auto llDigestAll = [&](Workspace &w) {
+        uint64_t llDigest = 0xCBF29CE484222325ULL;
+        for (int iType : kaTypes) {
+            llDigest = llDigestOf(llDigest, sWrite(w, oFolder, iType));
+        }
+        return llDigest;
+    };
+    std::vector<std::pair<std::string, uint64_t>> aGroups;
+    for (int16_t sFormat = 1; sFormat <= 17; ++sFormat) {
+        Workspace w;
+        vFillStore(w, 300, 40);
+        w.sCoordFormat = sFormat;
+        aGroups.emplace_back("notation " + std::to_string(sFormat), llDigestAll(w));
+    }
+    for (int16_t sFormat : {kCoordDm, kCoordUtm}) {
+        Workspace w;
+        vFillStore(w, 60, 10);
+        w.sCoordFormat = sFormat;
+        uint64_t llDigest = 0;
+        for (int16_t sDatum = 0; sDatum <= 101; ++sDatum) {
+            w.sDatum = sDatum;
+            llDigest = llDigest * 31 + llDigestAll(w);
+        }
+        aGroups.emplace_back("every datum, notation " + std::to_string(sFormat), llDigest);
+    }
+    const std::pair<const char *, void (*)(Workspace &)> aSwitches[] = {
+        {"tabbed", [](Workspace &o) { o.fTabbedExport = 1; }},
+        {"date form 2", [](Workspace &o) { o.sDateFormat = 2; }},
+        {"date form 5", [](Workspace &o) { o.sDateFormat = 5; }},
+        {"offset", [](Workspace &o) { o.lUtcOffset = -5 * 3600; }},
+        {"symbol set", [](Workspace &o) { o.sSymbolSet = 108; }},
+        {"overlay look",
+         [](Workspace &o) {
+             o.sOvlTrackColor = 3;
+             o.sOvlTrackWidth = 7;
+             o.sOvlWptDotSize = 4;
+         }},
+        {"code page", [](Workspace &o) { o.sCodePage = 1251; }},
+        {"UTM zone", [](Workspace &o) {
+             o.sCoordFormat = kCoordUtm;
+             vSetUtmZoneOverride(32);
+         }}};
+    for (const auto &[pszName, pSet] : aSwitches) {
+        Workspace w;
+        vFillStore(w, 300, 40);
+        pSet(w);
+        aGroups.emplace_back(pszName, llDigestAll(w));
+        vSetUtmZoneOverride(-1);
+    }
+    const char *pszPrint = std::getenv("QUILLOX_PRINT_DIGESTS");
+    for (size_t n = 0; n < aGroups.size(); ++n) {
+        if (pszPrint != nullptr) {
+            std::printf("    {\"%s\", 0x%016llXULL},\n", aGroups[n].first.c_str(),
+                        static_cast<unsigned long long>(aGroups[n].second));
+            continue;
+        }
+        ASSERT_LT(n, std::size(kaDigestsBefore));
+        EXPECT_EQ(aGroups[n].first, kaDigestsBefore[n].pszGroup);
+        EXPECT_EQ(aGroups[n].second, kaDigestsBefore[n].llDigest) << aGroups[n].first;
+    }
+    EXPECT_EQ(aGroups.size(), std::size(kaDigestsBefore));
 }
 
 TEST(TextOutputOracle, HundredThousandPoints) {
