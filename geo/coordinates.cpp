@@ -251,7 +251,7 @@ size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double
         return nCopyText(pszOut, nSize, kPositionError);
     }
     if (pRow->eUnit == kUtm) {
-        return nCopyText(pszOut, nSize, szFormatUtm(sDatum, dLatitude, dLongitude));
+        return nFormatUtm(pszOut, nSize, sDatum, dLatitude, dLongitude);
     }
     const char *pszForm = pRow->pszPositionForm;
     if (pszForm == kCommaPosition || pszForm == kJoinedPosition) {

@@ -24,6 +24,7 @@
 // exceptions included. Outside the zone, on WGS 84: 0.4 mm at 6 degrees from
 // the central meridian, 1.5 cm at 9 degrees, metres at 17 degrees.
 
+#include <cstddef>
 #include <cstdint>
 
 // Projects latitude/longitude (degrees, in the datum) to UTM. With fFixedZone 0
@@ -40,6 +41,9 @@ void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthi
 // Outside the UTM latitudes: zone 00 with a polar letter and zeros. The text
 // lives in the temporary-string ring.
 char *szFormatUtm(int16_t sDatum, double dLatitude, double dLongitude);
+// The same text into a buffer of nSize bytes (cut and terminated as snprintf
+// cuts); returns the length stored.
+size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, double dLongitude);
 // Reads "zone[band] easting northing" (the text is split in place). A band letter
 // C..M means south, N..X north; without one the sign of the northing decides.
 int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongitude);

@@ -417,6 +417,26 @@ TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
     vSetUtmZoneOverride(-1);
 }
 
+// The grid text takes a quicker meridian arc; its metres are those of the
+// exact projection in the zone it names.
+TEST(TextOutputOracle, UtmTextHasTheExactProjectionsMetres) {
+    Seeded o;
+    char szExact[64];
+    for (int16_t sDatum : {kDatumWgs84, int16_t{27}, int16_t{3}}) {
+        for (int k = 0; k < 100000; ++k) {
+            const double dLatitude = o.dUniform(-80.0, 84.0);
+            const double dLongitude = o.dUniform(-180.0, 180.0);
+            const std::string sText = szFormatUtm(sDatum, dLatitude, dLongitude);
+            int32_t lZone = std::atoi(sText.c_str());
+            double dEasting = 0;
+            double dNorthing = 0;
+            vLatLonToUtm(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting, &dNorthing);
+            std::snprintf(szExact, sizeof(szExact), "%07.0f %07.0f", dEasting, dNorthing);
+            ASSERT_EQ(sText.substr(4), szExact) << dLatitude << " " << dLongitude;
+        }
+    }
+}
+
 TEST(TextOutputOracle, TimesInEveryForm) {
     Seeded o;
     std::vector<int32_t> alTimes = {0, 1, -1, 86399, 86400, INT32_MAX, INT32_MIN, -631065600};
