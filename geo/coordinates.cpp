@@ -149,24 +149,6 @@ const Notation *pNotation(int16_t sFormat) {
     return &kaNotations[sFormat - 1];
 }
 
-// The printf form of one angle: the hemisphere letter where the notation puts
-// it and the degree byte in place of the mark.
-void vBuildAngleForm(const Notation &o, int fLatitude, char cHemisphere, char *pszForm,
-                     size_t nSize) {
-    const char *pszNumber = fLatitude ? o.pszLatitudeForm : o.pszLongitudeForm;
-    size_t n = 0;
-    if (o.eHemisphere == kLeading) {
-        pszForm[n++] = cHemisphere;
-    }
-    for (const char *p = pszNumber; *p != '\0' && n + 2 < nSize; ++p) {
-        pszForm[n++] = *p == kDegreeMark ? o.cDegree : *p;
-    }
-    if (o.eHemisphere == kTrailing) {
-        pszForm[n++] = cHemisphere;
-    }
-    pszForm[n] = '\0';
-}
-
 } // namespace
 
 namespace {
@@ -183,17 +165,58 @@ size_t nCopyText(char *pszOut, size_t nSize, const char *pszText) {
 }
 } // namespace
 
-size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat, int fLatitude) {
-    const Notation *pRow = pNotation(sFormat);
-    if (pRow == nullptr || pRow->eUnit == kUtm) {
-        return nCopyText(pszOut, nSize, kAngleError);
+namespace {
+// Writes a notation's number form (a '*' for the degree byte, conversions
+// "%[0]Wd" and "%[0]W.Pf" only) with the values in order: the integers of
+// aiValues for each d, dValue for the f. Returns the end.
+char *pPutAngleForm(char *p, const char *pszForm, char cDegree, const int *aiValues,
+                    double dValue) {
+    for (const char *q = pszForm; *q != '\0'; ++q) {
+        if (*q != '%') {
+            *p++ = *q == kDegreeMark ? cDegree : *q;
+            continue;
+        }
+        ++q;
+        const char cPad = *q == '0' ? '0' : ' ';
+        int iWidth = 0;
+        for (; *q >= '0' && *q <= '9'; ++q) {
+            iWidth = iWidth * 10 + (*q - '0');
+        }
+        int iPrecision = 0;
+        if (*q == '.') {
+            for (++q; *q >= '0' && *q <= '9'; ++q) {
+                iPrecision = iPrecision * 10 + (*q - '0');
+            }
+        }
+        if (*q == 'f') {
+            p = pPutFixed(p, dValue, iPrecision, iWidth, cPad);
+        } else {
+            p = pPutInt(p, *aiValues++, iWidth, cPad);
+        }
     }
-    const Notation &o = *pRow;
-    char szForm[32];
+    return p;
+}
+
+// Copies a text built in a local buffer into the caller's, cut as snprintf cuts.
+size_t nCopyCut(char *pszOut, size_t nSize, const char *pszText, size_t nLength) {
+    if (nSize == 0) {
+        return 0;
+    }
+    nLength = nLength < nSize ? nLength : nSize - 1;
+    std::memcpy(pszOut, pszText, nLength);
+    pszOut[nLength] = '\0';
+    return nLength;
+}
+
+constexpr size_t kAngleRoom = 4 * kPutRoom;
+
+// The text of one angle into a buffer of kAngleRoom characters; its length,
+// or 0 when the angle has no text in the notation.
+size_t nAngleText(char *pszText, double dAngle, const Notation &o, int fLatitude) {
+    const char *pszNumber = fLatitude ? o.pszLatitudeForm : o.pszLongitudeForm;
     if (o.eUnit == kSignedDegrees) {
         // No hemisphere and no degree byte: the form is the table's own.
-        return nFormatFixed(pszOut, nSize, fLatitude ? o.pszLatitudeForm : o.pszLongitudeForm,
-                            dAngle);
+        return static_cast<size_t>(pPutAngleForm(pszText, pszNumber, 0, nullptr, dAngle) - pszText);
     }
     char cHemisphere = 0;
     if (fLatitude) {
@@ -204,28 +227,49 @@ size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat,
     double v = std::fabs(dAngle);
     // Degrees are a 16-bit field; an angle beyond that (or not a number) has no text.
     if (!(v < 32768.0)) {
-        return nCopyText(pszOut, nSize, kAngleError);
+        return 0;
     }
     int iDegrees = static_cast<int16_t>(v);
     double M = (v - iDegrees) * 60;
     int iMinutes = static_cast<int16_t>(M);
-    vBuildAngleForm(o, fLatitude, cHemisphere, szForm, sizeof(szForm));
+    char *p = pszText;
+    if (o.eHemisphere == kLeading) {
+        *p++ = cHemisphere;
+    }
     switch (o.eUnit) {
     case kDegrees:
-        return nStored(iFormatText(pszOut, nSize, szForm, v), nSize);
+        p = pPutAngleForm(p, pszNumber, o.cDegree, nullptr, v);
+        break;
     case kMinutes:
         vCarryMinutes(o.dMinutesHalfDigit, &M, &iDegrees);
-        return nStored(iFormatText(pszOut, nSize, szForm, iDegrees, M), nSize);
+        p = pPutAngleForm(p, pszNumber, o.cDegree, &iDegrees, M);
+        break;
     case kMinuteParts: {
         int iParts = static_cast<int>((M - iMinutes) * o.iPartsPerMinute + 0.5);
         vCarrySubunits(o.iPartsPerMinute, &iParts, &iMinutes, &iDegrees);
-        return nStored(iFormatText(pszOut, nSize, szForm, iDegrees, iMinutes, iParts / o.iPartSplit,
-                                   iParts % o.iPartSplit),
-                       nSize);
+        const int aiValues[] = {iDegrees, iMinutes, iParts / o.iPartSplit, iParts % o.iPartSplit};
+        p = pPutAngleForm(p, pszNumber, o.cDegree, aiValues, 0.0);
+        break;
     }
     default:
+        return 0;
+    }
+    if (o.eHemisphere == kTrailing) {
+        *p++ = cHemisphere;
+    }
+    return static_cast<size_t>(p - pszText);
+}
+} // namespace
+
+size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat, int fLatitude) {
+    const Notation *pRow = pNotation(sFormat);
+    char szText[kAngleRoom];
+    const size_t nLength =
+        pRow == nullptr || pRow->eUnit == kUtm ? 0 : nAngleText(szText, dAngle, *pRow, fLatitude);
+    if (nLength == 0) {
         return nCopyText(pszOut, nSize, kAngleError);
     }
+    return nCopyCut(pszOut, nSize, szText, nLength);
 }
 
 char *szFormatLatLon(double dAngle, int16_t sFormat, int fLatitude) {
@@ -264,12 +308,24 @@ size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double
         }
         return n + nFormatLatLon(pszOut + n, nSize - n, dLongitude, sFormat, 0);
     }
-    char szLatitude[kTempStringSize];
-    char szLongitude[kTempStringSize];
-    nFormatLatLon(szLatitude, sizeof(szLatitude), dLatitude, sFormat, 1);
-    nFormatLatLon(szLongitude, sizeof(szLongitude), dLongitude, sFormat, 0);
-    return nStored(iFormatText(pszOut, nSize, pRow->pszPositionForm, szLatitude, szLongitude),
-                   nSize);
+    // "%-12s %-13s" or "%-11s %-12s": each angle padded to its column.
+    const bool fPcx = pszForm == kPcxPosition;
+    char szText[3 * kAngleRoom];
+    char *p = szText;
+    for (int fLatitude : {1, 0}) {
+        char szAngle[kAngleRoom];
+        size_t nAngle = nAngleText(szAngle, fLatitude ? dLatitude : dLongitude, *pRow, fLatitude);
+        const char *pszAngle = szAngle;
+        if (nAngle == 0) {
+            pszAngle = kAngleError;
+            nAngle = std::strlen(kAngleError);
+        }
+        if (!fLatitude) {
+            *p++ = ' ';
+        }
+        p = pPutText(p, std::string_view(pszAngle, nAngle), -((fPcx ? 11 : 12) + !fLatitude));
+    }
+    return nCopyCut(pszOut, nSize, szText, static_cast<size_t>(p - szText));
 }
 
 char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat) {
