@@ -180,16 +180,13 @@ int iReadPosition(std::string_view svLine, size_t nStart, int iNotation, int32_t
                   int32_t &lLongitude, const char **ppszReason) {
     char szText[32];
     pszColumns(svLine, nStart, fIsUtm(iNotation) ? 21 : 24, szText);
-    double dLatitude = 0.0;
-    double dLongitude = 0.0;
-    if (!iParsePosition(szText, kWgs84, static_cast<int16_t>(iNotation), &dLatitude, &dLongitude)) {
+    if (!iParsePositionSemicircles(szText, kWgs84, static_cast<int16_t>(iNotation), &lLatitude,
+                                   &lLongitude)) {
         if (ppszReason != nullptr) {
             *ppszReason = pszUnreadablePosition(szText);
         }
         return 0;
     }
-    lLatitude = lDegreesToSemicircles(dLatitude);
-    lLongitude = lDegreesToSemicircles(dLongitude);
     return 1;
 }
 

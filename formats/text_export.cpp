@@ -315,16 +315,12 @@ int iPositionField(std::string_view &svRest, int16_t sDatum, int32_t &lLatitude,
                    int32_t &lLongitude, const char **ppszReason) {
     char szField[kFieldSize];
     nReadField(szField, sizeof(szField), svRest, ",", false);
-    double dLatitude = 0.0;
-    double dLongitude = 0.0;
-    if (!iParsePosition(szField, sDatum, 0, &dLatitude, &dLongitude)) {
+    if (!iParsePositionSemicircles(szField, sDatum, 0, &lLatitude, &lLongitude)) {
         if (ppszReason != nullptr) {
             *ppszReason = pszUnreadablePosition(szField);
         }
         return 0;
     }
-    lLatitude = lDegreesToSemicircles(dLatitude);
-    lLongitude = lDegreesToSemicircles(dLongitude);
     return 1;
 }
 

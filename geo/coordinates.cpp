@@ -13,6 +13,7 @@
 #include "base/text_format.h"
 #include "geo/datums.h"
 #include "geo/text_scan.h"
+#include "geo/units.h"
 #include "geo/utm.h"
 
 namespace {
@@ -482,11 +483,17 @@ int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResul
     return 1;
 }
 
-int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double *pdLatitude,
-                   double *pdLongitude) {
-    if (pszText == nullptr || pdLatitude == nullptr || pdLongitude == nullptr) {
-        return 0;
-    }
+namespace {
+// What a position text holds once read: two angles in the text's datum, or a
+// grid reference.
+struct PositionText {
+    bool fGrid = false;
+    double dLatitude = 0, dLongitude = 0;
+    int32_t lZone = 0;
+    double dEasting = 0, dNorthing = 0;
+};
+
+int iReadPositionText(const char *pszText, int16_t sFormat, PositionText &o) {
     // A copy the readers below may cut and rewrite; position texts are short,
     // so it lives on the stack unless the text is long.
     const size_t nLength = std::strlen(pszText);
@@ -506,35 +513,93 @@ int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double 
     bool fLatLon = sCopy.find(kDegreeDos) != std::string_view::npos ||
                    sCopy.find(kDegreeAnsi) != std::string_view::npos ||
                    (pRow != nullptr && pRow->eHemisphere == kLeading && pRow->cDegree == 0);
-    if (fLatLon) {
-        char *pszRest = pszCopy;
-        auto pszToken = [&pszRest]() -> char * {
-            while (*pszRest == ' ') {
-                ++pszRest;
-            }
-            if (*pszRest == '\0') {
-                return nullptr;
-            }
-            char *psz = pszRest;
-            while (*pszRest != '\0' && *pszRest != ' ') {
-                ++pszRest;
-            }
-            if (*pszRest == ' ') {
-                *pszRest++ = '\0';
-            }
-            return psz;
-        };
-        char *pszLatitude = pszToken();
-        if (pszLatitude == nullptr || !iParseLatLon(pszLatitude, sFormat, 1, pdLatitude)) {
-            return 0;
+    if (!fLatLon) {
+        o.fGrid = true;
+        return iReadUtmText(pszCopy, &o.lZone, &o.dEasting, &o.dNorthing);
+    }
+    char *pszRest = pszCopy;
+    auto pszToken = [&pszRest]() -> char * {
+        while (*pszRest == ' ') {
+            ++pszRest;
         }
-        char *pszLongitude = pszToken();
-        if (pszLongitude == nullptr || !iParseLatLon(pszLongitude, sFormat, 0, pdLongitude)) {
-            return 0;
+        if (*pszRest == '\0') {
+            return nullptr;
         }
-    } else if (!iParseUtm(pszCopy, sDatum, pdLatitude, pdLongitude)) {
+        char *psz = pszRest;
+        while (*pszRest != '\0' && *pszRest != ' ') {
+            ++pszRest;
+        }
+        if (*pszRest == ' ') {
+            *pszRest++ = '\0';
+        }
+        return psz;
+    };
+    char *pszLatitude = pszToken();
+    if (pszLatitude == nullptr || !iParseLatLon(pszLatitude, sFormat, 1, &o.dLatitude)) {
         return 0;
     }
-    vShiftDatum(sDatum, kShiftToWgs84, pdLatitude, pdLongitude);
+    char *pszLongitude = pszToken();
+    return pszLongitude != nullptr && iParseLatLon(pszLongitude, sFormat, 0, &o.dLongitude);
+}
+
+// The exact projection of a grid reference, within the angles' range.
+int iGridToLatLon(int16_t sDatum, PositionText &o) {
+    vUtmToLatLon(sDatum, o.lZone, o.dEasting, o.dNorthing, &o.dLatitude, &o.dLongitude);
+    return std::fabs(o.dLatitude) <= 90 && std::fabs(o.dLongitude) <= 360;
+}
+
+// True when an angle lies so near a whole semicircle that a result a
+// thousandth of a semicircle off could be stored as another.
+bool fNearWholeSemicircle(double dDegrees) {
+    const double x = std::fabs(dDegrees) * (2147483648.0 / 180.0);
+    const double dFraction = x - std::floor(x);
+    constexpr double kMargin = 1e-3;
+    return !(dFraction > kMargin && dFraction < 1 - kMargin);
+}
+} // namespace
+
+int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double *pdLatitude,
+                   double *pdLongitude) {
+    if (pszText == nullptr || pdLatitude == nullptr || pdLongitude == nullptr) {
+        return 0;
+    }
+    PositionText o;
+    if (!iReadPositionText(pszText, sFormat, o) || (o.fGrid && !iGridToLatLon(sDatum, o))) {
+        return 0;
+    }
+    vShiftDatum(sDatum, kShiftToWgs84, &o.dLatitude, &o.dLongitude);
+    *pdLatitude = o.dLatitude;
+    *pdLongitude = o.dLongitude;
+    return 1;
+}
+
+int iParsePositionSemicircles(const char *pszText, int16_t sDatum, int16_t sFormat,
+                              int32_t *plLatitude, int32_t *plLongitude) {
+    if (pszText == nullptr || plLatitude == nullptr || plLongitude == nullptr) {
+        return 0;
+    }
+    PositionText o;
+    if (!iReadPositionText(pszText, sFormat, o)) {
+        return 0;
+    }
+    double dLatitude = 0, dLongitude = 0;
+    // A grid reference goes the quick way where its semicircles come out the
+    // same as the exact way's.
+    bool fDone = o.fGrid && iQuickUtmToLatLon(sDatum, o.lZone, o.dEasting, o.dNorthing, &dLatitude,
+                                              &dLongitude);
+    if (fDone) {
+        vShiftDatum(sDatum, kShiftToWgs84, &dLatitude, &dLongitude);
+        fDone = !fNearWholeSemicircle(dLatitude) && !fNearWholeSemicircle(dLongitude);
+    }
+    if (!fDone) {
+        if (o.fGrid && !iGridToLatLon(sDatum, o)) {
+            return 0;
+        }
+        dLatitude = o.dLatitude;
+        dLongitude = o.dLongitude;
+        vShiftDatum(sDatum, kShiftToWgs84, &dLatitude, &dLongitude);
+    }
+    *plLatitude = lDegreesToSemicircles(dLatitude);
+    *plLongitude = lDegreesToSemicircles(dLongitude);
     return 1;
 }

@@ -47,5 +47,9 @@ size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double
 // On failure the outputs may hold a partial result.
 int iParsePosition(const char *pszText, int16_t sDatum, int16_t sFormat, double *pdLatitude,
                    double *pdLongitude);
+// The same position stored as WGS 84 semicircles, as lDegreesToSemicircles
+// stores iParsePosition's result, only quicker for grid references. 1 if read.
+int iParsePositionSemicircles(const char *pszText, int16_t sDatum, int16_t sFormat,
+                              int32_t *plLatitude, int32_t *plLongitude);
 // Reads one angle token (its degree signs are rewritten in place). 1 if read.
 int iParseLatLon(char *pszToken, int16_t sFormat, int fLatitude, double *pdResult);

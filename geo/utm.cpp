@@ -180,30 +180,20 @@ void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *
              pdNorthing);
 }
 
-void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
-                  double *pdLatitude, double *pdLongitude) {
-    const Ellipsoid o = oEllipsoidOf(sDatum);
-    double dFalseNorthing = 0.0;
-    if (dNorthing < 0) {
-        dFalseNorthing = kFalseNorthingSouth;
-        dNorthing = std::fabs(dNorthing);
-    }
-    double M = (dNorthing - dFalseNorthing) / kScale;
-    auto dRho = [&](double dPhi) {
-        const double dSine = std::sin(dPhi);
-        double w = std::sqrt(1 - o.e2 * dSine * dSine);
-        return (1 - o.e2) * o.a / (w * w * w);
-    };
-    double dPhi1 = M / dRho(0.0);
-    for (int i = 0; i < 5; ++i) {
-        dPhi1 += (M - dMeridionalArc(o, dPhi1)) / dRho(dPhi1);
-    }
-    double rho = dRho(dPhi1);
-    double s = std::sin(dPhi1);
+namespace {
+// Meridian radius of curvature at a latitude of the given sine.
+double dRhoOfSine(const Ellipsoid &o, double dSine) {
+    double w = std::sqrt(1 - o.e2 * dSine * dSine);
+    return (1 - o.e2) * o.a / (w * w * w);
+}
+
+// The inverse series from the footpoint latitude dPhi1 (s, c, t its sine,
+// cosine and tangent); x the easting less the false easting.
+void vInverseSeries(const Ellipsoid &o, int32_t lZone, double dPhi1, double s, double c, double t,
+                    double x, double *pdLatitude, double *pdLongitude) {
+    double rho = dRhoOfSine(o, s);
     double nu = o.a / std::sqrt(1 - o.e2 * s * s);
-    double t = std::tan(dPhi1), c = std::cos(dPhi1);
     double eta2 = o.ep2 * c * c;
-    double x = dEasting - kFalseEasting;
     double t2 = t * t, t4 = t2 * t2, t6 = t4 * t2;
     double eta4 = eta2 * eta2, eta6 = eta4 * eta2, eta8 = eta4 * eta4;
     double x2 = x * x, x3 = x2 * x, x4 = x2 * x2, x5 = x4 * x, x6 = x4 * x2, x7 = x6 * x,
@@ -233,6 +223,67 @@ void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthi
     if (pdLongitude != nullptr) {
         *pdLongitude = dRadiansToDegrees(dLambda);
     }
+}
+
+// The arc length north of the equator the northing stands for; a negative
+// northing is southern and holds the false northing.
+double dArcOfNorthing(double dNorthing) {
+    double dFalseNorthing = 0.0;
+    if (dNorthing < 0) {
+        dFalseNorthing = kFalseNorthingSouth;
+        dNorthing = std::fabs(dNorthing);
+    }
+    return (dNorthing - dFalseNorthing) / kScale;
+}
+} // namespace
+
+void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
+                  double *pdLatitude, double *pdLongitude) {
+    const Ellipsoid &o = oEllipsoidOf(sDatum);
+    const double M = dArcOfNorthing(dNorthing);
+    double dPhi1 = M / dRhoOfSine(o, std::sin(0.0));
+    for (int i = 0; i < 5; ++i) {
+        dPhi1 += (M - dMeridionalArc(o, dPhi1)) / dRhoOfSine(o, std::sin(dPhi1));
+    }
+    vInverseSeries(o, lZone, dPhi1, std::sin(dPhi1), std::cos(dPhi1), std::tan(dPhi1),
+                   dEasting - kFalseEasting, pdLatitude, pdLongitude);
+}
+
+int iQuickUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
+                      double *pdLatitude, double *pdLongitude) {
+    const Ellipsoid &o = oEllipsoidOf(sDatum);
+    const double M = dArcOfNorthing(dNorthing);
+    const double x = dEasting - kFalseEasting;
+    // Within 85 degrees of latitude and 1000 km of the central meridian the
+    // footpoint iteration and the series behave; elsewhere the exact way decides.
+    constexpr double kArcLimit = 9.45e6;
+    constexpr double kEastingLimit = 1e6;
+    if (!(std::fabs(M) < kArcLimit) || !(std::fabs(x) < kEastingLimit)) {
+        return 0;
+    }
+    double dPhi1 = M / dRhoOfSine(o, 0.0);
+    double s = 0, c = 1;
+    for (int i = 0; i < 6; ++i) {
+        s = std::sin(dPhi1);
+        c = std::cos(dPhi1);
+        const double dStep = (M - dQuickMeridionalArc(o, dPhi1, s, c)) / dRhoOfSine(o, s);
+        dPhi1 += dStep;
+        // Newton's steps square the error: after a step this small the next
+        // would move the latitude by far less than its last bit.
+        if (std::fabs(dStep) < 1e-10) {
+            break;
+        }
+    }
+    s = std::sin(dPhi1);
+    c = std::cos(dPhi1);
+    double dLatitude = 0, dLongitude = 0;
+    vInverseSeries(o, lZone, dPhi1, s, c, s / c, x, &dLatitude, &dLongitude);
+    if (!(std::fabs(dLatitude) < 89.0) || !(std::fabs(dLongitude) < 359.0)) {
+        return 0;
+    }
+    *pdLatitude = dLatitude;
+    *pdLongitude = dLongitude;
+    return 1;
 }
 
 size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, double dLongitude) {
@@ -331,7 +382,7 @@ char *pszNextToken(char *&pszRest) {
 }
 } // namespace
 
-int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongitude) {
+int iReadUtmText(char *pszText, int32_t *plZone, double *pdEasting, double *pdNorthing) {
     if (pszText == nullptr) {
         return 0;
     }
@@ -364,8 +415,20 @@ int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongi
     } else if (fBandNorth) {
         dNorthing = std::fabs(dNorthing);
     }
+    *plZone = iZone;
+    *pdEasting = dEasting;
+    *pdNorthing = dNorthing;
+    return 1;
+}
+
+int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongitude) {
+    int32_t lZone = 0;
+    double dEasting = 0, dNorthing = 0;
+    if (!iReadUtmText(pszText, &lZone, &dEasting, &dNorthing)) {
+        return 0;
+    }
     double dLatitude = 0, dLongitude = 0;
-    vUtmToLatLon(sDatum, iZone, dEasting, dNorthing, &dLatitude, &dLongitude);
+    vUtmToLatLon(sDatum, lZone, dEasting, dNorthing, &dLatitude, &dLongitude);
     if (!(std::fabs(dLatitude) <= 90) || !(std::fabs(dLongitude) <= 360)) {
         return 0;
     }

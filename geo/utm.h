@@ -37,6 +37,15 @@ void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *
 void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
                   double *pdLatitude, double *pdLongitude);
 
+// The inverse for callers that round the result to far coarser units than
+// its error: the meridian arc by double angles and a footpoint iteration
+// that stops once converged, so it differs from vUtmToLatLon in the last
+// bits. 0 outside 85 degrees of latitude and 1000 km of the central
+// meridian, or for a result near the limits of angles, where the caller
+// takes vUtmToLatLon.
+int iQuickUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
+                      double *pdLatitude, double *pdLongitude);
+
 // "32U 0518468 5371906": zone, band letter, easting, northing in whole metres.
 // Outside the UTM latitudes: zone 00 with a polar letter and zeros. The text
 // lives in the temporary-string ring.
@@ -47,6 +56,9 @@ size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, 
 // Reads "zone[band] easting northing" (the text is split in place). A band letter
 // C..M means south, N..X north; without one the sign of the northing decides.
 int iParseUtm(char *pszText, int16_t sDatum, double *pdLatitude, double *pdLongitude);
+// The reading half of iParseUtm: zone 1..60, easting, and the northing signed
+// for the hemisphere as vUtmToLatLon takes it. 1 if read.
+int iReadUtmText(char *pszText, int32_t *plZone, double *pdEasting, double *pdNorthing);
 
 // /z n: every UTM text after this uses zone n; -1 (the start value) lets each
 // position choose its own zone.

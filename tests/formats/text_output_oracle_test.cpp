@@ -705,3 +705,30 @@ TEST(TextOutputOracle, ReadersConvertAsBefore) {
         ASSERT_EQ(lParseHex32(sz), lOldParseHex32(sz)) << sz;
     }
 }
+
+// Grid references are stored as the exact inverse stores them, inside the
+// quick inverse's domain and out of it.
+TEST(TextOutputOracle, GridReferencesStoreAsTheExactInverseStoresThem) {
+    Seeded o;
+    char szText[96];
+    for (int16_t sDatum : {kDatumWgs84, int16_t{27}, int16_t{3}}) {
+        for (int k = 0; k < 100000; ++k) {
+            const double dEasting = k % 10 == 0 ? o.dUniform(-2e6, 3e6) : o.dUniform(1e5, 9e5);
+            const double dNorthing = k % 10 == 1 ? o.dUniform(9e6, 1e7) : o.dUniform(0, 9.5e6);
+            std::snprintf(szText, sizeof(szText), "%02d%c %.*f %.*f",
+                          static_cast<int>(o.dUniform(1, 60.99)), "NSX"[k % 3], k % 4, dEasting,
+                          k % 4, dNorthing);
+            double dLatitude = 0;
+            double dLongitude = 0;
+            int32_t lLatitude = 0;
+            int32_t lLongitude = 0;
+            const int iExact = iParsePosition(szText, sDatum, 0, &dLatitude, &dLongitude);
+            ASSERT_EQ(iParsePositionSemicircles(szText, sDatum, 0, &lLatitude, &lLongitude), iExact)
+                << szText;
+            if (iExact) {
+                ASSERT_EQ(lLatitude, lDegreesToSemicircles(dLatitude)) << szText;
+                ASSERT_EQ(lLongitude, lDegreesToSemicircles(dLongitude)) << szText;
+            }
+        }
+    }
+}
