@@ -2,9 +2,36 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 size_t nReadField(char *pszOut, size_t nOutSize, std::string_view &svRest,
                   std::string_view svDelimiters, bool fQuoted) {
+    if (!fQuoted) {
+        // Unquoted: find the end, then copy what fits in one piece.
+        const char *p = svRest.data();
+        const size_t nRest = svRest.size();
+        size_t i = 0;
+        if (svDelimiters.size() == 1) {
+            const char cDelimiter = svDelimiters[0];
+            while (i < nRest && p[i] != cDelimiter && p[i] != '\n') {
+                ++i;
+            }
+        } else {
+            while (i < nRest && p[i] != '\n' && svDelimiters.find(p[i]) == std::string_view::npos) {
+                ++i;
+            }
+        }
+        const size_t nCopied = nOutSize == 0 ? 0 : std::min(i, nOutSize - 1);
+        if (nOutSize > 0) {
+            std::memcpy(pszOut, p, nCopied);
+            pszOut[nCopied] = '\0';
+        }
+        if (i < nRest && p[i] != '\n') {
+            ++i; // the delimiter
+        }
+        svRest.remove_prefix(i);
+        return nCopied;
+    }
     size_t nCopied = 0;
     bool fInside = false;
     size_t i = 0;
