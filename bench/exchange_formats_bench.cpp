@@ -30,13 +30,13 @@ void BM_ExportNme(benchmark::State &oState) {
 void BM_ImportPlt(benchmark::State &oState) {
     std::string sPath = sBenchPath("quillox-bench-in.plt");
     iExportTextFile(&oMillionPointTrack(), sPath.c_str(), kKindAll, kFileOziTrack);
-    std::string sData;
-    iReadWholeFile(sPath.c_str(), sData);
+    FileBytes oData;
+    iReadWholeFile(sPath.c_str(), oData);
     std::error_code oError;
     std::filesystem::remove(sPath, oError);
     for (auto _ : oState) {
         Workspace w;
-        if (!iImportOziTrackFromBuffer(&w, sData, "bench.plt")) {
+        if (!iImportOziTrackFromBuffer(&w, oData.sv(), "bench.plt")) {
             oState.SkipWithError("import failed");
             break;
         }

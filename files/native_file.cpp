@@ -430,13 +430,14 @@ int iReadNativeBuffer(Workspace *pWorkspace, std::span<const uint8_t> aData, con
 }
 
 int iReadNativeFile(Workspace *pWorkspace, const char *pszFileName) {
-    std::string sData;
-    if (!iReadWholeFile(pszFileName, sData)) {
+    FileBytes oData;
+    if (!iReadWholeFile(pszFileName, oData)) {
         return 0;
     }
     return iReadNativeBuffer(
         pWorkspace,
-        std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(sData.data()), sData.size()),
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(oData.pBytes.get()),
+                                 oData.nSize),
         pszFileName);
 }
 

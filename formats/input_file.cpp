@@ -4,41 +4,61 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "base/report.h"
 
-int iReadWholeFile(const char *pszFileName, std::string &sData) {
-    sData.clear();
+namespace {
+// A larger block, with the bytes already read copied over; 0 when memory is short.
+int iGrow(FileBytes &oData, size_t nCapacity) {
+    std::unique_ptr<char[]> pBigger(new (std::nothrow) char[nCapacity]);
+    if (!pBigger) {
+        return 0;
+    }
+    if (oData.nSize != 0) {
+        std::memcpy(pBigger.get(), oData.pBytes.get(), oData.nSize);
+    }
+    oData.pBytes = std::move(pBigger);
+    oData.nCapacity = nCapacity;
+    return 1;
+}
+} // namespace
+
+int iReadWholeFile(const char *pszFileName, FileBytes &oData) {
+    oData = FileBytes{};
     std::unique_ptr<std::FILE, int (*)(std::FILE *)> pFile(std::fopen(pszFileName, "rb"),
                                                            &std::fclose);
     if (!pFile) {
         vReportError("cannot open '%s': %s", pszFileName, std::strerror(errno));
         return 0;
     }
-    // A file of known size is read in one piece, without growing the string.
+    // A file of known size is read in one piece into a block of that size,
+    // which nothing fills before the file does.
+    size_t nExpected = 0;
     if (std::fseek(pFile.get(), 0, SEEK_END) == 0) {
         const long lSize = std::ftell(pFile.get());
         if (lSize > 0) {
-            sData.reserve(static_cast<size_t>(lSize));
+            nExpected = static_cast<size_t>(lSize);
         }
     }
     std::rewind(pFile.get());
     constexpr size_t kChunk = 1 << 16;
+    // One byte past the expected size tells whether the file has grown.
+    if (!iGrow(oData, nExpected + 1 > kChunk ? nExpected + 1 : kChunk)) {
+        vReportError("cannot read '%s': out of memory", pszFileName);
+        return 0;
+    }
     for (;;) {
-        size_t nOld = sData.size();
-        size_t nWant = sData.capacity() > nOld ? sData.capacity() - nOld : kChunk;
-        sData.resize(nOld + nWant);
-        size_t nRead = std::fread(sData.data() + nOld, 1, nWant, pFile.get());
-        sData.resize(nOld + nRead);
+        if (oData.nSize == oData.nCapacity && !iGrow(oData, oData.nCapacity * 2)) {
+            vReportError("cannot read '%s': out of memory", pszFileName);
+            return 0;
+        }
+        const size_t nWant = oData.nCapacity - oData.nSize;
+        const size_t nRead = std::fread(oData.pBytes.get() + oData.nSize, 1, nWant, pFile.get());
+        oData.nSize += nRead;
         if (nRead < nWant) {
             break;
         }
-        // The string is full: one more byte says whether the file goes on.
-        const int iNext = std::fgetc(pFile.get());
-        if (iNext == EOF) {
-            break;
-        }
-        sData.push_back(static_cast<char>(iNext));
     }
     if (std::ferror(pFile.get())) {
         vReportError("cannot read '%s': %s", pszFileName, std::strerror(errno));
@@ -69,9 +89,9 @@ bool LineReader::fNextLine(std::string_view &svLine) {
 }
 
 int iImportFile(Workspace *pWorkspace, const char *pszFileName, BufferImporter pfnImport) {
-    std::string sData;
-    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, sData)) {
+    FileBytes oData;
+    if (pWorkspace == nullptr || pszFileName == nullptr || !iReadWholeFile(pszFileName, oData)) {
         return 0;
     }
-    return pfnImport(pWorkspace, sData, pszFileName);
+    return pfnImport(pWorkspace, oData.sv(), pszFileName);
 }

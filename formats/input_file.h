@@ -4,12 +4,21 @@
 // file versions read the file with iReadWholeFile and call it.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
+// The bytes of a whole file in one block.
+struct FileBytes {
+    std::unique_ptr<char[]> pBytes;
+    size_t nSize = 0;
+    size_t nCapacity = 0;
+    std::string_view sv() const { return std::string_view(pBytes.get(), nSize); }
+};
+
 // Reads the whole file; reports "cannot open 'name': reason" on standard error
 // and returns 0 when it cannot be read.
-int iReadWholeFile(const char *pszFileName, std::string &sData);
+int iReadWholeFile(const char *pszFileName, FileBytes &oData);
 
 struct Workspace;
 // A reader over bytes in memory; pszName names the data in its messages.
