@@ -237,6 +237,12 @@ double dArcOfNorthing(double dNorthing) {
 }
 } // namespace
 
+void vQuickLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
+                       int fFixedZone, double *pdEasting, double *pdNorthing) {
+    vProject(oEllipsoidOf(sDatum), dLatitude, dLongitude, plZone, fFixedZone, true, pdEasting,
+             pdNorthing);
+}
+
 void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
                   double *pdLatitude, double *pdLongitude) {
     const Ellipsoid &o = oEllipsoidOf(sDatum);

@@ -32,6 +32,11 @@
 // 1 the zone in *plZone is used as it is.
 void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                   int fFixedZone, double *pdEasting, double *pdNorthing);
+// vLatLonToUtm with the meridian arc from double angles of one sine and
+// cosine: picometres off. For callers that round the results to far coarser
+// units and take vLatLonToUtm where a result lies near a rounding edge.
+void vQuickLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
+                       int fFixedZone, double *pdEasting, double *pdNorthing);
 // The inverse; a negative northing means the southern hemisphere (its absolute
 // value holds the false northing of 10000000 m).
 void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
