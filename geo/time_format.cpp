@@ -1,6 +1,7 @@
 #include "geo/time_format.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +30,14 @@ int16_t sToShort(int64_t l) {
 // Dates in the convention of the receivers' desktop software: there is no
 // year 0, the year before 1 is -1.
 void vDayNumberToDate64(int64_t lDayNumber, int64_t *plMonth, int64_t *plDay, int64_t *plYear) {
-    CivilDate o = oCivilFromDays(lDayNumber + kReceiverEpochDays);
+    // A track's points come a day after another: the last day's date is kept.
+    static int64_t llCachedDay = INT64_MIN;
+    static CivilDate oCached{};
+    if (lDayNumber != llCachedDay) {
+        oCached = oCivilFromDays(lDayNumber + kReceiverEpochDays);
+        llCachedDay = lDayNumber;
+    }
+    const CivilDate &o = oCached;
     *plMonth = o.llMonth;
     *plDay = o.llDay;
     *plYear = o.llYear <= 0 ? o.llYear - 1 : o.llYear;
