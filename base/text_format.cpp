@@ -99,6 +99,29 @@ void vPutPadded(Sink &o, const Spec &s, char cSign, const char *pszDigits, size_
     }
 }
 
+// "00" to "99": decimal digits two at a time.
+constexpr char kaDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the decimal digits of n so that they end at pEnd; returns their start.
+char *pPutDigitsBefore(char *pEnd, uint64_t n) {
+    char *p = pEnd;
+    while (n >= 100) {
+        p -= 2;
+        std::memcpy(p, kaDigitPairs + 2 * (n % 100), 2);
+        n /= 100;
+    }
+    if (n >= 10) {
+        p -= 2;
+        std::memcpy(p, kaDigitPairs + 2 * n, 2);
+    } else {
+        *--p = static_cast<char>('0' + n);
+    }
+    return p;
+}
+
 void vPutInteger(Sink &o, const Spec &s, uint64_t nMagnitude, bool fNegative, bool fSigned,
                  int iBase, bool fUpper) {
     char acDigits[24];
@@ -106,11 +129,7 @@ void vPutInteger(Sink &o, const Spec &s, uint64_t nMagnitude, bool fNegative, bo
     char *p = pEnd;
     const char *pszDigits = fUpper ? "0123456789ABCDEF" : "0123456789abcdef";
     if (iBase == 10) {
-        while (nMagnitude >= 10) {
-            *--p = static_cast<char>('0' + nMagnitude % 10);
-            nMagnitude /= 10;
-        }
-        *--p = static_cast<char>('0' + nMagnitude);
+        p = pPutDigitsBefore(pEnd, nMagnitude);
     } else {
         do {
             *--p = pszDigits[nMagnitude & 15];
@@ -211,20 +230,21 @@ size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
     if (fNegative) {
         *p++ = '-';
     }
-    char acInteger[12];
-    char *pInteger = acInteger + sizeof(acInteger);
-    do {
-        *--pInteger = static_cast<char>('0' + nInteger % 10);
-        nInteger /= 10;
-    } while (nInteger != 0);
-    const auto nIntegerDigits = static_cast<size_t>(acInteger + sizeof(acInteger) - pInteger);
+    char acInteger[24];
+    char *pEnd = acInteger + sizeof(acInteger);
+    char *pInteger = pPutDigitsBefore(pEnd, nInteger);
+    const auto nIntegerDigits = static_cast<size_t>(pEnd - pInteger);
     std::memcpy(p, pInteger, nIntegerDigits);
     p += nIntegerDigits;
     if (iPrecision > 0) {
         *p++ = '.';
-        for (int k = iPrecision - 1; k >= 0; --k) {
-            p[k] = static_cast<char>('0' + nFraction % 10);
-            nFraction /= 10;
+        int k = iPrecision;
+        for (; k >= 2; k -= 2) {
+            std::memcpy(p + k - 2, kaDigitPairs + 2 * (nFraction % 100), 2);
+            nFraction /= 100;
+        }
+        if (k == 1) {
+            p[0] = static_cast<char>('0' + nFraction);
         }
         p += iPrecision;
     }
@@ -576,11 +596,7 @@ char *pPutInt(char *p, int64_t llValue, int iWidth, char cPad) {
         fNegative ? 0 - static_cast<uint64_t>(llValue) : static_cast<uint64_t>(llValue);
     char acDigits[24];
     char *pEnd = acDigits + sizeof(acDigits);
-    char *q = pEnd;
-    do {
-        *--q = static_cast<char>('0' + nMagnitude % 10);
-        nMagnitude /= 10;
-    } while (nMagnitude != 0);
+    const char *q = pPutDigitsBefore(pEnd, nMagnitude);
     const auto nDigits = static_cast<size_t>(pEnd - q);
     const size_t nBody = nDigits + (fNegative ? 1 : 0);
     size_t nPad = static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
