@@ -552,7 +552,10 @@ int iGridToLatLon(int16_t sDatum, PositionText &o) {
 // thousandth of a semicircle off could be stored as another.
 bool fNearWholeSemicircle(double dDegrees) {
     const double x = std::fabs(dDegrees) * (2147483648.0 / 180.0);
-    const double dFraction = x - std::floor(x);
+    if (!(x < 1e15)) {
+        return true;
+    }
+    const double dFraction = x - static_cast<double>(static_cast<int64_t>(x));
     constexpr double kMargin = 1e-3;
     return !(dFraction > kMargin && dFraction < 1 - kMargin);
 }

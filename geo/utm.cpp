@@ -89,7 +89,10 @@ bool fNearHalf(double v) {
     if (!(std::fabs(v) < 1e9)) {
         return true;
     }
-    return std::fabs(v - std::floor(v) - 0.5) < kEdgeMargin;
+    // The part after the point, from a cast rather than floor (a library call
+    // on the processors the program is built for); a tie lies at half either way.
+    const double dPart = std::fabs(v - static_cast<double>(static_cast<int64_t>(v)));
+    return std::fabs(dPart - 0.5) < kEdgeMargin;
 }
 
 double dCentralMeridian(int32_t lZone) {
