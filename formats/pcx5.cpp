@@ -57,12 +57,13 @@ std::string_view svPcx5Date(int32_t lTime, FieldText &o) {
     return std::string_view(o.sz, nFormatTime(o.sz, sizeof(o.sz), lTime, 0, 2));
 }
 
-// At most the first 50 characters of a record text, as "%.50s" takes them.
-std::string_view svUpTo50(const char *pszText) {
-    const void *pEnd = std::memchr(pszText, '\0', 50);
+// At most the first nMax characters of a record text, as "%.50s" (nMax 50)
+// takes them.
+std::string_view svUpTo(const char *pszText, size_t nMax) {
+    const void *pEnd = std::memchr(pszText, '\0', nMax);
     return std::string_view(
         pszText,
-        pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - pszText) : 50);
+        pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - pszText) : nMax);
 }
 
 template <size_t N> char *pPutLiteral(char *p, const char (&acText)[N]) {
@@ -74,7 +75,7 @@ template <size_t N> char *pPutLiteral(char *p, const char (&acText)[N]) {
 // for the longest: the segment header, name and comment of 50 characters
 // each, a position and a date of less than kTempStringSize, and the symbol.
 struct LineText {
-    char ac[2 * kTempStringSize + 2 * 50 + kPutRoom + 256];
+    char ac[2 * kTempStringSize + 2 * kNameSize + kPutRoom + 256];
 };
 
 const char *szTakeLine(std::string &sLine, const LineText &o, const char *pEnd) {
@@ -120,13 +121,13 @@ const char *szFormatPcx5Waypoint(const Workspace *pWorkspace, const Waypoint &oW
     const int iSymbol = sGetGarminSymbolID(oWaypoint.sSymbol, pWorkspace->sSymbolSet);
     LineText o;
     char *p = pPutLiteral(o.ac, "W  ");
-    p = pPutText(p, svUpTo50(oWaypoint.szName), -6);
+    p = pPutText(p, svUpTo(oWaypoint.szName, kNameSize - 1), -6);
     *p++ = ' ';
     p = pPutText(p, svPosition, fIsUtm(pWorkspace->sCoordFormat) ? -21 : -24);
     *p++ = ' ';
     p = pPutText(p, svDate, -18);
     p = pPutLiteral(p, " -9999 ");
-    p = pPutText(p, svUpTo50(oWaypoint.szComment), -40);
+    p = pPutText(p, svUpTo(oWaypoint.szComment, kNameSize - 1), -40);
     p = pPutLiteral(p, " 0.00000e+00 ");
     p = pPutInt(p, iSymbol, 8);
     return szTakeLine(sLine, o, p);
@@ -158,9 +159,13 @@ const char *szFormatPcx5TrackPoint(const Workspace *pWorkspace, const TrackPoint
 }
 
 const char *szFormatPcx5Route(const Route &oRoute, std::string &sLine) {
-    sLine.clear();
-    iAppendFormat(sLine, "R  %02u  %.20s", oRoute.lNumber, oRoute.szComment);
-    return sLine.c_str();
+    // "R  %02u  %.20s"
+    LineText o;
+    char *p = pPutLiteral(o.ac, "R  ");
+    p = pPutInt(p, oRoute.lNumber, 2, '0');
+    p = pPutLiteral(p, "  ");
+    p = pPutText(p, svUpTo(oRoute.szComment, kRouteCommentSize - 1));
+    return szTakeLine(sLine, o, p);
 }
 
 int iWritePcx5Header(ExportContext &c) {
