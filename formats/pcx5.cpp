@@ -10,6 +10,7 @@
 #include "base/number_text.h"
 #include "base/printf_format.h"
 #include "base/report.h"
+#include "base/temp_string.h"
 #include "base/text_format.h"
 #include "formats/export_format.h"
 #include "formats/field_reader.h"
@@ -40,6 +41,48 @@ const char *szPcx5Date(int32_t lTime) {
     return szFormatTime(lTime, 0, 2);
 }
 
+// The same texts in buffers of the caller, for the lines the writer builds.
+struct FieldText {
+    char sz[kTempStringSize];
+};
+
+std::string_view svPcx5Position(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude,
+                                FieldText &o) {
+    return std::string_view(
+        o.sz, nFormatPosition(o.sz, sizeof(o.sz), kWgs84, dSemicirclesToDegrees(lLatitude),
+                              dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat));
+}
+
+std::string_view svPcx5Date(int32_t lTime, FieldText &o) {
+    return std::string_view(o.sz, nFormatTime(o.sz, sizeof(o.sz), lTime, 0, 2));
+}
+
+// At most the first nMax characters of a record text, as "%.50s" (nMax 50)
+// takes them.
+std::string_view svUpTo(const char *pszText, size_t nMax) {
+    const void *pEnd = std::memchr(pszText, '\0', nMax);
+    return std::string_view(
+        pszText,
+        pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - pszText) : nMax);
+}
+
+template <size_t N> char *pPutLiteral(char *p, const char (&acText)[N]) {
+    std::memcpy(p, acText, N - 1);
+    return p + (N - 1);
+}
+
+// A W or T line is built here and then handed to the caller's string. Room
+// for the longest: the segment header, name and comment of 50 characters
+// each, a position and a date of less than kTempStringSize, and the symbol.
+struct LineText {
+    char ac[2 * kTempStringSize + 2 * kNameSize + kPutRoom + 256];
+};
+
+const char *szTakeLine(std::string &sLine, const LineText &o, const char *pEnd) {
+    sLine.assign(o.ac, static_cast<size_t>(pEnd - o.ac));
+    return sLine.c_str();
+}
+
 int iWriteWaypointHeader(ExportContext &c) {
     return c.pFile->iPrintf(
         fIsUtm(c.pWorkspace->sCoordFormat)
@@ -49,8 +92,9 @@ int iWriteWaypointHeader(ExportContext &c) {
               "                        PROXIMITY     SYMBOL ;waypts\n");
 }
 
-int iWriteLine(ExportContext &c, const std::string &sLine) {
-    return c.pFile->iWriteText(sLine) && c.pFile->iWriteText("\n");
+int iWriteLine(ExportContext &c, std::string &sLine) {
+    sLine += '\n';
+    return c.pFile->iWriteText(sLine);
 }
 
 std::string &sLineBuffer(ExportContext &c) {
@@ -67,36 +111,61 @@ std::string &sLineBuffer(ExportContext &c) {
 
 const char *szFormatPcx5Waypoint(const Workspace *pWorkspace, const Waypoint &oWaypoint,
                                  std::string &sLine) {
-    sLine.clear();
-    const char *pszPosition = szPcx5Position(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude);
-    const char *pszDate = szPcx5Date(oWaypoint.lTime);
-    int iSymbol = sGetGarminSymbolID(oWaypoint.sSymbol, pWorkspace->sSymbolSet);
-    iAppendFormat(sLine,
-                  fIsUtm(pWorkspace->sCoordFormat)
-                      ? "W  %-6.50s %-21s %-18s -9999 %-40.50s 0.00000e+00 %8d"
-                      : "W  %-6.50s %-24s %-18s -9999 %-40.50s 0.00000e+00 %8d",
-                  oWaypoint.szName, pszPosition, pszDate, oWaypoint.szComment, iSymbol);
-    return sLine.c_str();
+    // "W  %-6.50s %-21s %-18s -9999 %-40.50s 0.00000e+00 %8d" (UTM; the
+    // position takes 24 columns in the other notations).
+    FieldText oPosition;
+    FieldText oDate;
+    const std::string_view svPosition =
+        svPcx5Position(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude, oPosition);
+    const std::string_view svDate = svPcx5Date(oWaypoint.lTime, oDate);
+    const int iSymbol = sGetGarminSymbolID(oWaypoint.sSymbol, pWorkspace->sSymbolSet);
+    LineText o;
+    char *p = pPutLiteral(o.ac, "W  ");
+    p = pPutText(p, svUpTo(oWaypoint.szName, kNameSize - 1), -6);
+    *p++ = ' ';
+    p = pPutText(p, svPosition, fIsUtm(pWorkspace->sCoordFormat) ? -21 : -24);
+    *p++ = ' ';
+    p = pPutText(p, svDate, -18);
+    p = pPutLiteral(p, " -9999 ");
+    p = pPutText(p, svUpTo(oWaypoint.szComment, kNameSize - 1), -40);
+    p = pPutLiteral(p, " 0.00000e+00 ");
+    p = pPutInt(p, iSymbol, 8);
+    return szTakeLine(sLine, o, p);
 }
 
 const char *szFormatPcx5TrackPoint(const Workspace *pWorkspace, const TrackPoint &oPoint,
                                    std::string &sLine) {
-    sLine.clear();
-    bool fUtm = fIsUtm(pWorkspace->sCoordFormat);
+    // "T  %-21s %-18s -9999" (UTM; the position takes 24 columns in the other
+    // notations).
+    const bool fUtm = fIsUtm(pWorkspace->sCoordFormat);
+    FieldText oPosition;
+    FieldText oDate;
+    const std::string_view svPosition =
+        svPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude, oPosition);
+    const std::string_view svDate = svPcx5Date(oPoint.lTime, oDate);
+    LineText o;
+    char *p = o.ac;
     if (oPoint.fNewSegment != 0) {
-        sLine += fUtm ? "\nH  ZONE EASTING NORTHING DATE      TIME     ALT    ;track\n"
-                      : "\nH  LATITUDE    LONGITUDE    DATE      TIME     ALT    ;track\n";
+        p = fUtm ? pPutLiteral(p, "\nH  ZONE EASTING NORTHING DATE      TIME     ALT    ;track\n")
+                 : pPutLiteral(p,
+                               "\nH  LATITUDE    LONGITUDE    DATE      TIME     ALT    ;track\n");
     }
-    iAppendFormat(sLine, fUtm ? "T  %-21s %-18s -9999" : "T  %-24s %-18s -9999",
-                  szPcx5Position(pWorkspace, oPoint.lLatitude, oPoint.lLongitude),
-                  szPcx5Date(oPoint.lTime));
-    return sLine.c_str();
+    p = pPutLiteral(p, "T  ");
+    p = pPutText(p, svPosition, fUtm ? -21 : -24);
+    *p++ = ' ';
+    p = pPutText(p, svDate, -18);
+    p = pPutLiteral(p, " -9999");
+    return szTakeLine(sLine, o, p);
 }
 
 const char *szFormatPcx5Route(const Route &oRoute, std::string &sLine) {
-    sLine.clear();
-    iAppendFormat(sLine, "R  %02u  %.20s", oRoute.lNumber, oRoute.szComment);
-    return sLine.c_str();
+    // "R  %02u  %.20s"
+    LineText o;
+    char *p = pPutLiteral(o.ac, "R  ");
+    p = pPutInt(p, oRoute.lNumber, 2, '0');
+    p = pPutLiteral(p, "  ");
+    p = pPutText(p, svUpTo(oRoute.szComment, kRouteCommentSize - 1));
+    return szTakeLine(sLine, o, p);
 }
 
 int iWritePcx5Header(ExportContext &c) {

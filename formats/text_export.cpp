@@ -50,22 +50,54 @@ void vAppendQuoted(std::string &sLine, std::string_view svText) {
     sLine += '"';
 }
 
+// The same at p in a line buffer, padded with blanks to nWidth characters
+// (quotes included).
+char *pPutQuoted(char *p, std::string_view svText, size_t nWidth = 0) {
+    char *pStart = p;
+    *p++ = '"';
+    p = pPutText(p, svText);
+    *p++ = '"';
+    while (static_cast<size_t>(p - pStart) < nWidth) {
+        *p++ = ' ';
+    }
+    return p;
+}
+
+template <size_t N> char *pPutLiteral(char *p, const char (&acText)[N]) {
+    std::memcpy(p, acText, N - 1);
+    return p + (N - 1);
+}
+
 // The position and time fields of a line, formatted into buffers of the
 // caller (as long as the temporary strings they replace).
 struct FieldText {
     char sz[kTempStringSize];
 };
 
-const char *szPositionText(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude,
-                           FieldText &o) {
-    nFormatPosition(o.sz, sizeof(o.sz), pWorkspace->sDatum, dSemicirclesToDegrees(lLatitude),
-                    dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
-    return o.sz;
+std::string_view svPositionText(const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude,
+                                FieldText &o) {
+    return std::string_view(o.sz, nFormatPosition(o.sz, sizeof(o.sz), pWorkspace->sDatum,
+                                                  dSemicirclesToDegrees(lLatitude),
+                                                  dSemicirclesToDegrees(lLongitude),
+                                                  pWorkspace->sCoordFormat));
 }
 
-const char *szTimeText(const Workspace *pWorkspace, int32_t lTime, FieldText &o) {
-    nFormatTime(o.sz, sizeof(o.sz), lTime, pWorkspace->lUtcOffset, pWorkspace->sDateFormat);
-    return o.sz;
+std::string_view svTimeText(const Workspace *pWorkspace, int32_t lTime, FieldText &o) {
+    return std::string_view(o.sz, nFormatTime(o.sz, sizeof(o.sz), lTime, pWorkspace->lUtcOffset,
+                                              pWorkspace->sDateFormat));
+}
+
+// A record line is built here and then handed to the caller's string. Room for
+// the longest: two quoted texts of kNameSize, a position and a time of less
+// than kTempStringSize each, and the numbers (each under kPutRoom plus its
+// width).
+struct LineText {
+    char ac[2 * kTempStringSize + 2 * kNameSize + 8 * kPutRoom + 128];
+};
+
+const char *szTakeLine(std::string &sLine, const LineText &o, const char *pEnd) {
+    sLine.assign(o.ac, static_cast<size_t>(pEnd - o.ac));
+    return sLine.c_str();
 }
 
 uint32_t lBits(int32_t lValue) {
@@ -99,36 +131,64 @@ int iWriteLine(ExportContext &c, std::string &sLine) {
 
 const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoint,
                             std::string &sLine) {
-    sLine.clear();
     FieldText oPosition;
     FieldText oTime;
-    const char *pszPosition =
-        szPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude, oPosition);
-    const char *pszTime = szTimeText(pWorkspace, oPoint.lTime, oTime);
+    const std::string_view svPosition =
+        svPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude, oPosition);
+    const std::string_view svTime = svTimeText(pWorkspace, oPoint.lTime, oTime);
+    const auto dAltitude = static_cast<double>(oPoint.fAltitude);
+    LineText o;
+    char *p = o.ac;
     if (pWorkspace->fTabbedExport != 0) {
-        iAppendFormat(sLine, "TRK  %-26s,%-19s,%10.2f,%d", pszPosition, pszTime,
-                      static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+        // "TRK  %-26s,%-19s,%10.2f,%d"
+        p = pPutLiteral(p, "TRK  ");
+        p = pPutText(p, svPosition, -26);
+        *p++ = ',';
+        p = pPutText(p, svTime, -19);
+        *p++ = ',';
+        p = pPutFixed(p, dAltitude, 2, 10);
     } else {
-        iAppendFormat(sLine, "TRK %s,%s,%.2f,%d", pszPosition, pszTime,
-                      static_cast<double>(oPoint.fAltitude), oPoint.fNewSegment);
+        // "TRK %s,%s,%.2f,%d"
+        p = pPutLiteral(p, "TRK ");
+        p = pPutText(p, svPosition);
+        *p++ = ',';
+        p = pPutText(p, svTime);
+        *p++ = ',';
+        p = pPutFixed(p, dAltitude, 2);
     }
-    return sLine.c_str();
+    *p++ = ',';
+    p = pPutInt(p, oPoint.fNewSegment);
+    return szTakeLine(sLine, o, p);
 }
 
 const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
-    sLine.clear();
-    iAppendFormat(sLine, "TRH %8.8X,%8.8X,%8.8X,%8.8X,%2.2X", lBits(oPoint.lLatitude),
-                  lBits(oPoint.lLongitude), lBits(oPoint.lTime), lBits(oPoint.fAltitude),
-                  lBits(oPoint.fNewSegment));
-    return sLine.c_str();
+    // "TRH %8.8X,%8.8X,%8.8X,%8.8X,%2.2X"
+    LineText o;
+    char *p = pPutLiteral(o.ac, "TRH ");
+    p = pPutHex(p, lBits(oPoint.lLatitude), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oPoint.lLongitude), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oPoint.lTime), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oPoint.fAltitude), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oPoint.fNewSegment), 2);
+    return szTakeLine(sLine, o, p);
 }
 
 const char *szFormatRteLine(const Route &oRoute, std::string &sLine,
                             const RoutePlaceNames *pNames) {
-    sLine.clear();
+    // "RTE %u,%u," and the quoted comment and point names, comma-separated.
     const auto nPoints = static_cast<uint32_t>(oRoute.aszPoints.size());
-    iAppendFormat(sLine, "RTE %u,%u,", oRoute.lNumber, nPoints);
-    vAppendQuoted(sLine, svField(oRoute.szComment, sizeof(oRoute.szComment)));
+    LineText o;
+    char *p = pPutLiteral(o.ac, "RTE ");
+    p = pPutInt(p, oRoute.lNumber);
+    *p++ = ',';
+    p = pPutInt(p, nPoints);
+    *p++ = ',';
+    p = pPutQuoted(p, svField(oRoute.szComment, sizeof(oRoute.szComment)));
+    szTakeLine(sLine, o, p);
     for (uint32_t k = 0; k < nPoints; ++k) {
         sLine += ',';
         const char *pszName =
@@ -140,58 +200,88 @@ const char *szFormatRteLine(const Route &oRoute, std::string &sLine,
 
 const char *szFormatWptLine(const Workspace *pWorkspace, const Waypoint &oWaypoint,
                             std::string &sLine) {
-    sLine.clear();
-    std::string_view svName = svField(oWaypoint.szName, kNameSize);
-    std::string_view svComment = svField(oWaypoint.szComment, kNameSize);
+    const std::string_view svName = svField(oWaypoint.szName, kNameSize);
+    const std::string_view svComment = svField(oWaypoint.szComment, kNameSize);
     FieldText oPosition;
     FieldText oTime;
-    const char *pszPosition =
-        szPositionText(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude, oPosition);
-    const char *pszTime = szTimeText(pWorkspace, oWaypoint.lTime, oTime);
+    const std::string_view svPosition =
+        svPositionText(pWorkspace, oWaypoint.lLatitude, oWaypoint.lLongitude, oPosition);
+    const std::string_view svTime = svTimeText(pWorkspace, oWaypoint.lTime, oTime);
+    const auto dProximity = static_cast<double>(oWaypoint.fProximity);
+    const auto dAltitude = static_cast<double>(oWaypoint.fAltitude);
+    LineText o;
+    char *p = o.ac;
     if (pWorkspace->fTabbedExport != 0) {
-        // The widths of name and comment include their quotes.
-        sLine = "WPT  ";
-        size_t nStart = sLine.size();
-        vAppendQuoted(sLine, svName);
-        if (sLine.size() - nStart < 22) {
-            sLine.append(22 - (sLine.size() - nStart), ' ');
-        }
-        sLine += ',';
-        nStart = sLine.size();
-        vAppendQuoted(sLine, svComment);
-        if (sLine.size() - nStart < 32) {
-            sLine.append(32 - (sLine.size() - nStart), ' ');
-        }
-        iAppendFormat(sLine, ",%-26s,%-19s,%8.2f,%7d,%8d,%7d,%9.2f", pszPosition, pszTime,
-                      static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol,
-                      oWaypoint.bDisplay, oWaypoint.bColor,
-                      static_cast<double>(oWaypoint.fAltitude));
+        // "WPT  " the quoted name and comment padded to 22 and 32 characters
+        // (quotes included), then ",%-26s,%-19s,%8.2f,%7d,%8d,%7d,%9.2f".
+        p = pPutLiteral(p, "WPT  ");
+        p = pPutQuoted(p, svName, 22);
+        *p++ = ',';
+        p = pPutQuoted(p, svComment, 32);
+        *p++ = ',';
+        p = pPutText(p, svPosition, -26);
+        *p++ = ',';
+        p = pPutText(p, svTime, -19);
+        *p++ = ',';
+        p = pPutFixed(p, dProximity, 2, 8);
+        *p++ = ',';
+        p = pPutInt(p, oWaypoint.sSymbol, 7);
+        *p++ = ',';
+        p = pPutInt(p, oWaypoint.bDisplay, 8);
+        *p++ = ',';
+        p = pPutInt(p, oWaypoint.bColor, 7);
+        *p++ = ',';
+        p = pPutFixed(p, dAltitude, 2, 9);
     } else {
-        sLine = "WPT ";
-        vAppendQuoted(sLine, svName);
-        sLine += ',';
-        vAppendQuoted(sLine, svComment);
-        iAppendFormat(sLine, ",%s,%s,%f,%d,%d,%d,%.2f", pszPosition, pszTime,
-                      static_cast<double>(oWaypoint.fProximity), oWaypoint.sSymbol,
-                      oWaypoint.bDisplay, oWaypoint.bColor,
-                      static_cast<double>(oWaypoint.fAltitude));
+        // "WPT " the quoted name and comment, then ",%s,%s,%f,%d,%d,%d,%.2f".
+        p = pPutLiteral(p, "WPT ");
+        p = pPutQuoted(p, svName);
+        *p++ = ',';
+        p = pPutQuoted(p, svComment);
+        *p++ = ',';
+        p = pPutText(p, svPosition);
+        *p++ = ',';
+        p = pPutText(p, svTime);
+        *p++ = ',';
+        p = pPutFixed(p, dProximity, 6);
+        *p++ = ',';
+        p = pPutInt(p, oWaypoint.sSymbol);
+        *p++ = ',';
+        p = pPutInt(p, oWaypoint.bDisplay);
+        *p++ = ',';
+        p = pPutInt(p, oWaypoint.bColor);
+        *p++ = ',';
+        p = pPutFixed(p, dAltitude, 2);
     }
-    return sLine.c_str();
+    return szTakeLine(sLine, o, p);
 }
 
 const char *szFormatWphLine(const Waypoint &oWaypoint, std::string &sLine) {
-    sLine = "WPH ";
-    vAppendQuoted(sLine, svField(oWaypoint.szName, kNameSize));
-    sLine += ',';
-    vAppendQuoted(sLine, svField(oWaypoint.szComment, kNameSize));
+    // "WPH " the quoted name and comment, then
+    // ",%8.8X,%8.8X,%8.8X,%8.8X,%4.4X,%2.2X,%2.2X,%8.8X".
+    LineText o;
+    char *p = pPutLiteral(o.ac, "WPH ");
+    p = pPutQuoted(p, svField(oWaypoint.szName, kNameSize));
+    *p++ = ',';
+    p = pPutQuoted(p, svField(oWaypoint.szComment, kNameSize));
+    *p++ = ',';
+    p = pPutHex(p, lBits(oWaypoint.lLatitude), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oWaypoint.lLongitude), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oWaypoint.lTime), 8);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oWaypoint.fProximity), 8);
+    *p++ = ',';
     // The symbol goes out as its 16 bits, so that it always takes four digits.
-    iAppendFormat(sLine, ",%8.8X,%8.8X,%8.8X,%8.8X,%4.4X,%2.2X,%2.2X,%8.8X",
-                  lBits(oWaypoint.lLatitude), lBits(oWaypoint.lLongitude), lBits(oWaypoint.lTime),
-                  lBits(oWaypoint.fProximity),
-                  static_cast<unsigned>(static_cast<uint16_t>(oWaypoint.sSymbol)),
-                  static_cast<unsigned>(oWaypoint.bDisplay),
-                  static_cast<unsigned>(oWaypoint.bColor), lBits(oWaypoint.fAltitude));
-    return sLine.c_str();
+    p = pPutHex(p, static_cast<uint16_t>(oWaypoint.sSymbol), 4);
+    *p++ = ',';
+    p = pPutHex(p, oWaypoint.bDisplay, 2);
+    *p++ = ',';
+    p = pPutHex(p, oWaypoint.bColor, 2);
+    *p++ = ',';
+    p = pPutHex(p, lBits(oWaypoint.fAltitude), 8);
+    return szTakeLine(sLine, o, p);
 }
 
 int iWriteTextExportHeader(ExportContext &c) {
