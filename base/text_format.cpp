@@ -186,17 +186,14 @@ void vSplitScaled(uint64_t n, int iPrecision, uint64_t &nInteger, uint64_t &nFra
     }
 }
 
-// The common case of %f: |d| below 2^31 and at most nine decimals. The double
-// is M × 2^E exactly, so M × 10^precision is exact in 128 bits; shifting it
-// down with the remainder rounded half to even gives the digits printf and
-// std::to_chars give. The text goes to pszOut; its length, or 0 when the value
-// is outside this case.
-size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
+// The value scaled and split: false when it is outside this case.
+bool fSplitFixed(double d, int iPrecision, bool &fNegative, uint64_t &nInteger,
+                 uint64_t &nFraction) {
     if (!(std::fabs(d) < 2147483648.0) || iPrecision > 9) {
-        return 0;
+        return false;
     }
     const auto nBits = std::bit_cast<uint64_t>(d);
-    const bool fNegative = (nBits >> 63) != 0;
+    fNegative = (nBits >> 63) != 0;
     const int iExponentField = static_cast<int>((nBits >> 52) & 0x7FF);
     uint64_t nMantissa = nBits & ((uint64_t{1} << 52) - 1);
     int iExponent = 0;
@@ -223,19 +220,34 @@ size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
             }
         } // else below half a unit of the last place: 0
     }
-    uint64_t nInteger = 0;
-    uint64_t nFraction = 0;
     vSplitScaled(nScaled, iPrecision, nInteger, nFraction);
-    char *p = pszOut;
+    return true;
+}
+
+// The split value as "%W.Pf" ("%0W.Pf" with cPad '0') writes it, straight
+// into p; returns the end.
+char *pPutSplitFixed(char *p, bool fNegative, uint64_t nInteger, uint64_t nFraction, int iPrecision,
+                     int iWidth, char cPad) {
+    size_t nIntegerDigits = 1;
+    while (nIntegerDigits < 10 && nInteger >= kaPowersOfTen[nIntegerDigits]) {
+        ++nIntegerDigits;
+    }
+    const size_t nBody = (fNegative ? 1 : 0) + nIntegerDigits +
+                         (iPrecision > 0 ? static_cast<size_t>(iPrecision) + 1 : 0);
+    size_t nPad = static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
+    if (cPad != '0') {
+        for (; nPad != 0; --nPad) {
+            *p++ = ' ';
+        }
+    }
     if (fNegative) {
         *p++ = '-';
     }
-    char acInteger[24];
-    char *pEnd = acInteger + sizeof(acInteger);
-    char *pInteger = pPutDigitsBefore(pEnd, nInteger);
-    const auto nIntegerDigits = static_cast<size_t>(pEnd - pInteger);
-    std::memcpy(p, pInteger, nIntegerDigits);
+    for (; nPad != 0; --nPad) {
+        *p++ = '0';
+    }
     p += nIntegerDigits;
+    pPutDigitsBefore(p, nInteger);
     if (iPrecision > 0) {
         *p++ = '.';
         int k = iPrecision;
@@ -248,7 +260,23 @@ size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
         }
         p += iPrecision;
     }
-    return static_cast<size_t>(p - pszOut);
+    return p;
+}
+
+// The common case of %f: |d| below 2^31 and at most nine decimals. The double
+// is M × 2^E exactly, so M × 10^precision is exact in 128 bits; shifting it
+// down with the remainder rounded half to even gives the digits printf and
+// std::to_chars give. The text goes to pszOut; its length, or 0 when the value
+// is outside this case.
+size_t nFixedSmall(char *pszOut, double d, int iPrecision) {
+    bool fNegative = false;
+    uint64_t nInteger = 0;
+    uint64_t nFraction = 0;
+    if (!fSplitFixed(d, iPrecision, fNegative, nInteger, nFraction)) {
+        return 0;
+    }
+    return static_cast<size_t>(
+        pPutSplitFixed(pszOut, fNegative, nInteger, nFraction, iPrecision, 0, ' ') - pszOut);
 }
 
 // 0 when the value needs the C library (not finite, or a precision past the buffer).
@@ -616,31 +644,20 @@ char *pPutInt(char *p, int64_t llValue, int iWidth, char cPad) {
 }
 
 char *pPutFixed(char *p, double d, int iPrecision, int iWidth, char cPad) {
-    char acDigits[kPutRoom];
-    size_t nDigits = gfThroughCLibrary ? 0 : nFixedSmall(acDigits, d, iPrecision);
-    if (nDigits == 0) {
-        // Large or not finite: as the general path writes it.
-        const size_t nRoom = kPutRoom + static_cast<size_t>(iWidth);
-        const int iLength =
-            iFormatText(p, nRoom, cPad == '0' ? "%0*.*f" : "%*.*f", iWidth, iPrecision, d);
-        if (iLength <= 0) {
-            return p;
-        }
-        return p +
-               (static_cast<size_t>(iLength) < nRoom ? static_cast<size_t>(iLength) : nRoom - 1);
+    bool fNegative = false;
+    uint64_t nInteger = 0;
+    uint64_t nFraction = 0;
+    if (!gfThroughCLibrary && fSplitFixed(d, iPrecision, fNegative, nInteger, nFraction)) {
+        return pPutSplitFixed(p, fNegative, nInteger, nFraction, iPrecision, iWidth, cPad);
     }
-    const char *q = acDigits;
-    size_t nPad = static_cast<size_t>(iWidth) > nDigits ? static_cast<size_t>(iWidth) - nDigits : 0;
-    if (cPad == '0' && *q == '-') {
-        *p++ = '-';
-        ++q;
-        --nDigits;
+    // Large or not finite: as the general path writes it.
+    const size_t nRoom = kPutRoom + static_cast<size_t>(iWidth);
+    const int iLength =
+        iFormatText(p, nRoom, cPad == '0' ? "%0*.*f" : "%*.*f", iWidth, iPrecision, d);
+    if (iLength <= 0) {
+        return p;
     }
-    for (; nPad != 0; --nPad) {
-        *p++ = cPad;
-    }
-    std::memcpy(p, q, nDigits);
-    return p + nDigits;
+    return p + (static_cast<size_t>(iLength) < nRoom ? static_cast<size_t>(iLength) : nRoom - 1);
 }
 
 char *pPutHex(char *p, uint32_t lValue, int iDigits) {
