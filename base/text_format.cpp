@@ -1,6 +1,7 @@
 #include "base/text_format.h"
 
 #include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -186,6 +187,10 @@ void vSplitScaled(uint64_t n, int iPrecision, uint64_t &nInteger, uint64_t &nFra
     }
 }
 
+// Arithmetic on doubles rounds each result to a double (no wider registers),
+// which the rounding by addition below needs.
+constexpr bool kDoublesRoundAsStored = FLT_EVAL_METHOD == 0;
+
 // The value scaled and split: false when it is outside this case.
 bool fSplitFixed(double d, int iPrecision, bool &fNegative, uint64_t &nInteger,
                  uint64_t &nFraction) {
@@ -194,6 +199,19 @@ bool fSplitFixed(double d, int iPrecision, bool &fNegative, uint64_t &nInteger,
     }
     const auto nBits = std::bit_cast<uint64_t>(d);
     fNegative = (nBits >> 63) != 0;
+    // Most values: the scaled value in a double, rounded to a whole number by
+    // adding and taking away 1.5 × 2^52 (round half to even, as the addition
+    // rounds). Below 2^40 the product is within 2^-13 of the exact one, so
+    // unless it lies that near a half the exact value rounds the same way.
+    const double dScaled = std::fabs(d) * static_cast<double>(kaPowersOfTen[iPrecision]);
+    if (kDoublesRoundAsStored && dScaled < 1099511627776.0) {
+        constexpr double kRounder = 6755399441055744.0; // 1.5 × 2^52
+        const double dWhole = (dScaled + kRounder) - kRounder;
+        if (std::fabs(dScaled - dWhole) < 0.5 - 1.0 / 4096) {
+            vSplitScaled(static_cast<uint64_t>(dWhole), iPrecision, nInteger, nFraction);
+            return true;
+        }
+    }
     const int iExponentField = static_cast<int>((nBits >> 52) & 0x7FF);
     uint64_t nMantissa = nBits & ((uint64_t{1} << 52) - 1);
     int iExponent = 0;
