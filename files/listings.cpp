@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "base/temp_string.h"
 #include "base/text_format.h"
@@ -22,6 +24,29 @@ constexpr int16_t kListingDms = 14;
 constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
 
+// Lines are built field by field in a buffer that holds the longest: each
+// position or time is written straight into it as into a temporary string,
+// names and comments are cut to 50 characters, numbers take a few dozen.
+constexpr size_t kLineSize = 2048;
+static_assert(kLineSize >= 4 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
+constexpr std::string_view kSeparator = " | ";
+
+// A name or comment as "%.50s" takes it: up to its terminator, at most 50 characters.
+std::string_view svCut(const char *psz) {
+    const void *pEnd = std::memchr(psz, '\0', 50);
+    return std::string_view(
+        psz, pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - psz) : 50);
+}
+
+// The text of n characters just written at p, left-aligned in a column of
+// nWidth as "%-Ws" pads it; returns the end.
+char *pPadded(char *p, size_t n, size_t nWidth) {
+    for (; n < nWidth; ++n) {
+        p[n] = ' ';
+    }
+    return p + n;
+}
+
 } // namespace
 
 int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
@@ -34,6 +59,8 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
     }
     const char *pszLine = "%-6s | %-20s | %-28s | %-28s | %-40s\n";
     oFile.iPrintf(pszLine, "Name", "Euro50 UTM", "Euro50 DMS", "WGS84 DMS", "Comment");
+    // Each line as "%-6.50s | %-20s | %-28s | %-28s | %-40.50s\n" writes it.
+    char acLine[kLineSize];
     for (const auto &[sName, oWaypoint] : pWorkspace->pStore->pWaypoints) {
         if (oFile.fFailed()) {
             break;
@@ -41,20 +68,29 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         double dLatitude = dSemicirclesToDegrees(oWaypoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oWaypoint.lLongitude);
         // The datum shift once for both European 1950 columns.
-        char pszUtm[kTempStringSize];
-        char pszEuroDms[kTempStringSize];
-        char pszWgsDms[kTempStringSize];
         double dEuroLatitude = dLatitude;
         double dEuroLongitude = dLongitude;
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
-        nFormatShiftedPosition(pszUtm, sizeof(pszUtm), kDatumEuro50, dEuroLatitude, dEuroLongitude,
-                               kUtm);
-        nFormatShiftedPosition(pszEuroDms, sizeof(pszEuroDms), kDatumEuro50, dEuroLatitude,
-                               dEuroLongitude, kListingDms);
-        nFormatPosition(pszWgsDms, sizeof(pszWgsDms), kDatumWgs84Listing, dLatitude, dLongitude,
-                        kListingDms);
-        oFile.iPrintf("%-6.50s | %-20s | %-28s | %-28s | %-40.50s\n", oWaypoint.szName, pszUtm,
-                      pszEuroDms, pszWgsDms, oWaypoint.szComment);
+        char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
+        p = pPutText(p, kSeparator);
+        p = pPadded(p,
+                    nFormatShiftedPosition(p, kTempStringSize, kDatumEuro50, dEuroLatitude,
+                                           dEuroLongitude, kUtm),
+                    20);
+        p = pPutText(p, kSeparator);
+        p = pPadded(p,
+                    nFormatShiftedPosition(p, kTempStringSize, kDatumEuro50, dEuroLatitude,
+                                           dEuroLongitude, kListingDms),
+                    28);
+        p = pPutText(p, kSeparator);
+        p = pPadded(p,
+                    nFormatPosition(p, kTempStringSize, kDatumWgs84Listing, dLatitude, dLongitude,
+                                    kListingDms),
+                    28);
+        p = pPutText(p, kSeparator);
+        p = pPutText(p, svCut(oWaypoint.szComment), -40);
+        *p++ = '\n';
+        oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
     }
     return oFile.iCommit();
 }
