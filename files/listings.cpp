@@ -33,7 +33,12 @@ constexpr double kDeadBand = 0.1;
 // names and comments are cut to 50 characters, numbers take a few dozen.
 constexpr size_t kLineSize = 2048;
 static_assert(kLineSize >= 4 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
-constexpr std::string_view kSeparator = " | ";
+
+// A literal piece of a line, copied as one block of known length.
+template <size_t N> char *pLiteral(char *p, const char (&ac)[N]) {
+    std::memcpy(p, ac, N - 1);
+    return p + N - 1;
+}
 
 // A name or comment as "%.50s" takes it: up to its terminator, at most 50 characters.
 std::string_view svCut(const char *psz) {
@@ -128,22 +133,22 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         double dEuroLongitude = dLongitude;
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
         char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
-        p = pPutText(p, kSeparator);
+        p = pLiteral(p, " | ");
         p = pPadded(p,
                     nFormatShiftedPosition(p, kTempStringSize, kDatumEuro50, dEuroLatitude,
                                            dEuroLongitude, kUtm),
                     20);
-        p = pPutText(p, kSeparator);
+        p = pLiteral(p, " | ");
         p = pPadded(p,
                     nFormatShiftedPosition(p, kTempStringSize, kDatumEuro50, dEuroLatitude,
                                            dEuroLongitude, kListingDms),
                     28);
-        p = pPutText(p, kSeparator);
+        p = pLiteral(p, " | ");
         p = pPadded(p,
                     nFormatPosition(p, kTempStringSize, kDatumWgs84Listing, dLatitude, dLongitude,
                                     kListingDms),
                     28);
-        p = pPutText(p, kSeparator);
+        p = pLiteral(p, " | ");
         p = pPutText(p, svCut(oWaypoint.szComment), -40);
         *p++ = '\n';
         oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
@@ -180,24 +185,24 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         char *p = acLine;
         p = pPadded(p, nFormatTime(p, kTempStringSize, oPoint.lTime, w.lUtcOffset, w.sDateFormat),
                     19);
-        p = pPutText(p, kSeparator);
+        p = pLiteral(p, " | ");
         p = pPadded(
             p, nFormatPosition(p, kTempStringSize, w.sDatum, dLatitude, dLongitude, w.sCoordFormat),
             28);
-        p = pPutText(p, oPoint.fNewSegment != 0 ? " | Yes    | " : " | No     | ");
+        p = oPoint.fNewSegment != 0 ? pLiteral(p, " | Yes    | ") : pLiteral(p, " | No     | ");
         // A point without altitude leaves both altitude columns blank.
         if (fHasAltitude(oPoint.fAltitude)) {
             double dMetres = static_cast<double>(oPoint.fAltitude);
             p = pPutFixed(p, dMetres, 0, 6);
-            p = pPutText(p, " m | ");
+            p = pLiteral(p, " m | ");
             p = pPutFixed(p, dMetres * kFeetPerMetre, 0, 5);
-            p = pPutText(p, " ft | ");
+            p = pLiteral(p, " ft | ");
         } else {
-            p = pPutText(p, "         |          | ");
+            p = pLiteral(p, "         |          | ");
         }
         // A segment start, and the first point of all, has nothing to measure from.
         if (oPoint.fNewSegment != 0 || !fHavePrevious) {
-            p = pPutText(p, "         |           |             |\n");
+            p = pLiteral(p, "         |           |             |\n");
             oPrevious.fProjected = false;
         } else {
             double dDistance = 0.0;
@@ -209,17 +214,17 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
             p = pPutFixed(p, dDistance, 0, 6);
             if (lSeconds == 0) {
                 // Two points of the same time (untimed ones among them) have no speed.
-                p = pPutText(p, " m |      - kt |      - km/h | ");
+                p = pLiteral(p, " m |      - kt |      - km/h | ");
             } else {
                 double dKmh = dDistance / lSeconds * 3.6;
-                p = pPutText(p, " m | ");
+                p = pLiteral(p, " m | ");
                 p = pPutFixed(p, dKmh * kKnotsPerKmh, 0, 6);
-                p = pPutText(p, " kt | ");
+                p = pLiteral(p, " kt | ");
                 p = pPutFixed(p, dKmh, 0, 6);
-                p = pPutText(p, " km/h | ");
+                p = pLiteral(p, " km/h | ");
             }
             p = pPutFixed(p, dDirection, 0, 5);
-            p = pPutText(p, "\xB0\n");
+            p = pLiteral(p, "\xB0\n");
         }
         oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
         fHavePrevious = true;
