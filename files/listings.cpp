@@ -20,8 +20,6 @@
 namespace {
 
 constexpr int16_t kDatumEuro50 = 28;
-constexpr int16_t kDatumWgs84Listing = 100;
-constexpr int16_t kUtm = 4;
 constexpr int16_t kListingDms = 14;
 constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
@@ -54,6 +52,18 @@ char *pPadded(char *p, size_t n, size_t nWidth) {
         p[n] = ' ';
     }
     return p + n;
+}
+
+// A position in the listing's notation (degrees, minutes, seconds and tenths,
+// the hemisphere after them), already in its datum, as
+// nFormatShiftedPosition writes it and "%-28s" pads it: the latitude in 12
+// columns, a space, the longitude in 13.
+char *pPutListingPosition(char *p, double dLatitude, double dLongitude) {
+    char *pStart = p;
+    p = pPadded(p, nFormatLatLon(p, kTempStringSize, dLatitude, kListingDms, 1), 12);
+    *p++ = ' ';
+    p = pPadded(p, nFormatLatLon(p, kTempStringSize, dLongitude, kListingDms, 0), 13);
+    return pPadded(pStart, static_cast<size_t>(p - pStart), 28);
 }
 
 // A point projected to UTM in the zone of its own longitude, as
@@ -134,20 +144,12 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
         char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
         p = pLiteral(p, " | ");
-        p = pPadded(p,
-                    nFormatShiftedPosition(p, kTempStringSize, kDatumEuro50, dEuroLatitude,
-                                           dEuroLongitude, kUtm),
-                    20);
+        p = pPutText(p, szFormatUtm(kDatumEuro50, dEuroLatitude, dEuroLongitude), -20);
         p = pLiteral(p, " | ");
-        p = pPadded(p,
-                    nFormatShiftedPosition(p, kTempStringSize, kDatumEuro50, dEuroLatitude,
-                                           dEuroLongitude, kListingDms),
-                    28);
+        p = pPutListingPosition(p, dEuroLatitude, dEuroLongitude);
         p = pLiteral(p, " | ");
-        p = pPadded(p,
-                    nFormatPosition(p, kTempStringSize, kDatumWgs84Listing, dLatitude, dLongitude,
-                                    kListingDms),
-                    28);
+        // WGS 84 is the datum positions are kept in: nothing to shift.
+        p = pPutListingPosition(p, dLatitude, dLongitude);
         p = pLiteral(p, " | ");
         p = pPutText(p, svCut(oWaypoint.szComment), -40);
         *p++ = '\n';
