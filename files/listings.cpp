@@ -1,26 +1,122 @@
 #include "files/listings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "base/temp_string.h"
 #include "base/text_format.h"
 #include "formats/output_file.h"
+#include "geo/angles.h"
 #include "geo/coordinates.h"
 #include "geo/datums.h"
-#include "geo/distance.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
+#include "geo/utm.h"
 #include "store/workspace.h"
 
 namespace {
 
 constexpr int16_t kDatumEuro50 = 28;
-constexpr int16_t kDatumWgs84Listing = 100;
-constexpr int16_t kUtm = 4;
 constexpr int16_t kListingDms = 14;
 constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
+// Below a tenth of a metre in either grid direction the bearing ignores that direction.
+constexpr double kDeadBand = 0.1;
+
+// Lines are built field by field in a buffer that holds the longest: each
+// position or time is written straight into it as into a temporary string,
+// names and comments are cut to 50 characters, numbers take a few dozen.
+constexpr size_t kLineSize = 2048;
+static_assert(kLineSize >= 4 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
+
+// A literal piece of a line, copied as one block of known length.
+template <size_t N> char *pLiteral(char *p, const char (&ac)[N]) {
+    std::memcpy(p, ac, N - 1);
+    return p + N - 1;
+}
+
+// A name or comment as "%.50s" takes it: up to its terminator, at most 50 characters.
+std::string_view svCut(const char *psz) {
+    const void *pEnd = std::memchr(psz, '\0', 50);
+    return std::string_view(
+        psz, pEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(pEnd) - psz) : 50);
+}
+
+// The text of n characters just written at p, left-aligned in a column of
+// nWidth as "%-Ws" pads it; returns the end.
+char *pPadded(char *p, size_t n, size_t nWidth) {
+    for (; n < nWidth; ++n) {
+        p[n] = ' ';
+    }
+    return p + n;
+}
+
+// A position in the listing's notation (degrees, minutes, seconds and tenths,
+// the hemisphere after them), already in its datum, as
+// nFormatShiftedPosition writes it and "%-28s" pads it: the latitude in 12
+// columns, a space, the longitude in 13.
+char *pPutListingPosition(char *p, double dLatitude, double dLongitude) {
+    char *pStart = p;
+    p = pPadded(p, nFormatLatLon(p, kTempStringSize, dLatitude, kListingDms, 1), 12);
+    *p++ = ' ';
+    p = pPadded(p, nFormatLatLon(p, kTempStringSize, dLongitude, kListingDms, 0), 13);
+    return pPadded(pStart, static_cast<size_t>(p - pStart), 28);
+}
+
+// A point projected to UTM in the zone of its own longitude, as
+// vGridDistanceBearing projects the first point of a pair.
+struct GridPoint {
+    bool fProjected = false;
+    int32_t lZone = 0;
+    double dEasting = 0;
+    double dNorthing = 0;
+};
+
+// vGridDistanceBearing, step for step, for a track walked point by point:
+// oFirst holds the first point's projection when an earlier pair made it, and
+// receives the second point's for the next pair. Where the two points share a
+// zone the second point's projection in its own zone is the very one the pair
+// needs, so most points are projected once instead of twice.
+void vGridDistanceBearingFrom(GridPoint &oFirst, double dLatitude1, double dLongitude1,
+                              double dLatitude2, double dLongitude2, double *pdDistance,
+                              double *pdBearing) {
+    double dDistance = 0, dBearing = 0;
+    bool fInGrid = dLatitude1 >= -80 && dLatitude1 <= 84 && dLatitude2 >= -80 && dLatitude2 <= 84;
+    if (fInGrid) {
+        if (!oFirst.fProjected) {
+            vLatLonToUtm(kDatumWgs84, dLatitude1, dLongitude1, &oFirst.lZone, 0, &oFirst.dEasting,
+                         &oFirst.dNorthing);
+        }
+        GridPoint oSecond;
+        vLatLonToUtm(kDatumWgs84, dLatitude2, dLongitude2, &oSecond.lZone, 0, &oSecond.dEasting,
+                     &oSecond.dNorthing);
+        oSecond.fProjected = true;
+        double dE2 = oSecond.dEasting, dN2 = oSecond.dNorthing;
+        if (oSecond.lZone != oFirst.lZone) {
+            int32_t lZone = oFirst.lZone;
+            vLatLonToUtm(kDatumWgs84, dLatitude2, dLongitude2, &lZone, 1, &dE2, &dN2);
+        }
+        double dE = dE2 - oFirst.dEasting, dN = dN2 - oFirst.dNorthing;
+        dDistance = std::sqrt(dE * dE + dN * dN);
+        if (std::fabs(dN) < kDeadBand) {
+            dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
+        } else if (dN < -kDeadBand) {
+            dBearing = dRadiansToDegrees(std::atan(dE / dN)) + 180;
+        } else if (dE < -kDeadBand) {
+            dBearing = dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
+        } else {
+            dBearing = dRadiansToDegrees(std::atan(dE / dN));
+        }
+        oFirst = oSecond;
+    } else {
+        oFirst.fProjected = false;
+    }
+    *pdDistance = dDistance;
+    *pdBearing = dBearing;
+}
 
 } // namespace
 
@@ -34,6 +130,8 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
     }
     const char *pszLine = "%-6s | %-20s | %-28s | %-28s | %-40s\n";
     oFile.iPrintf(pszLine, "Name", "Euro50 UTM", "Euro50 DMS", "WGS84 DMS", "Comment");
+    // Each line as "%-6.50s | %-20s | %-28s | %-28s | %-40.50s\n" writes it.
+    char acLine[kLineSize];
     for (const auto &[sName, oWaypoint] : pWorkspace->pStore->pWaypoints) {
         if (oFile.fFailed()) {
             break;
@@ -41,20 +139,21 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         double dLatitude = dSemicirclesToDegrees(oWaypoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oWaypoint.lLongitude);
         // The datum shift once for both European 1950 columns.
-        char pszUtm[kTempStringSize];
-        char pszEuroDms[kTempStringSize];
-        char pszWgsDms[kTempStringSize];
         double dEuroLatitude = dLatitude;
         double dEuroLongitude = dLongitude;
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
-        nFormatShiftedPosition(pszUtm, sizeof(pszUtm), kDatumEuro50, dEuroLatitude, dEuroLongitude,
-                               kUtm);
-        nFormatShiftedPosition(pszEuroDms, sizeof(pszEuroDms), kDatumEuro50, dEuroLatitude,
-                               dEuroLongitude, kListingDms);
-        nFormatPosition(pszWgsDms, sizeof(pszWgsDms), kDatumWgs84Listing, dLatitude, dLongitude,
-                        kListingDms);
-        oFile.iPrintf("%-6.50s | %-20s | %-28s | %-28s | %-40.50s\n", oWaypoint.szName, pszUtm,
-                      pszEuroDms, pszWgsDms, oWaypoint.szComment);
+        char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
+        p = pLiteral(p, " | ");
+        p = pPutText(p, szFormatUtm(kDatumEuro50, dEuroLatitude, dEuroLongitude), -20);
+        p = pLiteral(p, " | ");
+        p = pPutListingPosition(p, dEuroLatitude, dEuroLongitude);
+        p = pLiteral(p, " | ");
+        // WGS 84 is the datum positions are kept in: nothing to shift.
+        p = pPutListingPosition(p, dLatitude, dLongitude);
+        p = pLiteral(p, " | ");
+        p = pPutText(p, svCut(oWaypoint.szComment), -40);
+        *p++ = '\n';
+        oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
     }
     return oFile.iCommit();
 }
@@ -75,51 +174,61 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
     double dPreviousLatitude = 0.0;
     double dPreviousLongitude = 0.0;
     int32_t lPreviousTime = 0;
+    GridPoint oPrevious;
+    // Each line as "%-19s | %-28s | %-6s | %s | %s | " and the measured columns
+    // "%6.0lf m | %6.0lf kt | %6.0lf km/h | %5.0lf\xB0\n" write it.
+    char acLine[kLineSize];
     fForEachTrackPoint(*w.pStore, [&](const TrackPoint &oPoint) {
         if (oFile.fFailed()) {
             return false;
         }
         double dLatitude = dSemicirclesToDegrees(oPoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oPoint.lLongitude);
-        char pszTime[kTempStringSize];
-        char pszPosition[kTempStringSize];
-        nFormatTime(pszTime, sizeof(pszTime), oPoint.lTime, w.lUtcOffset, w.sDateFormat);
-        nFormatPosition(pszPosition, sizeof(pszPosition), w.sDatum, dLatitude, dLongitude,
-                        w.sCoordFormat);
-        const char *pszFirst = oPoint.fNewSegment != 0 ? "Yes" : "No";
+        char *p = acLine;
+        p = pPadded(p, nFormatTime(p, kTempStringSize, oPoint.lTime, w.lUtcOffset, w.sDateFormat),
+                    19);
+        p = pLiteral(p, " | ");
+        p = pPadded(
+            p, nFormatPosition(p, kTempStringSize, w.sDatum, dLatitude, dLongitude, w.sCoordFormat),
+            28);
+        p = oPoint.fNewSegment != 0 ? pLiteral(p, " | Yes    | ") : pLiteral(p, " | No     | ");
         // A point without altitude leaves both altitude columns blank.
-        char szMetres[64] = "        ";
-        char szFeet[64] = "        ";
         if (fHasAltitude(oPoint.fAltitude)) {
             double dMetres = static_cast<double>(oPoint.fAltitude);
-            iFormatText(szMetres, sizeof(szMetres), "%6.0f m", dMetres);
-            iFormatText(szFeet, sizeof(szFeet), "%5.0f ft", dMetres * kFeetPerMetre);
+            p = pPutFixed(p, dMetres, 0, 6);
+            p = pLiteral(p, " m | ");
+            p = pPutFixed(p, dMetres * kFeetPerMetre, 0, 5);
+            p = pLiteral(p, " ft | ");
+        } else {
+            p = pLiteral(p, "         |          | ");
         }
         // A segment start, and the first point of all, has nothing to measure from.
         if (oPoint.fNewSegment != 0 || !fHavePrevious) {
-            oFile.iPrintf("%-19s | %-28s | %-6s | %s | %s |          |           |             |\n",
-                          pszTime, pszPosition, pszFirst, szMetres, szFeet);
+            p = pLiteral(p, "         |           |             |\n");
+            oPrevious.fProjected = false;
         } else {
             double dDistance = 0.0;
             double dDirection = 0.0;
-            vGridDistanceBearing(dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
-                                 &dDistance, &dDirection);
+            vGridDistanceBearingFrom(oPrevious, dPreviousLatitude, dPreviousLongitude, dLatitude,
+                                     dLongitude, &dDistance, &dDirection);
             int32_t lSeconds = static_cast<int32_t>(static_cast<uint32_t>(oPoint.lTime) -
                                                     static_cast<uint32_t>(lPreviousTime));
+            p = pPutFixed(p, dDistance, 0, 6);
             if (lSeconds == 0) {
                 // Two points of the same time (untimed ones among them) have no speed.
-                oFile.iPrintf("%-19s | %-28s | %-6s | %s | %s | %6.0lf m | %6s kt | %6s "
-                              "km/h | %5.0lf\xB0\n",
-                              pszTime, pszPosition, pszFirst, szMetres, szFeet, dDistance, "-", "-",
-                              dDirection);
+                p = pLiteral(p, " m |      - kt |      - km/h | ");
             } else {
                 double dKmh = dDistance / lSeconds * 3.6;
-                oFile.iPrintf("%-19s | %-28s | %-6s | %s | %s | %6.0lf m | %6.0lf kt | "
-                              "%6.0lf km/h | %5.0lf\xB0\n",
-                              pszTime, pszPosition, pszFirst, szMetres, szFeet, dDistance,
-                              dKmh * kKnotsPerKmh, dKmh, dDirection);
+                p = pLiteral(p, " m | ");
+                p = pPutFixed(p, dKmh * kKnotsPerKmh, 0, 6);
+                p = pLiteral(p, " kt | ");
+                p = pPutFixed(p, dKmh, 0, 6);
+                p = pLiteral(p, " km/h | ");
             }
+            p = pPutFixed(p, dDirection, 0, 5);
+            p = pLiteral(p, "\xB0\n");
         }
+        oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
         fHavePrevious = true;
         dPreviousLatitude = dLatitude;
         dPreviousLongitude = dLongitude;

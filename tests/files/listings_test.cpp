@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geo/coordinates.h"
+#include "geo/distance.h"
 #include "geo/units.h"
 #include "store/workspace.h"
 #include "tests/test_files.h"
@@ -121,6 +122,50 @@ TEST(Listings, TrackLinesMeasureFromThePreviousPointOfTheSegment) {
     std::string sThird = sCommon(w, *++it, "No", "   100 m |   328 ft |");
     sThird.replace(0, 19, "01/01/1990 00:00:10");
     EXPECT_EQ(sThird + "    100 m |      - kt |      - km/h |   180\xB0\r\n", as[3]);
+}
+
+TEST(Listings, EachPairIsMeasuredInTheZoneOfItsFirstPoint) {
+    // Steps within a zone, across the 6 degree edge and back, to a point beyond
+    // the grid and on from it, and into a new segment.
+    struct Step {
+        double dLatitude, dLongitude;
+        int32_t fNewSegment;
+    };
+    const Step kaSteps[] = {{48.5, 5.99, 1},      {48.5005, 5.9995, 0}, {48.501, 6.0005, 0},
+                            {48.5015, 6.001, 0},  {48.502, 5.9999, 0},  {84.5, 6.0, 0},
+                            {48.503, 6.002, 0},   {48.5035, 6.0025, 0}, {48.504, 6.003, 1},
+                            {48.5045, 6.0035, 0}, {48.6, 6.2, 0}};
+    TempFolder oFolder;
+    Workspace w;
+    int32_t lTime = 86400;
+    for (const Step &o : kaSteps) {
+        iAddTrackPoint(&w, oPoint(o.dLatitude, o.dLongitude, lTime += 10, o.fNewSegment));
+    }
+    std::string sName = oFolder.sPath("t.txt");
+    ASSERT_EQ(1, iListTrackPoints(&w, sName.c_str()));
+    std::vector<std::string> as = asLines(sReadFile(sName));
+    ASSERT_EQ(std::size(kaSteps) + 1, as.size());
+    for (size_t n = 1; n < std::size(kaSteps); ++n) {
+        // The distance column, then speed, speed and direction.
+        std::string sMeasured = as[n + 1].substr(as[n + 1].find(" ft | ") + 6);
+        if (kaSteps[n].fNewSegment != 0) {
+            EXPECT_EQ("         |           |             |\r\n", sMeasured) << n;
+            continue;
+        }
+        double dDistance = 0, dBearing = 0;
+        const Step &a = kaSteps[n - 1], &b = kaSteps[n];
+        vGridDistanceBearing(dSemicirclesToDegrees(lDegreesToSemicircles(a.dLatitude)),
+                             dSemicirclesToDegrees(lDegreesToSemicircles(a.dLongitude)),
+                             dSemicirclesToDegrees(lDegreesToSemicircles(b.dLatitude)),
+                             dSemicirclesToDegrees(lDegreesToSemicircles(b.dLongitude)), &dDistance,
+                             &dBearing);
+        char szDistance[64], szBearing[64];
+        std::snprintf(szDistance, sizeof(szDistance), "%6.0f m |", dDistance);
+        std::snprintf(szBearing, sizeof(szBearing), "| %5.0f\xB0\r\n", dBearing);
+        EXPECT_EQ(0u, sMeasured.find(szDistance)) << n << ": " << sMeasured;
+        EXPECT_EQ(sMeasured.size() - std::strlen(szBearing), sMeasured.rfind(szBearing))
+            << n << ": " << sMeasured;
+    }
 }
 
 TEST(Listings, FirstPointWithoutSegmentFlagHasNothingToMeasureFrom) {
