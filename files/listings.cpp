@@ -1,6 +1,5 @@
 #include "files/listings.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -9,9 +8,9 @@
 #include "base/temp_string.h"
 #include "base/text_format.h"
 #include "formats/output_file.h"
-#include "geo/angles.h"
 #include "geo/coordinates.h"
 #include "geo/datums.h"
+#include "geo/distance.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
 #include "geo/utm.h"
@@ -23,8 +22,6 @@ constexpr int16_t kDatumEuro50 = 28;
 constexpr int16_t kListingDms = 14;
 constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
-// Below a tenth of a metre in either grid direction the bearing ignores that direction.
-constexpr double kDeadBand = 0.1;
 
 // Lines are built field by field in a buffer that holds the longest: each
 // position or time is written straight into it as into a temporary string,
@@ -66,56 +63,39 @@ char *pPutListingPosition(char *p, double dLatitude, double dLongitude) {
     return pPadded(pStart, static_cast<size_t>(p - pStart), 28);
 }
 
-// A point projected to UTM in the zone of its own longitude, as
-// vGridDistanceBearing projects the first point of a pair.
-struct GridPoint {
+// The projection of the last point in its own zone, while the next pair may use it.
+struct LastGridPoint {
     bool fProjected = false;
-    int32_t lZone = 0;
-    double dEasting = 0;
-    double dNorthing = 0;
+    GridPoint oPoint;
 };
 
-// vGridDistanceBearing, step for step, for a track walked point by point:
-// oFirst holds the first point's projection when an earlier pair made it, and
-// receives the second point's for the next pair. Where the two points share a
-// zone the second point's projection in its own zone is the very one the pair
-// needs, so most points are projected once instead of twice.
-void vGridDistanceBearingFrom(GridPoint &oFirst, double dLatitude1, double dLongitude1,
+// vGridDistanceBearing for a track walked point by point: where the two
+// points of a pair share a zone, the second point's projection in its own
+// zone is the very one the next pair needs as its first, so most points are
+// projected once instead of twice.
+void vGridDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dLongitude1,
                               double dLatitude2, double dLongitude2, double *pdDistance,
                               double *pdBearing) {
-    double dDistance = 0, dBearing = 0;
-    bool fInGrid = dLatitude1 >= -80 && dLatitude1 <= 84 && dLatitude2 >= -80 && dLatitude2 <= 84;
-    if (fInGrid) {
-        if (!oFirst.fProjected) {
-            vLatLonToUtm(kDatumWgs84, dLatitude1, dLongitude1, &oFirst.lZone, 0, &oFirst.dEasting,
-                         &oFirst.dNorthing);
-        }
-        GridPoint oSecond;
-        vLatLonToUtm(kDatumWgs84, dLatitude2, dLongitude2, &oSecond.lZone, 0, &oSecond.dEasting,
-                     &oSecond.dNorthing);
-        oSecond.fProjected = true;
-        double dE2 = oSecond.dEasting, dN2 = oSecond.dNorthing;
-        if (oSecond.lZone != oFirst.lZone) {
-            int32_t lZone = oFirst.lZone;
-            vLatLonToUtm(kDatumWgs84, dLatitude2, dLongitude2, &lZone, 1, &dE2, &dN2);
-        }
-        double dE = dE2 - oFirst.dEasting, dN = dN2 - oFirst.dNorthing;
-        dDistance = std::sqrt(dE * dE + dN * dN);
-        if (std::fabs(dN) < kDeadBand) {
-            dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
-        } else if (dN < -kDeadBand) {
-            dBearing = dRadiansToDegrees(std::atan(dE / dN)) + 180;
-        } else if (dE < -kDeadBand) {
-            dBearing = dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
-        } else {
-            dBearing = dRadiansToDegrees(std::atan(dE / dN));
-        }
-        oFirst = oSecond;
-    } else {
-        oFirst.fProjected = false;
+    if (!fOnGrid(dLatitude1) || !fOnGrid(dLatitude2)) {
+        oLast.fProjected = false;
+        *pdDistance = 0;
+        *pdBearing = 0;
+        return;
     }
-    *pdDistance = dDistance;
-    *pdBearing = dBearing;
+    if (!oLast.fProjected) {
+        vProjectGridPoint(dLatitude1, dLongitude1, 0, oLast.oPoint);
+    }
+    GridPoint oSecond;
+    vProjectGridPoint(dLatitude2, dLongitude2, 0, oSecond);
+    if (oSecond.lZone == oLast.oPoint.lZone) {
+        vGridStep(oLast.oPoint, oSecond, pdDistance, pdBearing);
+    } else {
+        GridPoint oInFirstZone{oLast.oPoint.lZone};
+        vProjectGridPoint(dLatitude2, dLongitude2, 1, oInFirstZone);
+        vGridStep(oLast.oPoint, oInFirstZone, pdDistance, pdBearing);
+    }
+    oLast.fProjected = true;
+    oLast.oPoint = oSecond;
 }
 
 } // namespace
@@ -174,7 +154,7 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
     double dPreviousLatitude = 0.0;
     double dPreviousLongitude = 0.0;
     int32_t lPreviousTime = 0;
-    GridPoint oPrevious;
+    LastGridPoint oPrevious;
     // Each line as "%-19s | %-28s | %-6s | %s | %s | " and the measured columns
     // "%6.0lf m | %6.0lf kt | %6.0lf km/h | %5.0lf\xB0\n" write it.
     char acLine[kLineSize];

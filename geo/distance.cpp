@@ -12,32 +12,51 @@ constexpr double kEarthRadius = 6371000.0;
 constexpr double kDeadBand = 0.1;
 } // namespace
 
-void vGridDistanceBearing(double dLatitude1, double dLongitude1, double dLatitude2,
-                          double dLongitude2, double *pdDistance, double *pdBearing) {
-    double dDistance = 0, dBearing = 0;
-    bool fInGrid = dLatitude1 >= -80 && dLatitude1 <= 84 && dLatitude2 >= -80 && dLatitude2 <= 84;
-    if (fInGrid) {
-        int32_t lZone = 0;
-        double dE1 = 0, dN1 = 0, dE2 = 0, dN2 = 0;
-        vLatLonToUtm(kDatumWgs84, dLatitude1, dLongitude1, &lZone, 0, &dE1, &dN1);
-        vLatLonToUtm(kDatumWgs84, dLatitude2, dLongitude2, &lZone, 1, &dE2, &dN2);
-        double dE = dE2 - dE1, dN = dN2 - dN1;
-        dDistance = std::sqrt(dE * dE + dN * dN);
-        if (std::fabs(dN) < kDeadBand) {
-            dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
-        } else if (dN < -kDeadBand) {
-            dBearing = dRadiansToDegrees(std::atan(dE / dN)) + 180;
-        } else if (dE < -kDeadBand) {
-            dBearing = dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
-        } else {
-            dBearing = dRadiansToDegrees(std::atan(dE / dN));
-        }
+bool fOnGrid(double dLatitude) {
+    return dLatitude >= -80 && dLatitude <= 84;
+}
+
+void vProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, GridPoint &oPoint) {
+    vLatLonToUtm(kDatumWgs84, dLatitude, dLongitude, &oPoint.lZone, fFixedZone, &oPoint.dEasting,
+                 &oPoint.dNorthing);
+}
+
+void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
+               double *pdBearing) {
+    double dE = oTo.dEasting - oFrom.dEasting, dN = oTo.dNorthing - oFrom.dNorthing;
+    double dBearing = 0;
+    if (std::fabs(dN) < kDeadBand) {
+        dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
+    } else if (dN < -kDeadBand) {
+        dBearing = dRadiansToDegrees(std::atan(dE / dN)) + 180;
+    } else if (dE < -kDeadBand) {
+        dBearing = dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
+    } else {
+        dBearing = dRadiansToDegrees(std::atan(dE / dN));
     }
     if (pdDistance != nullptr) {
-        *pdDistance = dDistance;
+        *pdDistance = std::sqrt(dE * dE + dN * dN);
     }
     if (pdBearing != nullptr) {
         *pdBearing = dBearing;
+    }
+}
+
+void vGridDistanceBearing(double dLatitude1, double dLongitude1, double dLatitude2,
+                          double dLongitude2, double *pdDistance, double *pdBearing) {
+    if (fOnGrid(dLatitude1) && fOnGrid(dLatitude2)) {
+        GridPoint oFirst;
+        vProjectGridPoint(dLatitude1, dLongitude1, 0, oFirst);
+        GridPoint oSecond{oFirst.lZone};
+        vProjectGridPoint(dLatitude2, dLongitude2, 1, oSecond);
+        vGridStep(oFirst, oSecond, pdDistance, pdBearing);
+        return;
+    }
+    if (pdDistance != nullptr) {
+        *pdDistance = 0;
+    }
+    if (pdBearing != nullptr) {
+        *pdBearing = 0;
     }
 }
 
