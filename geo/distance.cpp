@@ -10,6 +10,7 @@ namespace {
 constexpr double kEarthRadius = 6371000.0;
 // Below a tenth of a metre in either grid direction the bearing ignores that direction.
 constexpr double kDeadBand = 0.1;
+constexpr double kFalseNorthing = 10000000.0;
 } // namespace
 
 bool fOnGrid(double dLatitude) {
@@ -19,11 +20,18 @@ bool fOnGrid(double dLatitude) {
 void vProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, GridPoint &oPoint) {
     vLatLonToUtm(kDatumWgs84, dLatitude, dLongitude, &oPoint.lZone, fFixedZone, &oPoint.dEasting,
                  &oPoint.dNorthing);
+    oPoint.fSouth = dLatitude < 0;
 }
 
 void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
                double *pdBearing) {
     double dE = oTo.dEasting - oFrom.dEasting, dN = oTo.dNorthing - oFrom.dNorthing;
+    if (oFrom.fSouth != oTo.fSouth) {
+        // Across the equator: the southern northing counts from the false
+        // northing, 10000 km south of the equator.
+        dN = oTo.fSouth ? (oTo.dNorthing - kFalseNorthing) - oFrom.dNorthing
+                        : oTo.dNorthing - (oFrom.dNorthing - kFalseNorthing);
+    }
     double dBearing = 0;
     if (std::fabs(dN) < kDeadBand) {
         dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);

@@ -4,11 +4,13 @@
 #include <cstdint>
 
 // A position on the UTM grid of WGS 84, for measuring: the zone it was
-// projected in, its easting and its northing.
+// projected in, its easting and its northing (with the false northing south
+// of the equator, fSouth).
 struct GridPoint {
     int32_t lZone = 0;
     double dEasting = 0;
     double dNorthing = 0;
+    bool fSouth = false;
 };
 // Latitudes of the grid: -80..84.
 bool fOnGrid(double dLatitude);

@@ -63,6 +63,17 @@ TEST(GridDistance, SecondPointStaysInTheFirstPointsZone) {
     EXPECT_LT(dBearing, 100);
 }
 
+TEST(GridDistance, AStepAcrossTheEquatorIsTheStepItself) {
+    // 0.0001 degrees either side of the equator: 22 m apart, south then north.
+    double dDistance = 0, dBearing = 0;
+    vGridDistanceBearing(0.0001, 9, -0.0001, 9, &dDistance, &dBearing);
+    EXPECT_NEAR(dDistance, 22.1, 0.1);
+    EXPECT_DOUBLE_EQ(dBearing, 180);
+    vGridDistanceBearing(-0.0001, 9, 0.0001, 9, &dDistance, &dBearing);
+    EXPECT_NEAR(dDistance, 22.1, 0.1);
+    EXPECT_DOUBLE_EQ(dBearing, 0);
+}
+
 TEST(SphereDistance, Specimens) {
     double dDistance = 0, dSecond = 7;
     vSphereDistance(0, 0, 0, 1, &dDistance, &dSecond);
