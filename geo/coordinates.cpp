@@ -518,27 +518,11 @@ int iReadPositionText(const char *pszText, int16_t sFormat, PositionText &o) {
         return iReadUtmText(pszCopy, &o.lZone, &o.dEasting, &o.dNorthing);
     }
     char *pszRest = pszCopy;
-    auto pszToken = [&pszRest]() -> char * {
-        while (*pszRest == ' ') {
-            ++pszRest;
-        }
-        if (*pszRest == '\0') {
-            return nullptr;
-        }
-        char *psz = pszRest;
-        while (*pszRest != '\0' && *pszRest != ' ') {
-            ++pszRest;
-        }
-        if (*pszRest == ' ') {
-            *pszRest++ = '\0';
-        }
-        return psz;
-    };
-    char *pszLatitude = pszToken();
+    char *pszLatitude = pszNextToken(pszRest);
     if (pszLatitude == nullptr || !iParseLatLon(pszLatitude, sFormat, 1, &o.dLatitude)) {
         return 0;
     }
-    char *pszLongitude = pszToken();
+    char *pszLongitude = pszNextToken(pszRest);
     return pszLongitude != nullptr && iParseLatLon(pszLongitude, sFormat, 0, &o.dLongitude);
 }
 

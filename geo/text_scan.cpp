@@ -80,3 +80,20 @@ int iReadLeadingInt(const char *pszText, const char **ppszEnd) {
     }
     return static_cast<int>(lValue);
 }
+
+char *pszNextToken(char *&pszRest) {
+    while (*pszRest == ' ') {
+        ++pszRest;
+    }
+    if (*pszRest == '\0') {
+        return nullptr;
+    }
+    char *pszToken = pszRest;
+    while (*pszRest != '\0' && *pszRest != ' ') {
+        ++pszRest;
+    }
+    if (*pszRest == ' ') {
+        *pszRest++ = '\0';
+    }
+    return pszToken;
+}

@@ -19,3 +19,6 @@ bool fScanWord(const char *&pszText, size_t nMaxLength, char *pszOut);
 bool fScanLiteral(const char *&pszText, char cLiteral);
 // Leading decimal number as atoi reads it, saturated to the int range.
 int iReadLeadingInt(const char *pszText, const char **ppszEnd = nullptr);
+// Next token of a text split at spaces, strtok-like but without hidden state:
+// the token is cut off in place and pszRest moves past it; nullptr at the end.
+char *pszNextToken(char *&pszRest);

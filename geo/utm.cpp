@@ -371,26 +371,6 @@ char *szFormatUtm(int16_t sDatum, double dLatitude, double dLongitude) {
     return psz;
 }
 
-namespace {
-// Next token of a text split at spaces, strtok-like but without hidden state.
-char *pszNextToken(char *&pszRest) {
-    while (*pszRest == ' ') {
-        ++pszRest;
-    }
-    if (*pszRest == '\0') {
-        return nullptr;
-    }
-    char *pszToken = pszRest;
-    while (*pszRest != '\0' && *pszRest != ' ') {
-        ++pszRest;
-    }
-    if (*pszRest == ' ') {
-        *pszRest++ = '\0';
-    }
-    return pszToken;
-}
-} // namespace
-
 int iReadUtmText(char *pszText, int32_t *plZone, double *pdEasting, double *pdNorthing) {
     if (pszText == nullptr) {
         return 0;

@@ -274,6 +274,28 @@ std::string sWrite(Workspace &w, const ScratchFolder &oFolder, int iType) {
     return iResult ? sReadFile(sPath) : std::string("(failed)");
 }
 
+// Each switch that changes what the text writers write, once.
+struct Switch {
+    const char *pszName;
+    void (*pSet)(Workspace &);
+};
+const Switch kaSwitches[] = {{"tabbed", [](Workspace &o) { o.fTabbedExport = 1; }},
+                             {"date form 2", [](Workspace &o) { o.sDateFormat = 2; }},
+                             {"date form 5", [](Workspace &o) { o.sDateFormat = 5; }},
+                             {"offset", [](Workspace &o) { o.lUtcOffset = -5 * 3600; }},
+                             {"symbol set", [](Workspace &o) { o.sSymbolSet = 108; }},
+                             {"overlay look",
+                              [](Workspace &o) {
+                                  o.sOvlTrackColor = 3;
+                                  o.sOvlTrackWidth = 7;
+                                  o.sOvlWptDotSize = 4;
+                              }},
+                             {"code page", [](Workspace &o) { o.sCodePage = 1251; }},
+                             {"UTM zone", [](Workspace &o) {
+                                  o.sCoordFormat = kCoordUtm;
+                                  vSetUtmZoneOverride(32);
+                              }}};
+
 // The same store written both ways gives the same bytes.
 void vExpectSameBothWays(Workspace &w, const ScratchFolder &oFolder, int iType,
                          const std::string &sCase) {
@@ -494,27 +516,7 @@ TEST(TextOutputOracle, EveryWriterWritesTheSameBytes) {
         }
     }
     w.sDatum = kDatumWgs84;
-    struct Switch {
-        const char *pszName;
-        void (*pSet)(Workspace &);
-    };
-    const Switch aSwitches[] = {{"tabbed", [](Workspace &o) { o.fTabbedExport = 1; }},
-                                {"date form 2", [](Workspace &o) { o.sDateFormat = 2; }},
-                                {"date form 5", [](Workspace &o) { o.sDateFormat = 5; }},
-                                {"offset", [](Workspace &o) { o.lUtcOffset = -5 * 3600; }},
-                                {"symbol set", [](Workspace &o) { o.sSymbolSet = 108; }},
-                                {"overlay look",
-                                 [](Workspace &o) {
-                                     o.sOvlTrackColor = 3;
-                                     o.sOvlTrackWidth = 7;
-                                     o.sOvlWptDotSize = 4;
-                                 }},
-                                {"code page", [](Workspace &o) { o.sCodePage = 1251; }},
-                                {"UTM zone", [](Workspace &o) {
-                                     o.sCoordFormat = kCoordUtm;
-                                     vSetUtmZoneOverride(32);
-                                 }}};
-    for (const Switch &oSwitch : aSwitches) {
+    for (const Switch &oSwitch : kaSwitches) {
         Workspace s;
         vFillStore(s, 400, 60);
         oSwitch.pSet(s);
@@ -580,24 +582,7 @@ TEST(TextOutputOracle, EveryTextWriterWritesWhatItWroteBefore) {
         }
         aGroups.emplace_back("every datum, notation " + std::to_string(sFormat), llDigest);
     }
-    const std::pair<const char *, void (*)(Workspace &)> aSwitches[] = {
-        {"tabbed", [](Workspace &o) { o.fTabbedExport = 1; }},
-        {"date form 2", [](Workspace &o) { o.sDateFormat = 2; }},
-        {"date form 5", [](Workspace &o) { o.sDateFormat = 5; }},
-        {"offset", [](Workspace &o) { o.lUtcOffset = -5 * 3600; }},
-        {"symbol set", [](Workspace &o) { o.sSymbolSet = 108; }},
-        {"overlay look",
-         [](Workspace &o) {
-             o.sOvlTrackColor = 3;
-             o.sOvlTrackWidth = 7;
-             o.sOvlWptDotSize = 4;
-         }},
-        {"code page", [](Workspace &o) { o.sCodePage = 1251; }},
-        {"UTM zone", [](Workspace &o) {
-             o.sCoordFormat = kCoordUtm;
-             vSetUtmZoneOverride(32);
-         }}};
-    for (const auto &[pszName, pSet] : aSwitches) {
+    for (const auto &[pszName, pSet] : kaSwitches) {
         Workspace w;
         vFillStore(w, 300, 40);
         pSet(w);
