@@ -436,8 +436,7 @@ int iReadNativeFile(Workspace *pWorkspace, const char *pszFileName) {
     }
     return iReadNativeBuffer(
         pWorkspace,
-        std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(oData.pBytes.get()),
-                                 oData.nSize),
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(oData.sv().data()), oData.nSize),
         pszFileName);
 }
 

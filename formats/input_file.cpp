@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "base/report.h"
 
 namespace {
 // A larger block, with the bytes already read copied over; 0 when memory is short.
 int iGrow(FileBytes &oData, size_t nCapacity) {
-    std::unique_ptr<char[]> pBigger(new (std::nothrow) char[nCapacity]);
+    LargeBlock pBigger = pNewLargeBlock(nCapacity);
     if (!pBigger) {
         return 0;
     }

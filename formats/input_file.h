@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/large_block.h"
+
 // The bytes of a whole file in one block.
 struct FileBytes {
-    std::unique_ptr<char[]> pBytes;
+    LargeBlock pBytes;
     size_t nSize = 0;
     size_t nCapacity = 0;
     std::string_view sv() const { return std::string_view(pBytes.get(), nSize); }
