@@ -1,11 +1,13 @@
 #include "geo/time_format.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "base/debug.h"
 #include "base/number_text.h"
@@ -203,7 +205,53 @@ struct DateFields {
     int64_t lMonth = 0, lDay = 0, lYear = 0, lHour = 0, lMinute = 0, lSecond = 0;
 };
 
+// 1..12 for the three letters of a month's name, 12 for any other three.
+int64_t lMonthOfName(const char *pszName) {
+    for (int i = 0; i < 12; ++i) {
+        if (std::memcmp(pszName, kMonthNames[i], 3) == 0) {
+            return i + 1;
+        }
+    }
+    return 12;
+}
+
+bool fDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The form every writer writes, "DD-MON-YY hh:mm:ss" with two digits to each
+// number, read in place: what the general scan reads from it, without its
+// field-by-field work.
+bool fScanWrittenNamedMonthDate(const char *p, DateFields *pFields) {
+    // Checked in order, so that a shorter text stops at its terminator.
+    constexpr std::string_view kShape = "99-MON-99 99:99:99";
+    for (size_t i = 0; i < kShape.size(); ++i) {
+        const char c = p[i];
+        const bool fFits = kShape[i] == '9' ? fDigit(c)
+                           : kShape[i] >= 'A'
+                               ? c != '\0' && std::isspace(static_cast<unsigned char>(c)) == 0
+                               : c == kShape[i];
+        if (!fFits) {
+            return false;
+        }
+    }
+    if (fDigit(p[kShape.size()])) {
+        return false;
+    }
+    auto lTwo = [p](int i) { return static_cast<int64_t>((p[i] - '0') * 10 + (p[i + 1] - '0')); };
+    pFields->lDay = lTwo(0);
+    pFields->lMonth = lMonthOfName(p + 3);
+    pFields->lYear = lTwo(7);
+    pFields->lHour = lTwo(10);
+    pFields->lMinute = lTwo(13);
+    pFields->lSecond = lTwo(16);
+    return true;
+}
+
 int iScanNamedMonthDate(const char *p, DateFields *pFields) {
+    if (fScanWrittenNamedMonthDate(p, pFields)) {
+        return 6;
+    }
     // "%ld-%3s-%ld %ld:%ld:%ld"
     char szMonth[4] = {};
     int nFields = 0;
@@ -215,13 +263,7 @@ int iScanNamedMonthDate(const char *p, DateFields *pFields) {
         return nFields;
     }
     ++nFields;
-    pFields->lMonth = 12;
-    for (int i = 0; i < 12; ++i) {
-        if (std::strcmp(szMonth, kMonthNames[i]) == 0) {
-            pFields->lMonth = i + 1;
-            break;
-        }
-    }
+    pFields->lMonth = lMonthOfName(szMonth);
     int64_t *aplRest[4] = {&pFields->lYear, &pFields->lHour, &pFields->lMinute, &pFields->lSecond};
     const char acBefore[4] = {'-', ' ', ':', ':'};
     for (int i = 0; i < 4; ++i) {

@@ -112,6 +112,12 @@ TEST(ParseTime, NamedMonthForm) {
     EXPECT_EQ(lParseTime("31-DEC-89 12:00:00", 3600), 39600);
     EXPECT_EQ(lParseTime("01-JAN-90 00:00", 0), 0);
     EXPECT_EQ(lParseTime("01-XYZ-90 00:00:00", 0), lDateToDayNumber(12, 1, 1990) * 86400);
+    // Near the two-digit form every writer writes, and read like it.
+    EXPECT_EQ(lParseTime("1-JAN-90 0:0:1", 0), 86401);
+    EXPECT_EQ(lParseTime("01-JAN-90  00:00:01", 0), 86401);
+    EXPECT_EQ(lParseTime("01-JAN-90 00:00:001", 0), 86401);
+    EXPECT_EQ(lParseTime("01-JAN-90 00:00:01x", 0), 86401);
+    EXPECT_EQ(lParseTime("01- JAN-90 00:00:01", 0), 86401);
 }
 
 TEST(ParseTime, NumericForm) {
