@@ -219,32 +219,58 @@ bool fDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The form every writer writes, "DD-MON-YY hh:mm:ss" with two digits to each
-// number, read in place: what the general scan reads from it, without its
-// field-by-field work.
-bool fScanWrittenNamedMonthDate(const char *p, DateFields *pFields) {
-    // Checked in order, so that a shorter text stops at its terminator.
-    constexpr std::string_view kShape = "99-MON-99 99:99:99";
-    for (size_t i = 0; i < kShape.size(); ++i) {
+// True when the text has the shape: '9' a digit, 'M' a character of a month's
+// name (neither blank nor the end), any other character itself; and no digit
+// follows, so that the last number ends there. Checked in order, so that a
+// shorter text stops at its terminator.
+bool fFitsShape(const char *p, std::string_view svShape) {
+    for (size_t i = 0; i < svShape.size(); ++i) {
         const char c = p[i];
-        const bool fFits = kShape[i] == '9' ? fDigit(c)
-                           : kShape[i] >= 'A'
+        const bool fFits = svShape[i] == '9' ? fDigit(c)
+                           : svShape[i] == 'M'
                                ? c != '\0' && std::isspace(static_cast<unsigned char>(c)) == 0
-                               : c == kShape[i];
+                               : c == svShape[i];
         if (!fFits) {
             return false;
         }
     }
-    if (fDigit(p[kShape.size()])) {
+    return !fDigit(p[svShape.size()]);
+}
+
+int64_t lDigitsAt(const char *p, int nDigits) {
+    int64_t lValue = 0;
+    for (int i = 0; i < nDigits; ++i) {
+        lValue = lValue * 10 + (p[i] - '0');
+    }
+    return lValue;
+}
+
+// The forms every writer writes, with two digits to each number (four to a
+// numeric year), are read in place: what the general scans read from them,
+// without their field-by-field work.
+bool fScanWrittenNamedMonthDate(const char *p, DateFields *pFields) {
+    if (!fFitsShape(p, "99-MMM-99 99:99:99")) {
         return false;
     }
-    auto lTwo = [p](int i) { return static_cast<int64_t>((p[i] - '0') * 10 + (p[i + 1] - '0')); };
-    pFields->lDay = lTwo(0);
+    pFields->lDay = lDigitsAt(p, 2);
     pFields->lMonth = lMonthOfName(p + 3);
-    pFields->lYear = lTwo(7);
-    pFields->lHour = lTwo(10);
-    pFields->lMinute = lTwo(13);
-    pFields->lSecond = lTwo(16);
+    pFields->lYear = lDigitsAt(p + 7, 2);
+    pFields->lHour = lDigitsAt(p + 10, 2);
+    pFields->lMinute = lDigitsAt(p + 13, 2);
+    pFields->lSecond = lDigitsAt(p + 16, 2);
+    return true;
+}
+
+bool fScanWrittenNumericDate(const char *p, DateFields *pFields) {
+    if (!fFitsShape(p, "99/99/9999 99:99:99")) {
+        return false;
+    }
+    pFields->lMonth = lDigitsAt(p, 2);
+    pFields->lDay = lDigitsAt(p + 3, 2);
+    pFields->lYear = lDigitsAt(p + 6, 4);
+    pFields->lHour = lDigitsAt(p + 11, 2);
+    pFields->lMinute = lDigitsAt(p + 14, 2);
+    pFields->lSecond = lDigitsAt(p + 17, 2);
     return true;
 }
 
@@ -276,6 +302,9 @@ int iScanNamedMonthDate(const char *p, DateFields *pFields) {
 }
 
 int iScanNumericDate(const char *p, DateFields *pFields) {
+    if (fScanWrittenNumericDate(p, pFields)) {
+        return 6;
+    }
     // "%ld/%ld/%ld %ld:%ld:%ld"
     int64_t *apl[6] = {&pFields->lMonth, &pFields->lDay,    &pFields->lYear,
                        &pFields->lHour,  &pFields->lMinute, &pFields->lSecond};

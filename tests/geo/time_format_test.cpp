@@ -126,6 +126,8 @@ TEST(ParseTime, NumericForm) {
     EXPECT_EQ(lParseTime("01/01/1990 00:00:00", 0), 86400);
     EXPECT_EQ(lParseTime("01/01/1990", 0), 0);
     EXPECT_EQ(lParseTime("1/1/1990 0:0:0", 0), 86400);
+    EXPECT_EQ(lParseTime("01/01/1990  00:00:01", 0), 86401);
+    EXPECT_EQ(lParseTime("01/01/1990 00:00:001", 0), 86401);
     EXPECT_EQ(lParseTime("03/01/2000 00:00:00", 0), 3713 * 86400);
     // Hours are not range-checked.
     EXPECT_EQ(lParseTime("12/31/1989 25:00:00", 0), 90000);
