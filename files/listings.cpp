@@ -1,5 +1,6 @@
 #include "files/listings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -63,39 +64,56 @@ char *pPutListingPosition(char *p, double dLatitude, double dLongitude) {
     return pPadded(pStart, static_cast<size_t>(p - pStart), 28);
 }
 
-// The projection of the last point in its own zone, while the next pair may use it.
+// The quick projection of the last point in its own zone, while the next pair may use it.
 struct LastGridPoint {
     bool fProjected = false;
     GridPoint oPoint;
 };
 
-// vGridDistanceBearing for a track walked point by point: where the two
-// points of a pair share a zone, the second point's projection in its own
-// zone is the very one the next pair needs as its first, so most points are
-// projected once instead of twice.
-void vGridDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dLongitude1,
+// vGridDistanceBearing for a track walked point by point, from quick
+// projections: where the two points of a pair share a zone, the second
+// point's projection in its own zone is the very one the next pair needs as
+// its first, so most points are projected once instead of twice. 0 where
+// the quick projections cannot decide the bearing's way and the caller takes
+// vGridDistanceBearing; otherwise 1, with the most the bearing may be off
+// (the distance may be off by kQuickGridError).
+int iQuickDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dLongitude1,
                               double dLatitude2, double dLongitude2, double *pdDistance,
-                              double *pdBearing) {
+                              double *pdBearing, double *pdBearingError) {
     if (!fOnGrid(dLatitude1) || !fOnGrid(dLatitude2)) {
         oLast.fProjected = false;
         *pdDistance = 0;
         *pdBearing = 0;
-        return;
+        *pdBearingError = 0;
+        return 1;
     }
     if (!oLast.fProjected) {
-        vProjectGridPoint(dLatitude1, dLongitude1, 0, oLast.oPoint);
+        vQuickProjectGridPoint(dLatitude1, dLongitude1, 0, oLast.oPoint);
     }
     GridPoint oSecond;
-    vProjectGridPoint(dLatitude2, dLongitude2, 0, oSecond);
+    vQuickProjectGridPoint(dLatitude2, dLongitude2, 0, oSecond);
+    int iDecided = 0;
     if (oSecond.lZone == oLast.oPoint.lZone) {
-        vGridStep(oLast.oPoint, oSecond, pdDistance, pdBearing);
+        iDecided = iQuickGridStep(oLast.oPoint, oSecond, pdDistance, pdBearing, pdBearingError);
     } else {
         GridPoint oInFirstZone{oLast.oPoint.lZone};
-        vProjectGridPoint(dLatitude2, dLongitude2, 1, oInFirstZone);
-        vGridStep(oLast.oPoint, oInFirstZone, pdDistance, pdBearing);
+        vQuickProjectGridPoint(dLatitude2, dLongitude2, 1, oInFirstZone);
+        iDecided =
+            iQuickGridStep(oLast.oPoint, oInFirstZone, pdDistance, pdBearing, pdBearingError);
     }
     oLast.fProjected = true;
     oLast.oPoint = oSecond;
+    return iDecided;
+}
+
+// True when v, printed with no decimals, could print otherwise from a value
+// dError away (or is too large or not a number to judge).
+bool fNearHalf(double v, double dError) {
+    if (!(std::fabs(v) < 1e9)) {
+        return true;
+    }
+    const double dPart = std::fabs(v - static_cast<double>(static_cast<int64_t>(v)));
+    return !(std::fabs(dPart - 0.5) > dError);
 }
 
 } // namespace
@@ -189,10 +207,23 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         } else {
             double dDistance = 0.0;
             double dDirection = 0.0;
-            vGridDistanceBearingFrom(oPrevious, dPreviousLatitude, dPreviousLongitude, dLatitude,
-                                     dLongitude, &dDistance, &dDirection);
+            double dDirectionError = 0.0;
+            int iDecided = iQuickDistanceBearingFrom(oPrevious, dPreviousLatitude,
+                                                     dPreviousLongitude, dLatitude, dLongitude,
+                                                     &dDistance, &dDirection, &dDirectionError);
             int32_t lSeconds = static_cast<int32_t>(static_cast<uint32_t>(oPoint.lTime) -
                                                     static_cast<uint32_t>(lPreviousTime));
+            // The speeds scale the distance's error up by 3.6 at most.
+            const double dSpeedError = 4 * kQuickGridError;
+            if (!iDecided || fNearHalf(dDistance, kQuickGridError) ||
+                fNearHalf(dDirection, dDirectionError) ||
+                (lSeconds != 0 &&
+                 (fNearHalf(dDistance / lSeconds * 3.6, dSpeedError) ||
+                  fNearHalf(dDistance / lSeconds * 3.6 * kKnotsPerKmh, dSpeedError)))) {
+                // Near a rounding edge: the exact projections decide.
+                vGridDistanceBearing(dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
+                                     &dDistance, &dDirection);
+            }
             p = pPutFixed(p, dDistance, 0, 6);
             if (lSeconds == 0) {
                 // Two points of the same time (untimed ones among them) have no speed.

@@ -23,31 +23,71 @@ void vProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, Grid
     oPoint.fSouth = dLatitude < 0;
 }
 
-void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
-               double *pdBearing) {
-    double dE = oTo.dEasting - oFrom.dEasting, dN = oTo.dNorthing - oFrom.dNorthing;
+namespace {
+// The grid differences from one point to the other, easting and northing.
+void vGridDifference(const GridPoint &oFrom, const GridPoint &oTo, double &dE, double &dN) {
+    dE = oTo.dEasting - oFrom.dEasting;
+    dN = oTo.dNorthing - oFrom.dNorthing;
     if (oFrom.fSouth != oTo.fSouth) {
         // Across the equator: the southern northing counts from the false
         // northing, 10000 km south of the equator.
         dN = oTo.fSouth ? (oTo.dNorthing - kFalseNorthing) - oFrom.dNorthing
                         : oTo.dNorthing - (oFrom.dNorthing - kFalseNorthing);
     }
-    double dBearing = 0;
+}
+
+double dBearingOf(double dE, double dN) {
     if (std::fabs(dN) < kDeadBand) {
-        dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
-    } else if (dN < -kDeadBand) {
-        dBearing = dRadiansToDegrees(std::atan(dE / dN)) + 180;
-    } else if (dE < -kDeadBand) {
-        dBearing = dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
-    } else {
-        dBearing = dRadiansToDegrees(std::atan(dE / dN));
+        return dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
     }
+    if (dN < -kDeadBand) {
+        return dRadiansToDegrees(std::atan(dE / dN)) + 180;
+    }
+    if (dE < -kDeadBand) {
+        return dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
+    }
+    return dRadiansToDegrees(std::atan(dE / dN));
+}
+} // namespace
+
+void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
+               double *pdBearing) {
+    double dE = 0, dN = 0;
+    vGridDifference(oFrom, oTo, dE, dN);
     if (pdDistance != nullptr) {
         *pdDistance = std::sqrt(dE * dE + dN * dN);
     }
     if (pdBearing != nullptr) {
-        *pdBearing = dBearing;
+        *pdBearing = dBearingOf(dE, dN);
     }
+}
+
+void vQuickProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone,
+                            GridPoint &oPoint) {
+    vQuickLatLonToUtm(kDatumWgs84, dLatitude, dLongitude, &oPoint.lZone, fFixedZone,
+                      &oPoint.dEasting, &oPoint.dNorthing);
+    oPoint.fSouth = dLatitude < 0;
+}
+
+int iQuickGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
+                   double *pdBearing, double *pdBearingError) {
+    double dE = 0, dN = 0;
+    vGridDifference(oFrom, oTo, dE, dN);
+    // Each difference lies well within kQuickGridError of the exact one, so
+    // clear of the dead band's edges by more than that it takes the same branch.
+    if (!(std::fabs(std::fabs(dE) - kDeadBand) > kQuickGridError) ||
+        !(std::fabs(std::fabs(dN) - kDeadBand) > kQuickGridError)) {
+        return 0;
+    }
+    const double dDistance = std::sqrt(dE * dE + dN * dN);
+    *pdDistance = dDistance;
+    *pdBearing = dBearingOf(dE, dN);
+    // Inside the dead band the bearing is a constant. Outside it the points
+    // lie 0.1 m apart or more, and an end moved by e turns the bearing by at
+    // most e / distance radians.
+    *pdBearingError =
+        std::fabs(dN) < kDeadBand ? 0.0 : dRadiansToDegrees(kQuickGridError / dDistance);
+    return 1;
 }
 
 void vGridDistanceBearing(double dLatitude1, double dLongitude1, double dLatitude2,
