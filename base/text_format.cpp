@@ -710,3 +710,27 @@ char *pPutText(char *p, std::string_view svText, int iWidth) {
     }
     return p;
 }
+
+char *pPutWhole(char *p, double d, int iWidth) {
+    const double dMagnitude = std::fabs(d);
+    if (gfThroughCLibrary || !kDoublesRoundAsStored || !(dMagnitude < 2147483648.0)) {
+        return pPutFixed(p, d, 0, iWidth);
+    }
+    // Adding and taking away 2^52 rounds a magnitude below it to a whole
+    // number, half to even, exactly as printf rounds the value.
+    constexpr double kTwoToThe52 = 4503599627370496.0;
+    const auto nWhole = static_cast<uint64_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
+    char acDigits[24];
+    char *pEnd = acDigits + sizeof(acDigits);
+    char *q = pPutDigitsBefore(pEnd, nWhole);
+    if (std::signbit(d)) {
+        *--q = '-'; // "-0" too, for a negative value that rounds to zero
+    }
+    const auto nBody = static_cast<size_t>(pEnd - q);
+    const size_t nPad =
+        static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
+    std::memset(p, ' ', nPad);
+    p += nPad;
+    std::memcpy(p, q, nBody);
+    return p + nBody;
+}

@@ -193,9 +193,9 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         // A point without altitude leaves both altitude columns blank.
         if (fHasAltitude(oPoint.fAltitude)) {
             double dMetres = static_cast<double>(oPoint.fAltitude);
-            p = pPutFixed(p, dMetres, 0, 6);
+            p = pPutWhole(p, dMetres, 6);
             p = pLiteral(p, " m | ");
-            p = pPutFixed(p, dMetres * kFeetPerMetre, 0, 5);
+            p = pPutWhole(p, dMetres * kFeetPerMetre, 5);
             p = pLiteral(p, " ft | ");
         } else {
             p = pLiteral(p, "         |          | ");
@@ -224,19 +224,19 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
                 vGridDistanceBearing(dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
                                      &dDistance, &dDirection);
             }
-            p = pPutFixed(p, dDistance, 0, 6);
+            p = pPutWhole(p, dDistance, 6);
             if (lSeconds == 0) {
                 // Two points of the same time (untimed ones among them) have no speed.
                 p = pLiteral(p, " m |      - kt |      - km/h | ");
             } else {
                 double dKmh = dDistance / lSeconds * 3.6;
                 p = pLiteral(p, " m | ");
-                p = pPutFixed(p, dKmh * kKnotsPerKmh, 0, 6);
+                p = pPutWhole(p, dKmh * kKnotsPerKmh, 6);
                 p = pLiteral(p, " kt | ");
-                p = pPutFixed(p, dKmh, 0, 6);
+                p = pPutWhole(p, dKmh, 6);
                 p = pLiteral(p, " km/h | ");
             }
-            p = pPutFixed(p, dDirection, 0, 5);
+            p = pPutWhole(p, dDirection, 5);
             p = pLiteral(p, "\xB0\n");
         }
         oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));

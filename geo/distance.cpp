@@ -85,8 +85,9 @@ int iQuickGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDista
     // Inside the dead band the bearing is a constant. Outside it the points
     // lie 0.1 m apart or more, and an end moved by e turns the bearing by at
     // most e / distance radians.
+    constexpr double kDegreesPerRadianOrMore = 57.3;
     *pdBearingError =
-        std::fabs(dN) < kDeadBand ? 0.0 : dRadiansToDegrees(kQuickGridError / dDistance);
+        std::fabs(dN) < kDeadBand ? 0.0 : kQuickGridError * kDegreesPerRadianOrMore / dDistance;
     return 1;
 }
 
