@@ -720,17 +720,23 @@ char *pPutWhole(char *p, double d, int iWidth) {
     // number, half to even, exactly as printf rounds the value.
     constexpr double kTwoToThe52 = 4503599627370496.0;
     const auto nWhole = static_cast<uint64_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
-    char acDigits[24];
-    char *pEnd = acDigits + sizeof(acDigits);
-    char *q = pPutDigitsBefore(pEnd, nWhole);
-    if (std::signbit(d)) {
-        *--q = '-'; // "-0" too, for a negative value that rounds to zero
+    const bool fNegative = std::signbit(d); // "-0" too, for a negative value that rounds to zero
+    size_t nDigits = 1;
+    while (nDigits < 10 && nWhole >= kaPowersOfTen[nDigits]) {
+        ++nDigits;
     }
-    const auto nBody = static_cast<size_t>(pEnd - q);
+    const size_t nBody = nDigits + (fNegative ? 1 : 0);
     const size_t nPad =
         static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
-    std::memset(p, ' ', nPad);
+    // The caller leaves room for the width and kPutRoom more: the padding
+    // is written as one block of known length where it fits in one.
+    static_assert(kPutRoom >= 16);
+    std::memset(p, ' ', nPad <= 16 ? 16 : nPad);
     p += nPad;
-    std::memcpy(p, q, nBody);
-    return p + nBody;
+    if (fNegative) {
+        *p++ = '-';
+    }
+    p += nDigits;
+    pPutDigitsBefore(p, nWhole);
+    return p;
 }

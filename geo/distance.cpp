@@ -36,17 +36,23 @@ void vGridDifference(const GridPoint &oFrom, const GridPoint &oTo, double &dE, d
     }
 }
 
-double dBearingOf(double dE, double dN) {
+// The bearing of a grid difference; fExact false converts the angle to
+// degrees in double arithmetic, a unit or so of the last place away.
+double dBearingOf(double dE, double dN, bool fExact = true) {
+    auto dDegrees = [fExact](double dRadians) {
+        constexpr double kDegreesPerRadian = 180 / kGeoPi;
+        return fExact ? dRadiansToDegrees(dRadians) : dRadians * kDegreesPerRadian;
+    };
     if (std::fabs(dN) < kDeadBand) {
         return dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
     }
     if (dN < -kDeadBand) {
-        return dRadiansToDegrees(std::atan(dE / dN)) + 180;
+        return dDegrees(std::atan(dE / dN)) + 180;
     }
     if (dE < -kDeadBand) {
-        return dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
+        return dDegrees(std::atan(dE / std::fabs(dN))) + 360;
     }
-    return dRadiansToDegrees(std::atan(dE / dN));
+    return dDegrees(std::atan(dE / dN));
 }
 } // namespace
 
@@ -81,13 +87,14 @@ int iQuickGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDista
     }
     const double dDistance = std::sqrt(dE * dE + dN * dN);
     *pdDistance = dDistance;
-    *pdBearing = dBearingOf(dE, dN);
+    *pdBearing = dBearingOf(dE, dN, false);
     // Inside the dead band the bearing is a constant. Outside it the points
     // lie 0.1 m apart or more, and an end moved by e turns the bearing by at
-    // most e / distance radians.
+    // most e / distance radians; the conversion to degrees adds a billionth.
     constexpr double kDegreesPerRadianOrMore = 57.3;
-    *pdBearingError =
-        std::fabs(dN) < kDeadBand ? 0.0 : kQuickGridError * kDegreesPerRadianOrMore / dDistance;
+    *pdBearingError = std::fabs(dN) < kDeadBand
+                          ? 0.0
+                          : kQuickGridError * kDegreesPerRadianOrMore / dDistance + 1e-9;
     return 1;
 }
 
