@@ -25,10 +25,11 @@ constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
 
 // Lines are built field by field in a buffer that holds the longest: each
-// position or time is written straight into it as into a temporary string,
-// names and comments are cut to 50 characters, numbers take a few dozen.
-constexpr size_t kLineSize = 2048;
-static_assert(kLineSize >= 4 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
+// time, grid reference or angle is written straight into it as into a
+// temporary string (a waypoint line has five), names and comments are cut
+// to 50 characters, numbers take a few dozen.
+constexpr size_t kLineSize = 4096;
+static_assert(kLineSize >= 5 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
 
 // A literal piece of a line, copied as one block of known length.
 template <size_t N> char *pLiteral(char *p, const char (&ac)[N]) {
@@ -142,7 +143,8 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
         char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
         p = pLiteral(p, " | ");
-        p = pPutText(p, szFormatUtm(kDatumEuro50, dEuroLatitude, dEuroLongitude), -20);
+        p = pPadded(p, nFormatUtm(p, kTempStringSize, kDatumEuro50, dEuroLatitude, dEuroLongitude),
+                    20);
         p = pLiteral(p, " | ");
         p = pPutListingPosition(p, dEuroLatitude, dEuroLongitude);
         p = pLiteral(p, " | ");
