@@ -710,3 +710,33 @@ char *pPutText(char *p, std::string_view svText, int iWidth) {
     }
     return p;
 }
+
+char *pPutWhole(char *p, double d, int iWidth) {
+    const double dMagnitude = std::fabs(d);
+    if (gfThroughCLibrary || !kDoublesRoundAsStored || !(dMagnitude < 2147483648.0)) {
+        return pPutFixed(p, d, 0, iWidth);
+    }
+    // Adding and taking away 2^52 rounds a magnitude below it to a whole
+    // number, half to even, exactly as printf rounds the value.
+    constexpr double kTwoToThe52 = 4503599627370496.0;
+    const auto nWhole = static_cast<uint64_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
+    const bool fNegative = std::signbit(d); // "-0" too, for a negative value that rounds to zero
+    size_t nDigits = 1;
+    while (nDigits < 10 && nWhole >= kaPowersOfTen[nDigits]) {
+        ++nDigits;
+    }
+    const size_t nBody = nDigits + (fNegative ? 1 : 0);
+    const size_t nPad =
+        static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
+    // The caller leaves room for the width and kPutRoom more: the padding
+    // is written as one block of known length where it fits in one.
+    static_assert(kPutRoom >= 16);
+    std::memset(p, ' ', nPad <= 16 ? 16 : nPad);
+    p += nPad;
+    if (fNegative) {
+        *p++ = '-';
+    }
+    p += nDigits;
+    pPutDigitsBefore(p, nWhole);
+    return p;
+}

@@ -44,3 +44,7 @@ char *pPutText(char *p, std::string_view svText, int iWidth = 0);
 // Tests only: with true, every call goes to vsnprintf, so that output made
 // both ways can be compared.
 void vFormatThroughCLibrary(bool fOn);
+
+// "%W.0f" of d (iWidth below 40), as pPutFixed(p, d, 0, iWidth) writes it:
+// the whole numbers of a line (metres, speeds, degrees) at less cost.
+char *pPutWhole(char *p, double d, int iWidth);

@@ -1,5 +1,6 @@
 #include "files/listings.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -24,10 +25,11 @@ constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
 
 // Lines are built field by field in a buffer that holds the longest: each
-// position or time is written straight into it as into a temporary string,
-// names and comments are cut to 50 characters, numbers take a few dozen.
-constexpr size_t kLineSize = 2048;
-static_assert(kLineSize >= 4 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
+// time, grid reference or angle is written straight into it as into a
+// temporary string (a waypoint line has five), names and comments are cut
+// to 50 characters, numbers take a few dozen.
+constexpr size_t kLineSize = 4096;
+static_assert(kLineSize >= 5 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
 
 // A literal piece of a line, copied as one block of known length.
 template <size_t N> char *pLiteral(char *p, const char (&ac)[N]) {
@@ -63,39 +65,56 @@ char *pPutListingPosition(char *p, double dLatitude, double dLongitude) {
     return pPadded(pStart, static_cast<size_t>(p - pStart), 28);
 }
 
-// The projection of the last point in its own zone, while the next pair may use it.
+// The quick projection of the last point in its own zone, while the next pair may use it.
 struct LastGridPoint {
     bool fProjected = false;
     GridPoint oPoint;
 };
 
-// vGridDistanceBearing for a track walked point by point: where the two
-// points of a pair share a zone, the second point's projection in its own
-// zone is the very one the next pair needs as its first, so most points are
-// projected once instead of twice.
-void vGridDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dLongitude1,
+// vGridDistanceBearing for a track walked point by point, from quick
+// projections: where the two points of a pair share a zone, the second
+// point's projection in its own zone is the very one the next pair needs as
+// its first, so most points are projected once instead of twice. 0 where
+// the quick projections cannot decide the bearing's way and the caller takes
+// vGridDistanceBearing; otherwise 1, with the most the bearing may be off
+// (the distance may be off by kQuickGridError).
+int iQuickDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dLongitude1,
                               double dLatitude2, double dLongitude2, double *pdDistance,
-                              double *pdBearing) {
+                              double *pdBearing, double *pdBearingError) {
     if (!fOnGrid(dLatitude1) || !fOnGrid(dLatitude2)) {
         oLast.fProjected = false;
         *pdDistance = 0;
         *pdBearing = 0;
-        return;
+        *pdBearingError = 0;
+        return 1;
     }
     if (!oLast.fProjected) {
-        vProjectGridPoint(dLatitude1, dLongitude1, 0, oLast.oPoint);
+        vQuickProjectGridPoint(dLatitude1, dLongitude1, 0, oLast.oPoint);
     }
     GridPoint oSecond;
-    vProjectGridPoint(dLatitude2, dLongitude2, 0, oSecond);
+    vQuickProjectGridPoint(dLatitude2, dLongitude2, 0, oSecond);
+    int iDecided = 0;
     if (oSecond.lZone == oLast.oPoint.lZone) {
-        vGridStep(oLast.oPoint, oSecond, pdDistance, pdBearing);
+        iDecided = iQuickGridStep(oLast.oPoint, oSecond, pdDistance, pdBearing, pdBearingError);
     } else {
         GridPoint oInFirstZone{oLast.oPoint.lZone};
-        vProjectGridPoint(dLatitude2, dLongitude2, 1, oInFirstZone);
-        vGridStep(oLast.oPoint, oInFirstZone, pdDistance, pdBearing);
+        vQuickProjectGridPoint(dLatitude2, dLongitude2, 1, oInFirstZone);
+        iDecided =
+            iQuickGridStep(oLast.oPoint, oInFirstZone, pdDistance, pdBearing, pdBearingError);
     }
     oLast.fProjected = true;
     oLast.oPoint = oSecond;
+    return iDecided;
+}
+
+// True when v, printed with no decimals, could print otherwise from a value
+// dError away (or is too large or not a number to judge).
+bool fNearHalf(double v, double dError) {
+    if (!(std::fabs(v) < 1e9)) {
+        return true;
+    }
+    const double dPart = std::fabs(v - static_cast<double>(static_cast<int64_t>(v)));
+    return !(std::fabs(dPart - 0.5) > dError);
 }
 
 } // namespace
@@ -124,7 +143,8 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
         char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
         p = pLiteral(p, " | ");
-        p = pPutText(p, szFormatUtm(kDatumEuro50, dEuroLatitude, dEuroLongitude), -20);
+        p = pPadded(p, nFormatUtm(p, kTempStringSize, kDatumEuro50, dEuroLatitude, dEuroLongitude),
+                    20);
         p = pLiteral(p, " | ");
         p = pPutListingPosition(p, dEuroLatitude, dEuroLongitude);
         p = pLiteral(p, " | ");
@@ -175,9 +195,9 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         // A point without altitude leaves both altitude columns blank.
         if (fHasAltitude(oPoint.fAltitude)) {
             double dMetres = static_cast<double>(oPoint.fAltitude);
-            p = pPutFixed(p, dMetres, 0, 6);
+            p = pPutWhole(p, dMetres, 6);
             p = pLiteral(p, " m | ");
-            p = pPutFixed(p, dMetres * kFeetPerMetre, 0, 5);
+            p = pPutWhole(p, dMetres * kFeetPerMetre, 5);
             p = pLiteral(p, " ft | ");
         } else {
             p = pLiteral(p, "         |          | ");
@@ -189,23 +209,36 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         } else {
             double dDistance = 0.0;
             double dDirection = 0.0;
-            vGridDistanceBearingFrom(oPrevious, dPreviousLatitude, dPreviousLongitude, dLatitude,
-                                     dLongitude, &dDistance, &dDirection);
+            double dDirectionError = 0.0;
+            int iDecided = iQuickDistanceBearingFrom(oPrevious, dPreviousLatitude,
+                                                     dPreviousLongitude, dLatitude, dLongitude,
+                                                     &dDistance, &dDirection, &dDirectionError);
             int32_t lSeconds = static_cast<int32_t>(static_cast<uint32_t>(oPoint.lTime) -
                                                     static_cast<uint32_t>(lPreviousTime));
-            p = pPutFixed(p, dDistance, 0, 6);
+            // The speeds scale the distance's error up by 3.6 at most.
+            const double dSpeedError = 4 * kQuickGridError;
+            if (!iDecided || fNearHalf(dDistance, kQuickGridError) ||
+                fNearHalf(dDirection, dDirectionError) ||
+                (lSeconds != 0 &&
+                 (fNearHalf(dDistance / lSeconds * 3.6, dSpeedError) ||
+                  fNearHalf(dDistance / lSeconds * 3.6 * kKnotsPerKmh, dSpeedError)))) {
+                // Near a rounding edge: the exact projections decide.
+                vGridDistanceBearing(dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
+                                     &dDistance, &dDirection);
+            }
+            p = pPutWhole(p, dDistance, 6);
             if (lSeconds == 0) {
                 // Two points of the same time (untimed ones among them) have no speed.
                 p = pLiteral(p, " m |      - kt |      - km/h | ");
             } else {
                 double dKmh = dDistance / lSeconds * 3.6;
                 p = pLiteral(p, " m | ");
-                p = pPutFixed(p, dKmh * kKnotsPerKmh, 0, 6);
+                p = pPutWhole(p, dKmh * kKnotsPerKmh, 6);
                 p = pLiteral(p, " kt | ");
-                p = pPutFixed(p, dKmh, 0, 6);
+                p = pPutWhole(p, dKmh, 6);
                 p = pLiteral(p, " km/h | ");
             }
-            p = pPutFixed(p, dDirection, 0, 5);
+            p = pPutWhole(p, dDirection, 5);
             p = pLiteral(p, "\xB0\n");
         }
         oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));

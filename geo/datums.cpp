@@ -207,25 +207,44 @@ void vShiftDatum(int16_t sDatum, int iDirection, double *pdLatitude, double *pdL
     if (sDatum == kDatumWgs84 || pdLatitude == nullptr || pdLongitude == nullptr) {
         return;
     }
-    double dDatumA = 0, dDatumInvF = 0, dWgsA = 0, dWgsInvF = 0;
-    int16_t sDx = 0, sDy = 0, sDz = 0;
-    sGetDatumParams(sDatum, &dDatumA, &dDatumInvF, &sDx, &sDy, &sDz);
-    sGetDatumParams(kDatumWgs84, &dWgsA, &dWgsInvF);
-    double dSourceA = dDatumA, dSourceF = 1.0 / dDatumInvF;
-    double dTargetA = dWgsA, dTargetF = 1.0 / dWgsInvF;
-    double dx = sDx, dy = sDy, dz = sDz;
-    if (iDirection == kShiftFromWgs84) {
-        dSourceA = dWgsA;
-        dSourceF = 1.0 / dWgsInvF;
-        dTargetA = dDatumA;
-        dTargetF = 1.0 / dDatumInvF;
-        dx = -dx;
-        dy = -dy;
-        dz = -dz;
+    // The constants of the last datum and direction asked for: a file is
+    // written in one datum, and they take some divisions to work out.
+    struct Shift {
+        int16_t sDatum;
+        int iDirection;
+        double a, f, da, df, e2, dx, dy, dz;
+    };
+    static Shift oCached{-1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    if (oCached.sDatum != sDatum || oCached.iDirection != iDirection) {
+        double dDatumA = 0, dDatumInvF = 0, dWgsA = 0, dWgsInvF = 0;
+        int16_t sDx = 0, sDy = 0, sDz = 0;
+        sGetDatumParams(sDatum, &dDatumA, &dDatumInvF, &sDx, &sDy, &sDz);
+        sGetDatumParams(kDatumWgs84, &dWgsA, &dWgsInvF);
+        double dSourceA = dDatumA, dSourceF = 1.0 / dDatumInvF;
+        double dTargetA = dWgsA, dTargetF = 1.0 / dWgsInvF;
+        double dx = sDx, dy = sDy, dz = sDz;
+        if (iDirection == kShiftFromWgs84) {
+            dSourceA = dWgsA;
+            dSourceF = 1.0 / dWgsInvF;
+            dTargetA = dDatumA;
+            dTargetF = 1.0 / dDatumInvF;
+            dx = -dx;
+            dy = -dy;
+            dz = -dz;
+        }
+        oCached = {sDatum,
+                   iDirection,
+                   dSourceA,
+                   dSourceF,
+                   dTargetA - dSourceA,
+                   dTargetF - dSourceF,
+                   2 * dSourceF - dSourceF * dSourceF,
+                   dx,
+                   dy,
+                   dz};
     }
-    double a = dSourceA, f = dSourceF;
-    double da = dTargetA - dSourceA, df = dTargetF - dSourceF;
-    double e2 = 2 * f - f * f;
+    const double a = oCached.a, f = oCached.f, da = oCached.da, df = oCached.df, e2 = oCached.e2;
+    const double dx = oCached.dx, dy = oCached.dy, dz = oCached.dz;
 
     double dPhi = dDegreesToRadians(*pdLatitude);
     double dLambda = dDegreesToRadians(*pdLongitude);

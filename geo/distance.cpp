@@ -23,31 +23,79 @@ void vProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, Grid
     oPoint.fSouth = dLatitude < 0;
 }
 
-void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
-               double *pdBearing) {
-    double dE = oTo.dEasting - oFrom.dEasting, dN = oTo.dNorthing - oFrom.dNorthing;
+namespace {
+// The grid differences from one point to the other, easting and northing.
+void vGridDifference(const GridPoint &oFrom, const GridPoint &oTo, double &dE, double &dN) {
+    dE = oTo.dEasting - oFrom.dEasting;
+    dN = oTo.dNorthing - oFrom.dNorthing;
     if (oFrom.fSouth != oTo.fSouth) {
         // Across the equator: the southern northing counts from the false
         // northing, 10000 km south of the equator.
         dN = oTo.fSouth ? (oTo.dNorthing - kFalseNorthing) - oFrom.dNorthing
                         : oTo.dNorthing - (oFrom.dNorthing - kFalseNorthing);
     }
-    double dBearing = 0;
+}
+
+// The bearing of a grid difference; fExact false converts the angle to
+// degrees in double arithmetic, a unit or so of the last place away.
+double dBearingOf(double dE, double dN, bool fExact = true) {
+    auto dDegrees = [fExact](double dRadians) {
+        constexpr double kDegreesPerRadian = 180 / kGeoPi;
+        return fExact ? dRadiansToDegrees(dRadians) : dRadians * kDegreesPerRadian;
+    };
     if (std::fabs(dN) < kDeadBand) {
-        dBearing = dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
-    } else if (dN < -kDeadBand) {
-        dBearing = dRadiansToDegrees(std::atan(dE / dN)) + 180;
-    } else if (dE < -kDeadBand) {
-        dBearing = dRadiansToDegrees(std::atan(dE / std::fabs(dN))) + 360;
-    } else {
-        dBearing = dRadiansToDegrees(std::atan(dE / dN));
+        return dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
     }
+    if (dN < -kDeadBand) {
+        return dDegrees(std::atan(dE / dN)) + 180;
+    }
+    if (dE < -kDeadBand) {
+        return dDegrees(std::atan(dE / std::fabs(dN))) + 360;
+    }
+    return dDegrees(std::atan(dE / dN));
+}
+} // namespace
+
+void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
+               double *pdBearing) {
+    double dE = 0, dN = 0;
+    vGridDifference(oFrom, oTo, dE, dN);
     if (pdDistance != nullptr) {
         *pdDistance = std::sqrt(dE * dE + dN * dN);
     }
     if (pdBearing != nullptr) {
-        *pdBearing = dBearing;
+        *pdBearing = dBearingOf(dE, dN);
     }
+}
+
+void vQuickProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone,
+                            GridPoint &oPoint) {
+    vQuickLatLonToUtm(kDatumWgs84, dLatitude, dLongitude, &oPoint.lZone, fFixedZone,
+                      &oPoint.dEasting, &oPoint.dNorthing);
+    oPoint.fSouth = dLatitude < 0;
+}
+
+int iQuickGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
+                   double *pdBearing, double *pdBearingError) {
+    double dE = 0, dN = 0;
+    vGridDifference(oFrom, oTo, dE, dN);
+    // Each difference lies well within kQuickGridError of the exact one, so
+    // clear of the dead band's edges by more than that it takes the same branch.
+    if (!(std::fabs(std::fabs(dE) - kDeadBand) > kQuickGridError) ||
+        !(std::fabs(std::fabs(dN) - kDeadBand) > kQuickGridError)) {
+        return 0;
+    }
+    const double dDistance = std::sqrt(dE * dE + dN * dN);
+    *pdDistance = dDistance;
+    *pdBearing = dBearingOf(dE, dN, false);
+    // Inside the dead band the bearing is a constant. Outside it the points
+    // lie 0.1 m apart or more, and an end moved by e turns the bearing by at
+    // most e / distance radians; the conversion to degrees adds a billionth.
+    constexpr double kDegreesPerRadianOrMore = 57.3;
+    *pdBearingError = std::fabs(dN) < kDeadBand
+                          ? 0.0
+                          : kQuickGridError * kDegreesPerRadianOrMore / dDistance + 1e-9;
+    return 1;
 }
 
 void vGridDistanceBearing(double dLatitude1, double dLongitude1, double dLatitude2,

@@ -20,6 +20,20 @@ void vProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, Grid
 // from one point to another projected in the same zone.
 void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance, double *pdBearing);
 
+// vProjectGridPoint by the quick projection (vQuickLatLonToUtm), for text
+// that rounds what is measured from it: the same zone, easting and northing
+// within a small fraction of kQuickGridError of the exact ones.
+void vQuickProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, GridPoint &oPoint);
+// The most a distance between quick projections may lie from the one
+// between exact projections (metres).
+constexpr double kQuickGridError = 1e-6;
+// vGridStep between quick projections. 0 where the exact projections could
+// lead the bearing another way (a grid difference within kQuickGridError of
+// the dead band); otherwise 1, and *pdBearingError is the most the bearing
+// may lie from the exact one (degrees).
+int iQuickGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
+                   double *pdBearing, double *pdBearingError);
+
 // Grid distance (metres) and bearing (degrees clockwise from grid north) in the
 // UTM zone of the first point; both 0 when either latitude is outside -80..84.
 void vGridDistanceBearing(double dLatitude1, double dLongitude1, double dLatitude2,

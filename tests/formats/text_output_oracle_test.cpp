@@ -369,11 +369,17 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
     Seeded o;
     char szNew[128];
     char szOld[128];
-    std::vector<double> adValues = {0.0, -0.0, 0.5, -2.5, 1e-7, 2147483647.5, -4.2e15, NAN};
+    std::vector<double> adValues = {0.0,  -0.0,         0.5,          -2.5,    -0.4, 3.5,
+                                    1e-7, 2147483647.5, 2147483648.5, -4.2e15, NAN};
     for (int k = 0; k < 3000; ++k) {
         adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
     }
     for (double d : adValues) {
+        for (int iWidth : {0, 5, 6}) {
+            *pPutWhole(szNew, d, iWidth) = '\0';
+            std::snprintf(szOld, sizeof(szOld), "%*.0f", iWidth, d);
+            ASSERT_STREQ(szNew, szOld) << d << " " << iWidth;
+        }
         for (int iPrecision : {0, 2, 3, 5, 7, 9}) {
             for (int iWidth : {0, 6, 11}) {
                 for (char cPad : {' ', '0'}) {

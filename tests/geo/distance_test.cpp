@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "geo/distance.h"
 #include "geo/utm.h"
@@ -89,6 +91,43 @@ TEST(SphereDistance, Specimens) {
     vSphereDistance(90, 0, -90, 0, &dDistance, nullptr);
     EXPECT_FALSE(std::isnan(dDistance));
     vSphereDistance(1, 2, 3, 4, nullptr, nullptr);
+}
+
+// Seeded pairs over the whole grid, from a degree to a tenth of a metre
+// apart (the dead band's edges among them), the second in the first's zone:
+// quick projections keep the zone and come within a tenth of
+// kQuickGridError of the exact ones, and where the quick step decides, its
+// distance and bearing lie within the errors it states.
+TEST(GridDistance, QuickStepStaysWithinItsErrors) {
+    std::mt19937_64 oRandom(25);
+    std::uniform_real_distribution<double> oLatitude(-80, 84), oLongitude(-180, 180), oStep(-1, 1);
+    int nDecided = 0;
+    constexpr int kPairs = 200000;
+    for (int k = 0; k < kPairs; ++k) {
+        const double dLatitude1 = oLatitude(oRandom), dLongitude1 = oLongitude(oRandom);
+        const double dScale = std::pow(10.0, -(k % 7));
+        const double dLatitude2 = std::clamp(dLatitude1 + oStep(oRandom) * dScale, -80.0, 84.0);
+        const double dLongitude2 = dLongitude1 + oStep(oRandom) * dScale;
+        GridPoint aoExact[2], aoQuick[2];
+        vProjectGridPoint(dLatitude1, dLongitude1, 0, aoExact[0]);
+        vQuickProjectGridPoint(dLatitude1, dLongitude1, 0, aoQuick[0]);
+        aoExact[1].lZone = aoQuick[1].lZone = aoExact[0].lZone;
+        vProjectGridPoint(dLatitude2, dLongitude2, 1, aoExact[1]);
+        vQuickProjectGridPoint(dLatitude2, dLongitude2, 1, aoQuick[1]);
+        for (int n = 0; n < 2; ++n) {
+            ASSERT_EQ(aoQuick[n].lZone, aoExact[n].lZone);
+            ASSERT_NEAR(aoQuick[n].dEasting, aoExact[n].dEasting, kQuickGridError / 10);
+            ASSERT_NEAR(aoQuick[n].dNorthing, aoExact[n].dNorthing, kQuickGridError / 10);
+        }
+        double dDistance = 0, dBearing = 0, dQuickDistance = 0, dQuickBearing = 0, dError = 0;
+        vGridStep(aoExact[0], aoExact[1], &dDistance, &dBearing);
+        if (iQuickGridStep(aoQuick[0], aoQuick[1], &dQuickDistance, &dQuickBearing, &dError)) {
+            ++nDecided;
+            ASSERT_NEAR(dQuickDistance, dDistance, kQuickGridError);
+            ASSERT_NEAR(dQuickBearing, dBearing, dError) << dDistance;
+        }
+    }
+    EXPECT_GT(nDecided, kPairs * 99 / 100);
 }
 
 } // namespace
