@@ -108,9 +108,10 @@ int iQuickDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dL
 }
 
 // True when v, printed with no decimals, could print otherwise from a value
-// dError away (or is too large or not a number to judge).
+// dError away (or is too large or not a number to judge). Near zero the sign
+// could change, and "-0" print for "0".
 bool fNearHalf(double v, double dError) {
-    if (!(std::fabs(v) < 1e9)) {
+    if (!(std::fabs(v) < 1e9) || (dError > 0 && std::fabs(v) <= dError)) {
         return true;
     }
     const double dPart = std::fabs(v - static_cast<double>(static_cast<int64_t>(v)));
