@@ -661,6 +661,22 @@ char *pPutInt(char *p, int64_t llValue, int iWidth, char cPad) {
     return p + nDigits;
 }
 
+char *pPutDigits(char *p, uint64_t n, int iDigits) {
+    if (gfThroughCLibrary) {
+        return p +
+               std::snprintf(p, kPutRoom, "%0*llu", iDigits, static_cast<unsigned long long>(n));
+    }
+    int k = iDigits;
+    for (; k >= 2; k -= 2) {
+        std::memcpy(p + k - 2, kaDigitPairs + 2 * (n % 100), 2);
+        n /= 100;
+    }
+    if (k == 1) {
+        p[0] = static_cast<char>('0' + n);
+    }
+    return p + iDigits;
+}
+
 char *pPutFixed(char *p, double d, int iPrecision, int iWidth, char cPad) {
     bool fNegative = false;
     uint64_t nInteger = 0;

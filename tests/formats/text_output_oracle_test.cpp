@@ -396,6 +396,17 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
             }
         }
     }
+    const uint64_t nAny = static_cast<uint32_t>(o.lAny()) % 100;
+    for (uint64_t n : {uint64_t{0}, uint64_t{7}, uint64_t{99}, nAny, uint64_t{9999999}}) {
+        for (int iDigits : {2, 3, 7}) {
+            if (n < 100 || iDigits == 7) {
+                *pPutDigits(szNew, n, iDigits) = '\0';
+                std::snprintf(szOld, sizeof(szOld), "%0*llu", iDigits,
+                              static_cast<unsigned long long>(n));
+                ASSERT_STREQ(szNew, szOld) << n << " " << iDigits;
+            }
+        }
+    }
     for (uint32_t l : {0U, 0xABCU, 0xFFFFFFFFU, 0x1FFU}) {
         for (int iDigits : {2, 4, 8}) {
             *pPutHex(szNew, l, iDigits) = '\0';
