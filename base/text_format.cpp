@@ -666,15 +666,29 @@ char *pPutDigits(char *p, uint64_t n, int iDigits) {
         return p +
                std::snprintf(p, kPutRoom, "%0*llu", iDigits, static_cast<unsigned long long>(n));
     }
-    int k = iDigits;
-    for (; k >= 2; k -= 2) {
-        std::memcpy(p + k - 2, kaDigitPairs + 2 * (n % 100), 2);
+    char *const pEnd = p + iDigits;
+    char *q = pEnd;
+    for (; n > UINT32_MAX && q - p >= 2; q -= 2) {
+        std::memcpy(q - 2, kaDigitPairs + 2 * (n % 100), 2);
         n /= 100;
     }
-    if (k == 1) {
-        p[0] = static_cast<char>('0' + n);
+    // The rest in 32 bits, four digits a step.
+    auto l = static_cast<uint32_t>(n);
+    for (; q - p >= 4; q -= 4) {
+        const uint32_t lFour = l % 10000;
+        l /= 10000;
+        std::memcpy(q - 4, kaDigitPairs + 2 * (lFour / 100), 2);
+        std::memcpy(q - 2, kaDigitPairs + 2 * (lFour % 100), 2);
     }
-    return p + iDigits;
+    if (q - p >= 2) {
+        q -= 2;
+        std::memcpy(q, kaDigitPairs + 2 * (l % 100), 2);
+        l /= 100;
+    }
+    if (q != p) {
+        *p = static_cast<char>('0' + l);
+    }
+    return pEnd;
 }
 
 char *pPutFixed(char *p, double d, int iPrecision, int iWidth, char cPad) {
