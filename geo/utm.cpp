@@ -143,18 +143,18 @@ Ellipsoid oComputeEllipsoid(int16_t sDatum) {
     return o;
 }
 
-// The constants of the last datum asked for: a file is read and written in
-// one datum, and they take a dozen divisions to compute.
+// The constants of each datum, worked out when first asked for (a number
+// outside the table is WGS 84, as for the datum's parameters). Each takes a
+// few microseconds, and a listing may ask for two datums by turns.
 const Ellipsoid &oEllipsoidOf(int16_t sDatum) {
-    static int16_t sCachedDatum = 0;
-    static bool fCached = false;
-    static Ellipsoid oCached{};
-    if (!fCached || sCachedDatum != sDatum) {
-        oCached = oComputeEllipsoid(sDatum);
-        sCachedDatum = sDatum;
-        fCached = true;
+    static Ellipsoid aoCached[kMaxDatumNumber + 1];
+    static bool afCached[kMaxDatumNumber + 1];
+    const int16_t sIndex = sDatum >= 0 && sDatum <= kMaxDatumNumber ? sDatum : kDatumWgs84;
+    if (!afCached[sIndex]) {
+        aoCached[sIndex] = oComputeEllipsoid(sIndex);
+        afCached[sIndex] = true;
     }
-    return oCached;
+    return aoCached[sIndex];
 }
 
 double dMeridionalArc(const Ellipsoid &o, double dPhi) {
