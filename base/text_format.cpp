@@ -123,6 +123,28 @@ char *pPutDigitsBefore(char *pEnd, uint64_t n) {
     return p;
 }
 
+// Exactly iDigits digits of l (below 10^iDigits) at p, four at a time from
+// the end; returns their end.
+inline char *pPutDigitsOf(char *p, uint32_t l, int iDigits) {
+    char *const pEnd = p + iDigits;
+    char *q = pEnd;
+    for (; q - p >= 4; q -= 4) {
+        const uint32_t lFour = l % 10000;
+        l /= 10000;
+        std::memcpy(q - 4, kaDigitPairs + 2 * (lFour / 100), 2);
+        std::memcpy(q - 2, kaDigitPairs + 2 * (lFour % 100), 2);
+    }
+    if (q - p >= 2) {
+        q -= 2;
+        std::memcpy(q, kaDigitPairs + 2 * (l % 100), 2);
+        l /= 100;
+    }
+    if (q != p) {
+        *p = static_cast<char>('0' + l);
+    }
+    return pEnd;
+}
+
 void vPutInteger(Sink &o, const Spec &s, uint64_t nMagnitude, bool fNegative, bool fSigned,
                  int iBase, bool fUpper) {
     char acDigits[24];
@@ -246,37 +268,30 @@ bool fSplitFixed(double d, int iPrecision, bool &fNegative, uint64_t &nInteger,
 // into p; returns the end.
 char *pPutSplitFixed(char *p, bool fNegative, uint64_t nInteger, uint64_t nFraction, int iPrecision,
                      int iWidth, char cPad) {
-    size_t nIntegerDigits = 1;
-    while (nIntegerDigits < 10 && nInteger >= kaPowersOfTen[nIntegerDigits]) {
-        ++nIntegerDigits;
+    // Both parts fit in 32 bits: the whole part is at most 2^31, the decimals
+    // below 10^9.
+    const auto lInteger = static_cast<uint32_t>(nInteger);
+    int iIntegerDigits = 1;
+    while (iIntegerDigits < 10 && lInteger >= kaPowersOfTen[iIntegerDigits]) {
+        ++iIntegerDigits;
     }
-    const size_t nBody = (fNegative ? 1 : 0) + nIntegerDigits +
-                         (iPrecision > 0 ? static_cast<size_t>(iPrecision) + 1 : 0);
-    size_t nPad = static_cast<size_t>(iWidth) > nBody ? static_cast<size_t>(iWidth) - nBody : 0;
+    const int iBody = (fNegative ? 1 : 0) + iIntegerDigits + (iPrecision > 0 ? iPrecision + 1 : 0);
+    int iPad = iWidth > iBody ? iWidth - iBody : 0;
     if (cPad != '0') {
-        for (; nPad != 0; --nPad) {
+        for (; iPad != 0; --iPad) {
             *p++ = ' ';
         }
     }
     if (fNegative) {
         *p++ = '-';
     }
-    for (; nPad != 0; --nPad) {
+    for (; iPad != 0; --iPad) {
         *p++ = '0';
     }
-    p += nIntegerDigits;
-    pPutDigitsBefore(p, nInteger);
+    p = pPutDigitsOf(p, lInteger, iIntegerDigits);
     if (iPrecision > 0) {
         *p++ = '.';
-        int k = iPrecision;
-        for (; k >= 2; k -= 2) {
-            std::memcpy(p + k - 2, kaDigitPairs + 2 * (nFraction % 100), 2);
-            nFraction /= 100;
-        }
-        if (k == 1) {
-            p[0] = static_cast<char>('0' + nFraction);
-        }
-        p += iPrecision;
+        p = pPutDigitsOf(p, static_cast<uint32_t>(nFraction), iPrecision);
     }
     return p;
 }
@@ -659,6 +674,21 @@ char *pPutInt(char *p, int64_t llValue, int iWidth, char cPad) {
     }
     std::memcpy(p, q, nDigits);
     return p + nDigits;
+}
+
+char *pPutDigits(char *p, uint64_t n, int iDigits) {
+    if (gfThroughCLibrary) {
+        return p +
+               std::snprintf(p, kPutRoom, "%0*llu", iDigits, static_cast<unsigned long long>(n));
+    }
+    // Pairs off the end while the value needs 64 bits, the rest in 32.
+    char *q = p + iDigits;
+    for (; n > UINT32_MAX && q - p >= 2; q -= 2) {
+        std::memcpy(q - 2, kaDigitPairs + 2 * (n % 100), 2);
+        n /= 100;
+    }
+    pPutDigitsOf(p, static_cast<uint32_t>(n), static_cast<int>(q - p));
+    return p + iDigits;
 }
 
 char *pPutFixed(char *p, double d, int iPrecision, int iWidth, char cPad) {

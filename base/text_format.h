@@ -33,6 +33,8 @@ size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d);
 constexpr size_t kPutRoom = 48;
 // "%d" (iWidth 0), "%Wd" (cPad ' ') or "%0Wd" (cPad '0'); iWidth below 40.
 char *pPutInt(char *p, int64_t llValue, int iWidth = 0, char cPad = ' ');
+// "%0Nu" of n below 10^iDigits: exactly iDigits (1..19) digits.
+char *pPutDigits(char *p, uint64_t n, int iDigits);
 // "%.Pf", "%W.Pf" or "%0W.Pf" of d: iPrecision 0..9, iWidth below 40.
 char *pPutFixed(char *p, double d, int iPrecision, int iWidth = 0, char cPad = ' ');
 // "%N.NX": upper-case hexadecimal, at least iDigits (1..8) digits.

@@ -116,6 +116,26 @@ int OutputFile::iWriteText(std::string_view svText) {
     return 1;
 }
 
+char *OutputFile::pLineRoom(size_t nMax) {
+    if (m_pFile == nullptr || m_fFailed || nMax > kBufferSize / 4) {
+        return nullptr;
+    }
+    if (nMax + 2 > kBufferSize - m_nBuffered && !iFlushBuffer()) {
+        return nullptr;
+    }
+    return m_pBuffer.get() + m_nBuffered;
+}
+
+int OutputFile::iEndLine(const char *pEnd) {
+    char *p = m_pBuffer.get() + (pEnd - m_pBuffer.get());
+    if (m_eMode == Mode::kText) {
+        *p++ = '\r';
+    }
+    *p++ = '\n';
+    m_nBuffered = static_cast<size_t>(p - m_pBuffer.get());
+    return 1;
+}
+
 int OutputFile::iPrintf(const char *pszFormat, ...) {
     m_sLine.clear();
     va_list args;

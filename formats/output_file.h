@@ -39,6 +39,12 @@ class OutputFile {
     int iWrite(const void *pData, size_t nSize);
     int iWriteText(std::string_view svText);
     int iPrintf(const char *pszFormat, ...) QUILLOX_PRINTF_FORMAT(2, 3);
+    // A line built in place: pLineRoom gives room for nMax characters in the
+    // output block (nullptr after a failure, or for nMax past a quarter of
+    // the block), and iEndLine ends the line at pEnd, within that room, with
+    // the file's line end. The line holds no line feed of its own.
+    char *pLineRoom(size_t nMax);
+    int iEndLine(const char *pEnd);
     // Flushes, closes and renames into place. 1 on success; on failure the
     // target is untouched and the temporary file removed.
     int iCommit();

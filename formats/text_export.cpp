@@ -129,42 +129,57 @@ int iWriteLine(ExportContext &c, std::string &sLine) {
 
 // ---------------------------------------------------------------- writing
 
-const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoint,
-                            std::string &sLine) {
-    FieldText oPosition;
-    FieldText oTime;
-    const std::string_view svPosition =
-        svPositionText(pWorkspace, oPoint.lLatitude, oPoint.lLongitude, oPosition);
-    const std::string_view svTime = svTimeText(pWorkspace, oPoint.lTime, oTime);
+namespace {
+
+// The position of a line at p, padded with blanks to iWidth characters.
+char *pPutPosition(char *p, const Workspace *pWorkspace, int32_t lLatitude, int32_t lLongitude,
+                   int iWidth = 0) {
+    char *pStart = p;
+    p += nFormatPosition(p, kTempStringSize, pWorkspace->sDatum, dSemicirclesToDegrees(lLatitude),
+                         dSemicirclesToDegrees(lLongitude), pWorkspace->sCoordFormat);
+    while (p - pStart < iWidth) {
+        *p++ = ' ';
+    }
+    return p;
+}
+
+// The same for the time of a line.
+char *pPutTime(char *p, const Workspace *pWorkspace, int32_t lTime, int iWidth = 0) {
+    char *pStart = p;
+    p += nFormatTime(p, kTempStringSize, lTime, pWorkspace->lUtcOffset, pWorkspace->sDateFormat);
+    while (p - pStart < iWidth) {
+        *p++ = ' ';
+    }
+    return p;
+}
+
+// The track point line at p (room for a LineText); returns its end.
+char *pPutTrkLine(char *p, const Workspace *pWorkspace, const TrackPoint &oPoint) {
     const auto dAltitude = static_cast<double>(oPoint.fAltitude);
-    LineText o;
-    char *p = o.ac;
     if (pWorkspace->fTabbedExport != 0) {
         // "TRK  %-26s,%-19s,%10.2f,%d"
         p = pPutLiteral(p, "TRK  ");
-        p = pPutText(p, svPosition, -26);
+        p = pPutPosition(p, pWorkspace, oPoint.lLatitude, oPoint.lLongitude, 26);
         *p++ = ',';
-        p = pPutText(p, svTime, -19);
+        p = pPutTime(p, pWorkspace, oPoint.lTime, 19);
         *p++ = ',';
         p = pPutFixed(p, dAltitude, 2, 10);
     } else {
         // "TRK %s,%s,%.2f,%d"
         p = pPutLiteral(p, "TRK ");
-        p = pPutText(p, svPosition);
+        p = pPutPosition(p, pWorkspace, oPoint.lLatitude, oPoint.lLongitude);
         *p++ = ',';
-        p = pPutText(p, svTime);
+        p = pPutTime(p, pWorkspace, oPoint.lTime);
         *p++ = ',';
         p = pPutFixed(p, dAltitude, 2);
     }
     *p++ = ',';
-    p = pPutInt(p, oPoint.fNewSegment);
-    return szTakeLine(sLine, o, p);
+    return pPutInt(p, oPoint.fNewSegment);
 }
 
-const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
+char *pPutTrhLine(char *p, const TrackPoint &oPoint) {
     // "TRH %8.8X,%8.8X,%8.8X,%8.8X,%2.2X"
-    LineText o;
-    char *p = pPutLiteral(o.ac, "TRH ");
+    p = pPutLiteral(p, "TRH ");
     p = pPutHex(p, lBits(oPoint.lLatitude), 8);
     *p++ = ',';
     p = pPutHex(p, lBits(oPoint.lLongitude), 8);
@@ -173,8 +188,20 @@ const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
     *p++ = ',';
     p = pPutHex(p, lBits(oPoint.fAltitude), 8);
     *p++ = ',';
-    p = pPutHex(p, lBits(oPoint.fNewSegment), 2);
-    return szTakeLine(sLine, o, p);
+    return pPutHex(p, lBits(oPoint.fNewSegment), 2);
+}
+
+} // namespace
+
+const char *szFormatTrkLine(const Workspace *pWorkspace, const TrackPoint &oPoint,
+                            std::string &sLine) {
+    LineText o;
+    return szTakeLine(sLine, o, pPutTrkLine(o.ac, pWorkspace, oPoint));
+}
+
+const char *szFormatTrhLine(const TrackPoint &oPoint, std::string &sLine) {
+    LineText o;
+    return szTakeLine(sLine, o, pPutTrhLine(o.ac, oPoint));
 }
 
 const char *szFormatRteLine(const Route &oRoute, std::string &sLine,
@@ -307,9 +334,8 @@ int iWriteTextExportTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
             return 0;
         }
     }
-    std::string &sLine = sLineBuffer(c);
-    szFormatTrkLine(c.pWorkspace, oPoint, sLine);
-    return iWriteLine(c, sLine);
+    char *p = c.pFile->pLineRoom(sizeof(LineText));
+    return p != nullptr && c.pFile->iEndLine(pPutTrkLine(p, c.pWorkspace, oPoint));
 }
 
 int iWriteHexExportTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
@@ -317,9 +343,8 @@ int iWriteHexExportTrackPoint(ExportContext &c, const TrackPoint &oPoint) {
         !c.pFile->iPrintf("*TRH Latitude,Longitude,Time,Altitude,SegmentStart\n")) {
         return 0;
     }
-    std::string &sLine = sLineBuffer(c);
-    szFormatTrhLine(oPoint, sLine);
-    return iWriteLine(c, sLine);
+    char *p = c.pFile->pLineRoom(sizeof(LineText));
+    return p != nullptr && c.pFile->iEndLine(pPutTrhLine(p, oPoint));
 }
 
 int iWriteTextExportRoute(ExportContext &c, const Route &oRoute) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "base/number_text.h"
 #include "base/temp_string.h"
@@ -28,7 +29,92 @@ int iZoneOverride = -1;
 struct Ellipsoid {
     double a, e2, ep2, n;
     double dA, dB, dC, dD, dE; // meridional arc coefficients
+    // The arc's sines of 2, 4, 6 and 8 times the latitude, their sum as sin cos
+    // times a polynomial in sin^2; and the scale times a.
+    double adArcSine[4];
+    double dScaledA;
+    // The quick series' terms as polynomials in cos^2 of the latitude, lowest
+    // power first (iQuickProject).
+    double adNorthing4[4], adNorthing6[7], adNorthing8[4];
+    double adEasting3[3], adEasting5[6], adEasting7[4];
 };
+
+// A polynomial in cos^2 of the latitude, lowest power first, for working out
+// the quick series' coefficients.
+struct CosinePolynomial {
+    double ad[8] = {};
+};
+
+CosinePolynomial operator+(const CosinePolynomial &x, const CosinePolynomial &y) {
+    CosinePolynomial o;
+    for (int i = 0; i < 8; ++i) {
+        o.ad[i] = x.ad[i] + y.ad[i];
+    }
+    return o;
+}
+
+CosinePolynomial operator*(const CosinePolynomial &x, const CosinePolynomial &y) {
+    CosinePolynomial o;
+    for (int i = 0; i < 8; ++i) {
+        for (int j = 0; i + j < 8; ++j) {
+            o.ad[i + j] += x.ad[i] * y.ad[j];
+        }
+    }
+    return o;
+}
+
+CosinePolynomial operator*(double d, const CosinePolynomial &x) {
+    return CosinePolynomial{{d}} * x;
+}
+
+CosinePolynomial operator-(const CosinePolynomial &x, const CosinePolynomial &y) {
+    return x + (-1.0) * y;
+}
+
+// Sum of ad[i] h^i, h a polynomial.
+CosinePolynomial oInPowersOf(const CosinePolynomial &h, std::initializer_list<double> ad) {
+    CosinePolynomial o;
+    CosinePolynomial oPower{{1}};
+    for (double d : ad) {
+        o = o + d * oPower;
+        oPower = oPower * h;
+    }
+    return o;
+}
+
+template <size_t N> void vKeep(double (&ad)[N], const CosinePolynomial &x, double dScale) {
+    for (size_t i = 0; i < N; ++i) {
+        ad[i] = x.ad[i] * dScale;
+    }
+}
+
+// The quick series' polynomials (iQuickProject has the terms they come from).
+void vComputeQuickTerms(Ellipsoid &o) {
+    const CosinePolynomial c2{{0, 1}};
+    const CosinePolynomial s2{{1, -1}};
+    const CosinePolynomial s4 = s2 * s2, s6 = s4 * s2;
+    const CosinePolynomial h{{0, o.ep2}};
+    vKeep(o.adNorthing4, c2 * oInPowersOf(h, {5, 9, 4}) - s2, 1.0 / 24.0);
+    vKeep(o.adNorthing6,
+          c2 * (c2 * oInPowersOf(h, {61, 270, 445, 324, 88}) -
+                s2 * oInPowersOf(h, {58, 330, 680, 600, 192})) +
+              s4,
+          1.0 / 720.0);
+    vKeep(o.adNorthing8, c2 * (c2 * (1385 * c2 - 3111 * s2) + 543 * s4) - s6, 1.0 / 40320.0);
+    vKeep(o.adEasting3, c2 * oInPowersOf(h, {1, 1}) - s2, 1.0 / 6.0);
+    vKeep(o.adEasting5,
+          c2 * (c2 * oInPowersOf(h, {5, 14, 13, 4}) - s2 * oInPowersOf(h, {18, 58, 64, 24})) + s4,
+          1.0 / 120.0);
+    vKeep(o.adEasting7, c2 * (c2 * (61 * c2 - 479 * s2) + 179 * s4) - s6, 1.0 / 5040.0);
+}
+
+template <size_t N> double dHorner(const double (&ad)[N], double x) {
+    double d = ad[N - 1];
+    for (size_t i = N - 1; i-- > 0;) {
+        d = d * x + ad[i];
+    }
+    return d;
+}
 
 Ellipsoid oComputeEllipsoid(int16_t sDatum) {
     Ellipsoid o{};
@@ -46,21 +132,29 @@ Ellipsoid oComputeEllipsoid(int16_t sDatum) {
     o.dC = 15.0 / 16.0 * a * (n2 - n3 + 3.0 / 4.0 * (n4 - n5));
     o.dD = 35.0 / 48.0 * a * (n3 - n4 + 11.0 / 16.0 * n5);
     o.dE = 315.0 / 512.0 * a * (n4 - n5);
+    // sin 2x = 2 s c, sin 4x = 4 s c (1 - 2 s^2), sin 6x = 2 s c (3 - 16 s^2 + 16 s^4),
+    // sin 8x = 8 s c (1 - 10 s^2 + 24 s^4 - 16 s^6).
+    o.adArcSine[0] = -2 * o.dB + 4 * o.dC - 6 * o.dD + 8 * o.dE;
+    o.adArcSine[1] = -8 * o.dC + 32 * o.dD - 80 * o.dE;
+    o.adArcSine[2] = -32 * o.dD + 192 * o.dE;
+    o.adArcSine[3] = -128 * o.dE;
+    o.dScaledA = kScale * a;
+    vComputeQuickTerms(o);
     return o;
 }
 
-// The constants of the last datum asked for: a file is read and written in
-// one datum, and they take a dozen divisions to compute.
+// The constants of each datum, worked out when first asked for (a number
+// outside the table is WGS 84, as for the datum's parameters). Each takes a
+// few microseconds, and a listing may ask for two datums by turns.
 const Ellipsoid &oEllipsoidOf(int16_t sDatum) {
-    static int16_t sCachedDatum = 0;
-    static bool fCached = false;
-    static Ellipsoid oCached{};
-    if (!fCached || sCachedDatum != sDatum) {
-        oCached = oComputeEllipsoid(sDatum);
-        sCachedDatum = sDatum;
-        fCached = true;
+    static Ellipsoid aoCached[kMaxDatumNumber + 1];
+    static bool afCached[kMaxDatumNumber + 1];
+    const int16_t sIndex = sDatum >= 0 && sDatum <= kMaxDatumNumber ? sDatum : kDatumWgs84;
+    if (!afCached[sIndex]) {
+        aoCached[sIndex] = oComputeEllipsoid(sIndex);
+        afCached[sIndex] = true;
     }
-    return oCached;
+    return aoCached[sIndex];
 }
 
 double dMeridionalArc(const Ellipsoid &o, double dPhi) {
@@ -95,6 +189,16 @@ bool fNearHalf(double v) {
     return std::fabs(dPart - 0.5) < kEdgeMargin;
 }
 
+// "%07.0f" of a grid value: seven digits of the value rounded, where it lies
+// in 0..9999999 and is known to lie clear of a half (fClear), which the
+// rounding by addition cannot misjudge; the formatter's rounding elsewhere.
+char *pPutMetres(char *p, double v, bool fClear) {
+    if (fClear && !std::signbit(v) && v < 9999999.5) {
+        return pPutDigits(p, static_cast<uint64_t>(v + 0.5), 7);
+    }
+    return pPutFixed(p, v, 0, 7, '0');
+}
+
 double dCentralMeridian(int32_t lZone) {
     return dDegreesToRadians(static_cast<double>(lZone) * 6.0 - 183.0);
 }
@@ -115,9 +219,9 @@ int32_t lZoneOfLongitude(double dLongitude) {
 } // namespace
 
 namespace {
-// The forward series; fQuick takes the arc from dQuickMeridionalArc.
+// The forward series.
 void vProject(const Ellipsoid &o, double dLatitude, double dLongitude, int32_t *plZone,
-              int fFixedZone, bool fQuick, double *pdEasting, double *pdNorthing) {
+              int fFixedZone, double *pdEasting, double *pdNorthing) {
     double dPhi = dDegreesToRadians(dLatitude);
     double dLambda = dDegreesToRadians(dLongitude);
     int32_t lZone = 0;
@@ -141,7 +245,7 @@ void vProject(const Ellipsoid &o, double dLatitude, double dLongitude, int32_t *
     double k0nu = kScale * nu;
 
     double dFalseNorthing = dPhi < 0 ? kFalseNorthingSouth : 0.0;
-    const double dArc = fQuick ? dQuickMeridionalArc(o, dPhi, s, c) : dMeridionalArc(o, dPhi);
+    const double dArc = dMeridionalArc(o, dPhi);
     double dNorthing =
         dFalseNorthing + kScale * dArc + p2 * k0nu * s * c * 0.5 +
         p4 * k0nu * s * c3 * (1.0 / 24.0) * (5 - t2 + 9 * eta2 + 4 * eta4) +
@@ -163,23 +267,140 @@ void vProject(const Ellipsoid &o, double dLatitude, double dLongitude, int32_t *
     }
 }
 
-// Easting and northing to be printed in whole metres: the quick arc, and the
-// exact one where a value lies near half a metre.
-void vProjectForText(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
+// The radians of a degree in a double; the exact path takes its angles in long double.
+constexpr double kRadiansPerDegree = kGeoPi / 180.0;
+// Where the quick series below stands in for vProject: within this many
+// radians of the central meridian (a zone's own points lie within 0.11, the
+// Norway and Svalbard zones' within 0.16), and away from the poles and from
+// latitudes so small that the hemisphere hangs on how the radians round.
+constexpr double kQuickLongitudeLimit = 0.2;
+constexpr double kQuickLatitudeLimit = 85.0;
+constexpr double kQuickLatitudeFloor = 1e-300;
+
+// Sines and cosines of whole 64ths of a radian, past 85 degrees: the quick
+// series takes a latitude's from the nearest of them and short Taylor series
+// of the rest (under 1/128 radian), a double's last bit or so off.
+constexpr int kSineSteps = 96;
+constexpr double kSineStep = 1.0 / 64.0;
+struct SineTable {
+    double adSine[kSineSteps + 1];
+    double adCosine[kSineSteps + 1];
+};
+
+const SineTable &oSineTable() {
+    static const SineTable oTable = [] {
+        SineTable o{};
+        for (int k = 0; k <= kSineSteps; ++k) {
+            o.adSine[k] = std::sin(k * kSineStep);
+            o.adCosine[k] = std::cos(k * kSineStep);
+        }
+        return o;
+    }();
+    return oTable;
+}
+
+// Sine and cosine of x, |x| below 1.5.
+void vQuickSineCosine(double x, double *ps, double *pc) {
+    const SineTable &o = oSineTable();
+    const double a = std::fabs(x);
+    const int k = static_cast<int>(a * (1 / kSineStep) + 0.5);
+    const double d = a - k * kSineStep;
+    const double d2 = d * d;
+    const double dSine = d + d * d2 * (-1.0 / 6 + d2 * (1.0 / 120 + d2 * (-1.0 / 5040)));
+    const double dCosineLessOne =
+        d2 * (-1.0 / 2 + d2 * (1.0 / 24 + d2 * (-1.0 / 720 + d2 * (1.0 / 40320))));
+    const double s0 = o.adSine[k], c0 = o.adCosine[k];
+    *ps = std::copysign(s0 + (s0 * dCosineLessOne + c0 * dSine), x);
+    *pc = c0 + (c0 * dCosineLessOne - s0 * dSine);
+}
+
+// 1 / sqrt(1 - x) for x in 0..0.0075 (e^2 sin^2 of every ellipsoid here): its
+// binomial series to x^7, whose next term is below 3e-18.
+constexpr double kInverseRootLimit = 0.0075;
+double dInverseRootOfOneLess(double x) {
+    const double x2 = x * x, x4 = x2 * x2;
+    return (1 + 0.5 * x) + x2 * (0.375 + 0.3125 * x) +
+           x4 * ((0.2734375 + 0.24609375 * x) + x2 * (0.2255859375 + 0.20947265625 * x));
+}
+
+// vProject's series for callers that round its results: the same terms,
+// gathered in Horner form by powers of p^2, each power's factor a polynomial
+// in cos^2 phi whose coefficients the ellipsoid keeps, and with no division,
+// square root or library call: the angles in double radians, the sine and cosine from the
+// table above, the radius of curvature from its series, and the meridian
+// arc's multiple-angle sines as one polynomial in sin^2 phi times sin phi cos phi.
+// Within the limits above it differs from vProject by nanometres at most;
+// 0 outside them, where the caller takes vProject.
+int iQuickProject(const Ellipsoid &o, double dLatitude, double dLongitude, int32_t lZone,
+                  double *pdEasting, double *pdNorthing) {
+    const double dPhi = dLatitude * kRadiansPerDegree;
+    const double p = (dLongitude - (static_cast<double>(lZone) * 6.0 - 183.0)) * kRadiansPerDegree;
+    if (!(std::fabs(p) < kQuickLongitudeLimit) || !(std::fabs(dLatitude) < kQuickLatitudeLimit) ||
+        !(std::fabs(dLatitude) >= kQuickLatitudeFloor) || !(o.e2 < kInverseRootLimit)) {
+        return 0;
+    }
+    double s = 0, c = 0;
+    vQuickSineCosine(dPhi, &s, &c);
+    const double s2 = s * s, c2 = c * c;
+    const double k0nu = o.dScaledA * dInverseRootOfOneLess(o.e2 * s2);
+    const double p2 = p * p;
+    const double dArc = o.dA * dPhi + s * c * dHorner(o.adArcSine, s2);
+    // The northing's terms in p^4, p^6 and p^8 over p^2, and the easting's in
+    // p^3, p^5 and p^7 over p, each times its power of cos^2 phi, which turns
+    // the powers of the tangent and of eta^2 into polynomials in cos^2 phi.
+    const double n4 = dHorner(o.adNorthing4, c2);
+    const double n6 = dHorner(o.adNorthing6, c2);
+    const double n8 = dHorner(o.adNorthing8, c2);
+    const double e3 = dHorner(o.adEasting3, c2);
+    const double e5 = dHorner(o.adEasting5, c2);
+    const double e7 = dHorner(o.adEasting7, c2);
+    const double dFalseNorthing = dLatitude < 0 ? kFalseNorthingSouth : 0.0;
+    *pdNorthing = dFalseNorthing + kScale * dArc +
+                  k0nu * s * c * p2 * (0.5 + p2 * (n4 + p2 * (n6 + p2 * n8)));
+    *pdEasting = kFalseEasting + k0nu * c * p * (1 + p2 * (e3 + p2 * (e5 + p2 * e7)));
+    return 1;
+}
+
+// The zone of a position: its own (stored through plZone) or, with
+// fFixedZone, the one in *plZone.
+int32_t lZoneFor(double dLongitude, int32_t *plZone, int fFixedZone) {
+    if (fFixedZone != 0 && plZone != nullptr) {
+        return *plZone;
+    }
+    const int32_t lZone = lZoneOfLongitude(dLongitude);
+    if (plZone != nullptr) {
+        *plZone = lZone;
+    }
+    return lZone;
+}
+
+// The quick series where it applies, vProject elsewhere.
+void vProjectQuickly(const Ellipsoid &o, double dLatitude, double dLongitude, int32_t *plZone,
+                     int fFixedZone, double *pdEasting, double *pdNorthing) {
+    const int32_t lZone = lZoneFor(dLongitude, plZone, fFixedZone);
+    if (!iQuickProject(o, dLatitude, dLongitude, lZone, pdEasting, pdNorthing)) {
+        vProject(o, dLatitude, dLongitude, plZone, 1, pdEasting, pdNorthing);
+    }
+}
+
+// Easting and northing to be printed in whole metres: the quick series, and
+// the exact one where a value lies near half a metre. True when both values
+// lie clear of a half.
+bool fProjectForText(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                      int fFixedZone, double *pdEasting, double *pdNorthing) {
     const Ellipsoid &o = oEllipsoidOf(sDatum);
-    const int32_t lZoneAsked = *plZone;
-    vProject(o, dLatitude, dLongitude, plZone, fFixedZone, true, pdEasting, pdNorthing);
+    vProjectQuickly(o, dLatitude, dLongitude, plZone, fFixedZone, pdEasting, pdNorthing);
     if (fNearHalf(*pdEasting) || fNearHalf(*pdNorthing)) {
-        *plZone = lZoneAsked;
-        vProject(o, dLatitude, dLongitude, plZone, fFixedZone, false, pdEasting, pdNorthing);
+        vProject(o, dLatitude, dLongitude, plZone, 1, pdEasting, pdNorthing);
+        return false;
     }
+    return true;
 }
 } // namespace
 
 void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                   int fFixedZone, double *pdEasting, double *pdNorthing) {
-    vProject(oEllipsoidOf(sDatum), dLatitude, dLongitude, plZone, fFixedZone, false, pdEasting,
+    vProject(oEllipsoidOf(sDatum), dLatitude, dLongitude, plZone, fFixedZone, pdEasting,
              pdNorthing);
 }
 
@@ -242,8 +463,15 @@ double dArcOfNorthing(double dNorthing) {
 
 void vQuickLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                        int fFixedZone, double *pdEasting, double *pdNorthing) {
-    vProject(oEllipsoidOf(sDatum), dLatitude, dLongitude, plZone, fFixedZone, true, pdEasting,
-             pdNorthing);
+    double dEasting = 0, dNorthing = 0;
+    vProjectQuickly(oEllipsoidOf(sDatum), dLatitude, dLongitude, plZone, fFixedZone, &dEasting,
+                    &dNorthing);
+    if (pdEasting != nullptr) {
+        *pdEasting = dEasting;
+    }
+    if (pdNorthing != nullptr) {
+        *pdNorthing = dNorthing;
+    }
 }
 
 void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
@@ -298,6 +526,7 @@ int iQuickUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNo
 size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, double dLongitude) {
     int32_t lZone = 0;
     double dEasting = 0, dNorthing = 0;
+    bool fClear = true; // of a rounding half
     char cLetter = 0;
     if (!(dLatitude >= -80 - kEpsilon && dLatitude <= 84 + kEpsilon)) {
         // No polar projection: a polar letter and zeros.
@@ -309,9 +538,11 @@ size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, 
     } else {
         if (iZoneOverride != -1) {
             lZone = iZoneOverride;
-            vProjectForText(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting, &dNorthing);
+            fClear =
+                fProjectForText(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting, &dNorthing);
         } else {
-            vProjectForText(sDatum, dLatitude, dLongitude, &lZone, 0, &dEasting, &dNorthing);
+            fClear =
+                fProjectForText(sDatum, dLatitude, dLongitude, &lZone, 0, &dEasting, &dNorthing);
             int32_t lOwnZone = lZone;
             if (lZone >= 31 && lZone <= 37 && dLatitude > 56 + kEpsilon) {
                 // South-west Norway and Svalbard have zones of their own widths.
@@ -331,8 +562,8 @@ size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, 
                     }
                 }
                 if (lZone != lOwnZone) {
-                    vProjectForText(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting,
-                                    &dNorthing);
+                    fClear = fProjectForText(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting,
+                                             &dNorthing);
                 }
             }
         }
@@ -348,19 +579,24 @@ size_t nFormatUtm(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude, 
         }
         cLetter = static_cast<char>(64 + k);
     }
-    // "%02d%c %07.0f %07.0f"
+    // "%02d%c %07.0f %07.0f", straight into the caller's buffer where it has
+    // room for the longest text.
     char szText[4 * kPutRoom];
-    char *p = pPutInt(szText, lZone, 2, '0');
+    char *const pText = nSize >= sizeof(szText) ? pszOut : szText;
+    char *p = lZone >= 0 && lZone < 100 ? pPutDigits(pText, static_cast<uint32_t>(lZone), 2)
+                                        : pPutInt(pText, lZone, 2, '0');
     *p++ = cLetter;
     *p++ = ' ';
-    p = pPutFixed(p, dEasting, 0, 7, '0');
+    p = pPutMetres(p, dEasting, fClear);
     *p++ = ' ';
-    p = pPutFixed(p, dNorthing, 0, 7, '0');
+    p = pPutMetres(p, dNorthing, fClear);
     if (nSize == 0) {
         return 0;
     }
-    const size_t nLength = std::min(static_cast<size_t>(p - szText), nSize - 1);
-    std::memcpy(pszOut, szText, nLength);
+    const size_t nLength = std::min(static_cast<size_t>(p - pText), nSize - 1);
+    if (pText != pszOut) {
+        std::memcpy(pszOut, pText, nLength);
+    }
     pszOut[nLength] = '\0';
     return nLength;
 }

@@ -32,9 +32,11 @@
 // 1 the zone in *plZone is used as it is.
 void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                   int fFixedZone, double *pdEasting, double *pdNorthing);
-// vLatLonToUtm with the meridian arc from double angles of one sine and
-// cosine: picometres off. For callers that round the results to far coarser
-// units and take vLatLonToUtm where a result lies near a rounding edge.
+// vLatLonToUtm's series in Horner form from one sine and cosine of double
+// radians, with no division but the radius of curvature's: nanometres off
+// within 0.2 radians of the central meridian and 85 degrees of latitude
+// (elsewhere it is vLatLonToUtm). For callers that round the results to far
+// coarser units and take vLatLonToUtm where a result lies near a rounding edge.
 void vQuickLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                        int fFixedZone, double *pdEasting, double *pdNorthing);
 // The inverse; a negative northing means the southern hemisphere (its absolute

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <random>
@@ -268,6 +269,30 @@ TEST(TextExportRoundTrip, HexLayoutIsBitExact) {
     vExpectSameTrack(w, r);
     ASSERT_EQ(1u, r.pStore->pRoutes.size());
     vExpectSameRoute(w.pStore->pRoutes.begin()->second, r.pStore->pRoutes.begin()->second);
+}
+
+// Track lines are built in the output block itself: a track of several blocks
+// comes back whole, every line ended by CR LF.
+TEST(TextExportRoundTrip, TrackOfManyOutputBlocksReadsBackWhole) {
+    TempFolder oFolder;
+    Workspace w;
+    std::mt19937 oRandom(9);
+    for (int i = 0; i < 30000; ++i) {
+        TrackPoint o{static_cast<int32_t>(oRandom()), static_cast<int32_t>(oRandom()), i,
+                     std::bit_cast<float>(static_cast<uint32_t>(oRandom())), i % 500 == 0};
+        iAddTrackPoint(&w, o);
+    }
+    std::string sName = oFolder.sPath("long.vkh");
+    ASSERT_EQ(1, iSaveFile(&w, sName.c_str(), 7));
+    const std::string sText = sReadFile(sName);
+    const std::string sHead = sHeader() + "*TRH Latitude,Longitude,Time,Altitude,SegmentStart\n";
+    const size_t nLine = 44; // "TRH ", four fields of 8 digits, the flag's 2, commas, CR LF
+    EXPECT_EQ(sText.size(), sCrLf(sHead).size() + 30000 * nLine);
+    EXPECT_EQ(std::count(sText.begin(), sText.end(), '\n'),
+              std::count(sText.begin(), sText.end(), '\r'));
+    Workspace r;
+    ASSERT_EQ(1, iLoadFile(&r, sName.c_str()));
+    vExpectSameTrack(w, r);
 }
 
 TEST(TextExportRoundTrip, SegmentFlagsAboveNineSurviveTheHexLayout) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -402,6 +403,17 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
             }
         }
     }
+    const uint64_t nAny = static_cast<uint32_t>(o.lAny()) % 100;
+    for (uint64_t n : {uint64_t{0}, uint64_t{7}, uint64_t{99}, nAny, uint64_t{9999999}}) {
+        for (int iDigits : {2, 3, 7}) {
+            if (n < 100 || iDigits == 7) {
+                *pPutDigits(szNew, n, iDigits) = '\0';
+                std::snprintf(szOld, sizeof(szOld), "%0*llu", iDigits,
+                              static_cast<unsigned long long>(n));
+                ASSERT_STREQ(szNew, szOld) << n << " " << iDigits;
+            }
+        }
+    }
     for (uint32_t l : {0U, 0xABCU, 0xFFFFFFFFU, 0x1FFU}) {
         for (int iDigits : {2, 4, 8}) {
             *pPutHex(szNew, l, iDigits) = '\0';
@@ -445,8 +457,8 @@ TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
     vSetUtmZoneOverride(-1);
 }
 
-// The grid text takes a quicker meridian arc; its metres are those of the
-// exact projection in the zone it names.
+// The grid text takes a quicker series; its metres are those of the exact
+// projection in the zone it names, its own or one forced up to two zones away.
 TEST(TextOutputOracle, UtmTextHasTheExactProjectionsMetres) {
     Seeded o;
     char szExact[64];
@@ -454,7 +466,10 @@ TEST(TextOutputOracle, UtmTextHasTheExactProjectionsMetres) {
         for (int k = 0; k < 100000; ++k) {
             const double dLatitude = o.dUniform(-80.0, 84.0);
             const double dLongitude = o.dUniform(-180.0, 180.0);
+            const int iOwnZone = static_cast<int>(dLongitude / 6 + 31);
+            vSetUtmZoneOverride(k % 4 != 0 ? -1 : std::clamp(iOwnZone + k % 5 - 2, 1, 60));
             const std::string sText = szFormatUtm(sDatum, dLatitude, dLongitude);
+            vSetUtmZoneOverride(-1);
             int32_t lZone = std::atoi(sText.c_str());
             double dEasting = 0;
             double dNorthing = 0;
