@@ -1,10 +1,17 @@
 // The position, angle, UTM and time text readers; the position reader
-// also against its quick form, which must store the same semicircles. Byte 0 chooses the reader,
-// byte 1 the coordinate format and byte 2 the datum; the rest is the text.
+// also against its quick form, which must store the same semicircles; and the
+// UTM text writer against the exact projection. Byte 0 chooses which, byte 1
+// the coordinate format (for the writer, the zone) and byte 2 the datum; the
+// rest is the text (for the writer, the latitude and longitude).
 // Run: build-fuzz/fuzz/geo_text_fuzz -max_total_time=180 -rss_limit_mb=2048 -timeout=5
 //      -close_fd_mask=3 fuzz/corpus/geo_text   (see fuzz/README.md)
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "geo/coordinates.h"
@@ -16,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
     if (nSize < 3) {
         return 0;
     }
-    const int iReader = pData[0] % 4;
+    const int iReader = pData[0] % 5;
     const int16_t sFormat = static_cast<int16_t>(pData[1] % 19); // 0..18: both ends and beyond
     const int16_t sDatum = static_cast<int16_t>(pData[2]);       // known numbers and unknown ones
     std::string sText(reinterpret_cast<const char *>(pData + 3), nSize - 3); // NUL-terminated copy
@@ -42,6 +49,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
     case 2:
         iParseUtm(sText.data(), sDatum, &dLatitude, &dLongitude);
         break;
+    case 3: {
+        // The UTM text holds the metres of the exact projection, in the zone
+        // of its own or one forced up to two zones away.
+        double adAngle[2] = {};
+        std::memcpy(adAngle, sText.data(), std::min(sText.size(), sizeof(adAngle)));
+        if (!std::isfinite(adAngle[0]) || !std::isfinite(adAngle[1])) {
+            break;
+        }
+        dLatitude = -80 + std::fmod(std::fabs(adAngle[0]), 164.0);
+        dLongitude = -180 + std::fmod(std::fabs(adAngle[1]), 360.0);
+        const int iZone = static_cast<int>(dLongitude / 6 + 31) + pData[1] % 5 - 2;
+        vSetUtmZoneOverride(pData[1] % 2 == 0 ? -1 : std::clamp(iZone, 1, 60));
+        const std::string sUtm = szFormatUtm(sDatum, dLatitude, dLongitude);
+        vSetUtmZoneOverride(-1);
+        int32_t lZone = std::atoi(sUtm.c_str());
+        double dEasting = 0;
+        double dNorthing = 0;
+        vLatLonToUtm(sDatum, dLatitude, dLongitude, &lZone, 1, &dEasting, &dNorthing);
+        char szExact[64];
+        std::snprintf(szExact, sizeof(szExact), "%07.0f %07.0f", dEasting, dNorthing);
+        if (sUtm.size() < 4 || sUtm.substr(4) != szExact) {
+            __builtin_trap();
+        }
+        break;
+    }
     default:
         lParseTime(sText.c_str(), static_cast<int32_t>(pData[2]) * 3600 - 12 * 3600);
         break;
