@@ -597,6 +597,10 @@ void vFormatThroughCLibrary(bool fOn) {
     gfThroughCLibrary = fOn;
 }
 
+bool fFormattingThroughCLibrary() {
+    return gfThroughCLibrary;
+}
+
 size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d) {
     // "%[0]W.P[l]f" and nothing else.
     const char *p = pszForm;
@@ -761,7 +765,11 @@ char *pPutWhole(char *p, double d, int iWidth) {
     // The caller leaves room for the width and kPutRoom more: the padding
     // is written as one block of known length where it fits in one.
     static_assert(kPutRoom >= 16);
-    std::memset(p, ' ', nPad <= 16 ? 16 : nPad);
+    if (nPad <= 16) {
+        std::memcpy(p, "                ", 16);
+    } else {
+        std::memset(p, ' ', nPad);
+    }
     p += nPad;
     if (fNegative) {
         *p++ = '-';
