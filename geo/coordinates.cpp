@@ -283,6 +283,44 @@ char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
 
 // The angle of a shape other than kRead, without its hemisphere letter.
 char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
+    // The angle counted in the last printed unit (thousandths of a minute or
+    // tenths of a second), below 2^31 and within 2.5e-7 of the exact count.
+    // Where that count lies clear of a half, rounding it gives the digits and
+    // the carries the steps below give: their products are nearer still.
+    const bool fMinutes = eShape == AngleShape::kMinutesOfThree;
+    const int iUnitsPerDegree = fMinutes ? 60000 : 36000;
+    const double dUnits = v * iUnitsPerDegree;
+    constexpr double kRounder = 6755399441055744.0; // 1.5 × 2^52
+    const double dNearest = (dUnits + kRounder) - kRounder;
+    if (std::fabs(dUnits - dNearest) < 0.5 - 1e-6) {
+        const auto lUnits = static_cast<uint32_t>(dNearest);
+        const auto lDegrees = static_cast<int>(lUnits / static_cast<uint32_t>(iUnitsPerDegree));
+        const auto lRest = static_cast<int>(lUnits % static_cast<uint32_t>(iUnitsPerDegree));
+        if (fMinutes) {
+            p = pPutDegrees(p, lDegrees, fLatitude, '0');
+            *p++ = cDegree;
+            p = pPutTwo(p, lRest / 1000);
+            *p++ = '.';
+            *p++ = static_cast<char>('0' + lRest % 1000 / 100);
+            p = pPutTwo(p, lRest % 100);
+            *p++ = '\'';
+            return p;
+        }
+        p = pPutDegrees(p, lDegrees, fLatitude,
+                        eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
+        *p++ = cDegree;
+        p = pPutTwo(p, lRest / 600);
+        *p++ = '\'';
+        p = pPutTwo(p, lRest % 600 / 10);
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + lRest % 10);
+        *p++ = '"';
+        if (eShape == AngleShape::kTenthsBlankPadded) {
+            *p++ = ' ';
+        }
+        return p;
+    }
+    // Near a half: step by step, as the forms' conversions do.
     int iDegrees = static_cast<int16_t>(v);
     double M = (v - iDegrees) * 60;
     int iMinutes = static_cast<int16_t>(M);
