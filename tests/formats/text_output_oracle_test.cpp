@@ -377,7 +377,7 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
         adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
     }
     for (double d : adValues) {
-        for (int iWidth : {0, 5, 6}) {
+        for (int iWidth : {0, 4, 5, 6, 16}) {
             *pPutWhole(szNew, d, iWidth) = '\0';
             std::snprintf(szOld, sizeof(szOld), "%*.0f", iWidth, d);
             ASSERT_STREQ(szNew, szOld) << d << " " << iWidth;
