@@ -597,6 +597,10 @@ void vFormatThroughCLibrary(bool fOn) {
     gfThroughCLibrary = fOn;
 }
 
+bool fFormattingThroughCLibrary() {
+    return gfThroughCLibrary;
+}
+
 size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d) {
     // "%[0]W.P[l]f" and nothing else.
     const char *p = pszForm;
@@ -751,6 +755,32 @@ char *pPutWhole(char *p, double d, int iWidth) {
     constexpr double kTwoToThe52 = 4503599627370496.0;
     const auto nWhole = static_cast<uint64_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
     const bool fNegative = std::signbit(d); // "-0" too, for a negative value that rounds to zero
+    if constexpr (std::endian::native == std::endian::little) {
+        // The usual line's numbers: below 10000 and narrower than a field of
+        // 4 to 16 columns. Blanks across the field, then its last four
+        // columns at once: the four digits with their leading zeros blanked.
+        const auto lWhole = static_cast<uint32_t>(nWhole);
+        const int iDigits = 1 + (lWhole >= 10) + (lWhole >= 100) + (lWhole >= 1000);
+        if (lWhole < 10000 && iWidth >= 4 && iWidth <= 16 &&
+            iDigits + (fNegative ? 1 : 0) <= iWidth) {
+            static constexpr uint32_t kaKeep[5] = {0, 0xFF000000, 0xFFFF0000, 0xFFFFFF00,
+                                                   0xFFFFFFFF};
+            std::memcpy(p, "                ", 16);
+            char *const pEnd = p + iWidth;
+            // Both pairs read straight from the table into one register.
+            uint16_t sHigh = 0;
+            uint16_t sLow = 0;
+            std::memcpy(&sHigh, kaDigitPairs + 2 * (lWhole / 100), 2);
+            std::memcpy(&sLow, kaDigitPairs + 2 * (lWhole % 100), 2);
+            uint32_t lFour = sHigh | (static_cast<uint32_t>(sLow) << 16);
+            lFour = (lFour & kaKeep[iDigits]) | (0x20202020U & ~kaKeep[iDigits]);
+            std::memcpy(pEnd - 4, &lFour, 4);
+            if (fNegative) {
+                pEnd[-1 - iDigits] = '-';
+            }
+            return pEnd;
+        }
+    }
     size_t nDigits = 1;
     while (nDigits < 10 && nWhole >= kaPowersOfTen[nDigits]) {
         ++nDigits;
@@ -761,7 +791,11 @@ char *pPutWhole(char *p, double d, int iWidth) {
     // The caller leaves room for the width and kPutRoom more: the padding
     // is written as one block of known length where it fits in one.
     static_assert(kPutRoom >= 16);
-    std::memset(p, ' ', nPad <= 16 ? 16 : nPad);
+    if (nPad <= 16) {
+        std::memcpy(p, "                ", 16);
+    } else {
+        std::memset(p, ' ', nPad);
+    }
     p += nPad;
     if (fNegative) {
         *p++ = '-';

@@ -46,6 +46,9 @@ char *pPutText(char *p, std::string_view svText, int iWidth = 0);
 // Tests only: with true, every call goes to vsnprintf, so that output made
 // both ways can be compared.
 void vFormatThroughCLibrary(bool fOn);
+// True while they do: a writer that writes some digits by hand goes the
+// pieces' way then.
+bool fFormattingThroughCLibrary();
 
 // "%W.0f" of d (iWidth below 40), as pPutFixed(p, d, 0, iWidth) writes it:
 // the whole numbers of a line (metres, speeds, degrees) at less cost.

@@ -24,12 +24,12 @@ constexpr int16_t kListingDms = 14;
 constexpr double kFeetPerMetre = 3.2808398950131;
 constexpr double kKnotsPerKmh = 0.5396;
 
-// Lines are built field by field in a buffer that holds the longest: each
-// time, grid reference or angle is written straight into it as into a
-// temporary string (a waypoint line has five), names and comments are cut
-// to 50 characters, numbers take a few dozen.
+// Lines are built field by field straight into the output block, in room
+// that holds the longest: each time or grid reference is written there as
+// into a temporary string, each position takes kPositionRoom, names and
+// comments are cut to 50 characters, numbers take a few dozen.
 constexpr size_t kLineSize = 4096;
-static_assert(kLineSize >= 5 * kTempStringSize + 2 * 50 + 10 * kPutRoom + 200);
+static_assert(kLineSize >= 3 * kTempStringSize + 2 * kPositionRoom + 2 * 50 + 10 * kPutRoom + 200);
 
 // A literal piece of a line, copied as one block of known length.
 template <size_t N> char *pLiteral(char *p, const char (&ac)[N]) {
@@ -45,24 +45,16 @@ std::string_view svCut(const char *psz) {
 }
 
 // The text of n characters just written at p, left-aligned in a column of
-// nWidth as "%-Ws" pads it; returns the end.
+// nWidth as "%-Ws" pads it; returns the end. Blanks go in blocks of 16, the
+// last reaching up to 15 past the end, which the line has room for.
 char *pPadded(char *p, size_t n, size_t nWidth) {
-    for (; n < nWidth; ++n) {
-        p[n] = ' ';
+    if (n >= nWidth) {
+        return p + n;
     }
-    return p + n;
-}
-
-// A position in the listing's notation (degrees, minutes, seconds and tenths,
-// the hemisphere after them), already in its datum, as
-// nFormatShiftedPosition writes it and "%-28s" pads it: the latitude in 12
-// columns, a space, the longitude in 13.
-char *pPutListingPosition(char *p, double dLatitude, double dLongitude) {
-    char *pStart = p;
-    p = pPadded(p, nFormatLatLon(p, kTempStringSize, dLatitude, kListingDms, 1), 12);
-    *p++ = ' ';
-    p = pPadded(p, nFormatLatLon(p, kTempStringSize, dLongitude, kListingDms, 0), 13);
-    return pPadded(pStart, static_cast<size_t>(p - pStart), 28);
+    for (size_t k = n; k < nWidth; k += 16) {
+        std::memcpy(p + k, "                ", 16);
+    }
+    return p + nWidth;
 }
 
 // The quick projection of the last point in its own zone, while the next pair may use it.
@@ -136,25 +128,39 @@ int iListWaypoints(Workspace *pWorkspace, const char *pszFileName) {
         if (oFile.fFailed()) {
             break;
         }
+        const std::string_view svName = svCut(oWaypoint.szName);
+        const std::string_view svComment = svCut(oWaypoint.szComment);
+        // The store keeps no line feeds in names and comments; one that got
+        // there all the same takes the file's line end, as text written whole does.
+        const bool fLineFeeds = svName.find('\n') != std::string_view::npos ||
+                                svComment.find('\n') != std::string_view::npos;
+        char *pLine = fLineFeeds ? acLine : oFile.pLineRoom(kLineSize);
+        if (pLine == nullptr) {
+            break;
+        }
         double dLatitude = dSemicirclesToDegrees(oWaypoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oWaypoint.lLongitude);
         // The datum shift once for both European 1950 columns.
         double dEuroLatitude = dLatitude;
         double dEuroLongitude = dLongitude;
         vShiftDatum(kDatumEuro50, kShiftFromWgs84, &dEuroLatitude, &dEuroLongitude);
-        char *p = pPutText(acLine, svCut(oWaypoint.szName), -6);
+        char *p = pPutText(pLine, svName, -6);
         p = pLiteral(p, " | ");
         p = pPadded(p, nFormatUtm(p, kTempStringSize, kDatumEuro50, dEuroLatitude, dEuroLongitude),
                     20);
         p = pLiteral(p, " | ");
-        p = pPutListingPosition(p, dEuroLatitude, dEuroLongitude);
+        p = pPutShiftedPosition(p, kDatumEuro50, dEuroLatitude, dEuroLongitude, kListingDms, 28);
         p = pLiteral(p, " | ");
         // WGS 84 is the datum positions are kept in: nothing to shift.
-        p = pPutListingPosition(p, dLatitude, dLongitude);
+        p = pPutShiftedPosition(p, kDatumWgs84, dLatitude, dLongitude, kListingDms, 28);
         p = pLiteral(p, " | ");
-        p = pPutText(p, svCut(oWaypoint.szComment), -40);
-        *p++ = '\n';
-        oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
+        p = pPutText(p, svComment, -40);
+        if (fLineFeeds) {
+            *p++ = '\n';
+            oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
+        } else {
+            oFile.iEndLine(p);
+        }
     }
     return oFile.iCommit();
 }
@@ -178,20 +184,22 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
     LastGridPoint oPrevious;
     // Each line as "%-19s | %-28s | %-6s | %s | %s | " and the measured columns
     // "%6.0lf m | %6.0lf kt | %6.0lf km/h | %5.0lf\xB0\n" write it.
-    char acLine[kLineSize];
     fForEachTrackPoint(*w.pStore, [&](const TrackPoint &oPoint) {
-        if (oFile.fFailed()) {
+        char *p = oFile.pLineRoom(kLineSize);
+        if (p == nullptr) {
             return false;
         }
         double dLatitude = dSemicirclesToDegrees(oPoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oPoint.lLongitude);
-        char *p = acLine;
         p = pPadded(p, nFormatTime(p, kTempStringSize, oPoint.lTime, w.lUtcOffset, w.sDateFormat),
                     19);
         p = pLiteral(p, " | ");
-        p = pPadded(
-            p, nFormatPosition(p, kTempStringSize, w.sDatum, dLatitude, dLongitude, w.sCoordFormat),
-            28);
+        // The position as nFormatPosition writes it: shifted, then written.
+        double dShiftedLatitude = dLatitude;
+        double dShiftedLongitude = dLongitude;
+        vShiftDatum(w.sDatum, kShiftFromWgs84, &dShiftedLatitude, &dShiftedLongitude);
+        p = pPutShiftedPosition(p, w.sDatum, dShiftedLatitude, dShiftedLongitude, w.sCoordFormat,
+                                28);
         p = oPoint.fNewSegment != 0 ? pLiteral(p, " | Yes    | ") : pLiteral(p, " | No     | ");
         // A point without altitude leaves both altitude columns blank.
         if (fHasAltitude(oPoint.fAltitude)) {
@@ -205,7 +213,7 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         }
         // A segment start, and the first point of all, has nothing to measure from.
         if (oPoint.fNewSegment != 0 || !fHavePrevious) {
-            p = pLiteral(p, "         |           |             |\n");
+            p = pLiteral(p, "         |           |             |");
             oPrevious.fProjected = false;
         } else {
             double dDistance = 0.0;
@@ -240,9 +248,9 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
                 p = pLiteral(p, " km/h | ");
             }
             p = pPutWhole(p, dDirection, 5);
-            p = pLiteral(p, "\xB0\n");
+            p = pLiteral(p, "\xB0");
         }
-        oFile.iWriteText(std::string_view(acLine, static_cast<size_t>(p - acLine)));
+        oFile.iEndLine(p);
         fHavePrevious = true;
         dPreviousLatitude = dLatitude;
         dPreviousLongitude = dLongitude;

@@ -211,6 +211,157 @@ size_t nCopyCut(char *pszOut, size_t nSize, const char *pszText, size_t nLength)
 
 constexpr size_t kAngleRoom = 4 * kPutRoom;
 
+// Forms common enough to be written without reading them: whole degrees, the
+// degree byte and minutes to three decimals; or whole degrees, minutes,
+// seconds and tenths of a second, the degrees padded with zeros or blanks.
+enum class AngleShape { kRead, kMinutesOfThree, kTenthsZeroPadded, kTenthsBlankPadded };
+
+constexpr bool fSame(const char *psz, std::string_view sv) {
+    return psz != nullptr && std::string_view(psz) == sv;
+}
+
+constexpr AngleShape eShapeOf(const Notation &o) {
+    if (o.eUnit == kMinutes && o.dMinutesHalfDigit == 0.0005 && o.cDegree != 0 &&
+        fSame(o.pszLatitudeForm, "%02d*%06.3f'") && fSame(o.pszLongitudeForm, "%03d*%06.3f'")) {
+        return AngleShape::kMinutesOfThree;
+    }
+    if (o.eUnit == kMinuteParts && o.iPartsPerMinute == 600 && o.iPartSplit == 10 &&
+        o.cDegree != 0) {
+        if (fSame(o.pszLatitudeForm, "%02d*%02d'%02d.%01d\"") &&
+            fSame(o.pszLongitudeForm, "%03d*%02d'%02d.%01d\"")) {
+            return AngleShape::kTenthsZeroPadded;
+        }
+        if (fSame(o.pszLatitudeForm, "%2d*%02d'%02d.%01d\" ") &&
+            fSame(o.pszLongitudeForm, "%3d*%02d'%02d.%01d\" ")) {
+            return AngleShape::kTenthsBlankPadded;
+        }
+    }
+    return AngleShape::kRead;
+}
+
+struct Shapes {
+    AngleShape ae[std::size(kaNotations)];
+};
+
+constexpr Shapes oShapes() {
+    Shapes o{};
+    for (size_t n = 0; n < std::size(kaNotations); ++n) {
+        o.ae[n] = eShapeOf(kaNotations[n]);
+    }
+    return o;
+}
+constexpr Shapes kShapes = oShapes();
+static_assert(kShapes.ae[1] == AngleShape::kMinutesOfThree &&
+                  kShapes.ae[2] == AngleShape::kTenthsZeroPadded &&
+                  kShapes.ae[13] == AngleShape::kTenthsBlankPadded,
+              "the listing's and the usual notations are written without reading their forms");
+
+// Two digits of n (0..99).
+inline char *pPutTwo(char *p, int n) {
+    p[0] = static_cast<char>('0' + n / 10);
+    p[1] = static_cast<char>('0' + n % 10);
+    return p + 2;
+}
+
+// Whole degrees (not negative) as "%02d"/"%03d" (cPad '0') or "%2d"/"%3d" (cPad ' ').
+char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
+    const int iWidth = fLatitude ? 2 : 3;
+    if (iDegrees >= (fLatitude ? 100 : 1000)) {
+        return pPutInt(p, iDegrees, iWidth, cPad);
+    }
+    char *const pEnd = p + iWidth;
+    char *q = pEnd;
+    do {
+        *--q = static_cast<char>('0' + iDegrees % 10);
+        iDegrees /= 10;
+    } while (iDegrees != 0);
+    while (q != p) {
+        *--q = cPad;
+    }
+    return pEnd;
+}
+
+// The angle of a shape other than kRead, without its hemisphere letter.
+char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
+    // The angle counted in the last printed unit (thousandths of a minute or
+    // tenths of a second), below 2^31 and within 2.5e-7 of the exact count.
+    // Where that count lies clear of a half, rounding it gives the digits and
+    // the carries the steps below give: their products are nearer still.
+    const bool fMinutes = eShape == AngleShape::kMinutesOfThree;
+    const int iUnitsPerDegree = fMinutes ? 60000 : 36000;
+    const double dUnits = v * iUnitsPerDegree;
+    constexpr double kRounder = 6755399441055744.0; // 1.5 × 2^52
+    const double dNearest = (dUnits + kRounder) - kRounder;
+    if (std::fabs(dUnits - dNearest) < 0.5 - 1e-6) {
+        const auto lUnits = static_cast<uint32_t>(dNearest);
+        const auto lDegrees = static_cast<int>(lUnits / static_cast<uint32_t>(iUnitsPerDegree));
+        const auto lRest = static_cast<int>(lUnits % static_cast<uint32_t>(iUnitsPerDegree));
+        if (fMinutes) {
+            p = pPutDegrees(p, lDegrees, fLatitude, '0');
+            *p++ = cDegree;
+            p = pPutTwo(p, lRest / 1000);
+            *p++ = '.';
+            *p++ = static_cast<char>('0' + lRest % 1000 / 100);
+            p = pPutTwo(p, lRest % 100);
+            *p++ = '\'';
+            return p;
+        }
+        p = pPutDegrees(p, lDegrees, fLatitude,
+                        eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
+        *p++ = cDegree;
+        p = pPutTwo(p, lRest / 600);
+        *p++ = '\'';
+        p = pPutTwo(p, lRest % 600 / 10);
+        *p++ = '.';
+        *p++ = static_cast<char>('0' + lRest % 10);
+        *p++ = '"';
+        if (eShape == AngleShape::kTenthsBlankPadded) {
+            *p++ = ' ';
+        }
+        return p;
+    }
+    // Near a half: step by step, as the forms' conversions do.
+    int iDegrees = static_cast<int16_t>(v);
+    double M = (v - iDegrees) * 60;
+    int iMinutes = static_cast<int16_t>(M);
+    if (eShape == AngleShape::kMinutesOfThree) {
+        vCarryMinutes(0.0005, &M, &iDegrees);
+        // "%06.3f" of minutes below 60 (60.000 at most once rounded): the
+        // thousandths rounded as pPutFixed rounds them, or pPutFixed itself
+        // where the product lies near a half.
+        const double dScaled = M * 1000;
+        constexpr double kRounder = 6755399441055744.0; // 1.5 × 2^52
+        const double dWhole = (dScaled + kRounder) - kRounder;
+        p = pPutDegrees(p, iDegrees, fLatitude, '0');
+        *p++ = cDegree;
+        if (std::fabs(dScaled - dWhole) < 0.5 - 1.0 / 4096 && dWhole <= 60000) {
+            const int n = static_cast<int>(dWhole);
+            p = pPutTwo(p, n / 1000);
+            *p++ = '.';
+            *p++ = static_cast<char>('0' + n % 1000 / 100);
+            p = pPutTwo(p, n % 100);
+        } else {
+            p = pPutFixed(p, M, 3, 6, '0');
+        }
+        *p++ = '\'';
+        return p;
+    }
+    int iParts = static_cast<int>((M - iMinutes) * 600 + 0.5);
+    vCarrySubunits(600, &iParts, &iMinutes, &iDegrees);
+    p = pPutDegrees(p, iDegrees, fLatitude, eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
+    *p++ = cDegree;
+    p = pPutTwo(p, iMinutes);
+    *p++ = '\'';
+    p = pPutTwo(p, iParts / 10);
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + iParts % 10);
+    *p++ = '"';
+    if (eShape == AngleShape::kTenthsBlankPadded) {
+        *p++ = ' ';
+    }
+    return p;
+}
+
 // The text of one angle into a buffer of kAngleRoom characters; its length,
 // or 0 when the angle has no text in the notation.
 size_t nAngleText(char *pszText, double dAngle, const Notation &o, int fLatitude) {
@@ -230,13 +381,21 @@ size_t nAngleText(char *pszText, double dAngle, const Notation &o, int fLatitude
     if (!(v < 32768.0)) {
         return 0;
     }
-    int iDegrees = static_cast<int16_t>(v);
-    double M = (v - iDegrees) * 60;
-    int iMinutes = static_cast<int16_t>(M);
     char *p = pszText;
     if (o.eHemisphere == kLeading) {
         *p++ = cHemisphere;
     }
+    const AngleShape eShape = kShapes.ae[o.sFormat - 1];
+    if (eShape != AngleShape::kRead && !fFormattingThroughCLibrary()) {
+        p = pPutShapedAngle(p, eShape, v, fLatitude, o.cDegree);
+        if (o.eHemisphere == kTrailing) {
+            *p++ = cHemisphere;
+        }
+        return static_cast<size_t>(p - pszText);
+    }
+    int iDegrees = static_cast<int16_t>(v);
+    double M = (v - iDegrees) * 60;
+    int iMinutes = static_cast<int16_t>(M);
     switch (o.eUnit) {
     case kDegrees:
         p = pPutAngleForm(p, pszNumber, o.cDegree, nullptr, v);
@@ -327,6 +486,49 @@ size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double
         p = pPutText(p, std::string_view(pszAngle, nAngle), -((fPcx ? 11 : 12) + !fLatitude));
     }
     return nCopyCut(pszOut, nSize, szText, static_cast<size_t>(p - szText));
+}
+
+namespace {
+// Blanks after the text from pStart to pEnd up to nWidth columns, as "%-Ws"
+// pads it; blanks go in blocks of 16, the last reaching up to 15 past the end.
+char *pPadTo(char *pStart, char *pEnd, size_t nWidth) {
+    const auto n = static_cast<size_t>(pEnd - pStart);
+    if (n >= nWidth) {
+        return pEnd;
+    }
+    const size_t nPad = nWidth - n;
+    for (size_t k = 0; k < nPad; k += 16) {
+        std::memcpy(pEnd + k, "                ", 16);
+    }
+    return pEnd + nPad;
+}
+} // namespace
+
+char *pPutShiftedPosition(char *p, int16_t sDatum, double dLatitude, double dLongitude,
+                          int16_t sFormat, size_t nWidth) {
+    static_assert(kPositionRoom >= 2 * kAngleRoom + 64 && kPositionRoom >= kTempStringSize + 16);
+    char *const pStart = p;
+    const Notation *pRow = pNotation(sFormat);
+    if (pRow != nullptr && pRow->eUnit != kUtm &&
+        (pRow->pszPositionForm == kPlainPosition || pRow->pszPositionForm == kPcxPosition)) {
+        // Each angle straight into its column, as nFormatShiftedPosition pads it.
+        const size_t nColumn = pRow->pszPositionForm == kPcxPosition ? 11 : 12;
+        for (int fLatitude : {1, 0}) {
+            char *pAngle = p;
+            size_t n = nAngleText(p, fLatitude ? dLatitude : dLongitude, *pRow, fLatitude);
+            if (n == 0) {
+                n = std::strlen(kAngleError);
+                std::memcpy(p, kAngleError, n);
+            }
+            p = pPadTo(pAngle, pAngle + n, nColumn + (fLatitude ? 0 : 1));
+            if (fLatitude) {
+                *p++ = ' ';
+            }
+        }
+    } else {
+        p += nFormatShiftedPosition(p, kTempStringSize, sDatum, dLatitude, dLongitude, sFormat);
+    }
+    return pPadTo(pStart, p, nWidth);
 }
 
 char *szFormatPosition(int16_t sDatum, double dLatitude, double dLongitude, int16_t sFormat) {

@@ -42,6 +42,12 @@ size_t nFormatLatLon(char *pszOut, size_t nSize, double dAngle, int16_t sFormat,
 // write one position in several notations and shift it once.
 size_t nFormatShiftedPosition(char *pszOut, size_t nSize, int16_t sDatum, double dLatitude,
                               double dLongitude, int16_t sFormat);
+// The text of nFormatShiftedPosition written straight at p, no terminator,
+// padded with blanks to nWidth columns as "%-Ws" pads it; the caller leaves
+// room for kPositionRoom characters and the width. Returns the end.
+constexpr size_t kPositionRoom = 512;
+char *pPutShiftedPosition(char *p, int16_t sDatum, double dLatitude, double dLongitude,
+                          int16_t sFormat, size_t nWidth);
 
 // Reads a position written in sDatum; the results are WGS 84 degrees. 1 if read.
 // On failure the outputs may hold a partial result.

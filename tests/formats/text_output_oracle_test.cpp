@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iomanip>
 #include <random>
 #include <string>
 #include <vector>
@@ -376,7 +377,7 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
         adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
     }
     for (double d : adValues) {
-        for (int iWidth : {0, 5, 6}) {
+        for (int iWidth : {0, 4, 5, 6, 16}) {
             *pPutWhole(szNew, d, iWidth) = '\0';
             std::snprintf(szOld, sizeof(szOld), "%*.0f", iWidth, d);
             ASSERT_STREQ(szNew, szOld) << d << " " << iWidth;
@@ -455,6 +456,34 @@ TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
     vSetUtmZoneOverride(33);
     vCompare(kDatumWgs84, kCoordUtm);
     vSetUtmZoneOverride(-1);
+}
+
+// The usual notations' angles are written without reading their forms, as
+// the C library writes them at every rounding edge of minutes and tenths of a
+// second, and for degrees past the columns' widths.
+TEST(TextOutputOracle, UsualAnglesAtTheirRoundingEdges) {
+    Seeded o;
+    char szNew[kTempStringSize];
+    char szOld[kTempStringSize];
+    for (int k = 0; k < 100000; ++k) {
+        const double dDegrees = k % 50 == 0 ? o.dUniform(0, 40000) : o.oRandom() % 200;
+        const double dEdge =
+            k % 2 ? (o.oRandom() % 60000 + 0.5) / 1000 : (o.oRandom() % 36000 + 0.5) / 600;
+        const double dNudge =
+            o.dUniform(-1, 1) * std::pow(10.0, -static_cast<int>(o.oRandom() % 14));
+        double dAngle = dDegrees + (dEdge + dNudge) / 60;
+        dAngle = o.oRandom() % 2 ? -dAngle : dAngle;
+        for (int16_t sFormat : {kCoordDm, kCoordDms, int16_t{14}}) {
+            for (int fLatitude : {1, 0}) {
+                nFormatLatLon(szNew, sizeof(szNew), dAngle, sFormat, fLatitude);
+                {
+                    ThroughCLibrary oOld;
+                    nFormatLatLon(szOld, sizeof(szOld), dAngle, sFormat, fLatitude);
+                }
+                ASSERT_STREQ(szNew, szOld) << std::setprecision(17) << dAngle << " " << sFormat;
+            }
+        }
+    }
 }
 
 // The grid text takes a quicker series; its metres are those of the exact
