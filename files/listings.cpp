@@ -57,48 +57,6 @@ char *pPadded(char *p, size_t n, size_t nWidth) {
     return p + nWidth;
 }
 
-// The quick projection of the last point in its own zone, while the next pair may use it.
-struct LastGridPoint {
-    bool fProjected = false;
-    GridPoint oPoint;
-};
-
-// vGridDistanceBearing for a track walked point by point, from quick
-// projections: where the two points of a pair share a zone, the second
-// point's projection in its own zone is the very one the next pair needs as
-// its first, so most points are projected once instead of twice. 0 where
-// the quick projections cannot decide the bearing's way and the caller takes
-// vGridDistanceBearing; otherwise 1, with the most the bearing may be off
-// (the distance may be off by kQuickGridError).
-int iQuickDistanceBearingFrom(LastGridPoint &oLast, double dLatitude1, double dLongitude1,
-                              double dLatitude2, double dLongitude2, double *pdDistance,
-                              double *pdBearing, double *pdBearingError) {
-    if (!fOnGrid(dLatitude1) || !fOnGrid(dLatitude2)) {
-        oLast.fProjected = false;
-        *pdDistance = 0;
-        *pdBearing = 0;
-        *pdBearingError = 0;
-        return 1;
-    }
-    if (!oLast.fProjected) {
-        vQuickProjectGridPoint(dLatitude1, dLongitude1, 0, oLast.oPoint);
-    }
-    GridPoint oSecond;
-    vQuickProjectGridPoint(dLatitude2, dLongitude2, 0, oSecond);
-    int iDecided = 0;
-    if (oSecond.lZone == oLast.oPoint.lZone) {
-        iDecided = iQuickGridStep(oLast.oPoint, oSecond, pdDistance, pdBearing, pdBearingError);
-    } else {
-        GridPoint oInFirstZone{oLast.oPoint.lZone};
-        vQuickProjectGridPoint(dLatitude2, dLongitude2, 1, oInFirstZone);
-        iDecided =
-            iQuickGridStep(oLast.oPoint, oInFirstZone, pdDistance, pdBearing, pdBearingError);
-    }
-    oLast.fProjected = true;
-    oLast.oPoint = oSecond;
-    return iDecided;
-}
-
 // True when v, printed with no decimals, could print otherwise from a value
 // dError away (or is too large or not a number to judge). Near zero the sign
 // could change, and "-0" print for "0".
@@ -181,7 +139,7 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
     double dPreviousLatitude = 0.0;
     double dPreviousLongitude = 0.0;
     int32_t lPreviousTime = 0;
-    LastGridPoint oPrevious;
+    GridWalk oWalk;
     // Each line as "%-19s | %-28s | %-6s | %s | %s | " and the measured columns
     // "%6.0lf m | %6.0lf kt | %6.0lf km/h | %5.0lf\xB0\n" write it.
     fForEachTrackPoint(*w.pStore, [&](const TrackPoint &oPoint) {
@@ -214,19 +172,19 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         // A segment start, and the first point of all, has nothing to measure from.
         if (oPoint.fNewSegment != 0 || !fHavePrevious) {
             p = pLiteral(p, "         |           |             |");
-            oPrevious.fProjected = false;
         } else {
             double dDistance = 0.0;
             double dDirection = 0.0;
+            double dDistanceError = 0.0;
             double dDirectionError = 0.0;
-            int iDecided = iQuickDistanceBearingFrom(oPrevious, dPreviousLatitude,
-                                                     dPreviousLongitude, dLatitude, dLongitude,
-                                                     &dDistance, &dDirection, &dDirectionError);
+            int iDecided =
+                iWalkGridStep(oWalk, dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
+                              &dDistance, &dDirection, &dDistanceError, &dDirectionError);
             int32_t lSeconds = static_cast<int32_t>(static_cast<uint32_t>(oPoint.lTime) -
                                                     static_cast<uint32_t>(lPreviousTime));
             // The speeds scale the distance's error up by 3.6 at most.
-            const double dSpeedError = 4 * kQuickGridError;
-            if (!iDecided || fNearHalf(dDistance, kQuickGridError) ||
+            const double dSpeedError = 4 * dDistanceError;
+            if (!iDecided || fNearHalf(dDistance, dDistanceError) ||
                 fNearHalf(dDirection, dDirectionError) ||
                 (lSeconds != 0 &&
                  (fNearHalf(dDistance / lSeconds * 3.6, dSpeedError) ||

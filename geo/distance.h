@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "geo/utm.h"
+
 // A position on the UTM grid of WGS 84, for measuring: the zone it was
 // projected in, its easting and its northing (with the false northing south
 // of the equator, fSouth).
@@ -20,19 +22,27 @@ void vProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, Grid
 // from one point to another projected in the same zone.
 void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance, double *pdBearing);
 
-// vProjectGridPoint by the quick projection (vQuickLatLonToUtm), for text
-// that rounds what is measured from it: the same zone, easting and northing
-// within a small fraction of kQuickGridError of the exact ones.
-void vQuickProjectGridPoint(double dLatitude, double dLongitude, int fFixedZone, GridPoint &oPoint);
 // The most a distance between quick projections may lie from the one
-// between exact projections (metres).
+// between exact projections (metres): the rounding of the exact ones.
 constexpr double kQuickGridError = 1e-6;
-// vGridStep between quick projections. 0 where the exact projections could
-// lead the bearing another way (a grid difference within kQuickGridError of
-// the dead band); otherwise 1, and *pdBearingError is the most the bearing
-// may lie from the exact one (degrees).
-int iQuickGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
-                   double *pdBearing, double *pdBearingError);
+// Grid steps from point to point along a track, for text that rounds what
+// is measured: the projection's slopes are worked out now and then, with
+// their rates of change, and carried from there to each step's midpoint.
+struct GridWalk {
+    bool fSlopes = false;
+    int32_t lZone = 0;
+    // Where the slopes were worked out: latitude and longitude from the
+    // zone's central meridian (radians).
+    double dPhi = 0, dP = 0;
+    GridSlopes oSlopes, oByLatitude, oByLongitude;
+};
+// vGridDistanceBearing from one point of a walk to the next, with the most
+// the distance (metres) and the bearing (degrees) may lie from it. 0 where
+// the step is too long for the walk, or the bearing could go another way,
+// and the caller takes vGridDistanceBearing.
+int iWalkGridStep(GridWalk &oWalk, double dLatitude1, double dLongitude1, double dLatitude2,
+                  double dLongitude2, double *pdDistance, double *pdBearing,
+                  double *pdDistanceError, double *pdBearingError);
 
 // Grid distance (metres) and bearing (degrees clockwise from grid north) in the
 // UTM zone of the first point; both 0 when either latitude is outside -80..84.

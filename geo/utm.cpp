@@ -474,6 +474,42 @@ void vQuickLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int3
     }
 }
 
+int32_t lUtmZoneOfLongitude(double dLongitude) {
+    return lZoneOfLongitude(dLongitude);
+}
+
+int iQuickGridSlopes(double dPhi, double dP, GridSlopes &oSlopes) {
+    const Ellipsoid &o = oEllipsoidOf(kDatumWgs84);
+    if (!(std::fabs(dP) < kQuickLongitudeLimit) ||
+        !(std::fabs(dPhi) < kQuickLatitudeLimit * kRadiansPerDegree)) {
+        return 0;
+    }
+    double s = 0, c = 0;
+    vQuickSineCosine(dPhi, &s, &c);
+    const double s2 = s * s, c2 = c * c;
+    const double k0nu = o.dScaledA * dInverseRootOfOneLess(o.e2 * s2);
+    const double p2 = dP * dP;
+    // iQuickProject's easting and northing differentiated by p.
+    const double dEastByLongitude =
+        k0nu * c *
+        (1 + p2 * (3 * dHorner(o.adEasting3, c2) +
+                   p2 * (5 * dHorner(o.adEasting5, c2) + p2 * 7 * dHorner(o.adEasting7, c2))));
+    const double dNorthByLongitude =
+        k0nu * s * c * dP *
+        (1 + p2 * (4 * dHorner(o.adNorthing4, c2) +
+                   p2 * (6 * dHorner(o.adNorthing6, c2) + p2 * 8 * dHorner(o.adNorthing8, c2))));
+    // The projection is conformal: a step north of rho dphi metres on the
+    // ellipsoid moves the grid point as a step east of nu cos(phi) dlambda
+    // metres would, turned a right angle to the left. rho / (nu cos phi) is
+    // (1 - e^2) / ((1 - e^2 sin^2 phi) cos phi).
+    const double r = (1 - o.e2) / ((1 - o.e2 * s2) * c);
+    oSlopes.dEastByLongitude = dEastByLongitude;
+    oSlopes.dNorthByLongitude = dNorthByLongitude;
+    oSlopes.dEastByLatitude = -r * dNorthByLongitude;
+    oSlopes.dNorthByLatitude = r * dEastByLongitude;
+    return 1;
+}
+
 void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,
                   double *pdLatitude, double *pdLongitude) {
     const Ellipsoid &o = oEllipsoidOf(sDatum);

@@ -39,6 +39,20 @@ void vLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *
 // coarser units and take vLatLonToUtm where a result lies near a rounding edge.
 void vQuickLatLonToUtm(int16_t sDatum, double dLatitude, double dLongitude, int32_t *plZone,
                        int fFixedZone, double *pdEasting, double *pdNorthing);
+// How vQuickLatLonToUtm's grid point on WGS 84 moves with its angles:
+// metres of easting and northing per radian of longitude and of latitude.
+struct GridSlopes {
+    double dEastByLongitude = 0, dEastByLatitude = 0;
+    double dNorthByLongitude = 0, dNorthByLatitude = 0;
+};
+// The slopes at latitude dPhi and longitude dP from the zone's central
+// meridian (radians), within a millimetre per radian of the exact series'
+// within 0.07 radians of the central meridian; 0 beyond 0.2 radians of it
+// or 85 degrees of latitude.
+int iQuickGridSlopes(double dPhi, double dP, GridSlopes &oSlopes);
+// The zone a longitude (degrees) lies in, 1..60, as vLatLonToUtm chooses it.
+int32_t lUtmZoneOfLongitude(double dLongitude);
+
 // The inverse; a negative northing means the southern hemisphere (its absolute
 // value holds the false northing of 10000000 m).
 void vUtmToLatLon(int16_t sDatum, int32_t lZone, double dEasting, double dNorthing,

@@ -93,41 +93,42 @@ TEST(SphereDistance, Specimens) {
     vSphereDistance(1, 2, 3, 4, nullptr, nullptr);
 }
 
-// Seeded pairs over the whole grid, from a degree to a tenth of a metre
-// apart (the dead band's edges among them), the second in the first's zone:
-// quick projections keep the zone and come within a tenth of
-// kQuickGridError of the exact ones, and where the quick step decides, its
-// distance and bearing lie within the errors it states.
-TEST(GridDistance, QuickStepStaysWithinItsErrors) {
+// Seeded walks over the whole grid, and across the equator and zone edges,
+// in steps from a kilometre to a millimetre and with the walk's slopes
+// carried from walk to walk: where a step decides, its distance and bearing
+// lie within the errors it states of the exact ones.
+TEST(GridDistance, WalkStaysWithinItsErrors) {
     std::mt19937_64 oRandom(25);
     std::uniform_real_distribution<double> oLatitude(-80, 84), oLongitude(-180, 180), oStep(-1, 1);
-    int nDecided = 0;
-    constexpr int kPairs = 200000;
-    for (int k = 0; k < kPairs; ++k) {
-        const double dLatitude1 = oLatitude(oRandom), dLongitude1 = oLongitude(oRandom);
-        const double dScale = std::pow(10.0, -(k % 7));
-        const double dLatitude2 = std::clamp(dLatitude1 + oStep(oRandom) * dScale, -80.0, 84.0);
-        const double dLongitude2 = dLongitude1 + oStep(oRandom) * dScale;
-        GridPoint aoExact[2], aoQuick[2];
-        vProjectGridPoint(dLatitude1, dLongitude1, 0, aoExact[0]);
-        vQuickProjectGridPoint(dLatitude1, dLongitude1, 0, aoQuick[0]);
-        aoExact[1].lZone = aoQuick[1].lZone = aoExact[0].lZone;
-        vProjectGridPoint(dLatitude2, dLongitude2, 1, aoExact[1]);
-        vQuickProjectGridPoint(dLatitude2, dLongitude2, 1, aoQuick[1]);
-        for (int n = 0; n < 2; ++n) {
-            ASSERT_EQ(aoQuick[n].lZone, aoExact[n].lZone);
-            ASSERT_NEAR(aoQuick[n].dEasting, aoExact[n].dEasting, kQuickGridError / 10);
-            ASSERT_NEAR(aoQuick[n].dNorthing, aoExact[n].dNorthing, kQuickGridError / 10);
+    GridWalk oWalk;
+    int nDecided = 0, nSteps = 0;
+    for (int nWalk = 0; nWalk < 10000; ++nWalk) {
+        double dLatitude = oLatitude(oRandom), dLongitude = oLongitude(oRandom);
+        if (nWalk % 4 == 0) {
+            dLatitude = oStep(oRandom) * 1e-3;
+            dLongitude = std::round(dLongitude / 6) * 6 + oStep(oRandom) * 1e-3;
         }
-        double dDistance = 0, dBearing = 0, dQuickDistance = 0, dQuickBearing = 0, dError = 0;
-        vGridStep(aoExact[0], aoExact[1], &dDistance, &dBearing);
-        if (iQuickGridStep(aoQuick[0], aoQuick[1], &dQuickDistance, &dQuickBearing, &dError)) {
-            ++nDecided;
-            ASSERT_NEAR(dQuickDistance, dDistance, kQuickGridError);
-            ASSERT_NEAR(dQuickBearing, dBearing, dError) << dDistance;
+        const double dScale = std::pow(10.0, -2 - nWalk % 7);
+        for (int k = 0; k < 20; ++k, ++nSteps) {
+            const double dLatitude2 = std::clamp(dLatitude + oStep(oRandom) * dScale, -80.0, 84.0);
+            const double dLongitude2 = dLongitude + oStep(oRandom) * dScale;
+            double dDistance = 0, dBearing = 0, dWalkDistance = 0, dWalkBearing = 0;
+            double dDistanceError = 0, dBearingError = 0;
+            vGridDistanceBearing(dLatitude, dLongitude, dLatitude2, dLongitude2, &dDistance,
+                                 &dBearing);
+            if (iWalkGridStep(oWalk, dLatitude, dLongitude, dLatitude2, dLongitude2, &dWalkDistance,
+                              &dWalkBearing, &dDistanceError, &dBearingError)) {
+                ++nDecided;
+                ASSERT_NEAR(dWalkDistance, dDistance, dDistanceError)
+                    << dLatitude << " " << dLongitude;
+                ASSERT_NEAR(dWalkBearing, dBearing, dBearingError)
+                    << dLatitude << " " << dLongitude;
+            }
+            dLatitude = dLatitude2;
+            dLongitude = dLongitude2;
         }
     }
-    EXPECT_GT(nDecided, kPairs * 99 / 100);
+    EXPECT_GT(nDecided, nSteps * 95 / 100);
 }
 
 } // namespace
