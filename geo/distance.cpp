@@ -1,5 +1,6 @@
 #include "geo/distance.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geo/angles.h"
@@ -36,14 +37,15 @@ void vGridDifference(const GridPoint &oFrom, const GridPoint &oTo, double &dE, d
     }
 }
 
-// atan(y / x) within kQuickArcTangentError: the smaller ratio of the two
-// sizes through an odd polynomial fitted on Chebyshev nodes of 0..1 (within
-// 1e-8 radians there), and the complement where y is the larger.
+// atan(y / x) within kQuickArcTangentError, given the inverse of the larger
+// of |y| and |x|: the ratio of the smaller to the larger through an odd
+// polynomial fitted on Chebyshev nodes of 0..1 (within 1e-8 radians there),
+// and its complement where y is the larger.
 constexpr double kQuickArcTangentError = 2e-8;
-double dQuickArcTangent(double y, double x) {
+double dQuickArcTangent(double y, double x, double dInverseLarger) {
     const double a = std::fabs(y), b = std::fabs(x);
     const bool fSteep = a > b;
-    const double t = fSteep ? b / a : a / b;
+    const double t = (fSteep ? b : a) * dInverseLarger;
     const double u = t * t, u2 = u * u, u4 = u2 * u2;
     const double dPolynomial =
         ((0.9999999817886557 - 0.33333036709286273 * u) +
@@ -54,24 +56,18 @@ double dQuickArcTangent(double y, double x) {
     return (y < 0) != (x < 0) ? -r : r;
 }
 
-// The bearing of a grid difference; fExact false takes the quick arc tangent
-// and converts the angle to degrees in double arithmetic.
-double dBearingOf(double dE, double dN, bool fExact = true) {
-    auto dDegrees = [fExact](double dY, double dX) {
-        constexpr double kDegreesPerRadian = 180 / kGeoPi;
-        return fExact ? dRadiansToDegrees(std::atan(dY / dX))
-                      : dQuickArcTangent(dY, dX) * kDegreesPerRadian;
-    };
+// The bearing of a grid difference, fDegrees(y, x) the degrees of atan(y / x).
+template <class Degrees> double dBearingOf(double dE, double dN, Degrees fDegrees) {
     if (std::fabs(dN) < kDeadBand) {
         return dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
     }
     if (dN < -kDeadBand) {
-        return dDegrees(dE, dN) + 180;
+        return fDegrees(dE, dN) + 180;
     }
     if (dE < -kDeadBand) {
-        return dDegrees(dE, std::fabs(dN)) + 360;
+        return fDegrees(dE, std::fabs(dN)) + 360;
     }
-    return dDegrees(dE, dN);
+    return fDegrees(dE, dN);
 }
 } // namespace
 
@@ -83,7 +79,8 @@ void vGridStep(const GridPoint &oFrom, const GridPoint &oTo, double *pdDistance,
         *pdDistance = std::sqrt(dE * dE + dN * dN);
     }
     if (pdBearing != nullptr) {
-        *pdBearing = dBearingOf(dE, dN);
+        *pdBearing = dBearingOf(
+            dE, dN, [](double y, double x) { return dRadiansToDegrees(std::atan(y / x)); });
     }
 }
 
@@ -156,8 +153,14 @@ int iWalkGridStep(GridWalk &oWalk, double dLatitude1, double dLongitude1, double
     const double dStepPhi = (dLatitude2 - dLatitude1) * kRadiansPerDegree;
     const double dStepLambda = (dLongitude2 - dLongitude1) * kRadiansPerDegree;
     const double dStep = std::fabs(dStepPhi) + std::fabs(dStepLambda);
-    // Both points are measured in the first one's zone.
-    const int32_t lZone = lUtmZoneOfLongitude(dLongitude1);
+    // Both points are measured in the first one's zone: the walk's while the
+    // point lies inside it, clear of the eastern edge, where the division by
+    // 6 that chooses the zone could round up into the next.
+    const double dWalkMeridian = static_cast<double>(oWalk.lZone) * 6.0 - 183.0;
+    const int32_t lZone =
+        oWalk.fSlopes && dLongitude1 >= dWalkMeridian - 3 && dLongitude1 < dWalkMeridian + 3 - 1e-9
+            ? oWalk.lZone
+            : lUtmZoneOfLongitude(dLongitude1);
     const double dCentralMeridian = static_cast<double>(lZone) * 6.0 - 183.0;
     const double dPhi = (dLatitude1 + dLatitude2) * (0.5 * kRadiansPerDegree);
     const double dP = ((dLongitude1 + dLongitude2) * 0.5 - dCentralMeridian) * kRadiansPerDegree;
@@ -193,9 +196,13 @@ int iWalkGridStep(GridWalk &oWalk, double dLatitude1, double dLongitude1, double
         !(std::fabs(std::fabs(dN) - kDeadBand) > dError) || !(dError < 1e-3)) {
         return 0;
     }
-    const double dDistance = std::sqrt(dE * dE + dN * dN);
-    *pdDistance = dDistance;
-    *pdBearing = dBearingOf(dE, dN, false);
+    *pdDistance = std::sqrt(dE * dE + dN * dN);
+    // The distance is at least the larger difference.
+    const double dInverseLarger = 1 / std::max(std::fabs(dE), std::fabs(dN));
+    *pdBearing = dBearingOf(dE, dN, [dInverseLarger](double y, double x) {
+        constexpr double kDegreesPerRadian = 180 / kGeoPi;
+        return dQuickArcTangent(y, x, dInverseLarger) * kDegreesPerRadian;
+    });
     // The end of the step may move by dError in each direction, under
     // 1.5 dError in all, which moves the distance as much and turns the
     // bearing by under 1.5 dError / distance radians, as the error is under
@@ -206,7 +213,8 @@ int iWalkGridStep(GridWalk &oWalk, double dLatitude1, double dLongitude1, double
     *pdBearingError =
         std::fabs(dN) < kDeadBand
             ? 0.0
-            : (1.5 * dError / dDistance + kQuickArcTangentError) * kDegreesPerRadianOrMore + 1e-9;
+            : (1.5 * dError * dInverseLarger + kQuickArcTangentError) * kDegreesPerRadianOrMore +
+                  1e-9;
     return 1;
 }
 
