@@ -61,13 +61,12 @@ template <class Degrees> double dBearingOf(double dE, double dN, Degrees fDegree
     if (std::fabs(dN) < kDeadBand) {
         return dE > kDeadBand ? 90 : (dE < -kDeadBand ? 270 : 0);
     }
-    if (dN < -kDeadBand) {
-        return fDegrees(dE, dN) + 180;
-    }
-    if (dE < -kDeadBand) {
-        return fDegrees(dE, std::fabs(dN)) + 360;
-    }
-    return fDegrees(dE, dN);
+    // Southward the angle turns half round; westward, else, it is taken
+    // from the northing's size and turns a full round.
+    const bool fSouthward = dN < -kDeadBand;
+    const bool fWestward = !fSouthward && dE < -kDeadBand;
+    const double dDegrees = fDegrees(dE, fWestward ? std::fabs(dN) : dN);
+    return fSouthward ? dDegrees + 180 : (fWestward ? dDegrees + 360 : dDegrees);
 }
 } // namespace
 

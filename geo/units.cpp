@@ -5,12 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-double dSemicirclesToDegrees(int32_t lSemicircles) {
-    // semicircles × 90 needs 38 bits, so the double holds it exactly and the
-    // power-of-two scale is exact too: one rounding in all.
-    return static_cast<double>(static_cast<int64_t>(lSemicircles) * 90) * 0x1p-30;
-}
-
 namespace {
 // The 64-bit mantissa of the reciprocal of 90 as the receivers' software held
 // it: 0xB60B60B60B60B60B × 2^-70, just below 1/90.

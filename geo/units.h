@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <string_view>
 
-// 2^31 semicircles are 180 degrees. The product is formed exactly and rounded
-// once, so 1073741824 gives exactly 90.0.
-double dSemicirclesToDegrees(int32_t lSemicircles);
+// 2^31 semicircles are 180 degrees. semicircles x 90 needs 38 bits, so the
+// double holds it exactly and the power-of-two scale is exact too: one
+// rounding in all, and 1073741824 gives exactly 90.0.
+inline double dSemicirclesToDegrees(int32_t lSemicircles) {
+    return static_cast<double>(static_cast<int64_t>(lSemicircles) * 90) * 0x1p-30;
+}
 
 // Multiplies by the 64-bit-mantissa reciprocal of 90 that lies just below 1/90
 // and truncates toward zero, keeping the low 32 bits: 90 gives 1073741823 and
