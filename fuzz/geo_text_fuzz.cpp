@@ -1,8 +1,10 @@
 // The position, angle, UTM and time text readers; the position reader
 // also against its quick form, which must store the same semicircles; and the
-// UTM text writer against the exact projection. Byte 0 chooses which, byte 1
-// the coordinate format (for the writer, the zone) and byte 2 the datum; the
-// rest is the text (for the writer, the latitude and longitude).
+// UTM text writer against the exact projection; and the grid walk against
+// the exact grid measure. Byte 0 chooses which, byte 1 the coordinate format
+// (for the writer, the zone; for the walk, the second step's scale) and byte
+// 2 the datum; the rest is the text (for the writer, the latitude and
+// longitude; for the walk, those and the step's).
 // Run: build-fuzz/fuzz/geo_text_fuzz -max_total_time=180 -rss_limit_mb=2048 -timeout=5
 //      -close_fd_mask=3 fuzz/corpus/geo_text   (see fuzz/README.md)
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <string>
 
 #include "geo/coordinates.h"
+#include "geo/distance.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
 #include "geo/utm.h"
@@ -23,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
     if (nSize < 3) {
         return 0;
     }
-    const int iReader = pData[0] % 5;
+    const int iReader = pData[0] % 6;
     const int16_t sFormat = static_cast<int16_t>(pData[1] % 19); // 0..18: both ends and beyond
     const int16_t sDatum = static_cast<int16_t>(pData[2]);       // known numbers and unknown ones
     std::string sText(reinterpret_cast<const char *>(pData + 3), nSize - 3); // NUL-terminated copy
@@ -71,6 +74,38 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
         std::snprintf(szExact, sizeof(szExact), "%07.0f %07.0f", dEasting, dNorthing);
         if (sUtm.size() < 4 || sUtm.substr(4) != szExact) {
             __builtin_trap();
+        }
+        break;
+    }
+    case 5: {
+        // Two steps of a walk, each within its stated errors of the exact
+        // measure where the walk decides.
+        double adAngle[4] = {};
+        std::memcpy(adAngle, sText.data(), std::min(sText.size(), sizeof(adAngle)));
+        if (!std::isfinite(adAngle[0]) || !std::isfinite(adAngle[1]) ||
+            !std::isfinite(adAngle[2]) || !std::isfinite(adAngle[3])) {
+            break;
+        }
+        dLatitude = -80 + std::fmod(std::fabs(adAngle[0]), 164.0);
+        dLongitude = -180 + std::fmod(std::fabs(adAngle[1]), 360.0);
+        GridWalk oWalk;
+        for (int k = 0; k < 2; ++k) {
+            const double dScale = k == 0 ? 1.0 : pData[1] / 64.0;
+            const double dLatitude2 =
+                std::clamp(dLatitude + std::fmod(adAngle[2], 0.02) * dScale, -80.0, 84.0);
+            const double dLongitude2 = dLongitude + std::fmod(adAngle[3], 0.02) * dScale;
+            double dDistance = 0, dBearing = 0, dWalkDistance = 0, dWalkBearing = 0;
+            double dDistanceError = 0, dBearingError = 0;
+            vGridDistanceBearing(dLatitude, dLongitude, dLatitude2, dLongitude2, &dDistance,
+                                 &dBearing);
+            if (iWalkGridStep(oWalk, dLatitude, dLongitude, dLatitude2, dLongitude2, &dWalkDistance,
+                              &dWalkBearing, &dDistanceError, &dBearingError) &&
+                (!(std::fabs(dWalkDistance - dDistance) <= dDistanceError) ||
+                 !(std::fabs(dWalkBearing - dBearing) <= dBearingError))) {
+                __builtin_trap();
+            }
+            dLatitude = dLatitude2;
+            dLongitude = dLongitude2;
         }
         break;
     }
