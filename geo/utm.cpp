@@ -323,6 +323,31 @@ double dInverseRootOfOneLess(double x) {
            x4 * ((0.2734375 + 0.24609375 * x) + x2 * (0.2255859375 + 0.20947265625 * x));
 }
 
+// The quick series' terms at a latitude (radians): its sine and cosine and
+// their squares, the scale times the radius of curvature, and the
+// northing's terms in p^4, p^6 and p^8 over p^2 and the easting's in p^3,
+// p^5 and p^7 over p, each times its power of cos^2 phi, which turns the
+// powers of the tangent and of eta^2 into polynomials in cos^2 phi.
+struct QuickTerms {
+    double s, c, s2, c2, k0nu;
+    double n4, n6, n8, e3, e5, e7;
+};
+
+QuickTerms oQuickTerms(const Ellipsoid &o, double dPhi) {
+    QuickTerms t{};
+    vQuickSineCosine(dPhi, &t.s, &t.c);
+    t.s2 = t.s * t.s;
+    t.c2 = t.c * t.c;
+    t.k0nu = o.dScaledA * dInverseRootOfOneLess(o.e2 * t.s2);
+    t.n4 = dHorner(o.adNorthing4, t.c2);
+    t.n6 = dHorner(o.adNorthing6, t.c2);
+    t.n8 = dHorner(o.adNorthing8, t.c2);
+    t.e3 = dHorner(o.adEasting3, t.c2);
+    t.e5 = dHorner(o.adEasting5, t.c2);
+    t.e7 = dHorner(o.adEasting7, t.c2);
+    return t;
+}
+
 // vProject's series for callers that round its results: the same terms,
 // gathered in Horner form by powers of p^2, each power's factor a polynomial
 // in cos^2 phi whose coefficients the ellipsoid keeps, and with no division,
@@ -339,25 +364,13 @@ int iQuickProject(const Ellipsoid &o, double dLatitude, double dLongitude, int32
         !(std::fabs(dLatitude) >= kQuickLatitudeFloor) || !(o.e2 < kInverseRootLimit)) {
         return 0;
     }
-    double s = 0, c = 0;
-    vQuickSineCosine(dPhi, &s, &c);
-    const double s2 = s * s, c2 = c * c;
-    const double k0nu = o.dScaledA * dInverseRootOfOneLess(o.e2 * s2);
+    const QuickTerms t = oQuickTerms(o, dPhi);
     const double p2 = p * p;
-    const double dArc = o.dA * dPhi + s * c * dHorner(o.adArcSine, s2);
-    // The northing's terms in p^4, p^6 and p^8 over p^2, and the easting's in
-    // p^3, p^5 and p^7 over p, each times its power of cos^2 phi, which turns
-    // the powers of the tangent and of eta^2 into polynomials in cos^2 phi.
-    const double n4 = dHorner(o.adNorthing4, c2);
-    const double n6 = dHorner(o.adNorthing6, c2);
-    const double n8 = dHorner(o.adNorthing8, c2);
-    const double e3 = dHorner(o.adEasting3, c2);
-    const double e5 = dHorner(o.adEasting5, c2);
-    const double e7 = dHorner(o.adEasting7, c2);
+    const double dArc = o.dA * dPhi + t.s * t.c * dHorner(o.adArcSine, t.s2);
     const double dFalseNorthing = dLatitude < 0 ? kFalseNorthingSouth : 0.0;
     *pdNorthing = dFalseNorthing + kScale * dArc +
-                  k0nu * s * c * p2 * (0.5 + p2 * (n4 + p2 * (n6 + p2 * n8)));
-    *pdEasting = kFalseEasting + k0nu * c * p * (1 + p2 * (e3 + p2 * (e5 + p2 * e7)));
+                  t.k0nu * t.s * t.c * p2 * (0.5 + p2 * (t.n4 + p2 * (t.n6 + p2 * t.n8)));
+    *pdEasting = kFalseEasting + t.k0nu * t.c * p * (1 + p2 * (t.e3 + p2 * (t.e5 + p2 * t.e7)));
     return 1;
 }
 
@@ -484,25 +497,18 @@ int iQuickGridSlopes(double dPhi, double dP, GridSlopes &oSlopes) {
         !(std::fabs(dPhi) < kQuickLatitudeLimit * kRadiansPerDegree)) {
         return 0;
     }
-    double s = 0, c = 0;
-    vQuickSineCosine(dPhi, &s, &c);
-    const double s2 = s * s, c2 = c * c;
-    const double k0nu = o.dScaledA * dInverseRootOfOneLess(o.e2 * s2);
+    const QuickTerms t = oQuickTerms(o, dPhi);
     const double p2 = dP * dP;
     // iQuickProject's easting and northing differentiated by p.
     const double dEastByLongitude =
-        k0nu * c *
-        (1 + p2 * (3 * dHorner(o.adEasting3, c2) +
-                   p2 * (5 * dHorner(o.adEasting5, c2) + p2 * 7 * dHorner(o.adEasting7, c2))));
+        t.k0nu * t.c * (1 + p2 * (3 * t.e3 + p2 * (5 * t.e5 + p2 * 7 * t.e7)));
     const double dNorthByLongitude =
-        k0nu * s * c * dP *
-        (1 + p2 * (4 * dHorner(o.adNorthing4, c2) +
-                   p2 * (6 * dHorner(o.adNorthing6, c2) + p2 * 8 * dHorner(o.adNorthing8, c2))));
+        t.k0nu * t.s * t.c * dP * (1 + p2 * (4 * t.n4 + p2 * (6 * t.n6 + p2 * 8 * t.n8)));
     // The projection is conformal: a step north of rho dphi metres on the
     // ellipsoid moves the grid point as a step east of nu cos(phi) dlambda
     // metres would, turned a right angle to the left. rho / (nu cos phi) is
     // (1 - e^2) / ((1 - e^2 sin^2 phi) cos phi).
-    const double r = (1 - o.e2) / ((1 - o.e2 * s2) * c);
+    const double r = (1 - o.e2) / ((1 - o.e2 * t.s2) * t.c);
     oSlopes.dEastByLongitude = dEastByLongitude;
     oSlopes.dNorthByLongitude = dNorthByLongitude;
     oSlopes.dEastByLatitude = -r * dNorthByLongitude;
