@@ -149,6 +149,18 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         }
         double dLatitude = dSemicirclesToDegrees(oPoint.lLatitude);
         double dLongitude = dSemicirclesToDegrees(oPoint.lLongitude);
+        // A segment start, and the first point of all, has nothing to measure
+        // from. The step is measured first, so that its arithmetic goes on
+        // while the time and position are written.
+        const bool fMeasured = oPoint.fNewSegment == 0 && fHavePrevious;
+        double dDistance = 0.0;
+        double dDirection = 0.0;
+        double dDistanceError = 0.0;
+        double dDirectionError = 0.0;
+        const int iDecided =
+            fMeasured &&
+            iWalkGridStep(oWalk, dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
+                          &dDistance, &dDirection, &dDistanceError, &dDirectionError);
         p = pPadded(p, nFormatTime(p, kTempStringSize, oPoint.lTime, w.lUtcOffset, w.sDateFormat),
                     19);
         p = pLiteral(p, " | ");
@@ -169,17 +181,9 @@ int iListTrackPoints(Workspace *pWorkspace, const char *pszFileName) {
         } else {
             p = pLiteral(p, "         |          | ");
         }
-        // A segment start, and the first point of all, has nothing to measure from.
-        if (oPoint.fNewSegment != 0 || !fHavePrevious) {
+        if (!fMeasured) {
             p = pLiteral(p, "         |           |             |");
         } else {
-            double dDistance = 0.0;
-            double dDirection = 0.0;
-            double dDistanceError = 0.0;
-            double dDirectionError = 0.0;
-            int iDecided =
-                iWalkGridStep(oWalk, dPreviousLatitude, dPreviousLongitude, dLatitude, dLongitude,
-                              &dDistance, &dDirection, &dDistanceError, &dDirectionError);
             int32_t lSeconds = static_cast<int32_t>(static_cast<uint32_t>(oPoint.lTime) -
                                                     static_cast<uint32_t>(lPreviousTime));
             // The speeds scale the distance's error up by 3.6 at most.
