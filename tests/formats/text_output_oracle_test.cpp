@@ -528,6 +528,17 @@ TEST(TextOutputOracle, TimesInEveryForm) {
             }
         }
     }
+    // Times a second apart, as a track's are, across midnights and the
+    // epoch, the form and the offset changing from one call to the next.
+    for (int32_t lMidnight : {0, 86400 * (o.lAny() % 20000), 86400 * (o.lAny() % 20000)}) {
+        for (int32_t lTime = lMidnight - 300; lTime < lMidnight + 300; ++lTime) {
+            const auto sForm = static_cast<int16_t>(lTime % 3 == 0 ? 2 : 1);
+            const int32_t lOffset = lTime % 7 == 0 ? -3600 : 0;
+            std::string sNew = szFormatTime(lTime, lOffset, sForm);
+            ThroughCLibrary oOld;
+            ASSERT_EQ(sNew, szOldFormatTime(lTime, lOffset, sForm)) << lTime << " + " << lOffset;
+        }
+    }
 }
 
 TEST(TextOutputOracle, OziExplorerLines) {
