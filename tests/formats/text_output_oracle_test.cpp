@@ -371,8 +371,9 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
     Seeded o;
     char szNew[128];
     char szOld[128];
-    std::vector<double> adValues = {0.0,  -0.0,         0.5,          -2.5,    -0.4, 3.5,
-                                    1e-7, 2147483647.5, 2147483648.5, -4.2e15, NAN};
+    std::vector<double> adValues = {0.0,          -0.0,         0.5,     -2.5,   -0.4,
+                                    3.5,          1e-7,         9999.5,  -999.5, 9999.499999999999,
+                                    2147483647.5, 2147483648.5, -4.2e15, NAN};
     for (int k = 0; k < 3000; ++k) {
         adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
     }
