@@ -258,31 +258,41 @@ static_assert(kShapes.ae[1] == AngleShape::kMinutesOfThree &&
 
 // Two digits of n (0..99).
 inline char *pPutTwo(char *p, int n) {
-    p[0] = static_cast<char>('0' + n / 10);
-    p[1] = static_cast<char>('0' + n % 10);
+    std::memcpy(p, text_format_detail::kaDigitPairs + 2 * n, 2);
     return p + 2;
 }
 
 // Whole degrees (not negative) as "%02d"/"%03d" (cPad '0') or "%2d"/"%3d" (cPad ' ').
-char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
-    const int iWidth = fLatitude ? 2 : 3;
-    if (iDegrees >= (fLatitude ? 100 : 1000)) {
-        return pPutInt(p, iDegrees, iWidth, cPad);
+inline char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
+    if (fLatitude) {
+        if (iDegrees >= 100) {
+            return pPutInt(p, iDegrees, 2, cPad);
+        }
+        pPutTwo(p, iDegrees);
+        if (iDegrees < 10) {
+            p[0] = cPad;
+        }
+        return p + 2;
     }
-    char *const pEnd = p + iWidth;
-    char *q = pEnd;
-    do {
-        *--q = static_cast<char>('0' + iDegrees % 10);
-        iDegrees /= 10;
-    } while (iDegrees != 0);
-    while (q != p) {
-        *--q = cPad;
+    if (iDegrees >= 1000) {
+        return pPutInt(p, iDegrees, 3, cPad);
     }
-    return pEnd;
+    const int iHundreds = iDegrees / 100;
+    p[0] = static_cast<char>('0' + iHundreds);
+    pPutTwo(p + 1, iDegrees - 100 * iHundreds);
+    if (iDegrees < 100) {
+        p[0] = cPad;
+        if (iDegrees < 10) {
+            p[1] = cPad;
+        }
+    }
+    return p + 3;
 }
 
+char *pPutShapedAngleByStep(char *p, AngleShape eShape, double v, int fLatitude, char cDegree);
+
 // The angle of a shape other than kRead, without its hemisphere letter.
-char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
+inline char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
     // The angle counted in the last printed unit (thousandths of a minute or
     // tenths of a second), below 2^31 and within 2.5e-7 of the exact count.
     // Where that count lies clear of a half, rounding it gives the digits and
@@ -299,28 +309,39 @@ char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char 
         if (fMinutes) {
             p = pPutDegrees(p, lDegrees, fLatitude, '0');
             *p++ = cDegree;
-            p = pPutTwo(p, lRest / 1000);
+            const int iMinutes = lRest / 1000;
+            const int iThousandths = lRest - 1000 * iMinutes;
+            const int iTenths = iThousandths / 100;
+            p = pPutTwo(p, iMinutes);
             *p++ = '.';
-            *p++ = static_cast<char>('0' + lRest % 1000 / 100);
-            p = pPutTwo(p, lRest % 100);
+            *p++ = static_cast<char>('0' + iTenths);
+            p = pPutTwo(p, iThousandths - 100 * iTenths);
             *p++ = '\'';
             return p;
         }
         p = pPutDegrees(p, lDegrees, fLatitude,
                         eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
         *p++ = cDegree;
-        p = pPutTwo(p, lRest / 600);
+        const int iMinutes = lRest / 600;
+        const int iTenthsOfSeconds = lRest - 600 * iMinutes;
+        const int iSeconds = iTenthsOfSeconds / 10;
+        p = pPutTwo(p, iMinutes);
         *p++ = '\'';
-        p = pPutTwo(p, lRest % 600 / 10);
+        p = pPutTwo(p, iSeconds);
         *p++ = '.';
-        *p++ = static_cast<char>('0' + lRest % 10);
+        *p++ = static_cast<char>('0' + iTenthsOfSeconds - 10 * iSeconds);
         *p++ = '"';
         if (eShape == AngleShape::kTenthsBlankPadded) {
             *p++ = ' ';
         }
         return p;
     }
-    // Near a half: step by step, as the forms' conversions do.
+    return pPutShapedAngleByStep(p, eShape, v, fLatitude, cDegree);
+}
+
+// pPutShapedAngle of an angle whose count lies near a half: step by step, as
+// the forms' conversions do.
+char *pPutShapedAngleByStep(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
     int iDegrees = static_cast<int16_t>(v);
     double M = (v - iDegrees) * 60;
     int iMinutes = static_cast<int16_t>(M);
@@ -504,11 +525,63 @@ char *pPadTo(char *pStart, char *pEnd, size_t nWidth) {
 }
 } // namespace
 
+namespace {
+// A position in a notation of shape eShape, both angles below 32768 degrees,
+// as nFormatShiftedPosition writes it ("%-12s %-13s" of the angles as
+// nAngleText writes them) and padded to nWidth columns.
+template <AngleShape eShape>
+char *pPutShapedPosition(char *p, double dLatitude, double dLongitude, const Notation &o,
+                         size_t nWidth) {
+    char *const pStart = p;
+    const auto pPutAngle = [&o](char *q, double dAngle, int fLatitude, size_t nColumn) {
+        char cHemisphere = 0;
+        if (fLatitude) {
+            cHemisphere = dAngle >= 0 ? 'N' : 'S';
+        } else {
+            cHemisphere = dAngle >= 0 ? 'E' : 'W';
+        }
+        char *const pAngle = q;
+        if (o.eHemisphere == kLeading) {
+            *q++ = cHemisphere;
+        }
+        q = pPutShapedAngle(q, eShape, std::fabs(dAngle), fLatitude, o.cDegree);
+        if (o.eHemisphere == kTrailing) {
+            *q++ = cHemisphere;
+        }
+        // The blanks of the column at once: every angle of these shapes
+        // takes at least 11 of its 12 or 13 columns.
+        std::memcpy(q, "                ", 16);
+        return q - pAngle < static_cast<ptrdiff_t>(nColumn) ? pAngle + nColumn : q;
+    };
+    p = pPutAngle(p, dLatitude, 1, 12);
+    *p++ = ' ';
+    p = pPutAngle(p, dLongitude, 0, 13);
+    return pPadTo(pStart, p, nWidth);
+}
+} // namespace
+
 char *pPutShiftedPosition(char *p, int16_t sDatum, double dLatitude, double dLongitude,
                           int16_t sFormat, size_t nWidth) {
     static_assert(kPositionRoom >= 2 * kAngleRoom + 64 && kPositionRoom >= kTempStringSize + 16);
     char *const pStart = p;
     const Notation *pRow = pNotation(sFormat);
+    if (pRow != nullptr && pRow->pszPositionForm == kPlainPosition &&
+        std::fabs(dLatitude) < 32768.0 && std::fabs(dLongitude) < 32768.0 &&
+        !fFormattingThroughCLibrary()) {
+        switch (kShapes.ae[sFormat - 1]) {
+        case AngleShape::kMinutesOfThree:
+            return pPutShapedPosition<AngleShape::kMinutesOfThree>(p, dLatitude, dLongitude, *pRow,
+                                                                   nWidth);
+        case AngleShape::kTenthsZeroPadded:
+            return pPutShapedPosition<AngleShape::kTenthsZeroPadded>(p, dLatitude, dLongitude,
+                                                                     *pRow, nWidth);
+        case AngleShape::kTenthsBlankPadded:
+            return pPutShapedPosition<AngleShape::kTenthsBlankPadded>(p, dLatitude, dLongitude,
+                                                                      *pRow, nWidth);
+        case AngleShape::kRead:
+            break;
+        }
+    }
     if (pRow != nullptr && pRow->eUnit != kUtm &&
         (pRow->pszPositionForm == kPlainPosition || pRow->pszPositionForm == kPcxPosition)) {
         // Each angle straight into its column, as nFormatShiftedPosition pads it.

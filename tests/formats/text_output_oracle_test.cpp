@@ -461,11 +461,13 @@ TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
 
 // The usual notations' angles are written without reading their forms, as
 // the C library writes them at every rounding edge of minutes and tenths of a
-// second, and for degrees past the columns' widths.
+// second, and for degrees past the columns' widths; so are the positions
+// line builders write in them.
 TEST(TextOutputOracle, UsualAnglesAtTheirRoundingEdges) {
     Seeded o;
     char szNew[kTempStringSize];
     char szOld[kTempStringSize];
+    double dPrevious = 0;
     for (int k = 0; k < 100000; ++k) {
         const double dDegrees = k % 50 == 0 ? o.dUniform(0, 40000) : o.oRandom() % 200;
         const double dEdge =
@@ -483,7 +485,14 @@ TEST(TextOutputOracle, UsualAnglesAtTheirRoundingEdges) {
                 }
                 ASSERT_STREQ(szNew, szOld) << std::setprecision(17) << dAngle << " " << sFormat;
             }
+            *pPutShiftedPosition(szNew, kDatumWgs84, dAngle, dPrevious, sFormat, 28) = '\0';
+            {
+                ThroughCLibrary oOld;
+                *pPutShiftedPosition(szOld, kDatumWgs84, dAngle, dPrevious, sFormat, 28) = '\0';
+            }
+            ASSERT_STREQ(szNew, szOld) << std::setprecision(17) << dAngle << " " << dPrevious;
         }
+        dPrevious = dAngle;
     }
 }
 
