@@ -121,9 +121,7 @@ void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinu
 namespace {
 // Two digits of n (0..99) at p.
 inline void vPutTwo(char *p, uint32_t n) {
-    const uint32_t lTens = (n * 103) >> 10; // n / 10 for n below 179
-    p[0] = static_cast<char>('0' + lTens);
-    p[1] = static_cast<char>('0' + (n - 10 * lTens));
+    std::memcpy(p, text_format_detail::kaDigitPairs + 2 * n, 2);
 }
 
 // The date part of forms 1 and 2 with its blank, "12/31/1989 " or
@@ -137,11 +135,11 @@ struct DateText {
     char ac[12] = {};
 };
 
-const DateText &oDateText(uint32_t lDayNumber, int16_t sDateFormat) {
-    thread_local DateText o;
-    if (o.sDateFormat == sDateFormat && o.lDayNumber == static_cast<int32_t>(lDayNumber)) {
-        return o;
-    }
+thread_local DateText gtDateText;
+
+// Writes the date text of another day into o: once a day, kept out of the
+// quick path's way.
+[[gnu::noinline]] void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
     int64_t lMonth = 0, lDay = 0, lYear = 0;
     vDayNumberToDate64(lDayNumber, &lMonth, &lDay, &lYear);
     o.lDayNumber = static_cast<int32_t>(lDayNumber);
@@ -149,7 +147,7 @@ const DateText &oDateText(uint32_t lDayNumber, int16_t sDateFormat) {
     o.fUsual =
         lMonth >= 1 && lMonth <= 12 && lDay >= 0 && lDay <= 99 && lYear >= 0 && lYear <= 9999;
     if (!o.fUsual) {
-        return o;
+        return;
     }
     const auto l = [](int64_t ll) { return static_cast<uint32_t>(ll); };
     char *p = o.ac;
@@ -171,36 +169,21 @@ const DateText &oDateText(uint32_t lDayNumber, int16_t sDateFormat) {
     }
     *p++ = ' ';
     o.nLength = static_cast<uint8_t>(p - o.ac);
+}
+
+const DateText &oDateText(uint32_t lDayNumber, int16_t sDateFormat) {
+    DateText &o = gtDateText;
+    if (o.sDateFormat != sDateFormat || o.lDayNumber != static_cast<int32_t>(lDayNumber)) {
+        vSetDateText(o, lDayNumber, sDateFormat);
+    }
     return o;
 }
 } // namespace
 
-size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
-    // The usual case, a time at or after the epoch in form 1 or 2: the day's
-    // date as kept, then the time of day, straight into the buffer as the
-    // forms below would write them.
-    const auto lTotal =
-        static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
-    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && lTotal >= 0) {
-        const auto lSeconds = static_cast<uint32_t>(lTotal);
-        const uint32_t lDayNumber = lSeconds / kSecondsPerDay;
-        const DateText &oDate = oDateText(lDayNumber, sDateFormat);
-        if (oDate.fUsual) {
-            std::memcpy(psz, oDate.ac, sizeof(oDate.ac));
-            char *p = psz + oDate.nLength;
-            const uint32_t lSecondOfDay = lSeconds - lDayNumber * kSecondsPerDay;
-            const uint32_t lHour = lSecondOfDay / 3600;
-            const uint32_t lRest = lSecondOfDay - lHour * 3600;
-            const uint32_t lMinute = lRest / 60;
-            vPutTwo(p, lHour);
-            p[2] = ':';
-            vPutTwo(p + 3, lMinute);
-            p[5] = ':';
-            vPutTwo(p + 6, lRest - lMinute * 60);
-            p[8] = '\0';
-            return static_cast<size_t>(p + 8 - psz);
-        }
-    }
+namespace {
+// nFormatTime of the times its quick part leaves: every form, any time.
+[[gnu::noinline]] size_t nFormatTimeInGeneral(char *psz, size_t nSize, int32_t lTime,
+                                              int32_t lOffset, int16_t sDateFormat) {
     SplitTime o = oSplit(lTime, lOffset, sDateFormat != 3 && sDateFormat != 5);
     auto lMonth = static_cast<long>(o.lMonth);
     auto lDay = static_cast<long>(o.lDay);
@@ -236,6 +219,36 @@ size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int1
         return 0;
     }
     return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+}
+} // namespace
+
+size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
+    // The usual case, a time at or after the epoch in form 1 or 2: the day's
+    // date as kept, then the time of day, straight into the buffer as the
+    // forms below would write them.
+    const auto lTotal =
+        static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
+    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && lTotal >= 0) {
+        const auto lSeconds = static_cast<uint32_t>(lTotal);
+        const uint32_t lDayNumber = lSeconds / kSecondsPerDay;
+        const DateText &oDate = oDateText(lDayNumber, sDateFormat);
+        if (oDate.fUsual) {
+            std::memcpy(psz, oDate.ac, sizeof(oDate.ac));
+            char *p = psz + oDate.nLength;
+            const uint32_t lSecondOfDay = lSeconds - lDayNumber * kSecondsPerDay;
+            const uint32_t lHour = lSecondOfDay / 3600;
+            const uint32_t lRest = lSecondOfDay - lHour * 3600;
+            const uint32_t lMinute = lRest / 60;
+            vPutTwo(p, lHour);
+            p[2] = ':';
+            vPutTwo(p + 3, lMinute);
+            p[5] = ':';
+            vPutTwo(p + 6, lRest - lMinute * 60);
+            p[8] = '\0';
+            return static_cast<size_t>(p + 8 - psz);
+        }
+    }
+    return nFormatTimeInGeneral(psz, nSize, lTime, lOffset, sDateFormat);
 }
 
 char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
