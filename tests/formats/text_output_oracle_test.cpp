@@ -377,6 +377,17 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
     for (int k = 0; k < 3000; ++k) {
         adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
     }
+    // The whole numbers written inline: every quarter up to 10000, and a
+    // hair either side of each half.
+    for (int k = -40004; k <= 40004; ++k) {
+        for (double d : {k / 4.0, std::nextafter(k / 4.0, -1e9), std::nextafter(k / 4.0, 1e9)}) {
+            for (int iWidth : {4, 5, 6}) {
+                *pPutWhole(szNew, d, iWidth) = '\0';
+                std::snprintf(szOld, sizeof(szOld), "%*.0f", iWidth, d);
+                ASSERT_STREQ(szNew, szOld) << d << " " << iWidth;
+            }
+        }
+    }
     for (double d : adValues) {
         for (int iWidth : {0, 4, 5, 6, 16}) {
             *pPutWhole(szNew, d, iWidth) = '\0';
