@@ -257,7 +257,7 @@ static_assert(kShapes.ae[1] == AngleShape::kMinutesOfThree &&
               "the listing's and the usual notations are written without reading their forms");
 
 // Two digits of n (0..99).
-inline char *pPutTwo(char *p, int n) {
+inline char *pPutTwo(char *p, uint32_t n) {
     std::memcpy(p, text_format_detail::kaDigitPairs + 2 * n, 2);
     return p + 2;
 }
@@ -277,9 +277,9 @@ inline char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
     if (iDegrees >= 1000) {
         return pPutInt(p, iDegrees, 3, cPad);
     }
-    const int iHundreds = iDegrees / 100;
-    p[0] = static_cast<char>('0' + iHundreds);
-    pPutTwo(p + 1, iDegrees - 100 * iHundreds);
+    const uint32_t lHundreds = static_cast<uint32_t>(iDegrees) / 100;
+    p[0] = static_cast<char>('0' + lHundreds);
+    pPutTwo(p + 1, static_cast<uint32_t>(iDegrees) - 100 * lHundreds);
     if (iDegrees < 100) {
         p[0] = cPad;
         if (iDegrees < 10) {
@@ -304,32 +304,32 @@ inline char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude
     const double dNearest = (dUnits + kRounder) - kRounder;
     if (std::fabs(dUnits - dNearest) < 0.5 - 1e-6) {
         const auto lUnits = static_cast<uint32_t>(dNearest);
-        const auto lDegrees = static_cast<int>(lUnits / static_cast<uint32_t>(iUnitsPerDegree));
-        const auto lRest = static_cast<int>(lUnits % static_cast<uint32_t>(iUnitsPerDegree));
+        const uint32_t lDegrees = lUnits / static_cast<uint32_t>(iUnitsPerDegree);
+        const uint32_t lRest = lUnits - lDegrees * static_cast<uint32_t>(iUnitsPerDegree);
         if (fMinutes) {
-            p = pPutDegrees(p, lDegrees, fLatitude, '0');
+            p = pPutDegrees(p, static_cast<int>(lDegrees), fLatitude, '0');
             *p++ = cDegree;
-            const int iMinutes = lRest / 1000;
-            const int iThousandths = lRest - 1000 * iMinutes;
-            const int iTenths = iThousandths / 100;
-            p = pPutTwo(p, iMinutes);
+            const uint32_t lMinutes = lRest / 1000;
+            const uint32_t lThousandths = lRest - 1000 * lMinutes;
+            const uint32_t lTenths = lThousandths / 100;
+            p = pPutTwo(p, lMinutes);
             *p++ = '.';
-            *p++ = static_cast<char>('0' + iTenths);
-            p = pPutTwo(p, iThousandths - 100 * iTenths);
+            *p++ = static_cast<char>('0' + lTenths);
+            p = pPutTwo(p, lThousandths - 100 * lTenths);
             *p++ = '\'';
             return p;
         }
-        p = pPutDegrees(p, lDegrees, fLatitude,
+        p = pPutDegrees(p, static_cast<int>(lDegrees), fLatitude,
                         eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
         *p++ = cDegree;
-        const int iMinutes = lRest / 600;
-        const int iTenthsOfSeconds = lRest - 600 * iMinutes;
-        const int iSeconds = iTenthsOfSeconds / 10;
-        p = pPutTwo(p, iMinutes);
+        const uint32_t lMinutes = lRest / 600;
+        const uint32_t lTenthsOfSeconds = lRest - 600 * lMinutes;
+        const uint32_t lSeconds = lTenthsOfSeconds / 10;
+        p = pPutTwo(p, lMinutes);
         *p++ = '\'';
-        p = pPutTwo(p, iSeconds);
+        p = pPutTwo(p, lSeconds);
         *p++ = '.';
-        *p++ = static_cast<char>('0' + iTenthsOfSeconds - 10 * iSeconds);
+        *p++ = static_cast<char>('0' + lTenthsOfSeconds - 10 * lSeconds);
         *p++ = '"';
         if (eShape == AngleShape::kTenthsBlankPadded) {
             *p++ = ' ';
