@@ -137,9 +137,8 @@ struct DateText {
 
 thread_local DateText gtDateText;
 
-// Writes the date text of another day into o: once a day, kept out of the
-// quick path's way.
-[[gnu::noinline]] void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
+// Writes the date text of another day into o.
+void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
     int64_t lMonth = 0, lDay = 0, lYear = 0;
     vDayNumberToDate64(lDayNumber, &lMonth, &lDay, &lYear);
     o.lDayNumber = static_cast<int32_t>(lDayNumber);
@@ -171,12 +170,13 @@ thread_local DateText gtDateText;
     o.nLength = static_cast<uint8_t>(p - o.ac);
 }
 
-const DateText &oDateText(uint32_t lDayNumber, int16_t sDateFormat) {
-    DateText &o = gtDateText;
-    if (o.sDateFormat != sDateFormat || o.lDayNumber != static_cast<int32_t>(lDayNumber)) {
-        vSetDateText(o, lDayNumber, sDateFormat);
-    }
-    return o;
+// nFormatTime of a time whose day's date text is not the one kept: the
+// text of its day kept, then written as any other.
+[[gnu::noinline]] size_t nFormatTimeOfNewDay(char *psz, size_t nSize, int32_t lTime,
+                                             int32_t lOffset, int16_t sDateFormat,
+                                             uint32_t lDayNumber) {
+    vSetDateText(gtDateText, lDayNumber, sDateFormat);
+    return nFormatTime(psz, nSize, lTime, lOffset, sDateFormat);
 }
 } // namespace
 
@@ -224,14 +224,18 @@ namespace {
 
 size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
     // The usual case, a time at or after the epoch in form 1 or 2: the day's
-    // date as kept, then the time of day, straight into the buffer as the
-    // forms below would write them.
+    // date as kept, then the time of day, straight into the buffer as
+    // nFormatTimeInGeneral's forms write them.
     const auto lTotal =
         static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
     if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && lTotal >= 0) {
         const auto lSeconds = static_cast<uint32_t>(lTotal);
         const uint32_t lDayNumber = lSeconds / kSecondsPerDay;
-        const DateText &oDate = oDateText(lDayNumber, sDateFormat);
+        const DateText &oDate = gtDateText;
+        if (oDate.sDateFormat != sDateFormat ||
+            oDate.lDayNumber != static_cast<int32_t>(lDayNumber)) {
+            return nFormatTimeOfNewDay(psz, nSize, lTime, lOffset, sDateFormat, lDayNumber);
+        }
         if (oDate.fUsual) {
             std::memcpy(psz, oDate.ac, sizeof(oDate.ac));
             char *p = psz + oDate.nLength;
