@@ -225,10 +225,12 @@ namespace {
 size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
     // The usual case, a time at or after the epoch in form 1 or 2: the day's
     // date as kept, then the time of day, straight into the buffer as
-    // nFormatTimeInGeneral's forms write them.
+    // nFormatTimeInGeneral's forms write them (through the C library while
+    // tests ask for it).
     const auto lTotal =
         static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
-    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && lTotal >= 0) {
+    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && lTotal >= 0 &&
+        !fFormattingThroughCLibrary()) {
         const auto lSeconds = static_cast<uint32_t>(lTotal);
         const uint32_t lDayNumber = lSeconds / kSecondsPerDay;
         const DateText &oDate = gtDateText;
