@@ -82,24 +82,24 @@ inline char *pPutWhole(char *p, double d, int iWidth) {
             const auto lWhole = static_cast<uint32_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
             // "-0" too, for a negative value that rounds to zero.
             const bool fNegative = std::signbit(d);
-            const int iDigits = 1 + (lWhole >= 10) + (lWhole >= 100) + (lWhole >= 1000);
-            if (iDigits + (fNegative ? 1 : 0) <= iWidth) {
-                // Blanks across the field, then its last four columns at once:
-                // the four digits with their leading zeros blanked.
-                static constexpr uint32_t kaKeep[5] = {0, 0xFF000000, 0xFFFF0000, 0xFFFFFF00,
-                                                       0xFFFFFFFF};
+            // A negative number of four digits needs a fifth column.
+            if (iWidth > 4 || !fNegative || lWhole < 1000) {
                 std::memcpy(p, "                ", 16);
                 char *const pEnd = p + iWidth;
-                // Both pairs read straight from the table into one register.
+                // The four digits in one register, the first in its lowest
+                // byte, both pairs read straight from the table.
                 uint16_t sHigh = 0;
                 uint16_t sLow = 0;
                 std::memcpy(&sHigh, text_format_detail::kaDigitPairs + 2 * (lWhole / 100), 2);
                 std::memcpy(&sLow, text_format_detail::kaDigitPairs + 2 * (lWhole % 100), 2);
                 uint32_t lFour = sHigh | (static_cast<uint32_t>(sLow) << 16);
-                lFour = (lFour & kaKeep[iDigits]) | (0x20202020U & ~kaKeep[iDigits]);
+                // Its leading zeros turned to blanks ('0' less 0x10 is ' '),
+                // the last digit kept when it is one.
+                const int iZeroBits = std::countr_zero((lFour ^ 0x30303030U) | 0x01000000U) & ~7;
+                lFour -= 0x10101010U & ((1U << iZeroBits) - 1);
                 std::memcpy(pEnd - 4, &lFour, 4);
                 if (fNegative) {
-                    pEnd[-1 - iDigits] = '-';
+                    pEnd[-5 + iZeroBits / 8] = '-';
                 }
                 return pEnd;
             }
