@@ -178,9 +178,7 @@ void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
     vSetDateText(gtDateText, lDayNumber, sDateFormat);
     return nFormatTime(psz, nSize, lTime, lOffset, sDateFormat);
 }
-} // namespace
 
-namespace {
 // nFormatTime of the times its quick part leaves: every form, any time.
 [[gnu::noinline]] size_t nFormatTimeInGeneral(char *psz, size_t nSize, int32_t lTime,
                                               int32_t lOffset, int16_t sDateFormat) {
