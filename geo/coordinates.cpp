@@ -303,15 +303,17 @@ inline char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude
     constexpr double kRounder = 6755399441055744.0; // 1.5 × 2^52
     const double dNearest = (dUnits + kRounder) - kRounder;
     if (std::fabs(dUnits - dNearest) < 0.5 - 1e-6) {
+        // Degrees and whole minutes are both split off the count, side by
+        // side rather than one after the other.
         const auto lUnits = static_cast<uint32_t>(dNearest);
         const uint32_t lDegrees = lUnits / static_cast<uint32_t>(iUnitsPerDegree);
-        const uint32_t lRest = lUnits - lDegrees * static_cast<uint32_t>(iUnitsPerDegree);
         if (fMinutes) {
+            const uint32_t lAllMinutes = lUnits / 1000;
+            const uint32_t lMinutes = lAllMinutes - 60 * lDegrees;
+            const uint32_t lThousandths = lUnits - 1000 * lAllMinutes;
+            const uint32_t lTenths = lThousandths / 100;
             p = pPutDegrees(p, static_cast<int>(lDegrees), fLatitude, '0');
             *p++ = cDegree;
-            const uint32_t lMinutes = lRest / 1000;
-            const uint32_t lThousandths = lRest - 1000 * lMinutes;
-            const uint32_t lTenths = lThousandths / 100;
             p = pPutTwo(p, lMinutes);
             *p++ = '.';
             *p++ = static_cast<char>('0' + lTenths);
@@ -322,8 +324,9 @@ inline char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude
         p = pPutDegrees(p, static_cast<int>(lDegrees), fLatitude,
                         eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
         *p++ = cDegree;
-        const uint32_t lMinutes = lRest / 600;
-        const uint32_t lTenthsOfSeconds = lRest - 600 * lMinutes;
+        const uint32_t lAllMinutes = lUnits / 600;
+        const uint32_t lMinutes = lAllMinutes - 60 * lDegrees;
+        const uint32_t lTenthsOfSeconds = lUnits - 600 * lAllMinutes;
         const uint32_t lSeconds = lTenthsOfSeconds / 10;
         p = pPutTwo(p, lMinutes);
         *p++ = '\'';
