@@ -125,8 +125,9 @@ inline void vPutTwo(char *p, uint32_t n) {
 }
 
 // The date part of forms 1 and 2 with its blank, "12/31/1989 " or
-// "31-DEC-89 ", as the forms write it for one day. Times one second apart
-// share it, so each thread keeps the last one it wrote.
+// "31-DEC-89 ", or all of form 4, "311289", as the forms write it for one
+// day. Times one second apart share it, so each thread keeps the last one it
+// wrote.
 struct DateText {
     int32_t lDayNumber = 0;
     int16_t sDateFormat = 0; // 0: none kept
@@ -158,13 +159,19 @@ void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
         vPutTwo(p + 6, l(lYear / 100));
         vPutTwo(p + 8, l(lYear % 100));
         p += 10;
-    } else { // "%02ld-%3s-%02ld "
+    } else if (sDateFormat == 2) { // "%02ld-%3s-%02ld "
         vPutTwo(p, l(lDay));
         p[2] = '-';
         std::memcpy(p + 3, kMonthNames[lMonth - 1], 3);
         p[6] = '-';
         vPutTwo(p + 7, l(lYear % 100));
         p += 9;
+    } else { // "%02ld%02ld%02ld"
+        vPutTwo(p, l(lDay));
+        vPutTwo(p + 2, l(lMonth));
+        vPutTwo(p + 4, l(lYear % 100));
+        o.nLength = 6;
+        return;
     }
     *p++ = ' ';
     o.nLength = static_cast<uint8_t>(p - o.ac);
@@ -221,16 +228,27 @@ void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
 } // namespace
 
 size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
-    // The usual case, a time at or after the epoch in form 1 or 2: the day's
-    // date as kept, then the time of day, straight into the buffer as
+    // The usual case, a time at or after the epoch in forms 1 to 4: the day's
+    // date as kept, the time of day, or both, straight into the buffer as
     // nFormatTimeInGeneral's forms write them (through the C library while
     // tests ask for it).
     const auto lTotal =
         static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
-    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && lTotal >= 0 &&
+    if (nSize > 20 && sDateFormat >= 1 && sDateFormat <= 4 && lTotal >= 0 &&
         !fFormattingThroughCLibrary()) {
         const auto lSeconds = static_cast<uint32_t>(lTotal);
         const uint32_t lDayNumber = lSeconds / kSecondsPerDay;
+        const uint32_t lSecondOfDay = lSeconds - lDayNumber * kSecondsPerDay;
+        const uint32_t lHour = lSecondOfDay / 3600;
+        const uint32_t lRest = lSecondOfDay - lHour * 3600;
+        const uint32_t lMinute = lRest / 60;
+        if (sDateFormat == 3) { // "%02ld%02ld%02ld" of the time of day
+            vPutTwo(psz, lHour);
+            vPutTwo(psz + 2, lMinute);
+            vPutTwo(psz + 4, lRest - lMinute * 60);
+            psz[6] = '\0';
+            return 6;
+        }
         const DateText &oDate = gtDateText;
         if (oDate.sDateFormat != sDateFormat ||
             oDate.lDayNumber != static_cast<int32_t>(lDayNumber)) {
@@ -239,10 +257,10 @@ size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int1
         if (oDate.fUsual) {
             std::memcpy(psz, oDate.ac, sizeof(oDate.ac));
             char *p = psz + oDate.nLength;
-            const uint32_t lSecondOfDay = lSeconds - lDayNumber * kSecondsPerDay;
-            const uint32_t lHour = lSecondOfDay / 3600;
-            const uint32_t lRest = lSecondOfDay - lHour * 3600;
-            const uint32_t lMinute = lRest / 60;
+            if (sDateFormat == 4) {
+                *p = '\0';
+                return oDate.nLength;
+            }
             vPutTwo(p, lHour);
             p[2] = ':';
             vPutTwo(p + 3, lMinute);

@@ -553,7 +553,7 @@ TEST(TextOutputOracle, TimesInEveryForm) {
     // epoch, the form and the offset changing from one call to the next.
     for (int32_t lMidnight : {0, 86400 * (o.lAny() % 20000), 86400 * (o.lAny() % 20000)}) {
         for (int32_t lTime = lMidnight - 300; lTime < lMidnight + 300; ++lTime) {
-            const auto sForm = static_cast<int16_t>(lTime % 3 == 0 ? 2 : 1);
+            const auto sForm = static_cast<int16_t>(1 + (lTime / 5 & 3));
             const int32_t lOffset = lTime % 7 == 0 ? -3600 : 0;
             std::string sNew = szFormatTime(lTime, lOffset, sForm);
             ThroughCLibrary oOld;
