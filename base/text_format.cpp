@@ -9,9 +9,14 @@
 #include <cstring>
 #include <system_error>
 
-namespace {
-
+namespace text_format_detail {
 bool gfThroughCLibrary = false;
+} // namespace text_format_detail
+
+using text_format_detail::gfThroughCLibrary;
+using text_format_detail::kaDigitPairs;
+
+namespace {
 
 // Collects the text: everything is counted, what fits is stored.
 struct Sink {
@@ -99,12 +104,6 @@ void vPutPadded(Sink &o, const Spec &s, char cSign, const char *pszDigits, size_
         o.vRepeat(' ', nPad);
     }
 }
-
-// "00" to "99": decimal digits two at a time.
-constexpr char kaDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
 
 // Writes the decimal digits of n so that they end at pEnd; returns their start.
 char *pPutDigitsBefore(char *pEnd, uint64_t n) {
@@ -597,10 +596,6 @@ void vFormatThroughCLibrary(bool fOn) {
     gfThroughCLibrary = fOn;
 }
 
-bool fFormattingThroughCLibrary() {
-    return gfThroughCLibrary;
-}
-
 size_t nFormatFixed(char *pszOut, size_t nSize, const char *pszForm, double d) {
     // "%[0]W.P[l]f" and nothing else.
     const char *p = pszForm;
@@ -745,42 +740,16 @@ char *pPutText(char *p, std::string_view svText, int iWidth) {
     return p;
 }
 
-char *pPutWhole(char *p, double d, int iWidth) {
+// The numbers pPutWhole leaves: wider ones, or any on a platform whose
+// doubles it cannot round by addition.
+char *text_format_detail::pPutWholeInGeneral(char *p, double d, int iWidth) {
     const double dMagnitude = std::fabs(d);
     if (gfThroughCLibrary || !kDoublesRoundAsStored || !(dMagnitude < 2147483648.0)) {
         return pPutFixed(p, d, 0, iWidth);
     }
-    // Adding and taking away 2^52 rounds a magnitude below it to a whole
-    // number, half to even, exactly as printf rounds the value.
     constexpr double kTwoToThe52 = 4503599627370496.0;
     const auto nWhole = static_cast<uint64_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
-    const bool fNegative = std::signbit(d); // "-0" too, for a negative value that rounds to zero
-    if constexpr (std::endian::native == std::endian::little) {
-        // The usual line's numbers: below 10000 and narrower than a field of
-        // 4 to 16 columns. Blanks across the field, then its last four
-        // columns at once: the four digits with their leading zeros blanked.
-        const auto lWhole = static_cast<uint32_t>(nWhole);
-        const int iDigits = 1 + (lWhole >= 10) + (lWhole >= 100) + (lWhole >= 1000);
-        if (lWhole < 10000 && iWidth >= 4 && iWidth <= 16 &&
-            iDigits + (fNegative ? 1 : 0) <= iWidth) {
-            static constexpr uint32_t kaKeep[5] = {0, 0xFF000000, 0xFFFF0000, 0xFFFFFF00,
-                                                   0xFFFFFFFF};
-            std::memcpy(p, "                ", 16);
-            char *const pEnd = p + iWidth;
-            // Both pairs read straight from the table into one register.
-            uint16_t sHigh = 0;
-            uint16_t sLow = 0;
-            std::memcpy(&sHigh, kaDigitPairs + 2 * (lWhole / 100), 2);
-            std::memcpy(&sLow, kaDigitPairs + 2 * (lWhole % 100), 2);
-            uint32_t lFour = sHigh | (static_cast<uint32_t>(sLow) << 16);
-            lFour = (lFour & kaKeep[iDigits]) | (0x20202020U & ~kaKeep[iDigits]);
-            std::memcpy(pEnd - 4, &lFour, 4);
-            if (fNegative) {
-                pEnd[-1 - iDigits] = '-';
-            }
-            return pEnd;
-        }
-    }
+    const bool fNegative = std::signbit(d);
     size_t nDigits = 1;
     while (nDigits < 10 && nWhole >= kaPowersOfTen[nDigits]) {
         ++nDigits;

@@ -6,9 +6,13 @@
 // A conversion it does not handle itself (%g, %e, %p, '#', long double, a
 // value that is not finite) hands the whole call to vsnprintf.
 
+#include <bit>
+#include <cfloat>
+#include <cmath>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "base/printf_format.h"
@@ -43,13 +47,63 @@ char *pPutHex(char *p, uint32_t lValue, int iDigits);
 // the width is at most 255.
 char *pPutText(char *p, std::string_view svText, int iWidth = 0);
 
+namespace text_format_detail {
+extern bool gfThroughCLibrary;
+// "00" to "99": decimal digits two at a time.
+inline constexpr char kaDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+// pPutWhole of the numbers its inline part leaves.
+char *pPutWholeInGeneral(char *p, double d, int iWidth);
+} // namespace text_format_detail
+
 // Tests only: with true, every call goes to vsnprintf, so that output made
 // both ways can be compared.
 void vFormatThroughCLibrary(bool fOn);
 // True while they do: a writer that writes some digits by hand goes the
 // pieces' way then.
-bool fFormattingThroughCLibrary();
+inline bool fFormattingThroughCLibrary() {
+    return text_format_detail::gfThroughCLibrary;
+}
 
 // "%W.0f" of d (iWidth below 40), as pPutFixed(p, d, 0, iWidth) writes it:
-// the whole numbers of a line (metres, speeds, degrees) at less cost.
-char *pPutWhole(char *p, double d, int iWidth);
+// the whole numbers of a line (metres, speeds, degrees) at less cost. The
+// usual ones, below 10000 in a field of 4 to 16 columns, are written inline.
+inline char *pPutWhole(char *p, double d, int iWidth) {
+    const double dMagnitude = std::fabs(d);
+    // Adding and taking away 2^52 rounds a magnitude below 10000 to a whole
+    // number, half to even, exactly as printf rounds the value (where doubles
+    // are rounded as stored, with no wider registers).
+    if constexpr (std::endian::native == std::endian::little && FLT_EVAL_METHOD == 0) {
+        if (dMagnitude < 9999.5 && iWidth >= 4 && iWidth <= 16 &&
+            !text_format_detail::gfThroughCLibrary) {
+            constexpr double kTwoToThe52 = 4503599627370496.0;
+            const auto lWhole = static_cast<uint32_t>((dMagnitude + kTwoToThe52) - kTwoToThe52);
+            // "-0" too, for a negative value that rounds to zero.
+            const bool fNegative = std::signbit(d);
+            // A negative number of four digits needs a fifth column.
+            if (iWidth > 4 || !fNegative || lWhole < 1000) {
+                std::memcpy(p, "                ", 16);
+                char *const pEnd = p + iWidth;
+                // The four digits in one register, the first in its lowest
+                // byte, both pairs read straight from the table.
+                uint16_t sHigh = 0;
+                uint16_t sLow = 0;
+                std::memcpy(&sHigh, text_format_detail::kaDigitPairs + 2 * (lWhole / 100), 2);
+                std::memcpy(&sLow, text_format_detail::kaDigitPairs + 2 * (lWhole % 100), 2);
+                uint32_t lFour = sHigh | (static_cast<uint32_t>(sLow) << 16);
+                // Its leading zeros turned to blanks ('0' less 0x10 is ' '),
+                // the last digit kept when it is one.
+                const int iZeroBits = std::countr_zero((lFour ^ 0x30303030U) | 0x01000000U) & ~7;
+                lFour -= 0x10101010U & ((1U << iZeroBits) - 1);
+                std::memcpy(pEnd - 4, &lFour, 4);
+                if (fNegative) {
+                    pEnd[-5 + iZeroBits / 8] = '-';
+                }
+                return pEnd;
+            }
+        }
+    }
+    return text_format_detail::pPutWholeInGeneral(p, d, iWidth);
+}

@@ -1,10 +1,11 @@
 // The position, angle, UTM and time text readers; the position reader
 // also against its quick form, which must store the same semicircles; and the
-// UTM text writer against the exact projection; and the grid walk against
-// the exact grid measure. Byte 0 chooses which, byte 1 the coordinate format
-// (for the writer, the zone; for the walk, the second step's scale) and byte
-// 2 the datum; the rest is the text (for the writer, the latitude and
-// longitude; for the walk, those and the step's).
+// UTM text writer against the exact projection, the position and time
+// writers against themselves on the C library's digits, and the grid walk
+// against the exact grid measure. Byte 0 chooses which, byte 1 the coordinate
+// format (for the UTM writer, the zone; for the walk, the second step's
+// scale) and byte 2 the datum; the rest is the text (for the writers, the
+// latitude and longitude; for the walk, those and the step's).
 // Run: build-fuzz/fuzz/geo_text_fuzz -max_total_time=180 -rss_limit_mb=2048 -timeout=5
 //      -close_fd_mask=3 fuzz/corpus/geo_text   (see fuzz/README.md)
 #include <algorithm>
@@ -16,11 +17,40 @@
 #include <cstring>
 #include <string>
 
+#include "base/text_format.h"
 #include "geo/coordinates.h"
 #include "geo/distance.h"
 #include "geo/time_format.h"
 #include "geo/units.h"
 #include "geo/utm.h"
+
+namespace {
+// Traps unless a line's position (in notation sFormat, padded to its column)
+// and a time in each form are written as they are on the C library's digits.
+void vWritersAsOnTheCLibrary(const double adAngle[2], int16_t sFormat, int16_t sDatum) {
+    char acOwn[kPositionRoom + 64];
+    char acLibrary[kPositionRoom + 64];
+    int32_t alTime[2] = {};
+    std::memcpy(alTime, adAngle, sizeof(alTime));
+    const char *pOwn = pPutShiftedPosition(acOwn, sDatum, adAngle[0], adAngle[1], sFormat, 28);
+    std::string asOwnTimes[5];
+    for (int16_t sForm = 1; sForm <= 5; ++sForm) {
+        asOwnTimes[sForm - 1] = szFormatTime(alTime[0], alTime[1] % 86400, sForm);
+    }
+    vFormatThroughCLibrary(true);
+    const char *pLibrary =
+        pPutShiftedPosition(acLibrary, sDatum, adAngle[0], adAngle[1], sFormat, 28);
+    bool fSame = pOwn - acOwn == pLibrary - acLibrary &&
+                 std::memcmp(acOwn, acLibrary, static_cast<size_t>(pOwn - acOwn)) == 0;
+    for (int16_t sForm = 1; sForm <= 5; ++sForm) {
+        fSame = fSame && asOwnTimes[sForm - 1] == szFormatTime(alTime[0], alTime[1] % 86400, sForm);
+    }
+    vFormatThroughCLibrary(false);
+    if (!fSame) {
+        __builtin_trap();
+    }
+}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
     if (nSize < 3) {
@@ -57,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize) {
         // of its own or one forced up to two zones away.
         double adAngle[2] = {};
         std::memcpy(adAngle, sText.data(), std::min(sText.size(), sizeof(adAngle)));
+        vWritersAsOnTheCLibrary(adAngle, sFormat, sDatum);
         if (!std::isfinite(adAngle[0]) || !std::isfinite(adAngle[1])) {
             break;
         }

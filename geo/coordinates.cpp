@@ -257,32 +257,42 @@ static_assert(kShapes.ae[1] == AngleShape::kMinutesOfThree &&
               "the listing's and the usual notations are written without reading their forms");
 
 // Two digits of n (0..99).
-inline char *pPutTwo(char *p, int n) {
-    p[0] = static_cast<char>('0' + n / 10);
-    p[1] = static_cast<char>('0' + n % 10);
+inline char *pPutTwo(char *p, uint32_t n) {
+    std::memcpy(p, text_format_detail::kaDigitPairs + 2 * n, 2);
     return p + 2;
 }
 
 // Whole degrees (not negative) as "%02d"/"%03d" (cPad '0') or "%2d"/"%3d" (cPad ' ').
-char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
-    const int iWidth = fLatitude ? 2 : 3;
-    if (iDegrees >= (fLatitude ? 100 : 1000)) {
-        return pPutInt(p, iDegrees, iWidth, cPad);
+inline char *pPutDegrees(char *p, int iDegrees, int fLatitude, char cPad) {
+    if (fLatitude) {
+        if (iDegrees >= 100) {
+            return pPutInt(p, iDegrees, 2, cPad);
+        }
+        pPutTwo(p, iDegrees);
+        if (iDegrees < 10) {
+            p[0] = cPad;
+        }
+        return p + 2;
     }
-    char *const pEnd = p + iWidth;
-    char *q = pEnd;
-    do {
-        *--q = static_cast<char>('0' + iDegrees % 10);
-        iDegrees /= 10;
-    } while (iDegrees != 0);
-    while (q != p) {
-        *--q = cPad;
+    if (iDegrees >= 1000) {
+        return pPutInt(p, iDegrees, 3, cPad);
     }
-    return pEnd;
+    const uint32_t lHundreds = static_cast<uint32_t>(iDegrees) / 100;
+    p[0] = static_cast<char>('0' + lHundreds);
+    pPutTwo(p + 1, static_cast<uint32_t>(iDegrees) - 100 * lHundreds);
+    if (iDegrees < 100) {
+        p[0] = cPad;
+        if (iDegrees < 10) {
+            p[1] = cPad;
+        }
+    }
+    return p + 3;
 }
 
+char *pPutShapedAngleByStep(char *p, AngleShape eShape, double v, int fLatitude, char cDegree);
+
 // The angle of a shape other than kRead, without its hemisphere letter.
-char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
+inline char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
     // The angle counted in the last printed unit (thousandths of a minute or
     // tenths of a second), below 2^31 and within 2.5e-7 of the exact count.
     // Where that count lies clear of a half, rounding it gives the digits and
@@ -293,34 +303,48 @@ char *pPutShapedAngle(char *p, AngleShape eShape, double v, int fLatitude, char 
     constexpr double kRounder = 6755399441055744.0; // 1.5 × 2^52
     const double dNearest = (dUnits + kRounder) - kRounder;
     if (std::fabs(dUnits - dNearest) < 0.5 - 1e-6) {
+        // Degrees and whole minutes are both split off the count, side by
+        // side rather than one after the other.
         const auto lUnits = static_cast<uint32_t>(dNearest);
-        const auto lDegrees = static_cast<int>(lUnits / static_cast<uint32_t>(iUnitsPerDegree));
-        const auto lRest = static_cast<int>(lUnits % static_cast<uint32_t>(iUnitsPerDegree));
+        const uint32_t lDegrees = lUnits / static_cast<uint32_t>(iUnitsPerDegree);
         if (fMinutes) {
-            p = pPutDegrees(p, lDegrees, fLatitude, '0');
+            const uint32_t lAllMinutes = lUnits / 1000;
+            const uint32_t lMinutes = lAllMinutes - 60 * lDegrees;
+            const uint32_t lThousandths = lUnits - 1000 * lAllMinutes;
+            const uint32_t lTenths = lThousandths / 100;
+            p = pPutDegrees(p, static_cast<int>(lDegrees), fLatitude, '0');
             *p++ = cDegree;
-            p = pPutTwo(p, lRest / 1000);
+            p = pPutTwo(p, lMinutes);
             *p++ = '.';
-            *p++ = static_cast<char>('0' + lRest % 1000 / 100);
-            p = pPutTwo(p, lRest % 100);
+            *p++ = static_cast<char>('0' + lTenths);
+            p = pPutTwo(p, lThousandths - 100 * lTenths);
             *p++ = '\'';
             return p;
         }
-        p = pPutDegrees(p, lDegrees, fLatitude,
+        p = pPutDegrees(p, static_cast<int>(lDegrees), fLatitude,
                         eShape == AngleShape::kTenthsZeroPadded ? '0' : ' ');
         *p++ = cDegree;
-        p = pPutTwo(p, lRest / 600);
+        const uint32_t lAllMinutes = lUnits / 600;
+        const uint32_t lMinutes = lAllMinutes - 60 * lDegrees;
+        const uint32_t lTenthsOfSeconds = lUnits - 600 * lAllMinutes;
+        const uint32_t lSeconds = lTenthsOfSeconds / 10;
+        p = pPutTwo(p, lMinutes);
         *p++ = '\'';
-        p = pPutTwo(p, lRest % 600 / 10);
+        p = pPutTwo(p, lSeconds);
         *p++ = '.';
-        *p++ = static_cast<char>('0' + lRest % 10);
+        *p++ = static_cast<char>('0' + lTenthsOfSeconds - 10 * lSeconds);
         *p++ = '"';
         if (eShape == AngleShape::kTenthsBlankPadded) {
             *p++ = ' ';
         }
         return p;
     }
-    // Near a half: step by step, as the forms' conversions do.
+    return pPutShapedAngleByStep(p, eShape, v, fLatitude, cDegree);
+}
+
+// pPutShapedAngle of an angle whose count lies near a half: step by step, as
+// the forms' conversions do.
+char *pPutShapedAngleByStep(char *p, AngleShape eShape, double v, int fLatitude, char cDegree) {
     int iDegrees = static_cast<int16_t>(v);
     double M = (v - iDegrees) * 60;
     int iMinutes = static_cast<int16_t>(M);
@@ -504,11 +528,63 @@ char *pPadTo(char *pStart, char *pEnd, size_t nWidth) {
 }
 } // namespace
 
+namespace {
+// A position in a notation of shape eShape, both angles below 32768 degrees,
+// as nFormatShiftedPosition writes it ("%-12s %-13s" of the angles as
+// nAngleText writes them) and padded to nWidth columns.
+template <AngleShape eShape>
+char *pPutShapedPosition(char *p, double dLatitude, double dLongitude, const Notation &o,
+                         size_t nWidth) {
+    char *const pStart = p;
+    const auto pPutAngle = [&o](char *q, double dAngle, int fLatitude, size_t nColumn) {
+        char cHemisphere = 0;
+        if (fLatitude) {
+            cHemisphere = dAngle >= 0 ? 'N' : 'S';
+        } else {
+            cHemisphere = dAngle >= 0 ? 'E' : 'W';
+        }
+        char *const pAngle = q;
+        if (o.eHemisphere == kLeading) {
+            *q++ = cHemisphere;
+        }
+        q = pPutShapedAngle(q, eShape, std::fabs(dAngle), fLatitude, o.cDegree);
+        if (o.eHemisphere == kTrailing) {
+            *q++ = cHemisphere;
+        }
+        // The blanks of the column at once: every angle of these shapes
+        // takes at least 11 of its 12 or 13 columns.
+        std::memcpy(q, "                ", 16);
+        return q - pAngle < static_cast<ptrdiff_t>(nColumn) ? pAngle + nColumn : q;
+    };
+    p = pPutAngle(p, dLatitude, 1, 12);
+    *p++ = ' ';
+    p = pPutAngle(p, dLongitude, 0, 13);
+    return pPadTo(pStart, p, nWidth);
+}
+} // namespace
+
 char *pPutShiftedPosition(char *p, int16_t sDatum, double dLatitude, double dLongitude,
                           int16_t sFormat, size_t nWidth) {
     static_assert(kPositionRoom >= 2 * kAngleRoom + 64 && kPositionRoom >= kTempStringSize + 16);
     char *const pStart = p;
     const Notation *pRow = pNotation(sFormat);
+    if (pRow != nullptr && pRow->pszPositionForm == kPlainPosition &&
+        std::fabs(dLatitude) < 32768.0 && std::fabs(dLongitude) < 32768.0 &&
+        !fFormattingThroughCLibrary()) {
+        switch (kShapes.ae[sFormat - 1]) {
+        case AngleShape::kMinutesOfThree:
+            return pPutShapedPosition<AngleShape::kMinutesOfThree>(p, dLatitude, dLongitude, *pRow,
+                                                                   nWidth);
+        case AngleShape::kTenthsZeroPadded:
+            return pPutShapedPosition<AngleShape::kTenthsZeroPadded>(p, dLatitude, dLongitude,
+                                                                     *pRow, nWidth);
+        case AngleShape::kTenthsBlankPadded:
+            return pPutShapedPosition<AngleShape::kTenthsBlankPadded>(p, dLatitude, dLongitude,
+                                                                      *pRow, nWidth);
+        case AngleShape::kRead:
+            break;
+        }
+    }
     if (pRow != nullptr && pRow->eUnit != kUtm &&
         (pRow->pszPositionForm == kPlainPosition || pRow->pszPositionForm == kPcxPosition)) {
         // Each angle straight into its column, as nFormatShiftedPosition pads it.

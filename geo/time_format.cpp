@@ -32,9 +32,10 @@ int16_t sToShort(int64_t l) {
 // Dates in the convention of the receivers' desktop software: there is no
 // year 0, the year before 1 is -1.
 void vDayNumberToDate64(int64_t lDayNumber, int64_t *plMonth, int64_t *plDay, int64_t *plYear) {
-    // A track's points come a day after another: the last day's date is kept.
-    static int64_t llCachedDay = INT64_MIN;
-    static CivilDate oCached{};
+    // A track's points come a day after another: the last day's date is kept,
+    // by each thread for itself.
+    thread_local int64_t llCachedDay = INT64_MIN;
+    thread_local CivilDate oCached{};
     if (lDayNumber != llCachedDay) {
         oCached = oCivilFromDays(lDayNumber + kReceiverEpochDays);
         llCachedDay = lDayNumber;
@@ -117,7 +118,77 @@ void vSplitTime(int32_t lTime, int32_t lOffset, int16_t *psHour, int16_t *psMinu
     }
 }
 
-size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
+namespace {
+// Two digits of n (0..99) at p.
+inline void vPutTwo(char *p, uint32_t n) {
+    std::memcpy(p, text_format_detail::kaDigitPairs + 2 * n, 2);
+}
+
+// The date part of forms 1 and 2 with its blank, "12/31/1989 " or
+// "31-DEC-89 ", or all of form 4, "311289", as the forms write it for one
+// day. Times one second apart share it, so each thread keeps the last one it
+// wrote.
+struct DateText {
+    int32_t lDayNumber = 0;
+    int16_t sDateFormat = 0; // 0: none kept
+    bool fUsual = false;     // every field of its printed width: the text below
+    uint8_t nLength = 0;
+    char ac[12] = {};
+};
+
+thread_local DateText gtDateText;
+
+// Writes the date text of another day into o.
+void vSetDateText(DateText &o, uint32_t lDayNumber, int16_t sDateFormat) {
+    int64_t lMonth = 0, lDay = 0, lYear = 0;
+    vDayNumberToDate64(lDayNumber, &lMonth, &lDay, &lYear);
+    o.lDayNumber = static_cast<int32_t>(lDayNumber);
+    o.sDateFormat = sDateFormat;
+    o.fUsual =
+        lMonth >= 1 && lMonth <= 12 && lDay >= 0 && lDay <= 99 && lYear >= 0 && lYear <= 9999;
+    if (!o.fUsual) {
+        return;
+    }
+    const auto l = [](int64_t ll) { return static_cast<uint32_t>(ll); };
+    char *p = o.ac;
+    if (sDateFormat == 1) { // "%02ld/%02ld/%04ld "
+        vPutTwo(p, l(lMonth));
+        p[2] = '/';
+        vPutTwo(p + 3, l(lDay));
+        p[5] = '/';
+        vPutTwo(p + 6, l(lYear / 100));
+        vPutTwo(p + 8, l(lYear % 100));
+        p += 10;
+    } else if (sDateFormat == 2) { // "%02ld-%3s-%02ld "
+        vPutTwo(p, l(lDay));
+        p[2] = '-';
+        std::memcpy(p + 3, kMonthNames[lMonth - 1], 3);
+        p[6] = '-';
+        vPutTwo(p + 7, l(lYear % 100));
+        p += 9;
+    } else { // "%02ld%02ld%02ld"
+        vPutTwo(p, l(lDay));
+        vPutTwo(p + 2, l(lMonth));
+        vPutTwo(p + 4, l(lYear % 100));
+        o.nLength = 6;
+        return;
+    }
+    *p++ = ' ';
+    o.nLength = static_cast<uint8_t>(p - o.ac);
+}
+
+// nFormatTime of a time whose day's date text is not the one kept: the
+// text of its day kept, then written as any other.
+[[gnu::noinline]] size_t nFormatTimeOfNewDay(char *psz, size_t nSize, int32_t lTime,
+                                             int32_t lOffset, int16_t sDateFormat,
+                                             uint32_t lDayNumber) {
+    vSetDateText(gtDateText, lDayNumber, sDateFormat);
+    return nFormatTime(psz, nSize, lTime, lOffset, sDateFormat);
+}
+
+// nFormatTime of the times its quick part leaves: every form, any time.
+[[gnu::noinline]] size_t nFormatTimeInGeneral(char *psz, size_t nSize, int32_t lTime,
+                                              int32_t lOffset, int16_t sDateFormat) {
     SplitTime o = oSplit(lTime, lOffset, sDateFormat != 3 && sDateFormat != 5);
     auto lMonth = static_cast<long>(o.lMonth);
     auto lDay = static_cast<long>(o.lDay);
@@ -125,44 +196,6 @@ size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int1
     auto lHour = static_cast<long>(o.lHour);
     auto lMinute = static_cast<long>(o.lMinute);
     auto lSecond = static_cast<long>(o.lSecond);
-    // The usual case, all fields of their printed width: the digits go
-    // straight into the buffer, as the forms below would write them.
-    auto fTwoDigits = [](long l) { return l >= 0 && l <= 99; };
-    if (nSize > 20 && (sDateFormat == 1 || sDateFormat == 2) && fTwoDigits(lMonth) &&
-        fTwoDigits(lDay) && lYear >= 0 && lYear <= 9999 && fTwoDigits(lHour) &&
-        fTwoDigits(lMinute) && fTwoDigits(lSecond) &&
-        (sDateFormat == 1 || (lMonth >= 1 && lMonth <= 12))) {
-        auto vPut = [](char *p, long l, int nDigits) {
-            for (int k = nDigits - 1; k >= 0; --k) {
-                p[k] = static_cast<char>('0' + l % 10);
-                l /= 10;
-            }
-        };
-        char *p = psz;
-        if (sDateFormat == 1) { // "%02ld/%02ld/%04ld %02ld:%02ld:%02ld"
-            vPut(p, lMonth, 2);
-            p[2] = '/';
-            vPut(p + 3, lDay, 2);
-            p[5] = '/';
-            vPut(p + 6, lYear, 4);
-            p += 10;
-        } else { // "%02ld-%3s-%02ld %02ld:%02ld:%02ld"
-            vPut(p, lDay, 2);
-            p[2] = '-';
-            std::memcpy(p + 3, kMonthNames[lMonth - 1], 3);
-            p[6] = '-';
-            vPut(p + 7, lYear % 100, 2);
-            p += 9;
-        }
-        p[0] = ' ';
-        vPut(p + 1, lHour, 2);
-        p[3] = ':';
-        vPut(p + 4, lMinute, 2);
-        p[6] = ':';
-        vPut(p + 7, lSecond, 2);
-        p[9] = '\0';
-        return static_cast<size_t>(p + 9 - psz);
-    }
     int iLength = 0;
     switch (sDateFormat) {
     case 1:
@@ -191,6 +224,53 @@ size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int1
         return 0;
     }
     return static_cast<size_t>(iLength) < nSize ? static_cast<size_t>(iLength) : nSize - 1;
+}
+} // namespace
+
+size_t nFormatTime(char *psz, size_t nSize, int32_t lTime, int32_t lOffset, int16_t sDateFormat) {
+    // The usual case, a time at or after the epoch in forms 1 to 4: the day's
+    // date as kept, the time of day, or both, straight into the buffer as
+    // nFormatTimeInGeneral's forms write them (through the C library while
+    // tests ask for it).
+    const auto lTotal =
+        static_cast<int32_t>(static_cast<uint32_t>(lTime) + static_cast<uint32_t>(lOffset));
+    if (nSize > 20 && sDateFormat >= 1 && sDateFormat <= 4 && lTotal >= 0 &&
+        !fFormattingThroughCLibrary()) {
+        const auto lSeconds = static_cast<uint32_t>(lTotal);
+        const uint32_t lDayNumber = lSeconds / kSecondsPerDay;
+        const uint32_t lSecondOfDay = lSeconds - lDayNumber * kSecondsPerDay;
+        const uint32_t lHour = lSecondOfDay / 3600;
+        const uint32_t lRest = lSecondOfDay - lHour * 3600;
+        const uint32_t lMinute = lRest / 60;
+        if (sDateFormat == 3) { // "%02ld%02ld%02ld" of the time of day
+            vPutTwo(psz, lHour);
+            vPutTwo(psz + 2, lMinute);
+            vPutTwo(psz + 4, lRest - lMinute * 60);
+            psz[6] = '\0';
+            return 6;
+        }
+        const DateText &oDate = gtDateText;
+        if (oDate.sDateFormat != sDateFormat ||
+            oDate.lDayNumber != static_cast<int32_t>(lDayNumber)) {
+            return nFormatTimeOfNewDay(psz, nSize, lTime, lOffset, sDateFormat, lDayNumber);
+        }
+        if (oDate.fUsual) {
+            std::memcpy(psz, oDate.ac, sizeof(oDate.ac));
+            char *p = psz + oDate.nLength;
+            if (sDateFormat == 4) {
+                *p = '\0';
+                return oDate.nLength;
+            }
+            vPutTwo(p, lHour);
+            p[2] = ':';
+            vPutTwo(p + 3, lMinute);
+            p[5] = ':';
+            vPutTwo(p + 6, lRest - lMinute * 60);
+            p[8] = '\0';
+            return static_cast<size_t>(p + 8 - psz);
+        }
+    }
+    return nFormatTimeInGeneral(psz, nSize, lTime, lOffset, sDateFormat);
 }
 
 char *szFormatTime(int32_t lTime, int32_t lOffset, int16_t sDateFormat) {

@@ -371,10 +371,22 @@ TEST(TextOutputOracle, LinePiecesAsTheCLibraryWritesThem) {
     Seeded o;
     char szNew[128];
     char szOld[128];
-    std::vector<double> adValues = {0.0,  -0.0,         0.5,          -2.5,    -0.4, 3.5,
-                                    1e-7, 2147483647.5, 2147483648.5, -4.2e15, NAN};
+    std::vector<double> adValues = {0.0,          -0.0,         0.5,     -2.5,   -0.4,
+                                    3.5,          1e-7,         9999.5,  -999.5, 9999.499999999999,
+                                    2147483647.5, 2147483648.5, -4.2e15, NAN};
     for (int k = 0; k < 3000; ++k) {
         adValues.push_back(o.dAngle(200.0) * (k % 5 == 0 ? 1000.0 : 1.0));
+    }
+    // The whole numbers written inline: every quarter up to 10000, and a
+    // hair either side of each half.
+    for (int k = -40004; k <= 40004; ++k) {
+        for (double d : {k / 4.0, std::nextafter(k / 4.0, -1e9), std::nextafter(k / 4.0, 1e9)}) {
+            for (int iWidth : {4, 5, 6}) {
+                *pPutWhole(szNew, d, iWidth) = '\0';
+                std::snprintf(szOld, sizeof(szOld), "%*.0f", iWidth, d);
+                ASSERT_STREQ(szNew, szOld) << d << " " << iWidth;
+            }
+        }
     }
     for (double d : adValues) {
         for (int iWidth : {0, 4, 5, 6, 16}) {
@@ -460,11 +472,13 @@ TEST(TextOutputOracle, PositionsInEveryNotationAndDatum) {
 
 // The usual notations' angles are written without reading their forms, as
 // the C library writes them at every rounding edge of minutes and tenths of a
-// second, and for degrees past the columns' widths.
+// second, and for degrees past the columns' widths; so are the positions
+// line builders write in them.
 TEST(TextOutputOracle, UsualAnglesAtTheirRoundingEdges) {
     Seeded o;
     char szNew[kTempStringSize];
     char szOld[kTempStringSize];
+    double dPrevious = 0;
     for (int k = 0; k < 100000; ++k) {
         const double dDegrees = k % 50 == 0 ? o.dUniform(0, 40000) : o.oRandom() % 200;
         const double dEdge =
@@ -482,7 +496,14 @@ TEST(TextOutputOracle, UsualAnglesAtTheirRoundingEdges) {
                 }
                 ASSERT_STREQ(szNew, szOld) << std::setprecision(17) << dAngle << " " << sFormat;
             }
+            *pPutShiftedPosition(szNew, kDatumWgs84, dAngle, dPrevious, sFormat, 28) = '\0';
+            {
+                ThroughCLibrary oOld;
+                *pPutShiftedPosition(szOld, kDatumWgs84, dAngle, dPrevious, sFormat, 28) = '\0';
+            }
+            ASSERT_STREQ(szNew, szOld) << std::setprecision(17) << dAngle << " " << dPrevious;
         }
+        dPrevious = dAngle;
     }
 }
 
@@ -526,6 +547,17 @@ TEST(TextOutputOracle, TimesInEveryForm) {
                 }
                 ASSERT_EQ(sNew, sOld) << lTime << " + " << lOffset << ", form " << sForm;
             }
+        }
+    }
+    // Times a second apart, as a track's are, across midnights and the
+    // epoch, the form and the offset changing from one call to the next.
+    for (int32_t lMidnight : {0, 86400 * (o.lAny() % 20000), 86400 * (o.lAny() % 20000)}) {
+        for (int32_t lTime = lMidnight - 300; lTime < lMidnight + 300; ++lTime) {
+            const auto sForm = static_cast<int16_t>(1 + (lTime / 5 & 3));
+            const int32_t lOffset = lTime % 7 == 0 ? -3600 : 0;
+            std::string sNew = szFormatTime(lTime, lOffset, sForm);
+            ThroughCLibrary oOld;
+            ASSERT_EQ(sNew, szOldFormatTime(lTime, lOffset, sForm)) << lTime << " + " << lOffset;
         }
     }
 }
